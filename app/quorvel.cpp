@@ -1,0 +1,267 @@
+// The main window's shell: construction in its fixed order, the form reset,
+// the settings file "./Quorvel.ini" (read once here, written once at close)
+// and the interface language.
+#include "app/quorvel.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QSettings>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTranslator>
+
+namespace {
+
+const char englishButtonText[] = "English";   // button text while Chinese is on screen
+
+// A stored combo index, or the setting's default when the stored value is
+// not an index of the box (a hand-edited or damaged file).
+int storedIndex(QSettings *settings, const char *key, int fallback, const QComboBox *box)
+{
+    bool ok = false;
+    const int index = settings->value(QLatin1String(key), fallback).toInt(&ok);
+    return ok && index >= 0 && index < box->count() ? index : fallback;
+}
+
+bool onSomeScreen(const QPoint &pos)
+{
+    const auto screens = QGuiApplication::screens();
+    for (const QScreen *screen : screens) {
+        if (screen->availableVirtualGeometry().contains(pos))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+{
+    ui.setupUi(this);
+    setWindowIcon(QIcon(QPixmap(QStringLiteral(":/Quorvel/AppIcon"))));
+    comIsOpen = false;
+
+    settings = new QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat);
+    langButton = new QPushButton;
+    translator = new QTranslator;
+    statusBar()->addPermanentWidget(langButton, 0);
+
+    fillComPortCombo();
+    loadSettings();
+    initErrStrMap();
+    initReadCfgCmds();
+    initWriteCfgCmds();
+    initCmdCompleter();
+
+    regularSendTimer = new QTimer(this);
+    readComTimer = new QTimer(this);
+    readCfgTimer = new QTimer(this);
+    readCfgTimer->setSingleShot(true);
+    writeCfgTimer = new QTimer(this);
+    writeCfgTimer->setSingleShot(true);
+
+    initLogTable();
+
+    const QRegularExpression addressChars(QStringLiteral("[0-9.]*"));
+    const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    for (QLineEdit *edit : {ui.lineEdit_set_ip, ui.lineEdit_set_gatway, ui.lineEdit_set_mask,
+                            ui.lineEdit_dhcp_end_ip, ui.lineEdit_dhcp_start_ip, ui.lineEdit_TP_ADDR})
+        edit->setValidator(new QRegularExpressionValidator(addressChars, this));
+    for (QLineEdit *edit : {ui.lineEdit_TP_PORT, ui.lineEdit_regular_time, ui.lineEdit_fframe_time,
+                            ui.lineEdit_aframe_len, ui.lineEdit_aframe_time})
+        edit->setValidator(new QRegularExpressionValidator(digits, this));
+
+    connect(readComTimer, &QTimer::timeout, this, &Quorvel::readCom);
+    readComTimer->start(50);
+    connect(regularSendTimer, &QTimer::timeout, this, &Quorvel::on_pushButton_send_clicked);
+    connect(readCfgTimer, &QTimer::timeout, this, &Quorvel::readCfgTimeout);
+    connect(writeCfgTimer, &QTimer::timeout, this, &Quorvel::writeCfgTimeout);
+    connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
+    // Plain "OK" and "ERR=" answers to anything, a control button or a typed
+    // command, show in the status bar for the whole run.
+    connect(this, &Quorvel::recvNewLine, this, &Quorvel::commonRspProc);
+
+    resetCfgWidgets();
+    loadCatalogue(langButton->text() != QLatin1String(englishButtonText));
+    retranslate();
+    statusBar()->showMessage(tr("Ready"), 5000);
+}
+
+Quorvel::~Quorvel()
+{
+    if (serialPort && serialPort->isOpen())
+        serialPort->close();
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    delete settings;
+}
+
+void Quorvel::installTranslator()
+{
+    QCoreApplication::installTranslator(translator);
+}
+
+void Quorvel::loadCatalogue(bool english)
+{
+    (void)translator->load(english ? QStringLiteral(":/Quorvel/en_lang")
+                                   : QStringLiteral(":/Quorvel/cn_lang"));
+}
+
+void Quorvel::retranslate()
+{
+    // retranslateUi sets every form text again, the counters and the open
+    // button's caption among them; those show state, so keep it.
+    const QString sent = ui.label_sendCnt->text();
+    const QString received = ui.label_recvCnt->text();
+    ui.retranslateUi(this);
+    ui.label_sendCnt->setText(sent);
+    ui.label_recvCnt->setText(received);
+    ui.pushButton_openCom->setText(comIsOpen ? tr("关闭") : tr("打开"));
+}
+
+void Quorvel::langSwitch()
+{
+    if (langButton->text() == QLatin1String(englishButtonText)) {
+        loadCatalogue(true);
+        langButton->setText(tr("中文"));
+    } else {
+        loadCatalogue(false);
+        langButton->setText(tr("English"));
+    }
+    retranslate();
+}
+
+void Quorvel::resetCfgWidgets()
+{
+    ui.lineEdit_deviceSoftwareVer->clear();
+    ui.lineEdit_device_mac->clear();
+    ui.lineEdit_wifi_mode->clear();
+    ui.lineEdit_net_state->clear();
+    ui.lineEdit_ip->clear();
+    ui.lineEdit_ip_gatway->clear();
+    ui.lineEdit_ip_mask->clear();
+
+    ui.comboBox_deviceBps->setCurrentIndex(5);
+    ui.comboBox_deviceDataBit->setCurrentIndex(3);
+    ui.comboBox_deviceStopBit->setCurrentIndex(0);
+    ui.comboBox_deviceParBit->setCurrentIndex(0);
+    ui.comboBox_deviceFlow->setCurrentIndex(0);
+    {
+        // A reset never talks to the module: the read sequence sends its
+        // first query right after it and takes the next answer as that
+        // query's, so an "AT+ATTP=0" acknowledgement would shift every answer.
+        const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
+        ui.comboBox_defaultWorkMode->setCurrentIndex(0);
+    }
+
+    ui.lineEdit_AP_SSID->clear();
+    ui.lineEdit_AP_KEY->clear();
+    ui.comboBox_AUTH->setCurrentIndex(4);
+    ui.comboBox_CRYPT->setCurrentIndex(3);
+    ui.comboBox_MODE->setCurrentIndex(3);
+    ui.comboBox_CH->setCurrentIndex(1);
+
+    ui.lineEdit_STA_SSID->clear();
+    ui.lineEdit_STA_KEY->clear();
+
+    ui.comboBox_ip_mode->setCurrentIndex(0);
+    ui.lineEdit_set_ip->clear();
+    ui.lineEdit_set_gatway->clear();
+    ui.lineEdit_set_mask->clear();
+
+    ui.checkBox_en_dhcp->setChecked(false);
+    ui.lineEdit_dhcp_start_ip->clear();
+    ui.lineEdit_dhcp_end_ip->clear();
+
+    ui.comboBox_TP_TCP_UDP->setCurrentIndex(0);
+    ui.comboBox_TP_S_C->setCurrentIndex(0);
+
+    ui.lineEdit_TP_ADDR->clear();
+    ui.lineEdit_TP_PORT->clear();
+    ui.lineEdit_fframe_time->clear();
+    ui.lineEdit_aframe_len->clear();
+    ui.lineEdit_aframe_time->clear();
+}
+
+void Quorvel::loadSettings()
+{
+    settings->beginGroup(QStringLiteral("LANG"));
+    langButton->setText(settings->value(QStringLiteral("lang"), QLatin1String(englishButtonText)).toString());
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("pos&size"));
+    QPoint pos = settings->value(QStringLiteral("pos"), QPoint(100, 50)).toPoint();
+    const QSize size = settings->value(QStringLiteral("size"), QSize(1200, 550)).toSize();
+    const bool isMax = settings->value(QStringLiteral("isMax"), false).toBool();
+    settings->endGroup();
+    if (isMax) {
+        showMaximized();
+    } else {
+        resize(size);
+        // A monitor that has gone away must not take the window with it.
+        if (!onSomeScreen(pos))
+            pos = QPoint(100, 50);
+        move(pos);
+    }
+
+    settings->beginGroup(QStringLiteral("comSettings"));
+    const QString comPort = settings->value(QStringLiteral("comPort"), QString()).toString();
+    const int found = ui.comboBox_comPort->findText(comPort, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found > 0) {
+        ui.comboBox_comPort->setCurrentIndex(found);
+    } else if (found < 0 && comPort.startsWith(QLatin1Char('/'))) {
+        // A device the system does not list (a pseudo-terminal, a link under
+        // /dev/serial/by-id) comes back as typed text.
+        ui.comboBox_comPort->setEditText(comPort);
+    }
+    ui.comboBox_bps->setCurrentIndex(storedIndex(settings, "bps", 5, ui.comboBox_bps));
+    ui.comboBox_dataBit->setCurrentIndex(storedIndex(settings, "dataBit", 3, ui.comboBox_dataBit));
+    ui.comboBox_parBit->setCurrentIndex(storedIndex(settings, "parBit", 0, ui.comboBox_parBit));
+    ui.comboBox_stopBit->setCurrentIndex(storedIndex(settings, "stopBit", 0, ui.comboBox_stopBit));
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("consoleSettings"));
+    ui.lineEdit_cmd->insert(settings->value(QStringLiteral("cmd_line"), QStringLiteral("AT")).toString());
+    ui.lineEdit_regular_time->setText(settings->value(QStringLiteral("regularly_send_time"), QString()).toString());
+    settings->endGroup();
+}
+
+void Quorvel::saveSettings()
+{
+    settings->beginGroup(QStringLiteral("LANG"));
+    settings->setValue(QStringLiteral("lang"), langButton->text());
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("pos&size"));
+    settings->setValue(QStringLiteral("pos"), pos());
+    settings->setValue(QStringLiteral("size"), size());
+    settings->setValue(QStringLiteral("isMax"), isMaximized());
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("comSettings"));
+    settings->setValue(QStringLiteral("comPort"), ui.comboBox_comPort->currentText());
+    settings->setValue(QStringLiteral("bps"), ui.comboBox_bps->currentIndex());
+    settings->setValue(QStringLiteral("dataBit"), ui.comboBox_dataBit->currentIndex());
+    settings->setValue(QStringLiteral("stopBit"), ui.comboBox_stopBit->currentIndex());
+    settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
+    settings->endGroup();
+
+    settings->beginGroup(QStringLiteral("consoleSettings"));
+    settings->setValue(QStringLiteral("cmd_line"), ui.lineEdit_cmd->text());
+    settings->setValue(QStringLiteral("regularly_send_time"), ui.lineEdit_regular_time->text());
+    settings->endGroup();
+
+    settings->sync();
+}
+
+void Quorvel::closeEvent(QCloseEvent *event)
+{
+    saveSettings();
+    event->accept();
+}

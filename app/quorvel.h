@@ -1,0 +1,239 @@
+// Quorvel: the main window, the one class that holds the program's behaviour.
+//
+// Map. The class is declared here and implemented by subsystem:
+//   app/       constructor, destructor, closeEvent, settings file, language
+//   serial/    port list, open/close/switch, line settings, sending, receiving
+//   console/   log table, command line and completer, periodic sending
+//   protocol/  AT answers and error codes, configuration read and write, controls
+//   cfgfile/   XML export and import
+// Pure helpers that need no widget (line framing, answer patterns, command
+// building, file parsing) sit beside them in the same folders and are tested
+// on their own.
+//
+// Data flows along two roads:
+//   outgoing  sendCmd (adds CR LF) -> comSend: counted, logged, written;
+//             nothing at all while the port is closed (comIsOpen false).
+//   incoming  readCom (readyRead and a 50 ms timer) -> recvBuffer -> every
+//             complete CR LF line is logged, then emitted as recvNewLine;
+//             commonRspProc listens for the whole run, a running read or
+//             write sequence listens with its own handler.
+#ifndef QUORVEL_H
+#define QUORVEL_H
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <QSerialPort>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "serial/lineframer.h"
+#include "serial/portsettings.h"
+#include "ui_quorvel.h"
+
+class QCloseEvent;
+class QLabel;
+class QPushButton;
+class QSettings;
+class QTimer;
+class QTranslator;
+class QXmlStreamReader;
+class QXmlStreamWriter;
+class Quorvel;
+
+// One entry of a configuration command list. In the read list the handler
+// parses the answer to `cmd`; in the write list it builds and sends the
+// command that starts with `cmd`.
+struct CfgCmd
+{
+    QString cmd;
+    bool (Quorvel::*handler)(const QString &line, bool *advance) = nullptr;
+};
+
+class Quorvel : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    enum logType { logSend = 0, logRecv = 1 };
+    Q_ENUM(logType)
+
+    explicit Quorvel(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~Quorvel() override;
+
+    // app — app/quorvel.cpp
+    void installTranslator();   // into the application; the entry calls it once
+    void retranslate();
+    void resetCfgWidgets();
+
+signals:
+    void recvNewLine(QString recvStr);
+
+private slots:
+    // serial — serial/quorvel_serial.cpp
+    void getComSetting(PortSettings &comSetting);
+    // console — console/quorvel_console.cpp
+    void addStrToLog(QString str, Quorvel::logType type);
+    // serial — serial/quorvel_serial.cpp
+    void on_comPortToggle(bool open);
+    // protocol — protocol/quorvel_readcfg.cpp
+    void readCfgRecvNewLine(QString recvStr);
+    void readCfgTimeout();
+    // protocol — protocol/quorvel_writecfg.cpp
+    void writeCfgRecvNewLine(QString recvStr);
+    void writeCfgTimeout();
+    // app — app/quorvel.cpp
+    void langSwitch();
+
+public slots:
+    // serial — serial/quorvel_serial.cpp
+    void on_pushButton_openCom_clicked();
+    void readCom();
+    void comSend(QString sendStr);
+    void sendCmd(QString cmd);
+    void on_comboBox_comPort_currentIndexChanged(int index);
+    void on_comboBox_bps_currentIndexChanged(int index);
+    void on_comboBox_dataBit_currentIndexChanged(int index);
+    void on_comboBox_parBit_currentIndexChanged(int index);
+    void on_comboBox_stopBit_currentIndexChanged(int index);
+    // console — console/quorvel_console.cpp
+    void on_pushButton_send_clicked();
+    void on_pushButton_clearLog_clicked();
+    void on_checkBox_regulerSend_toggled(bool checked);
+    // protocol — protocol/quorvel_protocol.cpp
+    QString getErrStrFromCode(int code);
+    void commonRspProc(QString line);
+    // protocol — protocol/quorvel_readcfg.cpp
+    void on_pushButton_readConfiguration_clicked();
+    // protocol — protocol/quorvel_writecfg.cpp
+    void on_pushButton_writeConfiguartion_clicked();
+    // cfgfile — cfgfile/quorvel_cfgfile.cpp
+    void on_pushButton_Export_clicked();
+    void on_pushButton_Import_clicked();
+    // protocol — protocol/quorvel_control.cpp
+    void on_pushButton_reset_clicked();
+    void on_pushButton_restore_clicked();
+    void on_comboBox_defaultWorkMode_currentIndexChanged(int index);
+    void on_pushButton_startNet_clicked();
+    void on_pushButton_leaveNet_clicked();
+    void on_pushButton_enter_TP_clicked();
+    void on_pushButton_quit_TP_clicked();
+
+protected:
+    // app — app/quorvel.cpp
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // app — app/quorvel.cpp
+    void loadSettings();
+    void saveSettings();
+    void loadCatalogue(bool english);
+
+    // serial — serial/quorvel_serial.cpp
+    void fillComPortCombo();
+    QString comPortEntry(int index, const QString &part);
+    QString comDeviceName() const;
+    QSerialPort *createOpenedPort(const QString &deviceName, QString *why);
+    void applyComSettings();
+    void closeComPort();
+    void comPortFailed(const QString &portText, const QString &why);
+    void comPortError(QSerialPort::SerialPortError error);
+    void addToCounter(QLabel *label, qint64 n);
+
+    // console — console/quorvel_console.cpp
+    void initLogTable();
+    void initCmdCompleter();
+    void scrollLogIfWanted();
+
+    // protocol — protocol/quorvel_protocol.cpp
+    void initErrStrMap();
+    // protocol — protocol/quorvel_readcfg.cpp
+    void initReadCfgCmds();
+    void startReadCfg();
+    void sendReadCfgCmd();
+    void nextReadCfgCmd();
+    void finishReadCfg(bool ok);
+    bool readVerRsp(const QString &line, bool *advance);
+    bool readMacRsp(const QString &line, bool *advance);
+    bool readApStaRsp(const QString &line, bool *advance);
+    bool readNetsRsp(const QString &line, bool *advance);
+    bool readCurIpRsp(const QString &line, bool *advance);
+    bool readUartRsp(const QString &line, bool *advance);
+    bool readApModRsp(const QString &line, bool *advance);
+    bool readApKeyRsp(const QString &line, bool *advance);
+    bool readStaModRsp(const QString &line, bool *advance);
+    bool readIpCfgRsp(const QString &line, bool *advance);
+    bool readDhcpRsp(const QString &line, bool *advance);
+    bool readTpSockRsp(const QString &line, bool *advance);
+    bool readFFrameRsp(const QString &line, bool *advance);
+    bool readAFrameRsp(const QString &line, bool *advance);
+    // protocol — protocol/quorvel_writecfg.cpp
+    void initWriteCfgCmds();
+    void startWriteCfg();
+    void sendWriteCfgCmd();
+    void finishWriteCfg(bool ok);
+    void sendWriteCfgLine(const QString &prefix, const QStringList &values);
+    bool writeApStaCmd(const QString &line, bool *advance);
+    bool writeApModCmd(const QString &line, bool *advance);
+    bool writeApKeyCmd(const QString &line, bool *advance);
+    bool writeStaModCmd(const QString &line, bool *advance);
+    bool writeIpCfgCmd(const QString &line, bool *advance);
+    bool writeDhcpCmd(const QString &line, bool *advance);
+    bool writeTpSockCmd(const QString &line, bool *advance);
+    bool writeFFrameCmd(const QString &line, bool *advance);
+    bool writeAFrameCmd(const QString &line, bool *advance);
+    bool writeUartCmd(const QString &line, bool *advance);
+    void enableCfgButtonsAfterSequence();
+
+    // cfgfile — cfgfile/quorvel_cfgfile.cpp
+    void exportBaseGroup(QXmlStreamWriter &writer);
+    void exportWifiGroup(QXmlStreamWriter &writer);
+    void exportTpGroup(QXmlStreamWriter &writer);
+    void importBaseGroup(QXmlStreamReader &reader);
+    void importWifiGroup(QXmlStreamReader &reader);
+    void importTpGroup(QXmlStreamReader &reader);
+    void delayMsec(int msec);
+
+    // app — app/quorvel.cpp
+    QTranslator *translator = nullptr;
+    QPushButton *langButton = nullptr;
+    QSettings *settings = nullptr;
+    // serial — serial/quorvel_serial.cpp
+    bool comIsOpen = false;
+    QSerialPort *serialPort = nullptr;
+    // console — console/quorvel_console.cpp
+    QTimer *regularSendTimer = nullptr;
+    // serial — serial/quorvel_serial.cpp
+    QTimer *readComTimer = nullptr;
+    // protocol — protocol/quorvel_protocol.cpp
+    QMap<int, QString> errStrMap;
+    // protocol — protocol/quorvel_readcfg.cpp
+    QVector<CfgCmd> readCfgCmds;
+    int readCfgIndex = 0;
+    bool readCfgRunning = false;
+    QTimer *readCfgTimer = nullptr;
+    int savedTabIndex = 0;
+    int readCfgRetry = 0;
+    // protocol — protocol/quorvel_writecfg.cpp
+    QVector<CfgCmd> writeCfgCmds;
+    int writeCfgIndex = 0;
+    bool writeCfgRunning = false;
+    QTimer *writeCfgTimer = nullptr;
+    int writeCfgRetry = 0;
+
+    Ui::QuorvelClass ui;
+
+    // serial — serial/quorvel_serial.cpp
+    LineFramer recvBuffer;
+    QString openPortText;       // the port box text the open port was opened with
+    bool readingCom = false;    // readCom is delivering lines (guards re-entry)
+    // console — console/quorvel_console.cpp
+    QStringList comWordList;
+    bool logScrollPending = false;
+
+    friend class QuorvelTestAccess;
+};
+
+#endif // QUORVEL_H

@@ -1,0 +1,35 @@
+// Cuts a received byte stream into lines that end in CR LF.
+//
+// Bytes are appended as they arrive; takeLine() hands out complete lines,
+// CR LF included, in order. The search for CR LF never scans a byte twice:
+// the framer remembers how far it has looked, so bytes that never see a line
+// end cost linear time overall. Consumed lines are dropped from the front
+// lazily, so taking many lines from one large chunk is linear too.
+#ifndef LINEFRAMER_H
+#define LINEFRAMER_H
+
+#include <QByteArray>
+#include <QString>
+
+class LineFramer
+{
+public:
+    void append(const QByteArray &bytes);
+    // Takes the next complete line (CR LF included) into *line; false when
+    // no complete line is waiting.
+    bool takeLine(QByteArray *line);
+    // Bytes received and not yet handed out as a line.
+    qsizetype pending() const { return m_buffer.size() - m_head; }
+    QByteArray pendingBytes() const { return m_buffer.mid(m_head); }
+
+private:
+    QByteArray m_buffer;
+    qsizetype m_head = 0;   // start of the first undelivered byte
+    qsizetype m_scan = 0;   // bytes before this offset hold no CR LF pair start
+};
+
+// A received line as text: the bytes up to the first zero byte, in the local
+// 8-bit encoding.
+QString lineToText(const QByteArray &line);
+
+#endif // LINEFRAMER_H
