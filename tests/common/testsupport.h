@@ -1,0 +1,69 @@
+// Shared by the QtTest programs: access to the main window's private state,
+// opening a window on a simulated module, and dismissing modal boxes.
+#ifndef TESTSUPPORT_H
+#define TESTSUPPORT_H
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include "app/quorvel.h"
+
+class QuorvelTestAccess
+{
+public:
+    static Ui::QuorvelClass &ui(Quorvel &w) { return w.ui; }
+    static bool comIsOpen(const Quorvel &w) { return w.comIsOpen; }
+    static QSerialPort *serialPort(const Quorvel &w) { return w.serialPort; }
+    static LineFramer &recvBuffer(Quorvel &w) { return w.recvBuffer; }
+    static QTimer *regularSendTimer(const Quorvel &w) { return w.regularSendTimer; }
+    static QTimer *readComTimer(const Quorvel &w) { return w.readComTimer; }
+    static QTimer *readCfgTimer(const Quorvel &w) { return w.readCfgTimer; }
+    static QTimer *writeCfgTimer(const Quorvel &w) { return w.writeCfgTimer; }
+    static bool readCfgRunning(const Quorvel &w) { return w.readCfgRunning; }
+    static bool writeCfgRunning(const Quorvel &w) { return w.writeCfgRunning; }
+    static int readCfgIndex(const Quorvel &w) { return w.readCfgIndex; }
+    static int writeCfgIndex(const Quorvel &w) { return w.writeCfgIndex; }
+    static int readCfgRetry(const Quorvel &w) { return w.readCfgRetry; }
+    static int writeCfgRetry(const Quorvel &w) { return w.writeCfgRetry; }
+    static QPushButton *langButton(const Quorvel &w) { return w.langButton; }
+    static QTranslator *translator(const Quorvel &w) { return w.translator; }
+    static const QMap<int, QString> &errStrMap(const Quorvel &w) { return w.errStrMap; }
+    static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t) { w.addStrToLog(s, t); }
+    static void delayMsec(Quorvel &w, int ms) { w.delayMsec(ms); }
+};
+
+namespace testsupport {
+
+// Types a device path into the editable port box and presses Open.
+// Returns whether the window reports the port open.
+inline bool openPort(Quorvel &w, const QString &devicePath)
+{
+    Ui::QuorvelClass &ui = QuorvelTestAccess::ui(w);
+    ui.comboBox_comPort->setEditText(devicePath);
+    ui.pushButton_openCom->click();
+    return QuorvelTestAccess::comIsOpen(w);
+}
+
+// Arranges for the next modal message box to be closed as soon as it shows;
+// its text is stored in *text. Call before the action that opens the box.
+inline void dismissNextMessageBox(QString *text)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (text)
+                *text = box->text();
+            box->done(QMessageBox::Ok);
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+} // namespace testsupport
+
+#endif // TESTSUPPORT_H
