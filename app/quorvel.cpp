@@ -28,11 +28,24 @@ int storedIndex(QSettings *settings, const char *key, int fallback, const QCombo
     return ok && index >= 0 && index < box->count() ? index : fallback;
 }
 
-bool onSomeScreen(const QPoint &pos)
+// A stored text. An unquoted value with commas in a hand-edited file reads
+// as a list; it is taken back as the text it was.
+QString storedText(QSettings *settings, const char *key, const QString &fallback)
 {
+    const QVariant value = settings->value(QLatin1String(key), fallback);
+    if (value.metaType().id() == QMetaType::QStringList)
+        return value.toStringList().join(u',');
+    return value.toString();
+}
+
+// Whether some of the window's title strip would be on a screen, each screen
+// taken on its own (the bounding box of two unequal monitors has holes).
+bool titleOnSomeScreen(const QPoint &pos, const QSize &size)
+{
+    const QRect titleStrip(pos, QSize(qMax(size.width(), 1), 30));
     const auto screens = QGuiApplication::screens();
     for (const QScreen *screen : screens) {
-        if (screen->availableVirtualGeometry().contains(pos))
+        if (screen->availableGeometry().intersects(titleStrip))
             return true;
     }
     return false;
@@ -49,6 +62,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
     settings = new QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat);
     langButton = new QPushButton;
+    langButton->setObjectName(QStringLiteral("langButton"));
     translator = new QTranslator;
     statusBar()->addPermanentWidget(langButton, 0);
 
@@ -192,7 +206,7 @@ void Quorvel::resetCfgWidgets()
 void Quorvel::loadSettings()
 {
     settings->beginGroup(QStringLiteral("LANG"));
-    langButton->setText(settings->value(QStringLiteral("lang"), QLatin1String(englishButtonText)).toString());
+    langButton->setText(storedText(settings, "lang", QLatin1String(englishButtonText)));
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("pos&size"));
@@ -205,13 +219,13 @@ void Quorvel::loadSettings()
     } else {
         resize(size);
         // A monitor that has gone away must not take the window with it.
-        if (!onSomeScreen(pos))
+        if (!titleOnSomeScreen(pos, size))
             pos = QPoint(100, 50);
         move(pos);
     }
 
     settings->beginGroup(QStringLiteral("comSettings"));
-    const QString comPort = settings->value(QStringLiteral("comPort"), QString()).toString();
+    const QString comPort = storedText(settings, "comPort", QString());
     const int found = ui.comboBox_comPort->findText(comPort, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (found > 0) {
         ui.comboBox_comPort->setCurrentIndex(found);
@@ -227,8 +241,8 @@ void Quorvel::loadSettings()
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));
-    ui.lineEdit_cmd->insert(settings->value(QStringLiteral("cmd_line"), QStringLiteral("AT")).toString());
-    ui.lineEdit_regular_time->setText(settings->value(QStringLiteral("regularly_send_time"), QString()).toString());
+    ui.lineEdit_cmd->insert(storedText(settings, "cmd_line", QStringLiteral("AT")));
+    ui.lineEdit_regular_time->setText(storedText(settings, "regularly_send_time", QString()));
     settings->endGroup();
 }
 

@@ -140,6 +140,8 @@ private:
     void closeComPort();
     void comPortFailed(const QString &portText, const QString &why);
     void comPortError(QSerialPort::SerialPortError error);
+    void comPortActivated();
+    void switchComPort();
     void addToCounter(QLabel *label, qint64 n);
 
     // console — console/quorvel_console.cpp
@@ -195,6 +197,12 @@ private:
     void importWifiGroup(QXmlStreamReader &reader);
     void importTpGroup(QXmlStreamReader &reader);
     void delayMsec(int msec);
+    bool exportCfgFile(const QString &path);   // the export after its dialog
+    void importCfgFile(const QString &path);   // the import after its dialog
+    void showImportGroupTab(int index);
+    void announceImportedWorkMode();
+    unsigned importTabsShown = 0;       // one bit per tab the running import has shown
+    int importAnnouncedWorkMode = 0;    // the work mode the module last heard of from it
 
     // app — app/quorvel.cpp
     QTranslator *translator = nullptr;

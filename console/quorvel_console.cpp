@@ -47,18 +47,21 @@ void Quorvel::initCmdCompleter()
 
 void Quorvel::addStrToLog(QString str, Quorvel::logType type)
 {
-    QColor color;
+    // One shared brush per colour: a brush made per row costs an allocation each.
+    static const QBrush sendBrush(sendColor);
+    static const QBrush recvBrush(recvColor);
+    const QBrush *brush;
     if (type == logSend) {
         if (!ui.checkBox_log_cmd->isChecked())
             return;
-        color = sendColor;
+        brush = &sendBrush;
     } else if (type == logRecv) {
-        color = recvColor;
+        brush = &recvBrush;
     } else {
         return;
     }
     auto *item = new QTableWidgetItem(str);
-    item->setBackground(color);
+    item->setBackground(*brush);
     const int row = ui.tableWidget_log->rowCount();
     ui.tableWidget_log->insertRow(row);
     ui.tableWidget_log->setItem(row, 0, item);
@@ -103,7 +106,7 @@ void Quorvel::on_checkBox_regulerSend_toggled(bool checked)
         return;
     }
     // Digits only, and no more than a timer's interval can hold.
-    static const QRegularExpression digitsOnly(QStringLiteral("^[0-9]+$"));
+    static const QRegularExpression digitsOnly(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+")));
     const QString text = ui.lineEdit_regular_time->text();
     bool ok = digitsOnly.match(text).hasMatch();
     const qulonglong period = ok ? text.toULongLong(&ok) : 0;

@@ -1,6 +1,40 @@
-// placeholder until this subsystem lands
+// The module's error codes and the answer handler that listens to every
+// received line for the whole run: a plain "OK" or an "ERR=" code, whatever
+// it answers, shows in the status bar in the language on screen.
 #include "app/quorvel.h"
 
-void Quorvel::initErrStrMap() {}
-QString Quorvel::getErrStrFromCode(int code) { Q_UNUSED(code); return QString(); }
-void Quorvel::commonRspProc(QString line) { Q_UNUSED(line); }
+#include <QCoreApplication>
+#include <QStatusBar>
+
+#include "protocol/atanswer.h"
+
+void Quorvel::initErrStrMap()
+{
+    // The table keeps the Chinese source texts; they are translated only when
+    // shown, so that they follow the language on screen.
+    errStrMap.insert(1, QString::fromUtf8(QT_TR_NOOP("通用错误")));
+    errStrMap.insert(2, QString::fromUtf8(QT_TR_NOOP("设备忙")));
+    errStrMap.insert(3, QString::fromUtf8(QT_TR_NOOP("未知错误")));
+    errStrMap.insert(4, QString::fromUtf8(QT_TR_NOOP("奇偶校验错误")));
+    errStrMap.insert(5, QString::fromUtf8(QT_TR_NOOP("指令没有已回车换行结束")));
+}
+
+QString Quorvel::getErrStrFromCode(int code)
+{
+    return errStrMap.value(code);
+}
+
+void Quorvel::commonRspProc(QString line)
+{
+    if (atanswer::matchesWhole(atanswer::plainOk(), line)) {
+        statusBar()->showMessage(tr("成功"), 10000);
+        return;
+    }
+    const std::optional<int> code = atanswer::errorCode(line);
+    if (!code)
+        return;
+    const QByteArray source = getErrStrFromCode(*code).toUtf8();
+    const QString text = source.isEmpty() ? QString()
+                                          : QCoreApplication::translate("Quorvel", source.constData());
+    statusBar()->showMessage(tr("错误：%1").arg(text), 10000);
+}

@@ -1,7 +1,239 @@
-// placeholder until this subsystem lands
+// The configuration write: ten set commands, each built from the form at the
+// moment it is sent and acknowledged by a plain "OK"; one retry per command
+// after a time-out or any other answer. Also the button state after either
+// sequence.
 #include "app/quorvel.h"
 
-void Quorvel::initWriteCfgCmds() {}
-void Quorvel::on_pushButton_writeConfiguartion_clicked() {}
-void Quorvel::writeCfgRecvNewLine(QString recvStr) { Q_UNUSED(recvStr); }
-void Quorvel::writeCfgTimeout() {}
+#include <QStatusBar>
+#include <QTimer>
+
+#include "protocol/atanswer.h"
+
+namespace {
+
+using Builder = bool (Quorvel::*)(const QString &, bool *);
+
+// The command prefix the list pairs with a builder.
+QString prefixOf(const QVector<CfgCmd> &cmds, Builder builder)
+{
+    for (const CfgCmd &entry : cmds) {
+        if (entry.handler == builder)
+            return entry.cmd;
+    }
+    Q_ASSERT_X(false, "prefixOf", "builder not in the write list");
+    return QString();
+}
+
+QString flag(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+} // namespace
+
+void Quorvel::initWriteCfgCmds()
+{
+    writeCfgCmds = {
+        {QStringLiteral("AT+APSTA="), &Quorvel::writeApStaCmd},
+        {QStringLiteral("AT+APMOD="), &Quorvel::writeApModCmd},
+        {QStringLiteral("AT+APKEY="), &Quorvel::writeApKeyCmd},
+        {QStringLiteral("AT+STAMOD="), &Quorvel::writeStaModCmd},
+        {QStringLiteral("AT+IPCFG="), &Quorvel::writeIpCfgCmd},
+        {QStringLiteral("AT+DHCP="), &Quorvel::writeDhcpCmd},
+        {QStringLiteral("AT+TPSOCK="), &Quorvel::writeTpSockCmd},
+        {QStringLiteral("AT+FFRAME="), &Quorvel::writeFFrameCmd},
+        {QStringLiteral("AT+AFRAME="), &Quorvel::writeAFrameCmd},
+        {QStringLiteral("AT+UART="), &Quorvel::writeUartCmd},
+    };
+}
+
+void Quorvel::on_pushButton_writeConfiguartion_clicked()
+{
+    // As for the read: a second start would connect the line handler twice.
+    if (readCfgRunning || writeCfgRunning)
+        return;
+    startWriteCfg();
+    sendWriteCfgCmd();
+}
+
+void Quorvel::startWriteCfg()
+{
+    writeCfgRunning = true;
+    ui.pushButton_readConfiguration->setEnabled(false);
+    ui.pushButton_writeConfiguartion->setEnabled(false);
+    ui.pushButton_Import->setEnabled(false);
+    ui.pushButton_Export->setEnabled(false);
+    savedTabIndex = ui.tabWidget->currentIndex();
+    writeCfgIndex = 0;
+    writeCfgRetry = 0;
+    connect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
+}
+
+void Quorvel::sendWriteCfgCmd()
+{
+    if (writeCfgIndex >= writeCfgCmds.size()) {
+        finishWriteCfg(true);
+        return;
+    }
+    writeCfgTimer->start(3000);
+    bool advance = false;
+    (this->*writeCfgCmds.at(writeCfgIndex).handler)(QString(), &advance);
+}
+
+void Quorvel::writeCfgRecvNewLine(QString recvStr)
+{
+    if (!writeCfgRunning)
+        return;
+    if (!atanswer::matchesWhole(atanswer::okLine(), recvStr)
+        && !atanswer::matchesWhole(atanswer::errLine(), recvStr))
+        return;   // echoes and unsolicited lines; the time-out keeps running
+
+    if (atanswer::matchesWhole(atanswer::plainOk(), recvStr)) {
+        ++writeCfgIndex;
+        sendWriteCfgCmd();
+        writeCfgRetry = 0;
+        return;
+    }
+    // "ERR…", or "OK" with more text: a failure of the current command.
+    if (writeCfgRetry >= 1) {
+        writeCfgRetry = 0;
+        finishWriteCfg(false);
+    } else {
+        ++writeCfgRetry;
+        sendWriteCfgCmd();
+    }
+}
+
+void Quorvel::writeCfgTimeout()
+{
+    if (!writeCfgRunning)
+        return;
+    if (writeCfgRetry < 1) {
+        ++writeCfgRetry;
+        sendWriteCfgCmd();
+    } else {
+        writeCfgRetry = 0;
+        finishWriteCfg(false);
+    }
+}
+
+void Quorvel::finishWriteCfg(bool ok)
+{
+    writeCfgRunning = false;
+    writeCfgTimer->stop();
+    enableCfgButtonsAfterSequence();
+    ui.tabWidget->setCurrentIndex(savedTabIndex);
+    disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
+    statusBar()->showMessage(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
+}
+
+// Read and write need an open port to do anything; a port closed during the
+// sequence leaves them off, as closing it did.
+void Quorvel::enableCfgButtonsAfterSequence()
+{
+    ui.pushButton_readConfiguration->setEnabled(comIsOpen);
+    ui.pushButton_writeConfiguartion->setEnabled(comIsOpen);
+    ui.pushButton_Import->setEnabled(true);
+    ui.pushButton_Export->setEnabled(true);
+}
+
+void Quorvel::sendWriteCfgLine(const QString &prefix, const QStringList &values)
+{
+    sendCmd(atanswer::setCommand(prefix, values));
+}
+
+// The builders ignore the line they are given; each sends its command.
+
+bool Quorvel::writeApStaCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeApStaCmd),
+                     {flag(ui.comboBox_wifi_mode->currentIndex() != 0)});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeApModCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeApModCmd),
+                     {ui.lineEdit_AP_SSID->text(),
+                      QString::number(ui.comboBox_MODE->currentIndex() + 1),
+                      QString::number(ui.comboBox_CH->currentIndex() + 1)});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeApKeyCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeApKeyCmd),
+                     {QString::number(ui.comboBox_AUTH->currentIndex()),
+                      QString::number(ui.comboBox_CRYPT->currentIndex()),
+                      ui.lineEdit_AP_KEY->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeStaModCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeStaModCmd),
+                     {ui.lineEdit_STA_SSID->text(), ui.lineEdit_STA_KEY->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeIpCfgCmd(const QString &, bool *advance)
+{
+    const QString prefix = prefixOf(writeCfgCmds, &Quorvel::writeIpCfgCmd);
+    if (ui.comboBox_ip_mode->currentIndex() == 0)
+        sendWriteCfgLine(prefix, {QStringLiteral("0")});
+    else
+        sendWriteCfgLine(prefix, {QStringLiteral("1"), ui.lineEdit_set_ip->text(),
+                                  ui.lineEdit_set_gatway->text(), ui.lineEdit_set_mask->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeDhcpCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeDhcpCmd),
+                     {flag(ui.checkBox_en_dhcp->isChecked()), ui.lineEdit_dhcp_start_ip->text(),
+                      ui.lineEdit_dhcp_end_ip->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeTpSockCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeTpSockCmd),
+                     {QString::number(ui.comboBox_TP_TCP_UDP->currentIndex()),
+                      QString::number(ui.comboBox_TP_S_C->currentIndex()),
+                      ui.lineEdit_TP_ADDR->text(), ui.lineEdit_TP_PORT->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeFFrameCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeFFrameCmd), {ui.lineEdit_fframe_time->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeAFrameCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeAFrameCmd),
+                     {ui.lineEdit_aframe_len->text(), ui.lineEdit_aframe_time->text()});
+    *advance = true;
+    return true;
+}
+
+bool Quorvel::writeUartCmd(const QString &, bool *advance)
+{
+    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeUartCmd),
+                     {QString::number(ui.comboBox_deviceBps->currentIndex()),
+                      QString::number(ui.comboBox_deviceDataBit->currentIndex() + 5),
+                      QString::number(ui.comboBox_deviceParBit->currentIndex()),
+                      QString::number(ui.comboBox_deviceStopBit->currentIndex() + 1),
+                      QString::number(ui.comboBox_deviceFlow->currentIndex())});
+    *advance = true;
+    return true;
+}

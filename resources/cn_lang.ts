@@ -1,4 +1,542 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
+<context>
+    <name>Quorvel</name>
+    <message>
+        <source>Ready</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>XML (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能打开文件%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能写入文件%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导出完成</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不是%1格式的XML配置文件,导入失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入遇到错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入完成</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>定时时间错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>通用错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备忙</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>奇偶校验错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指令没有已回车换行结束</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置完成</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入配置完成</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入配置遇到错误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 正被其他程序使用（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1（%2）：请把用户加入拥有该设备的组（通常是 dialout）后重新登录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备 %1 不存在</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能打开 %1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can not open %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开，已关闭</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClass</name>
+    <message>
+        <source>Quorvel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM控制台</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>128000</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>256000</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>定时发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>发送新行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录命令</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自动滚动</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>清除窗口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备配置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>从文件导入</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导出到文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>基本信息</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备相关</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>软件版本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAC地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WIFI模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>网络状态</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>地址隐码</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>UART参数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>流控</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>系统控制</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>默认工作模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WIFI配置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AP模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STA模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AP设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>安全模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WPA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP_PSK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP2_PSK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP_CCKM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WPA2_CCKM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WPA2_PSK_SHA256</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>加密模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WEP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TKIP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AES</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BIP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KTK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无线模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11a</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11b</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11g</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11n</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HT40</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>信道</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>13</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STA设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目标SSID</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IP设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>动态IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>静态IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使能DHCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>结束地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>网络控制</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>开始网络</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>离开网络</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TP配置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TP设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>协议</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>UDP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>服务器</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>客户端</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>成帧设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自由成帧时间间隔</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自动成帧长度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自动成帧时间</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TP控制</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>进入TP模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>退出TP模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
 </TS>

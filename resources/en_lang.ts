@@ -1,4 +1,542 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
+<context>
+    <name>Quorvel</name>
+    <message>
+        <source>Ready</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>中文</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>XML (*.xml)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能打开文件%1</source>
+        <translation>Can not open %1</translation>
+    </message>
+    <message>
+        <source>不能写入文件%1</source>
+        <translation>Can not write %1</translation>
+    </message>
+    <message>
+        <source>导出完成</source>
+        <translation>Export Done</translation>
+    </message>
+    <message>
+        <source>不是%1格式的XML配置文件,导入失败</source>
+        <translation>Not %1 format, Import error</translation>
+    </message>
+    <message>
+        <source>导入遇到错误</source>
+        <translation>Import Encouter Error</translation>
+    </message>
+    <message>
+        <source>导入完成</source>
+        <translation>Import Done</translation>
+    </message>
+    <message>
+        <source>定时时间错误</source>
+        <translation>Error Time</translation>
+    </message>
+    <message>
+        <source>通用错误</source>
+        <translation>ERROR</translation>
+    </message>
+    <message>
+        <source>设备忙</source>
+        <translation>Busy</translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation>Unkown Error</translation>
+    </message>
+    <message>
+        <source>奇偶校验错误</source>
+        <translation>Parity Error</translation>
+    </message>
+    <message>
+        <source>指令没有已回车换行结束</source>
+        <translation>Cmd Not end with Carriage return and line feed</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>Successful</translation>
+    </message>
+    <message>
+        <source>错误：%1</source>
+        <translation>Error:%1</translation>
+    </message>
+    <message>
+        <source>读取配置完成</source>
+        <translation>Configuration Read Successfully</translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误</source>
+        <translation>Configuration Read Failed</translation>
+    </message>
+    <message>
+        <source>未知</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>写入配置完成</source>
+        <translation>configuration Write Successfully</translation>
+    </message>
+    <message>
+        <source>写入配置遇到错误</source>
+        <translation>Configuration Write Failed</translation>
+    </message>
+    <message>
+        <source>%1 正被其他程序使用（%2）</source>
+        <translation>%1 is in use by another program (%2)</translation>
+    </message>
+    <message>
+        <source>没有权限打开 %1（%2）：请把用户加入拥有该设备的组（通常是 dialout）后重新登录</source>
+        <translation>No permission to open %1 (%2): add the user to the group that owns the device (usually dialout) and log in again</translation>
+    </message>
+    <message>
+        <source>设备 %1 不存在</source>
+        <translation>Device %1 does not exist</translation>
+    </message>
+    <message>
+        <source>不能打开 %1（%2）</source>
+        <translation>Can not open %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Can not open %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开，已关闭</source>
+        <translation>Serial port %1 was disconnected and has been closed</translation>
+    </message>
+</context>
+<context>
+    <name>QuorvelClass</name>
+    <message>
+        <source>Quorvel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM控制台</source>
+        <translation>COM Cosole</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>BaudRate</translation>
+    </message>
+    <message>
+        <source>128000</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>256000</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation>StopBit</translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation>DataBit</translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>定时发送</source>
+        <translation>Regularly Send</translation>
+    </message>
+    <message>
+        <source>发送新行</source>
+        <translation>Send New Line</translation>
+    </message>
+    <message>
+        <source>记录命令</source>
+        <translation>Log cmd</translation>
+    </message>
+    <message>
+        <source>自动滚动</source>
+        <translation>Auto Scroll</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>清除窗口</source>
+        <translation>Clear Log</translation>
+    </message>
+    <message>
+        <source>设备配置</source>
+        <translation>Device Setting</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>从文件导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>导出到文件</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>基本信息</source>
+        <translation>Base Info</translation>
+    </message>
+    <message>
+        <source>设备相关</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>软件版本</source>
+        <translation>Software Ver</translation>
+    </message>
+    <message>
+        <source>MAC地址</source>
+        <translation>MAC Address</translation>
+    </message>
+    <message>
+        <source>WIFI模式</source>
+        <translation>WIFI mode</translation>
+    </message>
+    <message>
+        <source>网络状态</source>
+        <translation>Network state</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>gateway</translation>
+    </message>
+    <message>
+        <source>地址隐码</source>
+        <translation>IP mask</translation>
+    </message>
+    <message>
+        <source>UART参数</source>
+        <translation>UART</translation>
+    </message>
+    <message>
+        <source>流控</source>
+        <translation>Flow Control</translation>
+    </message>
+    <message>
+        <source>系统控制</source>
+        <translation>System Control</translation>
+    </message>
+    <message>
+        <source>复位</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>默认工作模式</source>
+        <translation>Default Work Mode</translation>
+    </message>
+    <message>
+        <source>WIFI配置</source>
+        <translation>WIFI</translation>
+    </message>
+    <message>
+        <source>AP模式</source>
+        <translation>AP</translation>
+    </message>
+    <message>
+        <source>STA模式</source>
+        <translation>STA</translation>
+    </message>
+    <message>
+        <source>AP设置</source>
+        <translation>AP Mode</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>安全模式</source>
+        <translation>Authorization</translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WPA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP_PSK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP2_PSK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WAP_CCKM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WPA2_CCKM</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WPA2_PSK_SHA256</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>加密模式</source>
+        <translation>Encryption</translation>
+    </message>
+    <message>
+        <source>WEP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TKIP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AES</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BIP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KTK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无线模式</source>
+        <translation>Wireless Mode</translation>
+    </message>
+    <message>
+        <source>11a</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11b</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11g</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11n</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HT40</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>信道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>6</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>7</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>9</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>11</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>12</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>13</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STA设置</source>
+        <translation>STA Mode</translation>
+    </message>
+    <message>
+        <source>目标SSID</source>
+        <translation>AP SSID</translation>
+    </message>
+    <message>
+        <source>IP设置</source>
+        <translation>IP</translation>
+    </message>
+    <message>
+        <source>动态IP</source>
+        <translation>Dynamic IP</translation>
+    </message>
+    <message>
+        <source>静态IP</source>
+        <translation>Static IP</translation>
+    </message>
+    <message>
+        <source>使能DHCP</source>
+        <translation>Enable DHCP</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>Start IP</translation>
+    </message>
+    <message>
+        <source>结束地址</source>
+        <translation>End IP</translation>
+    </message>
+    <message>
+        <source>网络控制</source>
+        <translation>Network Control</translation>
+    </message>
+    <message>
+        <source>开始网络</source>
+        <translation>Start Network</translation>
+    </message>
+    <message>
+        <source>离开网络</source>
+        <translation>Off Network</translation>
+    </message>
+    <message>
+        <source>TP配置</source>
+        <translation>TP</translation>
+    </message>
+    <message>
+        <source>TP设置</source>
+        <translation>TP setting</translation>
+    </message>
+    <message>
+        <source>协议</source>
+        <translation>Protocol</translation>
+    </message>
+    <message>
+        <source>TCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>UDP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>服务器</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>客户端</source>
+        <translation>Client</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>成帧设置</source>
+        <translation>Frame setting</translation>
+    </message>
+    <message>
+        <source>自由成帧时间间隔</source>
+        <translation>Free Frame Time</translation>
+    </message>
+    <message>
+        <source>自动成帧长度</source>
+        <translation>Auto Frame Len</translation>
+    </message>
+    <message>
+        <source>自动成帧时间</source>
+        <translation>Auto Frame Time</translation>
+    </message>
+    <message>
+        <source>TP控制</source>
+        <translation>TP Control</translation>
+    </message>
+    <message>
+        <source>进入TP模式</source>
+        <translation>Enter TP mode</translation>
+    </message>
+    <message>
+        <source>退出TP模式</source>
+        <translation>Quit TP mode</translation>
+    </message>
+</context>
 </TS>

@@ -3,11 +3,13 @@
 // comIsOpen is the one gate: while it is false nothing is sent or received.
 #include "app/quorvel.h"
 
+#include <QFile>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSerialPortInfo>
 #include <QStatusBar>
 #include <algorithm>
+#include <unistd.h>
 
 void Quorvel::fillComPortCombo()
 {
@@ -20,6 +22,9 @@ void Quorvel::fillComPortCombo()
     }
     std::sort(names.begin(), names.end());   // by character code: ttyS10 before ttyS2
     ui.comboBox_comPort->addItems(names);
+    // Picking the item that is already current, or Enter on its text, leaves
+    // the index alone; with a typed path open it must switch all the same.
+    connect(ui.comboBox_comPort, &QComboBox::activated, this, &Quorvel::comPortActivated);
 }
 
 QString Quorvel::comPortEntry(int index, const QString &part)
@@ -60,12 +65,14 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
         const QString detail = port->errorString();
         switch (port->error()) {
         case QSerialPort::PermissionError:
-            if (detail.contains(QLatin1String("busy"), Qt::CaseInsensitive)
-                || detail.contains(QLatin1String("lock"), Qt::CaseInsensitive))
+            // The detail is the system's text in the user's language; whether
+            // the device grants this user read and write tells busy apart.
+            if (::access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) == 0) {
                 *why = tr("%1 正被其他程序使用（%2）").arg(deviceName, detail);
-            else
+            } else {
                 *why = tr("没有权限打开 %1（%2）：请把用户加入拥有该设备的组（通常是 dialout）后重新登录")
                            .arg(deviceName, detail);
+            }
             break;
         case QSerialPort::DeviceNotFoundError:
             *why = tr("设备 %1 不存在").arg(deviceName);
@@ -142,8 +149,18 @@ void Quorvel::comPortError(QSerialPort::SerialPortError error)
 void Quorvel::on_comboBox_comPort_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
-    if (!comIsOpen)
-        return;
+    if (comIsOpen)
+        switchComPort();
+}
+
+void Quorvel::comPortActivated()
+{
+    if (comIsOpen && ui.comboBox_comPort->currentText() != openPortText)
+        switchComPort();
+}
+
+void Quorvel::switchComPort()
+{
     comIsOpen = false;
     serialPort->close();
     delete serialPort;

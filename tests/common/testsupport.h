@@ -33,6 +33,8 @@ public:
     static const QMap<int, QString> &errStrMap(const Quorvel &w) { return w.errStrMap; }
     static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t) { w.addStrToLog(s, t); }
     static void delayMsec(Quorvel &w, int ms) { w.delayMsec(ms); }
+    static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
+    static void importCfgFile(Quorvel &w, const QString &path) { w.importCfgFile(path); }
 };
 
 namespace testsupport {

@@ -1,0 +1,81 @@
+// Appending to the console log with auto-scroll on, in the shown window:
+// rows per second around 10,000, 100,000 and 1,000,000 rows (median of the
+// ten batches around each mark), and heap bytes per row. Rows go in in
+// batches of 1000, one event-loop turn each, as readCom hands over one pty
+// read of short lines. Prints figures; asserts nothing.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QList>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <malloc.h>
+
+#include "app/quorvel.h"
+
+// The window's log slot is private; the class that tests use for access is a
+// friend, and this program is its only user here.
+class QuorvelTestAccess
+{
+public:
+    static void addStrToLog(Quorvel &w, const QString &s) { w.addStrToLog(s, Quorvel::logRecv); }
+    static bool autoScroll(Quorvel &w) { return w.ui.checkBox_logAutoScroll->isChecked(); }
+};
+
+namespace {
+
+qint64 heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return qint64(m.uordblks + m.hblkhd);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());   // a fresh ./Quorvel.ini
+    Quorvel w;
+    w.show();
+    QCoreApplication::processEvents();
+
+    constexpr int batch = 1000;
+    const int marks[] = {10000, 100000, 1000000};
+    constexpr int window = 10000;   // rows measured around each mark
+    const int total = marks[2] + window / 2;
+
+    std::printf("log append, auto-scroll %s, batches of %d rows, one event-loop turn each, median batch\n",
+                QuorvelTestAccess::autoScroll(w) ? "on" : "off", batch);
+    const qint64 heapBefore = heapInUse();
+    QElapsedTimer clock;
+    QList<qint64> markNs[3];
+    for (int row = 0; row < total; row += batch) {
+        clock.start();
+        for (int i = 0; i < batch; ++i)
+            QuorvelTestAccess::addStrToLog(w, QStringLiteral("+IND=NOISE,%1\r\n").arg(row + i));
+        QCoreApplication::processEvents();   // the batched scroll and a repaint
+        const qint64 ns = clock.nsecsElapsed();
+        for (int m = 0; m < 3; ++m) {
+            if (row >= marks[m] - window / 2 && row < marks[m] + window / 2)
+                markNs[m].append(ns);
+        }
+    }
+    const qint64 heapAfter = heapInUse();
+
+    double rate[3];
+    for (int m = 0; m < 3; ++m) {
+        std::sort(markNs[m].begin(), markNs[m].end());
+        rate[m] = batch / (markNs[m].at(markNs[m].size() / 2) / 1e9);
+        std::printf("  around %7d rows: %8.0f rows/s  (fastest batch %.0f rows/s)\n", marks[m], rate[m],
+                    batch / (markNs[m].first() / 1e9));
+    }
+    std::printf("  rate at 1,000,000 / rate at 10,000: %.0f %%  (goal: at least 80 %%, and 100,000 rows/s)\n",
+                100 * rate[2] / rate[0]);
+    std::printf("  heap per row: %.0f bytes  (goal: at most 500)\n", double(heapAfter - heapBefore) / total);
+    return 0;
+}

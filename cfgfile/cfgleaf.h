@@ -1,0 +1,31 @@
+// The text form of one configuration-file leaf, without any widget: cutting a
+// leaf's text into its comma-separated fields, cleaning a field meant for a
+// line edit, and the item texts of the combos that differ between languages.
+#ifndef CFGLEAF_H
+#define CFGLEAF_H
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace cfgleaf {
+
+// Cuts `text` into exactly `count` non-empty fields at commas, the way the
+// whole-text pattern "(.+),(.+),...,(.+)" matches: greedy from the left, so
+// surplus commas stay in the leftmost field. False, with *fields untouched,
+// when the text cannot be cut that way (an empty field, too few commas).
+// Linear in the text's length.
+bool splitFields(QStringView text, int count, QStringList *fields);
+
+// A field for a line edit: the text without CR, LF and NUL characters, so
+// that no imported value can end a command line early.
+QString lineEditText(QStringView field);
+
+// The item index that `text` names in the combo box `comboName` in either
+// language ("STA模式" or "STA" for comboBox_wifi_mode), or -1 when the text is
+// no item of a combo whose items differ between the languages.
+int bilingualItemIndex(QStringView comboName, QStringView text);
+
+} // namespace cfgleaf
+
+#endif // CFGLEAF_H

@@ -1,0 +1,150 @@
+// ModSim: a simulated Wi-Fi module on the master side of a pseudo-terminal.
+// It keeps a module configuration, answers AT command lines one answer line
+// each, has a transparent (echo) mode, injects faults and load on request and
+// records everything it receives. All work runs in the event loop of the
+// thread that calls start(); nothing blocks or sleeps.
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+
+class QSocketNotifier;
+class QTimer;
+
+class ModSim : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ModSim(QObject *parent = nullptr);
+    ~ModSim() override;
+
+    bool start(QString *error = nullptr);
+    QString slavePath() const { return m_slavePath; }
+    bool makeLink(const QString &path, QString *error = nullptr);
+    void stop();
+    bool isRunning() const { return m_fd >= 0; }
+    // True while some process has the slave side open, as last seen.
+    bool peerConnected() const { return m_connected; }
+
+    // Faults and load. CMD is matched against the head of a line: the text up
+    // to and including the first '?' or '=', or the whole line.
+    void setDelay(int ms);
+    void setSilent(const QString &cmd, int times = -1);
+    void setError(const QString &cmd, int code, int times = -1);
+    void setSplit(bool on);
+    void setEcho(bool on);
+    void setNoise(int ms);
+    void startStream(int linesPerSecond, int lineLength);
+    void stopStream();
+    qint64 streamedLines() const { return m_streamed; }
+    void sendRaw(const QByteArray &bytes);
+
+    // State and trace.
+    QStringList fields(const QString &word) const;
+    void setFields(const QString &word, const QStringList &values);
+    void factoryReset();
+    bool networkOn() const;
+    bool transparent() const { return m_transparent; }
+    QList<QByteArray> receivedLines() const { return m_lines; }
+    QByteArray receivedBytes() const { return m_received; }
+    void clearTrace();
+
+    static QByteArray commandHead(const QByteArray &line);
+
+signals:
+    void lineReceived(const QByteArray &line);
+    void bytesReceived(qint64 total);
+
+private:
+    struct Rule {
+        int code = 0;   // 0: stay silent
+        int times = -1;
+    };
+    struct Pending {
+        qint64 due;
+        QByteArray bytes;
+    };
+
+    void onReadable();
+    void onWritable();
+    void recheckPeer();
+    bool peerPresent();
+    void peerBack();
+    void peerGone();
+    void scrubSlave();
+    void removeLink();
+
+    void consume(QByteArray data);
+    QByteArray feedCommands(const QByteArray &data);
+    QByteArray feedTransparent(const QByteArray &data);
+    void record(const QByteArray &entry);
+    void handleLine(const QByteArray &line);
+    QByteArray execute(const QByteArray &text);
+    QByteArray applySetting(const QByteArray &word, const char *spec, const QByteArray &args);
+
+    void answer(const QByteArray &bytes, int delayMs);
+    void releaseDue();
+    void output(const QByteArray &bytes, bool streamLine = false);
+    void splitTick();
+    void flush();
+    void updateWriteNotifier();
+    void dropOutput();
+    void noiseTick();
+    qint64 backlog() const;
+    qint64 streamLimit(qint64 unsplit) const;
+    void streamTick();
+    void topUpStream();
+    QByteArray nextStreamLine();
+    void releaseHeldPluses();
+
+    int m_fd = -1;
+    QString m_slavePath;
+    QString m_linkPath;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    QTimer *m_peerTimer;
+    bool m_connected = false;
+
+    QHash<QByteArray, QList<QByteArray>> m_values;
+    bool m_transparent = false;
+    QByteArray m_lineBuf;
+    int m_plusHeld = 0;
+    QTimer *m_plusTimer;
+
+    int m_delay = 0;
+    bool m_echo = false;
+    bool m_split = false;
+    QHash<QByteArray, Rule> m_rules;
+    QElapsedTimer m_clock;
+    QList<Pending> m_pending;
+    QTimer *m_pendingTimer;
+
+    QByteArray m_splitQueue;
+    QTimer *m_splitTimer;
+    QByteArray m_outBuf;
+    qint64 m_queuedTotal = 0;   // bytes ever handed to m_outBuf
+    qint64 m_writtenTotal = 0;  // bytes ever written to the pty
+
+    QTimer *m_noiseTimer;
+    qint64 m_noiseCount = 0;
+
+    QTimer *m_streamTimer;
+    int m_streamRate = -1;  // -1: off, 0: as fast as the pty takes them
+    int m_streamLength = 32;
+    qint64 m_streamGenerated = 0;  // numbers the lines
+    qint64 m_streamSlots = 0;      // lines due since m_streamClock started
+    QElapsedTimer m_streamClock;
+    qint64 m_streamed = 0;
+    std::deque<qint64> m_streamEnds;  // m_queuedTotal at the end of each queued stream line
+
+    QList<QByteArray> m_lines;
+    QByteArray m_received;
+};

@@ -1,0 +1,106 @@
+// Drives the real window through a short session with a simulated module and
+// saves what the user sees at each step as PNG files in the folder given:
+// the start-up form, the console after a few commands, the form after a
+// configuration read, and the same in English.
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextStream>
+
+#include "app/quorvel.h"
+#include "tools/modsim/modsim.h"
+
+namespace {
+
+template <typename Pred>
+bool waitFor(Pred done, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+void settle(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+bool save(QWidget &w, const QDir &out, const QString &name)
+{
+    settle(300);
+    const QString path = out.filePath(name);
+    const bool ok = w.grab().save(path);
+    QTextStream(stdout) << (ok ? "wrote " : "could not write ") << path << Qt::endl;
+    return ok;
+}
+
+template <typename T>
+T *child(QWidget &w, const char *name)
+{
+    return w.findChild<T *>(QString::fromLatin1(name));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        QTextStream(stderr) << "usage: quorvel-screenshot OUTPUT_DIR" << Qt::endl;
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+
+    ModSim module;
+    QString error;
+    if (!module.start(&error)) {
+        QTextStream(stderr) << "simulated module: " << error << Qt::endl;
+        return 1;
+    }
+
+    Quorvel w;
+    w.installTranslator();
+    w.retranslate();
+    w.resize(1200, 620);
+    w.move(0, 0);
+    w.show();
+    bool ok = save(w, out, QStringLiteral("window-zh.png"));
+
+    // The console after a few commands.
+    child<QComboBox>(w, "comboBox_comPort")->setEditText(module.slavePath());
+    child<QPushButton>(w, "pushButton_openCom")->click();
+    auto *cmd = child<QLineEdit>(w, "lineEdit_cmd");
+    auto *send = child<QPushButton>(w, "pushButton_send");
+    for (const char *text : {"AT+VER?", "AT+UART?", "AT+NETS?", "AT+APSTA=7"}) {
+        cmd->setText(QString::fromLatin1(text));
+        send->click();
+        const qsizetype before = module.receivedLines().size();
+        waitFor([&] { return module.receivedLines().size() > before; }, 2000);
+        settle(150);
+    }
+    ok = save(w, out, QStringLiteral("console.png")) && ok;
+
+    // A full configuration read into the form.
+    auto *read = child<QPushButton>(w, "pushButton_readConfiguration");
+    read->click();
+    waitFor([&] { return read->isEnabled(); }, 20000);
+    ok = save(w, out, QStringLiteral("config-read.png")) && ok;
+    child<QTabWidget>(w, "tabWidget")->setCurrentIndex(1);
+    ok = save(w, out, QStringLiteral("config-read-wifi.png")) && ok;
+
+    // The same window in English.
+    child<QPushButton>(w, "langButton")->click();
+    child<QTabWidget>(w, "tabWidget")->setCurrentIndex(0);
+    ok = save(w, out, QStringLiteral("window-en.png")) && ok;
+    child<QTabWidget>(w, "tabWidget")->setCurrentIndex(1);
+    ok = save(w, out, QStringLiteral("window-en-wifi.png")) && ok;
+
+    w.close();
+    return ok ? 0 : 1;
+}
