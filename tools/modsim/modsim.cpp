@@ -334,7 +334,7 @@ void ModSim::clearTrace()
 
 QByteArray ModSim::commandHead(const QByteArray &line)
 {
-    QByteArray text = line.endsWith(crlf) ? line.chopped(2) : line;
+    const QByteArray text = line.endsWith(crlf) ? line.chopped(2) : line;
     for (int i = 0; i < text.size(); ++i) {
         if (text.at(i) == '?' || text.at(i) == '=')
             return text.left(i + 1);
@@ -373,14 +373,16 @@ void ModSim::onWritable()
     topUpStream();
 }
 
+// Reads what a new peer sent, or what a short-lived one left behind (its
+// answers then go nowhere).
 void ModSim::recheckPeer()
 {
-    if (peerPresent())
-        return;  // peerBack() read what was waiting
-    onReadable();  // data a short-lived peer left behind, answered into the void
+    peerPresent();
+    onReadable();
 }
 
 // While disconnected, the master reports a hang-up until a peer opens the slave.
+// Called before anything is sent, so that nothing meant for a new peer is lost.
 bool ModSim::peerPresent()
 {
     if (m_fd < 0)
@@ -402,7 +404,6 @@ void ModSim::peerBack()
     m_streamSlots = 0;
     m_streamClock.start();
     topUpStream();
-    onReadable();
 }
 
 // The last opener closed the slave. A notifier on a hung-up master would fire
@@ -428,7 +429,7 @@ void ModSim::scrubSlave()
     if (s < 0)
         return;
     setRaw(s);
-    ::tcflush(s, TCIOFLUSH);
+    ::tcflush(s, TCIFLUSH);  // not TCOFLUSH: that would drop what a new opener already wrote
     ::close(s);
 }
 

@@ -35,7 +35,8 @@ public:
     bool peerConnected() const { return m_connected; }
 
     // Faults and load. CMD is matched against the head of a line: the text up
-    // to and including the first '?' or '=', or the whole line.
+    // to and including the first '?' or '=', or the whole line. One rule per
+    // head: a later setSilent/setError replaces it, times 0 removes it.
     void setDelay(int ms);
     void setSilent(const QString &cmd, int times = -1);
     void setError(const QString &cmd, int code, int times = -1);
@@ -45,6 +46,7 @@ public:
     void startStream(int linesPerSecond, int lineLength);
     void stopStream();
     qint64 streamedLines() const { return m_streamed; }
+    // Like all output, dropped while nobody has the slave side open.
     void sendRaw(const QByteArray &bytes);
 
     // State and trace.

@@ -108,18 +108,13 @@ void tst_Language::catalogues_data()
     const QString en = QStringLiteral(":/Quorvel/en_lang");
     const QString cn = QStringLiteral(":/Quorvel/cn_lang");
     QTest::newRow("en: export done") << en << "Quorvel" << "导出完成" << "Export Done";
-    QTest::newRow("en: import error") << en << "Quorvel" << "导入遇到错误" << "Import Encouter Error";
     QTest::newRow("en: not our format")
         << en << "Quorvel" << "不是%1格式的XML配置文件,导入失败" << "Not %1 format, Import error";
     QTest::newRow("en: write done") << en << "Quorvel" << "写入配置完成" << "configuration Write Successfully";
-    QTest::newRow("en: error with its meaning") << en << "Quorvel" << "错误：%1" << "Error:%1";
-    QTest::newRow("en: close") << en << "Quorvel" << "关闭" << "Close";
     QTest::newRow("en: console title") << en << "QuorvelClass" << "COM控制台" << "COM Cosole";
     QTest::newRow("en: wifi mode item") << en << "QuorvelClass" << "STA模式" << "STA";
-    QTest::newRow("en: server item") << en << "QuorvelClass" << "服务器" << "Server";
     QTest::newRow("en: Ready stays") << en << "Quorvel" << "Ready" << "";
-    QTest::newRow("en: button text English stays") << en << "Quorvel" << "English" << "";
-    QTest::newRow("en: button text 中文 stays") << en << "Quorvel" << "中文" << "";
+    QTest::newRow("en: button text stays") << en << "Quorvel" << "English" << "";
     QTest::newRow("en: filter stays") << en << "Quorvel" << "XML (*.xml)" << "";
     QTest::newRow("cn: export done") << cn << "Quorvel" << "导出完成" << "";
     QTest::newRow("cn: console title") << cn << "QuorvelClass" << "COM控制台" << "";
