@@ -1,15 +1,6 @@
-// The settings file "./Quorvel.ini": the defaults without a file, a full
-// round trip through closing and a new window, the stored language button
-// text, maximized windows, damaged values (indices out of range, a position
-// on no screen, a hand-edited list) and ports that are gone or typed paths.
-#include <QComboBox>
-#include <QDir>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSettings>
+// The settings file "./Quorvel.ini": what a window shows for a stored file (or none), again after
+// closing, and a round trip of changed values, a typed device path among them.
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <memory>
 
@@ -20,16 +11,20 @@ using Access = QuorvelTestAccess;
 
 namespace {
 
-// The window as the process entry sets it up: catalogue installed, texts refreshed.
-void startLikeTheProgram(Quorvel &w)
+// The window set up as the process entry does it, and what it shows of the
+// settings: language, window, port, line settings and the console's fields.
+QVariantMap shown(Quorvel &w)
 {
     w.installTranslator();
     w.retranslate();
-}
-
-bool chineseOnScreen(Quorvel &w)
-{
-    return Access::ui(w).groupBox_console->title() == QStringLiteral("COM控制台");
+    Ui::QuorvelClass &ui = Access::ui(w);
+    const QString geometry = w.isMaximized() ? QStringLiteral("maximized")
+        : QStringLiteral("%1,%2 %3x%4").arg(w.x()).arg(w.y()).arg(w.width()).arg(w.height());
+    return {{"lang", Access::langButton(w)->text()}, {"console", ui.groupBox_console->title()},
+            {"geometry", geometry}, {"port", ui.comboBox_comPort->currentText()},
+            {"bps", ui.comboBox_bps->currentText()}, {"dataBit", ui.comboBox_dataBit->currentText()},
+            {"parBit", ui.comboBox_parBit->currentText()}, {"stopBit", ui.comboBox_stopBit->currentText()},
+            {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()}};
 }
 
 } // namespace
@@ -37,233 +32,112 @@ bool chineseOnScreen(Quorvel &w)
 class tst_Settings : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    // Every default, with the port a window shows without a file.
+    QVariantMap defaults()
+    {
+        Quorvel fresh;
+        return {{"lang", "English"}, {"console", "COM控制台"}, {"geometry", "100,50 1200x550"},
+                {"port", Access::ui(fresh).comboBox_comPort->currentText()}, {"bps", "115200"}, {"dataBit", "8"},
+                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}};
+    }
 
 private slots:
-    void init();
-    void noFile();
-    void roundTrip();
-    void language_data();
-    void language();
-    void maximized();
-    void damagedValues_data();
-    void damagedValues();
-    void position_data();
-    void position();
-    void portThatIsGone();
-    void typedDevicePathSurvives();
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid() && QDir::setCurrent(m_dir->path()));
+    }
 
-private:
-    void writeIni(const QByteArray &text);
-    QVariant stored(const QString &key) const;
+    void stored_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QVariantMap>("changed");   // against the defaults
+        const auto row = [](const char *name, const char *ini, const QVariantMap &changed = {}) {
+            QTest::newRow(name) << QByteArray(ini) << changed;
+        };
+        row("no file", nullptr);
+        row("lang English", "[LANG]\nlang=English");
+        row("lang 中文", "[LANG]\nlang=中文", {{"lang", "中文"}, {"console", "COM Cosole"}});
+        row("lang other text", "[LANG]\nlang=Deutsch", {{"lang", "Deutsch"}, {"console", "COM Cosole"}});
+        row("indices past the end", "[comSettings]\nbps=8\ndataBit=4\nparBit=3\nstopBit=2");
+        row("negative indices", "[comSettings]\nbps=-1\ndataBit=-1\nparBit=-1\nstopBit=-1");
+        row("indices not numbers", "[comSettings]\nbps=a\ndataBit=b\nparBit=c\nstopBit=d");
+        row("a port that is gone", "[comSettings]\ncomPort=ttyGONE7");
+        row("unquoted commas, read as a list", "[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0",
+            {{"cmd", "AT+UART=5,8,0,1,0"}});
+        row("partly off the left edge", "[pos%26size]\npos=@Point(-300 30)\nsize=@Size(600 400)",
+            {{"geometry", "-300,30 600x400"}});
+        row("on a monitor that is gone", "[pos%26size]\npos=@Point(-20000 -20000)\nsize=@Size(600 400)",
+            {{"geometry", "100,50 600x400"}});
+        row("maximized", "[pos%26size]\npos=@Point(300 200)\nsize=@Size(640 480)\nisMax=true",
+            {{"geometry", "maximized"}});
+    }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    // Nothing written before closing, what was read is written back, the language button switches.
+    void stored()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QVariantMap, changed);
+        QVariantMap expected = defaults();
+        expected.insert(changed);
+        QFile file(QStringLiteral("Quorvel.ini"));
+        QVERIFY(ini.isNull() || (file.open(QIODevice::WriteOnly) && file.write(ini + '\n') == ini.size() + 1));
+        file.close();
+        {
+            Quorvel w;
+            QCOMPARE(shown(w).values(), expected.values());
+            QCOMPARE(file.exists(), !ini.isNull());
+            QVERIFY(w.close());
+        }
+        Quorvel again;
+        QCOMPARE(shown(again).values(), expected.values());
+        const bool chinese = expected.value("console") == QStringLiteral("COM控制台");
+        Access::langButton(again)->click();
+        QCOMPARE(Access::langButton(again)->text(), chinese ? QStringLiteral("中文") : QStringLiteral("English"));
+        QCOMPARE(Access::ui(again).groupBox_console->title(),
+                 chinese ? QStringLiteral("COM Cosole") : QStringLiteral("COM控制台"));
+    }
+
+    // The file is UTF-8, with Qt's group encoding; a pseudo-terminal's path is in no port list.
+    void roundTrip()
+    {
+        ModSim sim;
+        QString why;
+        QVERIFY2(sim.start(&why), qPrintable(why));
+        // Commas, semicolons, quotes, a leading "@" and Chinese need the ini file's quoting.
+        const QString cmd = QStringLiteral("@AT+APMOD=Lab,AP;1 \"q\" 中文 ");
+        const QVariantMap expected = {{"lang", "中文"}, {"console", "COM Cosole"}, {"geometry", "130,90 1000x720"},
+                                      {"port", sim.slavePath()}, {"bps", "19200"}, {"dataBit", "6"},
+                                      {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"}};
+        {
+            Quorvel w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            Access::langButton(w)->click();
+            w.move(130, 90);
+            w.resize(1000, 720);
+            Ui::QuorvelClass &ui = Access::ui(w);
+            QVERIFY(testsupport::openPort(w, sim.slavePath()));
+            ui.comboBox_bps->setCurrentIndex(2);
+            ui.comboBox_dataBit->setCurrentIndex(1);
+            ui.comboBox_parBit->setCurrentIndex(2);
+            ui.comboBox_stopBit->setCurrentIndex(1);
+            ui.lineEdit_cmd->setText(cmd);
+            ui.lineEdit_regular_time->setText(QStringLiteral("250"));
+            QVERIFY(w.close());
+        }
+        QFile file(QStringLiteral("Quorvel.ini"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY2(text.contains("[pos%26size]") && text.contains("lang=中文"), text.constData());
+        Quorvel w;
+        QCOMPARE(shown(w).values(), expected.values());
+        Access::ui(w).pushButton_openCom->click();
+        QVERIFY(Access::comIsOpen(w));
+    }
 };
-
-void tst_Settings::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-}
-
-void tst_Settings::writeIni(const QByteArray &text)
-{
-    QFile f(QStringLiteral("Quorvel.ini"));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(text), text.size());
-}
-
-QVariant tst_Settings::stored(const QString &key) const
-{
-    return QSettings(m_dir->filePath(QStringLiteral("Quorvel.ini")), QSettings::IniFormat).value(key);
-}
-
-void tst_Settings::noFile()
-{
-    Quorvel w;
-    startLikeTheProgram(w);
-    Ui::QuorvelClass &ui = Access::ui(w);
-    QCOMPARE(Access::langButton(w)->text(), QStringLiteral("English"));
-    QVERIFY(chineseOnScreen(w));
-    QCOMPARE(w.pos(), QPoint(100, 50));
-    QCOMPARE(w.size(), QSize(1200, 550));
-    QVERIFY(!w.isMaximized());
-    QCOMPARE(ui.comboBox_bps->currentText(), QStringLiteral("115200"));
-    QCOMPARE(ui.comboBox_dataBit->currentText(), QStringLiteral("8"));
-    QCOMPARE(ui.comboBox_parBit->currentText(), QStringLiteral("None"));
-    QCOMPARE(ui.comboBox_stopBit->currentText(), QStringLiteral("1"));
-    QCOMPARE(ui.lineEdit_cmd->text(), QStringLiteral("AT"));
-    QCOMPARE(ui.lineEdit_regular_time->text(), QString());
-    QVERIFY(!QFile::exists(QStringLiteral("Quorvel.ini")));   // written at close only
-}
-
-void tst_Settings::roundTrip()
-{
-    // Commas, semicolons, quotes, a leading "@" and Chinese all need the
-    // ini file's quoting.
-    const QString cmd = QStringLiteral("@AT+APMOD=Lab,AP;1 \"q\" 中文 ");
-    {
-        Quorvel w;
-        startLikeTheProgram(w);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        Access::langButton(w)->click();
-        w.move(130, 90);
-        w.resize(1000, 720);
-        Ui::QuorvelClass &ui = Access::ui(w);
-        ui.comboBox_bps->setCurrentIndex(2);
-        ui.comboBox_dataBit->setCurrentIndex(1);
-        ui.comboBox_parBit->setCurrentIndex(2);
-        ui.comboBox_stopBit->setCurrentIndex(1);
-        ui.lineEdit_cmd->setText(cmd);
-        ui.lineEdit_regular_time->setText(QStringLiteral("250"));
-        QVERIFY(w.close());
-    }
-    QFile file(QStringLiteral("Quorvel.ini"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray text = file.readAll();
-    QVERIFY2(text.contains("[pos%26size]") && text.contains("lang=中文"), text.constData());
-
-    Quorvel w;
-    startLikeTheProgram(w);
-    Ui::QuorvelClass &ui = Access::ui(w);
-    QCOMPARE(Access::langButton(w)->text(), QStringLiteral("中文"));
-    QCOMPARE(ui.groupBox_console->title(), QStringLiteral("COM Cosole"));
-    QCOMPARE(w.pos(), QPoint(130, 90));
-    QCOMPARE(w.size(), QSize(1000, 720));
-    QCOMPARE(ui.comboBox_bps->currentText(), QStringLiteral("19200"));
-    QCOMPARE(ui.comboBox_dataBit->currentText(), QStringLiteral("6"));
-    QCOMPARE(ui.comboBox_parBit->currentText(), QStringLiteral("Odd"));
-    QCOMPARE(ui.comboBox_stopBit->currentText(), QStringLiteral("2"));
-    QCOMPARE(ui.lineEdit_cmd->text(), cmd);
-    QCOMPARE(ui.lineEdit_regular_time->text(), QStringLiteral("250"));
-}
-
-void tst_Settings::language_data()
-{
-    QTest::addColumn<QString>("lang");
-    QTest::addColumn<bool>("chineseAtStart");
-    QTest::addColumn<QString>("buttonAfterClick");
-    QTest::newRow("English: Chinese on screen") << "English" << true << "中文";
-    QTest::newRow("中文: English on screen") << "中文" << false << "English";
-    QTest::newRow("other text: English on screen") << "Deutsch" << false << "English";
-}
-
-void tst_Settings::language()
-{
-    QFETCH(QString, lang);
-    QFETCH(bool, chineseAtStart);
-    QFETCH(QString, buttonAfterClick);
-    writeIni("[LANG]\nlang=\"" + lang.toUtf8() + "\"\n");
-    {
-        Quorvel w;
-        startLikeTheProgram(w);
-        QCOMPARE(Access::langButton(w)->text(), lang);
-        QCOMPARE(chineseOnScreen(w), chineseAtStart);
-        Access::langButton(w)->click();
-        QCOMPARE(Access::langButton(w)->text(), buttonAfterClick);
-        QCOMPARE(chineseOnScreen(w), !chineseAtStart);
-        w.close();
-    }
-    QCOMPARE(stored(QStringLiteral("LANG/lang")).toString(), buttonAfterClick);
-}
-
-void tst_Settings::maximized()
-{
-    writeIni("[pos%26size]\npos=@Point(300 200)\nsize=@Size(640 480)\nisMax=true\n");
-    {
-        Quorvel w;
-        QVERIFY(w.isMaximized());
-        QVERIFY(w.isVisible());
-        QVERIFY(w.size() != QSize(640, 480));
-        w.close();
-    }
-    QCOMPARE(stored(QStringLiteral("pos&size/isMax")).toBool(), true);
-    Quorvel again;
-    QVERIFY(again.isMaximized());
-}
-
-// A hand-edited or damaged file: indices outside their lists give the
-// setting's default, an unquoted text with commas (read as a list) its text.
-void tst_Settings::damagedValues_data()
-{
-    QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("widget");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("bps past the end") << QByteArray("[comSettings]\nbps=8") << "comboBox_bps" << "115200";
-    QTest::newRow("bps negative") << QByteArray("[comSettings]\nbps=-1") << "comboBox_bps" << "115200";
-    QTest::newRow("bps not a number") << QByteArray("[comSettings]\nbps=fast") << "comboBox_bps" << "115200";
-    QTest::newRow("dataBit past the end") << QByteArray("[comSettings]\ndataBit=4") << "comboBox_dataBit" << "8";
-    QTest::newRow("parBit past the end") << QByteArray("[comSettings]\nparBit=3") << "comboBox_parBit" << "None";
-    QTest::newRow("stopBit past the end") << QByteArray("[comSettings]\nstopBit=2") << "comboBox_stopBit" << "1";
-    QTest::newRow("unquoted commas") << QByteArray("[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0") << "lineEdit_cmd"
-                                     << "AT+UART=5,8,0,1,0";
-}
-
-void tst_Settings::damagedValues()
-{
-    QFETCH(QByteArray, ini);
-    QFETCH(QString, widget);
-    QFETCH(QString, shown);
-    writeIni(ini + "\n");
-    Quorvel w;
-    QObject *o = w.findChild<QObject *>(widget);
-    if (auto *box = qobject_cast<QComboBox *>(o))
-        QCOMPARE(box->currentText(), shown);
-    else if (auto *edit = qobject_cast<QLineEdit *>(o))
-        QCOMPARE(edit->text(), shown);
-    else
-        QFAIL("no such widget");
-}
-
-void tst_Settings::position_data()
-{
-    QTest::addColumn<QByteArray>("pos");
-    QTest::addColumn<QPoint>("shown");
-    QTest::newRow("on the screen") << QByteArray("@Point(40 30)") << QPoint(40, 30);
-    QTest::newRow("partly off the left edge") << QByteArray("@Point(-300 30)") << QPoint(-300, 30);
-    QTest::newRow("on a monitor that is gone") << QByteArray("@Point(-20000 -20000)") << QPoint(100, 50);
-}
-
-void tst_Settings::position()
-{
-    QFETCH(QByteArray, pos);
-    QFETCH(QPoint, shown);
-    writeIni("[pos%26size]\npos=" + pos + "\nsize=@Size(600 400)\n");
-    Quorvel w;
-    QCOMPARE(w.pos(), shown);
-}
-
-void tst_Settings::portThatIsGone()
-{
-    QString fresh;
-    {
-        Quorvel w;
-        fresh = Access::ui(w).comboBox_comPort->currentText();
-    }
-    writeIni("[comSettings]\ncomPort=ttyGONE7\n");
-    Quorvel w;
-    QCOMPARE(Access::ui(w).comboBox_comPort->currentText(), fresh);
-}
-
-// A pseudo-terminal is in no port list: its path comes back as typed text
-// and opens.
-void tst_Settings::typedDevicePathSurvives()
-{
-    ModSim sim;
-    QString why;
-    QVERIFY2(sim.start(&why), qPrintable(why));
-    {
-        Quorvel w;
-        QVERIFY(testsupport::openPort(w, sim.slavePath()));
-        w.close();
-    }
-    QCOMPARE(stored(QStringLiteral("comSettings/comPort")).toString(), sim.slavePath());
-    Quorvel w;
-    QCOMPARE(Access::ui(w).comboBox_comPort->currentText(), sim.slavePath());
-    Access::ui(w).pushButton_openCom->click();
-    QVERIFY(Access::comIsOpen(w));
-}
 
 QTEST_MAIN(tst_Settings)
 #include "tst_settings.moc"
