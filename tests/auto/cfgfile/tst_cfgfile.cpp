@@ -376,7 +376,7 @@ private slots:
         Access::delayMsec(w, 300);
         const double cpuMs = double(std::clock() - cpuBefore) * 1000.0 / CLOCKS_PER_SEC;
         const qint64 elapsed = clock.elapsed();
-        QVERIFY2(elapsed >= 300 && elapsed < 700 && ticks >= 10 && cpuMs < 150,
+        QVERIFY2(elapsed >= 300 && elapsed < 1500 && ticks >= 10 && cpuMs < 150,
                  qPrintable(QStringLiteral("%1 ms, %2 ticks, %3 ms of CPU").arg(elapsed).arg(ticks).arg(cpuMs)));
     }
 

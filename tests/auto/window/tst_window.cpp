@@ -274,8 +274,9 @@ void tst_Window::readyThenClears()
     Quorvel w;
     QCOMPARE(w.statusBar()->currentMessage(), QStringLiteral("Ready"));
     QTRY_COMPARE_WITH_TIMEOUT(w.statusBar()->currentMessage(), QString(), 8000);
-    // Shown for its five seconds, not cleared early by anything else.
-    QVERIFY2(shown.elapsed() >= 4900, qPrintable(QString::number(shown.elapsed())));
+    // Shown for its five seconds, not cleared early by anything else (a
+    // coarse timer may fire up to 5 % early).
+    QVERIFY2(shown.elapsed() >= 4700, qPrintable(QString::number(shown.elapsed())));
 }
 
 void tst_Window::embeddedPictures()
