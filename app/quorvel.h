@@ -136,7 +136,7 @@ private:
     QString comPortEntry(int index, const QString &part);
     QString comDeviceName() const;
     QSerialPort *createOpenedPort(const QString &deviceName, QString *why);
-    void applyComSettings();
+    bool openChosenPort();
     void closeComPort();
     void comPortFailed(const QString &portText, const QString &why);
     void comPortError(QSerialPort::SerialPortError error);

@@ -39,17 +39,6 @@ bool splitFields(QStringView text, int count, QStringList *fields)
     return true;
 }
 
-QString lineEditText(QStringView field)
-{
-    QString text;
-    text.reserve(field.size());
-    for (const QChar c : field) {
-        if (c != u'\r' && c != u'\n' && c != u'\0')
-            text.append(c);
-    }
-    return text;
-}
-
 int bilingualItemIndex(QStringView comboName, QStringView text)
 {
     struct Item {

@@ -17,10 +17,6 @@ namespace cfgleaf {
 // Linear in the text's length.
 bool splitFields(QStringView text, int count, QStringList *fields);
 
-// A field for a line edit: the text without CR, LF and NUL characters, so
-// that no imported value can end a command line early.
-QString lineEditText(QStringView field);
-
 // The item index that `text` names in the combo box `comboName` in either
 // language ("STA模式" or "STA" for comboBox_wifi_mode), or -1 when the text is
 // no item of a combo whose items differ between the languages.

@@ -19,6 +19,7 @@
 #include <algorithm>
 
 #include "cfgfile/cfgleaf.h"
+#include "protocol/atanswer.h"
 
 namespace {
 
@@ -126,8 +127,8 @@ void applyLeaf(const Leaf &leaf, const QString &text)
         const Field &field = leaf.fields.at(i);
         if (field.combo)
             selectItem(field, values.at(i));
-        else if (field.lineEdit)
-            field.lineEdit->setText(cfgleaf::lineEditText(values.at(i)));
+        else if (field.lineEdit)   // no imported value may end a command line early
+            field.lineEdit->setText(atanswer::withoutLineBreaks(values.at(i)));
         else
             field.check->setChecked(values.at(i) != QLatin1String("0"));
     }

@@ -99,16 +99,24 @@ int number(const QString &field)
     return field.toInt(nullptr, 10);
 }
 
+QString withoutLineBreaks(QStringView text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != u'\r' && c != u'\n' && c != u'\0')
+            kept += c;
+    }
+    return kept;
+}
+
 QString setCommand(const QString &prefix, const QStringList &values)
 {
     QString command = prefix;
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0)
             command += QLatin1Char(',');
-        for (const QChar c : values.at(i)) {
-            if (c != QLatin1Char('\r') && c != QLatin1Char('\n') && c != QChar(u'\0'))
-                command += c;
-        }
+        command += withoutLineBreaks(values.at(i));
     }
     return command;
 }

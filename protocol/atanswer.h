@@ -38,6 +38,9 @@ std::optional<int> errorCode(const QString &line);
 // A field as a decimal number; text that is not one gives 0.
 int number(const QString &field);
 
+// The text without CR, LF and NUL: what may travel inside one command line.
+QString withoutLineBreaks(QStringView text);
+
 // `prefix` followed by the values joined with ",". CR, LF and NUL are dropped
 // from every value: a value can never end the command early and smuggle a
 // second command onto the line.

@@ -104,6 +104,21 @@ void Quorvel::comPortFailed(const QString &portText, const QString &why)
     QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("Can not open %1").arg(portText));
 }
 
+// Opens the port named in the port box as the new serialPort; on failure
+// says why and leaves no port object.
+bool Quorvel::openChosenPort()
+{
+    const QString portText = ui.comboBox_comPort->currentText();
+    QString why;
+    serialPort = createOpenedPort(comDeviceName(), &why);
+    comIsOpen = serialPort != nullptr;
+    if (comIsOpen)
+        openPortText = portText;
+    else
+        comPortFailed(portText, why);
+    return comIsOpen;
+}
+
 void Quorvel::on_pushButton_openCom_clicked()
 {
     if (comIsOpen) {
@@ -112,24 +127,13 @@ void Quorvel::on_pushButton_openCom_clicked()
     }
     delete serialPort;
     serialPort = nullptr;
-    const QString portText = ui.comboBox_comPort->currentText();
-    QString why;
-    serialPort = createOpenedPort(comDeviceName(), &why);
-    if (serialPort) {
-        ui.pushButton_openCom->setText(tr("关闭"));
-        comIsOpen = true;
-        openPortText = portText;
-    } else {
-        comPortFailed(portText, why);
-    }
-    on_comPortToggle(comIsOpen);
+    on_comPortToggle(openChosenPort());
 }
 
 void Quorvel::closeComPort()
 {
     if (serialPort)
         serialPort->close();
-    ui.pushButton_openCom->setText(tr("打开"));
     comIsOpen = false;
     on_comPortToggle(false);
 }
@@ -165,18 +169,7 @@ void Quorvel::switchComPort()
     serialPort->close();
     delete serialPort;
     serialPort = nullptr;
-
-    const QString portText = ui.comboBox_comPort->currentText();
-    QString why;
-    serialPort = createOpenedPort(comDeviceName(), &why);
-    if (serialPort) {
-        comIsOpen = true;
-        openPortText = portText;
-        on_comPortToggle(true);
-    } else {
-        comPortFailed(portText, why);
-        on_comPortToggle(false);
-    }
+    on_comPortToggle(openChosenPort());
 }
 
 void Quorvel::on_comboBox_bps_currentIndexChanged(int index)
