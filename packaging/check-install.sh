@@ -3,14 +3,14 @@
 # installed program's --version, validates the desktop entry and the
 # AppStream metadata, then packs the same build with CPack (no rebuild) and
 # checks that every installed file is in the package.
-# usage: check-install.sh BUILD_DIR VERSION APP_ID
+# usage: check-install.sh BUILD_DIR VERSION APP_ID [CMAKE CPACK]
 set -euo pipefail
-build=$1 version=$2 app_id=$3
+build=$1 version=$2 app_id=$3 cmake=${4:-cmake} cpack=${5:-cpack}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-DESTDIR="$work/root" cmake --install "$build" --prefix /usr >/dev/null
+DESTDIR="$work/root" "$cmake" --install "$build" --prefix /usr >/dev/null
 root="$work/root"
 
 out=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/quorvel" --version) || fail "installed quorvel --version exited with $?"
@@ -26,7 +26,7 @@ for size in 16 32 48 256; do
     [ -s "$root/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png" ] || fail "no ${size}x${size} icon"
 done
 
-(cd "$build" && cpack -G DEB -B "$work/pkg" >/dev/null) || fail "cpack"
+(cd "$build" && "$cpack" -G DEB -B "$work/pkg" >/dev/null) || fail "cpack"
 deb=$(ls "$work"/pkg/quorvel_"$version"_*.deb) || fail "no package quorvel_${version}_*.deb"
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort > "$work/packaged"
 (cd "$root" && find . ! -type d | sed 's|^\./||' | sort) > "$work/installed"
