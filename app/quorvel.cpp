@@ -1,9 +1,11 @@
 // The main window's shell: construction in its fixed order, the form reset,
-// the settings file "./Quorvel.ini" (read once here, written once at close)
-// and the interface language.
+// the settings file (read once here, written once at close) and the
+// interface language.
 #include "app/quorvel.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -11,6 +13,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QTranslator>
@@ -53,14 +56,32 @@ bool titleOnSomeScreen(const QPoint &pos, const QSize &size)
 
 } // namespace
 
+QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir)
+{
+    const QString here = QFileInfo(workDir).canonicalFilePath();
+    const bool fromMenu = here == QFileInfo(homeDir).canonicalFilePath() || QDir(here).isRoot();
+    // A file a technician already keeps in the home folder stays in use.
+    if (fromMenu && !configDir.isEmpty() && !QFileInfo::exists(here + QStringLiteral("/Quorvel.ini")))
+        return configDir + QStringLiteral("/quorvel/Quorvel.ini");
+    return QStringLiteral("./Quorvel.ini");
+}
+
 Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
 {
     ui.setupUi(this);
-    setWindowIcon(QIcon(QPixmap(QStringLiteral(":/Quorvel/AppIcon"))));
+    // Renditions scaled at build time from ":/Quorvel/AppIcon" (the sizes of
+    // QUORVEL_ICON_SIZES in CMakeLists.txt): no window manager shows more
+    // than 256 px, and decoding the full 1884 x 1884 picture slowed each start.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/Quorvel/AppIcon-%1").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     comIsOpen = false;
 
-    settings = new QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat);
+    settings = new QSettings(settingsFilePath(QDir::currentPath(), QDir::homePath(),
+                                              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)),
+                             QSettings::IniFormat);
     langButton = new QPushButton;
     langButton->setObjectName(QStringLiteral("langButton"));
     translator = new QTranslator;

@@ -52,6 +52,13 @@ struct CfgCmd
     bool (Quorvel::*handler)(const QString &line, bool *advance) = nullptr;
 };
 
+// Where the settings live. Started from a terminal, "./Quorvel.ini" in the
+// working folder, so that each folder keeps its own. Started from a desktop
+// menu (the working folder is the home folder, or "/" with some launchers),
+// configDir/quorvel/Quorvel.ini ($XDG_CONFIG_HOME) instead of a stray file
+// in the home folder, unless a Quorvel.ini is already there.
+QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir);
+
 class Quorvel : public QMainWindow
 {
     Q_OBJECT

@@ -9,7 +9,27 @@
 #include <QSerialPortInfo>
 #include <QStatusBar>
 #include <algorithm>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+
+namespace {
+
+// Whether the device grants this user read and write: tells a port in use
+// apart from a missing group membership when opening is refused. Windows
+// reports a port held by another program as access denied, and has no
+// device permissions a user would fix.
+bool deviceGrantsReadWrite(const QString &deviceName)
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) == 0;
+#else
+    Q_UNUSED(deviceName);
+    return true;
+#endif
+}
+
+} // namespace
 
 void Quorvel::fillComPortCombo()
 {
@@ -42,7 +62,13 @@ QString Quorvel::comPortEntry(int index, const QString &part)
 QString Quorvel::comDeviceName() const
 {
     const QString text = ui.comboBox_comPort->currentText();
+#ifdef Q_OS_UNIX
     return text.startsWith(QLatin1Char('/')) ? text : QStringLiteral("/dev/") + text;
+#else
+    // Windows opens a port name ("COM3", also "COM10" and above) as "\\.\COM3".
+    const QString prefix = QStringLiteral("\\\\.\\");
+    return text.startsWith(prefix) ? text : prefix + text;
+#endif
 }
 
 void Quorvel::getComSetting(PortSettings &comSetting)
@@ -67,7 +93,7 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
         case QSerialPort::PermissionError:
             // The detail is the system's text in the user's language; whether
             // the device grants this user read and write tells busy apart.
-            if (::access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) == 0) {
+            if (deviceGrantsReadWrite(deviceName)) {
                 *why = tr("%1 正被其他程序使用（%2）").arg(deviceName, detail);
             } else {
                 *why = tr("没有权限打开 %1（%2）：请把用户加入拥有该设备的组（通常是 dialout）后重新登录")

@@ -1,5 +1,8 @@
 // The settings file "./Quorvel.ini": what a window shows for a stored file (or none), again after
-// closing, and a round trip of changed values, a typed device path among them.
+// closing, and a round trip of changed values, a typed device path among them; which file a
+// window started from a terminal or from the desktop menu uses.
+#include <QDirIterator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -136,6 +139,54 @@ private slots:
         QCOMPARE(shown(w).values(), expected.values());
         Access::ui(w).pushButton_openCom->click();
         QVERIFY(Access::comIsOpen(w));
+    }
+
+    void location_data()
+    {
+        QTest::addColumn<QString>("workDir");       // under the temporary folder
+        QTest::addColumn<bool>("fileThere");        // a Quorvel.ini in it already
+        QTest::addColumn<QString>("expected");      // the file written at close
+        QTest::newRow("from the menu: the home folder") << "home" << false << "config/quorvel/Quorvel.ini";
+        QTest::newRow("home through a link") << "home-link" << false << "config/quorvel/Quorvel.ini";
+        QTest::newRow("the home folder's own file") << "home" << true << "home/Quorvel.ini";
+        QTest::newRow("a product line's folder") << "home/line-A" << false << "home/line-A/Quorvel.ini";
+    }
+
+    // Started from a desktop menu, the working folder is home: the settings go to
+    // $XDG_CONFIG_HOME, never as a stray file there; anywhere else "./Quorvel.ini".
+    void location()
+    {
+        QFETCH(QString, workDir);
+        QFETCH(bool, fileThere);
+        QFETCH(QString, expected);
+        const QString base = m_dir->path() + u'/';
+        QVERIFY(QDir().mkpath(base + QStringLiteral("home/line-A")));
+        QVERIFY(QFile::link(base + QStringLiteral("home"), base + QStringLiteral("home-link")));
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        qputenv("HOME", QFile::encodeName(base + QStringLiteral("home")));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(base + QStringLiteral("config")));
+        QVERIFY(QDir::setCurrent(base + workDir));
+        if (fileThere) {
+            QFile file(QStringLiteral("Quorvel.ini"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[LANG]\nlang=中文\n") > 0);
+        }
+        {
+            Quorvel w;
+            QCOMPARE(Access::langButton(w)->text(), fileThere ? QStringLiteral("中文") : QStringLiteral("English"));
+            QVERIFY(w.close());
+        }
+        QDirIterator files(base, QDir::Files, QDirIterator::Subdirectories);
+        QStringList written;
+        while (files.hasNext())
+            written << files.next().mid(base.size());
+        QCOMPARE(written, QStringList{expected});
+        // Some launchers start programs in "/".
+        QCOMPARE(settingsFilePath(QStringLiteral("/"), base + QStringLiteral("home"), QStringLiteral("/c")),
+                 QStringLiteral("/c/quorvel/Quorvel.ini"));
     }
 };
 

@@ -290,7 +290,23 @@ void tst_Window::embeddedPictures()
         QVERIFY(image.hasAlphaChannel());
     }
     Quorvel w;
-    QVERIFY(!w.windowIcon().isNull());
+    // The window's icon: renditions of that picture up to 256 px, never the full picture.
+    const QIcon windowIcon = w.windowIcon();
+    const QList<QSize> sizes = windowIcon.availableSizes();
+    QVERIFY(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)));
+    for (const QSize &size : sizes) {
+        QVERIFY(size.width() <= 256);
+        const QImage rendition = windowIcon.pixmap(size).toImage();
+        QCOMPARE(rendition.size(), size);
+        const auto at = [](const QImage &image, double x, double y) {
+            return image.pixelColor(int(x * image.width()), int(y * image.height()));
+        };
+        QCOMPARE(at(rendition, 0, 0).alpha(), 0);
+        // The disc's colour beside the centre, where no arc is.
+        const QColor small = at(rendition, 0.25, 0.5), big = at(icon, 0.25, 0.5);
+        QVERIFY2(qAbs(small.red() - big.red()) + qAbs(small.green() - big.green()) + qAbs(small.blue() - big.blue()) < 24,
+                 qPrintable(small.name() + " / " + big.name()));
+    }
     QVERIFY(!QuorvelTestAccess::ui(w).label_comLed->pixmap().isNull());
 }
 
