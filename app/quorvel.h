@@ -52,6 +52,15 @@ struct CfgCmd
     bool (Quorvel::*handler)(const QString &line, bool *advance) = nullptr;
 };
 
+// One field of a configuration-file leaf: the leaf's element name, the
+// field's widget name without its kind ("AP_SSID") and its text in the file.
+struct CfgFileField
+{
+    QString leaf;
+    QString field;
+    QString text;
+};
+
 class Quorvel : public QMainWindow
 {
     Q_OBJECT
@@ -68,8 +77,15 @@ public:
     void retranslate();
     void resetCfgWidgets();
 
+    // command line — app/quorvel_batch.cpp
+    bool setStartPort(const QString &port, const QString &baud);   // false: no such rate in the box
+    int runBatch(const QString &readFile, const QString &applyFile, bool verify);
+
 signals:
     void recvNewLine(QString recvStr);
+    // The end of a configuration read or write, after its status message.
+    void readCfgFinished(bool ok);
+    void writeCfgFinished(bool ok);
 
 private slots:
     // serial — serial/quorvel_serial.cpp
@@ -130,6 +146,7 @@ private:
     void loadSettings();
     void saveSettings();
     void loadCatalogue(bool english);
+    void warnUser(const QString &text);
 
     // serial — serial/quorvel_serial.cpp
     void fillComPortCombo();
@@ -198,11 +215,20 @@ private:
     void importTpGroup(QXmlStreamReader &reader);
     void delayMsec(int msec);
     bool exportCfgFile(const QString &path);   // the export after its dialog
-    void importCfgFile(const QString &path);   // the import after its dialog
+    bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
+    QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
     void showImportGroupTab(int index);
     void announceImportedWorkMode();
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
     int importAnnouncedWorkMode = 0;    // the work mode the module last heard of from it
+    QStringList importedLeaves;         // the leaves the running import applied whole
+
+    // command line — app/quorvel_batch.cpp
+    int waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)());
+    bool waitForWorkModeAnswer(qint64 sentBefore);
+    int printDifferences(const QList<CfgFileField> &expected);
+    void printStep(const QString &text);
+    bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
 
     // app — app/quorvel.cpp
     QTranslator *translator = nullptr;
@@ -237,6 +263,7 @@ private:
     LineFramer recvBuffer;
     QString openPortText;       // the port box text the open port was opened with
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
+    qint64 comSendCount = 0;    // texts written to the port since start
     // console — console/quorvel_console.cpp
     QStringList comWordList;
     bool logScrollPending = false;
