@@ -59,6 +59,7 @@ public:
     bool transparent() const { return m_transparent; }
     QList<QByteArray> receivedLines() const { return m_lines; }
     QByteArray receivedBytes() const { return m_received; }
+    qint64 sentBytes() const { return m_writtenTotal; }   // ever written to the port
     void clearTrace();
 
     static QByteArray commandHead(const QByteArray &line);
