@@ -87,22 +87,21 @@ int main(int argc, char *argv[])
     Quorvel w;
     w.installTranslator();
     w.retranslate();
-    const auto tr = [](const char *text) { return QCoreApplication::translate("Quorvel", text); };
 
     const bool batch = parser.isSet(read) || parser.isSet(apply);
     QString wrong;
     if (!parser.positionalArguments().isEmpty())
-        wrong = tr("多余的参数：%1").arg(parser.positionalArguments().first());
+        wrong = QCoreApplication::translate("Quorvel", "多余的参数：%1").arg(parser.positionalArguments().first());
     else if (parser.isSet(read) && parser.isSet(apply))
-        wrong = tr("--read 与 --apply 不能同时使用");
+        wrong = QCoreApplication::translate("Quorvel", "--read 与 --apply 不能同时使用");
     else if (batch && !parser.isSet(port))
-        wrong = tr("--read 和 --apply 需要 --port");
+        wrong = QCoreApplication::translate("Quorvel", "--read 和 --apply 需要 --port");
     else if (batch && parser.isSet(open))
-        wrong = tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
+        wrong = QCoreApplication::translate("Quorvel", "--open 只用于窗口，不能与 --read 或 --apply 同用");
     else if (parser.isSet(verify) && !parser.isSet(apply))
-        wrong = tr("--verify 只能与 --apply 同用");
+        wrong = QCoreApplication::translate("Quorvel", "--verify 只能与 --apply 同用");
     else if (!w.setStartPort(parser.value(port), parser.isSet(baud) ? parser.value(baud) : QString()))
-        wrong = tr("--baud %1：不是串口框中的波特率").arg(parser.value(baud));
+        wrong = QCoreApplication::translate("Quorvel", "--baud %1：不是串口框中的波特率").arg(parser.value(baud));
     if (!wrong.isEmpty()) {
         usageError(wrong);
         return 2;
