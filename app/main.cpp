@@ -83,25 +83,13 @@ int main(int argc, char *argv[])
         parser.showVersion();
 
     // Constructed before the checks: it loads the language of the settings
-    // file, in which the messages are given.
+    // file, in which they are reported.
     Quorvel w;
     w.installTranslator();
     w.retranslate();
 
     const bool batch = parser.isSet(read) || parser.isSet(apply);
-    QString wrong;
-    if (!parser.positionalArguments().isEmpty())
-        wrong = QCoreApplication::translate("Quorvel", "多余的参数：%1").arg(parser.positionalArguments().first());
-    else if (parser.isSet(read) && parser.isSet(apply))
-        wrong = QCoreApplication::translate("Quorvel", "--read 与 --apply 不能同时使用");
-    else if (batch && !parser.isSet(port))
-        wrong = QCoreApplication::translate("Quorvel", "--read 和 --apply 需要 --port");
-    else if (batch && parser.isSet(open))
-        wrong = QCoreApplication::translate("Quorvel", "--open 只用于窗口，不能与 --read 或 --apply 同用");
-    else if (parser.isSet(verify) && !parser.isSet(apply))
-        wrong = QCoreApplication::translate("Quorvel", "--verify 只能与 --apply 同用");
-    else if (!w.setStartPort(parser.value(port), parser.isSet(baud) ? parser.value(baud) : QString()))
-        wrong = QCoreApplication::translate("Quorvel", "--baud %1：不是串口框中的波特率").arg(parser.value(baud));
+    const QString wrong = w.takeCommandLine(parser);
     if (!wrong.isEmpty()) {
         usageError(wrong);
         return 2;

@@ -34,6 +34,7 @@
 #include "ui_quorvel.h"
 
 class QCloseEvent;
+class QCommandLineParser;
 class QLabel;
 class QPushButton;
 class QSettings;
@@ -78,7 +79,7 @@ public:
     void resetCfgWidgets();
 
     // command line — app/quorvel_batch.cpp
-    bool setStartPort(const QString &port, const QString &baud);   // false: no such rate in the box
+    QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
     int runBatch(const QString &readFile, const QString &applyFile, bool verify);
 
 signals:

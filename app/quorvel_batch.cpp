@@ -5,6 +5,7 @@
 // Exit status: 0 done, 1 the module failed, 2 usage or file, 3 the port.
 #include "app/quorvel.h"
 
+#include <QCommandLineParser>
 #include <QEventLoop>
 #include <QStatusBar>
 #include <QTimer>
@@ -26,14 +27,30 @@ void printLine(FILE *stream, const QString &text)
 
 } // namespace
 
-bool Quorvel::setStartPort(const QString &port, const QString &baud)
+// Checks what main() parsed against the rules of the modes and puts --port
+// and --baud into the port boxes, as a user's choice would be.
+QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 {
-    if (!baud.isNull()) {
+    const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
+    const bool batch = isSet("read") || isSet("apply");
+    if (!parser.positionalArguments().isEmpty())
+        return tr("多余的参数：%1").arg(parser.positionalArguments().first());
+    if (isSet("read") && isSet("apply"))
+        return tr("--read 与 --apply 不能同时使用");
+    if (batch && !isSet("port"))
+        return tr("--read 和 --apply 需要 --port");
+    if (batch && isSet("open"))
+        return tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
+    if (isSet("verify") && !isSet("apply"))
+        return tr("--verify 只能与 --apply 同用");
+    if (isSet("baud")) {
+        const QString baud = parser.value(QStringLiteral("baud"));
         const int index = ui.comboBox_bps->findText(baud, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (index < 0)
-            return false;
+            return tr("--baud %1：不是串口框中的波特率").arg(baud);
         ui.comboBox_bps->setCurrentIndex(index);
     }
+    const QString port = parser.value(QStringLiteral("port"));
     if (!port.isEmpty()) {
         const int index = ui.comboBox_comPort->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (index >= 0)
@@ -41,7 +58,7 @@ bool Quorvel::setStartPort(const QString &port, const QString &baud)
         else
             ui.comboBox_comPort->setEditText(port);
     }
-    return true;
+    return QString();
 }
 
 void Quorvel::printStep(const QString &text)
