@@ -1,7 +1,8 @@
 // Quorvel: the main window, the one class that holds the program's behaviour.
 //
 // Map. The class is declared here and implemented by subsystem:
-//   app/       constructor, destructor, closeEvent, settings file, language
+//   app/       constructor, destructor, closeEvent, settings file, language;
+//              the command line's --read/--apply runs (quorvel_batch.cpp)
 //   serial/    port list, open/close/switch, line settings, sending, receiving
 //   console/   log table, command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
