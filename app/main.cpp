@@ -1,13 +1,72 @@
-// Process entry: the application object, its names, the command line
-// (--help, --version), one main window, the catalogue installed after
-// construction and a second text refresh.
+// Process entry: the command line, the application object, its names, one
+// main window, the catalogue installed after construction and a second text
+// refresh. With --read or --apply the window is never shown and the run ends
+// with the batch's exit status instead of the event loop's.
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+
 #include "app/quorvel.h"
+
+namespace {
+
+// Standard error of a batch run holds its own lines, one per step; Qt's
+// notes on the environment (no runtime folder, a font substituted) would
+// break that. Critical and fatal messages still pass.
+void batchMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+void usageError(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Configures a Wi-Fi module on a serial port. Without --read or --apply the window opens.\n"
+        "Exit status of --read and --apply: 0 done (and verified), 1 the module failed or differs,\n"
+        "2 usage error or a file that cannot be read, parsed or written, 3 the port cannot be opened."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("The serial port: a name such as ttyUSB0, or a device path."),
+                                  QStringLiteral("PORT"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("The line rate, one of the port box's rates."),
+                                  QStringLiteral("RATE"));
+    const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Open the port at start (window)."));
+    const QCommandLineOption read(QStringLiteral("read"),
+                                  QStringLiteral("Read the module's configuration into FILE and exit."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption apply(QStringLiteral("apply"),
+                                   QStringLiteral("Write the complete profile FILE to the module and exit."),
+                                   QStringLiteral("FILE"));
+    const QCommandLineOption verify(QStringLiteral("verify"),
+                                    QStringLiteral("With --apply: read the module back and print every difference."));
+    parser.addOptions({port, baud, open, read, apply, verify});
+
+    // No display is needed, and none is used even when there is one (a
+    // window restored maximized from the settings would appear): the
+    // platform is chosen from the raw arguments, before the application
+    // object exists. A command line that does not parse is reported without
+    // a display too.
+    QStringList rawArgs;
+    for (int i = 0; i < argc; ++i)
+        rawArgs.append(QString::fromLocal8Bit(argv[i]));
+    const bool rawParsed = parser.parse(rawArgs);
+    if (!rawParsed || parser.isSet(read) || parser.isSet(apply) || parser.isSet(QStringLiteral("help"))
+        || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(batchMessages);
+    }
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ondrel"));
     QApplication::setOrganizationDomain(QString());
@@ -16,14 +75,32 @@ int main(int argc, char *argv[])
     // Lets a Wayland compositor match the window with the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.ondrel.Quorvel"));
 
-    QCommandLineParser parser;
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(app);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        usageError(parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
 
+    // Constructed before the checks: it loads the language of the settings
+    // file, in which they are reported.
     Quorvel w;
     w.installTranslator();
     w.retranslate();
+
+    const bool batch = parser.isSet(read) || parser.isSet(apply);
+    const QString wrong = w.takeCommandLine(parser);
+    if (!wrong.isEmpty()) {
+        usageError(wrong);
+        return 2;
+    }
+    if (batch)
+        return w.runBatch(parser.value(read), parser.value(apply), parser.isSet(verify));
+
     w.show();
+    if (parser.isSet(open))
+        w.on_pushButton_openCom_clicked();
     return app.exec();
 }

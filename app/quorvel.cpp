@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -146,6 +147,16 @@ void Quorvel::loadCatalogue(bool english)
 {
     (void)translator->load(english ? QStringLiteral(":/Quorvel/en_lang")
                                    : QStringLiteral(":/Quorvel/cn_lang"));
+}
+
+// A failure that stops an action: a message box in the window; in a batch run,
+// where nobody could close one, a status message that the run prints.
+void Quorvel::warnUser(const QString &text)
+{
+    if (batchRun)
+        statusBar()->showMessage(text, 10000);
+    else
+        QMessageBox::warning(this, QStringLiteral("Quorvel"), text);
 }
 
 void Quorvel::retranslate()

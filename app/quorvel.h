@@ -1,7 +1,8 @@
 // Quorvel: the main window, the one class that holds the program's behaviour.
 //
 // Map. The class is declared here and implemented by subsystem:
-//   app/       constructor, destructor, closeEvent, settings file, language
+//   app/       constructor, destructor, closeEvent, settings file, language;
+//              the command line's --read/--apply runs (quorvel_batch.cpp)
 //   serial/    port list, open/close/switch, line settings, sending, receiving
 //   console/   log table, command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
@@ -34,6 +35,7 @@
 #include "ui_quorvel.h"
 
 class QCloseEvent;
+class QCommandLineParser;
 class QLabel;
 class QPushButton;
 class QSettings;
@@ -58,6 +60,14 @@ struct CfgCmd
 // configDir/quorvel/Quorvel.ini ($XDG_CONFIG_HOME) instead of a stray file
 // in the home folder, unless a Quorvel.ini is already there.
 QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir);
+// One field of a configuration-file leaf: the leaf's element name, the
+// field's widget name without its kind ("AP_SSID") and its text in the file.
+struct CfgFileField
+{
+    QString leaf;
+    QString field;
+    QString text;
+};
 
 class Quorvel : public QMainWindow
 {
@@ -75,8 +85,15 @@ public:
     void retranslate();
     void resetCfgWidgets();
 
+    // command line — app/quorvel_batch.cpp
+    QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
+    int runBatch(const QString &readFile, const QString &applyFile, bool verify);
+
 signals:
     void recvNewLine(QString recvStr);
+    // The end of a configuration read or write, after its status message.
+    void readCfgFinished(bool ok);
+    void writeCfgFinished(bool ok);
 
 private slots:
     // serial — serial/quorvel_serial.cpp
@@ -137,6 +154,7 @@ private:
     void loadSettings();
     void saveSettings();
     void loadCatalogue(bool english);
+    void warnUser(const QString &text);
 
     // serial — serial/quorvel_serial.cpp
     void fillComPortCombo();
@@ -205,11 +223,20 @@ private:
     void importTpGroup(QXmlStreamReader &reader);
     void delayMsec(int msec);
     bool exportCfgFile(const QString &path);   // the export after its dialog
-    void importCfgFile(const QString &path);   // the import after its dialog
+    bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
+    QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
     void showImportGroupTab(int index);
     void announceImportedWorkMode();
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
     int importAnnouncedWorkMode = 0;    // the work mode the module last heard of from it
+    QStringList importedLeaves;         // the leaves the running import applied whole
+
+    // command line — app/quorvel_batch.cpp
+    int waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)());
+    bool waitForWorkModeAnswer(qint64 sentBefore);
+    int printDifferences(const QList<CfgFileField> &expected);
+    void printStep(const QString &text);
+    bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
 
     // app — app/quorvel.cpp
     QTranslator *translator = nullptr;
@@ -244,6 +271,7 @@ private:
     LineFramer recvBuffer;
     QString openPortText;       // the port box text the open port was opened with
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
+    qint64 comSendCount = 0;    // texts written to the port since start
     // console — console/quorvel_console.cpp
     QStringList comWordList;
     bool logScrollPending = false;

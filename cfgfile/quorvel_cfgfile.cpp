@@ -8,7 +8,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -88,55 +87,64 @@ QList<Leaf> tpLeaves(Ui::QuorvelClass &ui)
     };
 }
 
+QString fieldText(const Field &field)
+{
+    if (field.combo)
+        return field.combo->currentText();
+    if (field.lineEdit)
+        return field.lineEdit->text();
+    return field.check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 void writeGroup(QXmlStreamWriter &writer, const QString &groupName, const QList<Leaf> &leaves)
 {
     writer.writeStartElement(groupName);
     for (const Leaf &leaf : leaves) {
         QStringList texts;
-        for (const Field &field : leaf.fields) {
-            if (field.combo)
-                texts.append(field.combo->currentText());
-            else if (field.lineEdit)
-                texts.append(field.lineEdit->text());
-            else
-                texts.append(field.check->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-        }
+        for (const Field &field : leaf.fields)
+            texts.append(fieldText(field));
         writer.writeTextElement(leaf.name, texts.join(u','));
     }
     writer.writeEndElement();
 }
 
-void selectItem(const Field &field, const QString &text)
+bool selectItem(const Field &field, const QString &text)
 {
     QComboBox *box = field.combo;
     int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)   // a file written in the other language
         index = cfgleaf::bilingualItemIndex(box->objectName(), text);
     if (index < 0 || index >= box->count())
-        return;
+        return false;
     const QSignalBlocker blocker(field.quiet ? box : nullptr);
     box->setCurrentIndex(index);
+    return true;
 }
 
-void applyLeaf(const Leaf &leaf, const QString &text)
+// False when some field of the leaf kept its value: the text does not cut
+// into the leaf's fields, or names no item of a combo.
+bool applyLeaf(const Leaf &leaf, const QString &text)
 {
     QStringList values;
     if (!cfgleaf::splitFields(text, int(leaf.fields.size()), &values))
-        return;
+        return false;
+    bool whole = true;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const Field &field = leaf.fields.at(i);
         if (field.combo)
-            selectItem(field, values.at(i));
+            whole = selectItem(field, values.at(i)) && whole;
         else if (field.lineEdit)   // no imported value may end a command line early
             field.lineEdit->setText(atanswer::withoutLineBreaks(values.at(i)));
         else
             field.check->setChecked(values.at(i) != QLatin1String("0"));
     }
+    return whole;
 }
 
 // Reads the leaves of the group whose start tag the reader has just passed,
-// up to its end tag or the first element that is not one of its leaves.
-void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves)
+// up to its end tag or the first element that is not one of its leaves; the
+// names of the leaves applied whole go to `applied`.
+void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList *applied)
 {
     while (!reader.atEnd()) {
         reader.readNext();
@@ -152,7 +160,8 @@ void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves)
         const QString text = reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         if (reader.hasError())   // a child element, or the input ends inside the leaf
             return;
-        applyLeaf(*leaf, text);
+        if (applyLeaf(*leaf, text) && !applied->contains(leaf->name))
+            applied->append(leaf->name);
     }
 }
 
@@ -180,10 +189,11 @@ bool Quorvel::exportCfgFile(const QString &path)
 {
     // Written aside and renamed at the end: a failed export leaves an
     // existing file as it was.
+    // No direct-write fallback: in a folder where nothing can be created
+    // beside the file, the export fails rather than overwrite it in place.
     QSaveFile file(path);
-    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("不能打开文件%1").arg(path));
+        warnUser(tr("不能打开文件%1").arg(path));
         return false;
     }
     savedTabIndex = ui.tabWidget->currentIndex();
@@ -208,7 +218,7 @@ bool Quorvel::exportCfgFile(const QString &path)
 
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     if (!written) {
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("不能写入文件%1").arg(path));
+        warnUser(tr("不能写入文件%1").arg(path));
         return false;
     }
     statusBar()->showMessage(tr("导出完成"), 10000);
@@ -218,32 +228,32 @@ bool Quorvel::exportCfgFile(const QString &path)
 void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(0);
-    delayMsec(groupWaitMs);
+    delayMsec(batchRun ? 0 : groupWaitMs);
     writeGroup(writer, baseGroupName, baseLeaves(ui));
 }
 
 void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(1);
-    delayMsec(groupWaitMs);
+    delayMsec(batchRun ? 0 : groupWaitMs);
     writeGroup(writer, wifiGroupName, wifiLeaves(ui));
 }
 
 void Quorvel::exportTpGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(2);
-    delayMsec(groupWaitMs);
+    delayMsec(batchRun ? 0 : groupWaitMs);
     writeGroup(writer, tpGroupName, tpLeaves(ui));
 }
 
-void Quorvel::importCfgFile(const QString &path)
+bool Quorvel::importCfgFile(const QString &path)
 {
     // Read as bytes: the XML reader folds line ends itself, and a text-mode
     // read could drop bytes before the size bound sees them.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("不能打开文件%1").arg(path));
-        return;
+        warnUser(tr("不能打开文件%1").arg(path));
+        return false;
     }
     const QByteArray data = file.read(maxFileBytes + 1);
     file.close();
@@ -263,11 +273,12 @@ void Quorvel::importCfgFile(const QString &path)
     if (reader.isStartElement() && reader.name() != rootName) {
         statusBar()->showMessage(tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")),
                                  10000);
-        return;
+        return false;
     }
 
     savedTabIndex = ui.tabWidget->currentIndex();
     importTabsShown = 0;
+    importedLeaves.clear();
     while (!reader.atEnd()) {
         reader.readNext();
         if (!reader.isStartElement())
@@ -283,6 +294,24 @@ void Quorvel::importCfgFile(const QString &path)
     announceImportedWorkMode();
     statusBar()->showMessage(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);
+    return !reader.hasError();
+}
+
+QList<CfgFileField> Quorvel::cfgFileFields()
+{
+    QList<CfgFileField> all;
+    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
+        for (const Leaf &leaf : leaves) {
+            for (const Field &field : leaf.fields) {
+                const QObject *widget = field.combo ? static_cast<QObject *>(field.combo)
+                                      : field.lineEdit ? static_cast<QObject *>(field.lineEdit)
+                                                       : static_cast<QObject *>(field.check);
+                const QString name = widget->objectName();
+                all.append({leaf.name, name.mid(name.indexOf(u'_') + 1), fieldText(field)});
+            }
+        }
+    }
+    return all;
 }
 
 // Shows a group's tab, and pauses so that the user sees it, for the first
@@ -295,14 +324,14 @@ void Quorvel::showImportGroupTab(int index)
         return;
     importTabsShown |= bit;
     ui.tabWidget->setCurrentIndex(index);
-    delayMsec(groupWaitMs);
+    delayMsec(batchRun ? 0 : groupWaitMs);
 }
 
 void Quorvel::importBaseGroup(QXmlStreamReader &reader)
 {
     const bool first = !(importTabsShown & 1u);
     showImportGroupTab(0);
-    readGroup(reader, baseLeaves(ui));
+    readGroup(reader, baseLeaves(ui), &importedLeaves);
     if (first)
         announceImportedWorkMode();
 }
@@ -324,13 +353,13 @@ void Quorvel::announceImportedWorkMode()
 void Quorvel::importWifiGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(1);
-    readGroup(reader, wifiLeaves(ui));
+    readGroup(reader, wifiLeaves(ui), &importedLeaves);
 }
 
 void Quorvel::importTpGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(2);
-    readGroup(reader, tpLeaves(ui));
+    readGroup(reader, tpLeaves(ui), &importedLeaves);
 }
 
 // Waits on a monotonic clock, so that neither midnight nor a change of the

@@ -114,6 +114,7 @@ void Quorvel::finishReadCfg(bool ok)
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
     statusBar()->showMessage(ok ? tr("读取配置完成") : tr("读取配置遇到错误"), 5000);
+    emit readCfgFinished(ok);
 }
 
 // The answer handlers: each accepts only its own answer form, and writes the

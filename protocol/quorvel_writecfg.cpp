@@ -125,6 +125,7 @@ void Quorvel::finishWriteCfg(bool ok)
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
     statusBar()->showMessage(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
+    emit writeCfgFinished(ok);
 }
 
 // Read and write need an open port to do anything; a port closed during the

@@ -127,6 +127,58 @@
         <source>串口 %1 已断开，已关闭</source>
         <translation>Serial port %1 was disconnected and has been closed</translation>
     </message>
+    <message>
+        <source>模块没有回答默认工作模式命令</source>
+        <translation>The module did not answer the default work mode command</translation>
+    </message>
+    <message>
+        <source>模块已接受默认工作模式</source>
+        <translation>The module took the default work mode</translation>
+    </message>
+    <message>
+        <source>%1 %2：文件为“%3”，模块为“%4”</source>
+        <translation>%1 %2: file &quot;%3&quot;, module &quot;%4&quot;</translation>
+    </message>
+    <message>
+        <source>配置文件不完整，缺少 %1：没有写入模块</source>
+        <translation>The profile is incomplete, it lacks %1: nothing was written to the module</translation>
+    </message>
+    <message>
+        <source>已打开串口 %1</source>
+        <translation>Port %1 open</translation>
+    </message>
+    <message>
+        <source>核对完成：模块的配置与文件一致</source>
+        <translation>Verified: the module holds the profile</translation>
+    </message>
+    <message>
+        <source>核对发现 %1 处不同</source>
+        <translation>Verification found %1 difference(s)</translation>
+    </message>
+    <message>
+        <source>多余的参数：%1</source>
+        <translation>Unexpected argument: %1</translation>
+    </message>
+    <message>
+        <source>--read 与 --apply 不能同时使用</source>
+        <translation>--read and --apply exclude each other</translation>
+    </message>
+    <message>
+        <source>--read 和 --apply 需要 --port</source>
+        <translation>--read and --apply need --port</translation>
+    </message>
+    <message>
+        <source>--open 只用于窗口，不能与 --read 或 --apply 同用</source>
+        <translation>--open is for the window, not for --read or --apply</translation>
+    </message>
+    <message>
+        <source>--verify 只能与 --apply 同用</source>
+        <translation>--verify goes with --apply</translation>
+    </message>
+    <message>
+        <source>--baud %1：不是串口框中的波特率</source>
+        <translation>--baud %1: not a rate of the port box</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>

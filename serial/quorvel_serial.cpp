@@ -127,7 +127,8 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
 void Quorvel::comPortFailed(const QString &portText, const QString &why)
 {
     statusBar()->showMessage(why, 10000);
-    QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("Can not open %1").arg(portText));
+    if (!batchRun)   // the reason is the batch run's line; nobody could close a box
+        QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("Can not open %1").arg(portText));
 }
 
 // Opens the port named in the port box as the new serialPort; on failure
@@ -278,6 +279,7 @@ void Quorvel::comSend(QString sendStr)
     addToCounter(ui.label_sendCnt, sendStr.size());
     addStrToLog(sendStr, logSend);
     serialPort->write(sendStr.toLocal8Bit());
+    ++comSendCount;
 }
 
 void Quorvel::sendCmd(QString cmd)

@@ -34,7 +34,8 @@ public:
     static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t) { w.addStrToLog(s, t); }
     static void delayMsec(Quorvel &w, int ms) { w.delayMsec(ms); }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
-    static void importCfgFile(Quorvel &w, const QString &path) { w.importCfgFile(path); }
+    static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
+    static QList<CfgFileField> cfgFileFields(Quorvel &w) { return w.cfgFileFields(); }
 };
 
 namespace testsupport {

@@ -68,6 +68,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption error(QStringLiteral("error"),
                                    QStringLiteral("Answer CMD with ERR=CODE (the first N times, or always). Repeatable."),
                                    QStringLiteral("CMD=CODE[:N]"));
+    const QCommandLineOption ignore(QStringLiteral("ignore"),
+                                    QStringLiteral("Answer CMD with OK but change nothing (the first N times, or always). "
+                                                   "Repeatable."),
+                                    QStringLiteral("CMD[:N]"));
     const QCommandLineOption split(QStringLiteral("split"), QStringLiteral("Write answers one byte at a time."));
     const QCommandLineOption echo(QStringLiteral("echo"), QStringLiteral("Echo each command line before its answer."));
     const QCommandLineOption noise(QStringLiteral("noise"), QStringLiteral("Send an unsolicited line every MS milliseconds."),
@@ -80,7 +84,7 @@ int main(int argc, char *argv[])
                                         QStringLiteral("N"), QStringLiteral("32"));
     const QCommandLineOption trace(QStringLiteral("trace"), QStringLiteral("Append every received line to FILE."),
                                    QStringLiteral("FILE"));
-    parser.addOptions({link, exitAfter, delay, silent, error, split, echo, noise, stream, lineLength, trace});
+    parser.addOptions({link, exitAfter, delay, silent, error, ignore, split, echo, noise, stream, lineLength, trace});
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption &option) {
@@ -105,6 +109,10 @@ int main(int argc, char *argv[])
         if (!m.hasMatch())
             die(QStringLiteral("--error needs CMD=CODE[:N], not \"%1\"").arg(s));
         sim.setError(m.captured(1), m.captured(2).toInt(), m.hasCaptured(3) ? m.captured(3).toInt() : -1);
+    }
+    for (const QString &s : parser.values(ignore)) {
+        const QRegularExpressionMatch m = silentRe.match(s);
+        sim.setIgnored(m.captured(1), m.hasCaptured(2) ? m.captured(2).toInt() : -1);
     }
     sim.setSplit(parser.isSet(split));
     sim.setEcho(parser.isSet(echo));

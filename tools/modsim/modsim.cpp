@@ -253,6 +253,11 @@ void ModSim::setError(const QString &cmd, int code, int times)
         m_rules.insert(cmd.toUtf8(), Rule{code, times});
 }
 
+void ModSim::setIgnored(const QString &cmd, int times)
+{
+    setError(cmd, -1, times);
+}
+
 void ModSim::setSplit(bool on) { m_split = on; }
 void ModSim::setEcho(bool on) { m_echo = on; }
 
@@ -538,8 +543,8 @@ void ModSim::handleLine(const QByteArray &line)
         if (rule->times > 0 && --rule->times == 0)
             m_rules.erase(rule);
         if (code != 0)
-            answer(errLine(code), m_delay);
-        return;  // a failed or unheard command changes nothing
+            answer(code < 0 ? okLine : errLine(code), m_delay);
+        return;  // a failed, unheard or ignored command changes nothing
     }
     answer(execute(text), m_delay);
 }

@@ -36,10 +36,12 @@ public:
 
     // Faults and load. CMD is matched against the head of a line: the text up
     // to and including the first '?' or '=', or the whole line. One rule per
-    // head: a later setSilent/setError replaces it, times 0 removes it.
+    // head: a later setSilent/setError/setIgnored replaces it, times 0 removes
+    // it. An ignored command is answered "OK" and changes nothing.
     void setDelay(int ms);
     void setSilent(const QString &cmd, int times = -1);
     void setError(const QString &cmd, int code, int times = -1);
+    void setIgnored(const QString &cmd, int times = -1);
     void setSplit(bool on);
     void setEcho(bool on);
     void setNoise(int ms);
@@ -57,6 +59,7 @@ public:
     bool transparent() const { return m_transparent; }
     QList<QByteArray> receivedLines() const { return m_lines; }
     QByteArray receivedBytes() const { return m_received; }
+    qint64 sentBytes() const { return m_writtenTotal; }   // ever written to the port
     void clearTrace();
 
     static QByteArray commandHead(const QByteArray &line);
@@ -67,7 +70,7 @@ signals:
 
 private:
     struct Rule {
-        int code = 0;   // 0: stay silent
+        int code = 0;   // 0: stay silent, -1: answer OK
         int times = -1;
     };
     struct Pending {
