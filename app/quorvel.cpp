@@ -270,6 +270,9 @@ void Quorvel::loadSettings()
     ui.comboBox_dataBit->setCurrentIndex(storedIndex(settings, "dataBit", 3, ui.comboBox_dataBit));
     ui.comboBox_parBit->setCurrentIndex(storedIndex(settings, "parBit", 0, ui.comboBox_parBit));
     ui.comboBox_stopBit->setCurrentIndex(storedIndex(settings, "stopBit", 0, ui.comboBox_stopBit));
+    // Only a plain "false" (or 0) turns reconnecting off; anything unreadable leaves it on.
+    const QString autoReconnect = storedText(settings, "autoReconnect", QString()).trimmed().toLower();
+    ui.checkBox_autoReconnect->setChecked(autoReconnect != QLatin1String("false") && autoReconnect != QLatin1String("0"));
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));
@@ -291,11 +294,12 @@ void Quorvel::saveSettings()
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("comSettings"));
-    settings->setValue(QStringLiteral("comPort"), ui.comboBox_comPort->currentText());
+    settings->setValue(QStringLiteral("comPort"), comPortToRemember());
     settings->setValue(QStringLiteral("bps"), ui.comboBox_bps->currentIndex());
     settings->setValue(QStringLiteral("dataBit"), ui.comboBox_dataBit->currentIndex());
     settings->setValue(QStringLiteral("stopBit"), ui.comboBox_stopBit->currentIndex());
     settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
+    settings->setValue(QStringLiteral("autoReconnect"), ui.checkBox_autoReconnect->isChecked());
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));

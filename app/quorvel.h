@@ -31,6 +31,7 @@
 #include <QVector>
 
 #include "serial/lineframer.h"
+#include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "ui_quorvel.h"
 
@@ -158,11 +159,17 @@ private:
 
     // serial — serial/quorvel_serial.cpp
     void fillComPortCombo();
-    QString comPortEntry(int index, const QString &part);
-    QString comDeviceName() const;
+    void refreshComPortList();
+    QString comPortToolTip(const PortEntry &port) const;
+    static QString comDeviceName(const QString &portText);
     QSerialPort *createOpenedPort(const QString &deviceName, QString *why);
-    bool openChosenPort();
+    bool openComPort(const QString &portText, QString *why);
+    void openChosenPort();
     void closeComPort();
+    QString comPortToRemember() const;
+    void awaitLostPort();
+    void tryReconnect();
+    void stopAwaitingPort();
     void comPortFailed(const QString &portText, const QString &why);
     void comPortError(QSerialPort::SerialPortError error);
     void comPortActivated();
@@ -245,6 +252,9 @@ private:
     // serial — serial/quorvel_serial.cpp
     bool comIsOpen = false;
     QSerialPort *serialPort = nullptr;
+    PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
+    QTimer *reconnectTimer = nullptr;   // active while a lost port is awaited
+    QString reconnectWhy;               // why the last reopen failed, said once
     // console — console/quorvel_console.cpp
     QTimer *regularSendTimer = nullptr;
     // serial — serial/quorvel_serial.cpp

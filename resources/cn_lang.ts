@@ -177,6 +177,35 @@
     </message>
     <message>
         <source>--baud %1：不是串口框中的波特率</source>
+        <source>描述：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>制造商：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>厂商:产品 ID：%1:%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开，等待它重新接入</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 还不能打开，继续等待：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 已重新连接</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不再等待串口 %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -588,6 +617,10 @@
     </message>
     <message>
         <source>退出TP模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>自动重连</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

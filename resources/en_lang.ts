@@ -178,6 +178,36 @@
     <message>
         <source>--baud %1：不是串口框中的波特率</source>
         <translation>--baud %1: not a rate of the port box</translation>
+        <source>描述：%1</source>
+        <translation>Description: %1</translation>
+    </message>
+    <message>
+        <source>制造商：%1</source>
+        <translation>Manufacturer: %1</translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation>Serial number: %1</translation>
+    </message>
+    <message>
+        <source>厂商:产品 ID：%1:%2</source>
+        <translation>Vendor:product ID: %1:%2</translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开，等待它重新接入</source>
+        <translation>Serial port %1 was disconnected; waiting for it to come back</translation>
+    </message>
+    <message>
+        <source>串口 %1 还不能打开，继续等待：%2</source>
+        <translation>Serial port %1 cannot be opened yet, still waiting: %2</translation>
+    </message>
+    <message>
+        <source>串口 %1 已重新连接</source>
+        <translation>Serial port %1 reconnected</translation>
+    </message>
+    <message>
+        <source>不再等待串口 %1</source>
+        <translation>No longer waiting for serial port %1</translation>
     </message>
 </context>
 <context>
@@ -589,6 +619,10 @@
     <message>
         <source>退出TP模式</source>
         <translation>Quit TP mode</translation>
+    </message>
+    <message>
+        <source>自动重连</source>
+        <translation>Auto reconnect</translation>
     </message>
 </context>
 </TS>

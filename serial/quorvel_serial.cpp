@@ -4,70 +4,113 @@
 #include "app/quorvel.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QSerialPortInfo>
+#include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
+
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-// Whether the device grants this user read and write: tells a port in use
-// apart from a missing group membership when opening is refused. Windows
-// reports a port held by another program as access denied, and has no
-// device permissions a user would fix.
-bool deviceGrantsReadWrite(const QString &deviceName)
+// Whether this user may read and write the device, so that a refused open
+// means another program holds it.
+bool mayReadWrite(const QString &device)
 {
 #ifdef Q_OS_UNIX
-    return ::access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) == 0;
+    // With the effective ids, those the open itself was checked with.
+    return ::faccessat(AT_FDCWD, QFile::encodeName(device).constData(), R_OK | W_OK, AT_EACCESS) == 0;
 #else
-    Q_UNUSED(deviceName);
+    // A port the system refuses although it exists is held by another program.
+    Q_UNUSED(device);
     return true;
 #endif
 }
 
+QString hexId(int id)
+{
+    return id < 0 ? QStringLiteral("?") : QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
+}
+
 } // namespace
 
+// Start-up: the port list, and what keeps it and a lost port up to date.
 void Quorvel::fillComPortCombo()
 {
-    QStringList names;
-    for (int index = 0; index < 255; ++index) {
-        const QString name = comPortEntry(index, QStringLiteral("value"));
-        if (name == QLatin1String("nokey"))
-            break;
-        names.append(name);
-    }
-    std::sort(names.begin(), names.end());   // by character code: ttyS10 before ttyS2
-    ui.comboBox_comPort->addItems(names);
+    reconnectTimer = new QTimer(this);
+    reconnectTimer->setInterval(500);
+    connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
+    connect(ui.checkBox_autoReconnect, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on)
+            stopAwaitingPort();
+    });
+    connect(ui.comboBox_comPort, &PortComboBox::aboutToShowPopup, this, &Quorvel::refreshComPortList);
     // Picking the item that is already current, or Enter on its text, leaves
     // the index alone; with a typed path open it must switch all the same.
     connect(ui.comboBox_comPort, &QComboBox::activated, this, &Quorvel::comPortActivated);
+    refreshComPortList();
+    if (ui.comboBox_comPort->count() > 0)
+        ui.comboBox_comPort->setCurrentIndex(0);
 }
 
-QString Quorvel::comPortEntry(int index, const QString &part)
+// Reads the port list once and puts it in the box without touching what the
+// box says or what is open: the text stays, and no change is signalled.
+// Typed paths the system does not list (failed or not) leave the list here.
+void Quorvel::refreshComPortList()
 {
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
-    if (index < 0 || index >= ports.size())
-        return QStringLiteral("nokey");
-    if (part == QLatin1String("value"))
-        return ports.at(index).portName();
-    if (part == QLatin1String("key"))
-        return ports.at(index).systemLocation();
-    return QStringLiteral("nokey");
+    QList<PortEntry> ports = comPortEnumerator();
+    if (ports.size() > 255)
+        ports.resize(255);
+    // By character code: ttyS10 before ttyS2.
+    std::stable_sort(ports.begin(), ports.end(),
+                     [](const PortEntry &a, const PortEntry &b) { return a.portName < b.portName; });
+
+    QComboBox *box = ui.comboBox_comPort;
+    const QString text = box->currentText();
+    const QSignalBlocker quiet(box);
+    box->clear();
+    for (const PortEntry &port : std::as_const(ports)) {
+        box->addItem(port.portName);
+        box->setItemData(box->count() - 1, comPortToolTip(port), Qt::ToolTipRole);
+    }
+    const int found = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    box->setCurrentIndex(found);
+    if (found < 0)
+        box->setEditText(text);
 }
 
-QString Quorvel::comDeviceName() const
+// Which adapter a port is: what the system says of it, and the by-id link
+// that names it the same whichever USB socket it is in.
+QString Quorvel::comPortToolTip(const PortEntry &port) const
 {
-    const QString text = ui.comboBox_comPort->currentText();
+    QStringList lines{port.systemLocation};
+    const auto add = [&lines](const QString &line, const QString &value) {
+        if (!value.isEmpty())
+            lines << line.arg(value);
+    };
+    add(tr("描述：%1"), port.description);
+    add(tr("制造商：%1"), port.manufacturer);
+    add(tr("序列号：%1"), port.serialNumber);
+    if (port.vendorId >= 0 || port.productId >= 0)
+        lines << tr("厂商:产品 ID：%1:%2").arg(hexId(port.vendorId), hexId(port.productId));
+    add(QStringLiteral("%1"), port.byIdLink);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString Quorvel::comDeviceName(const QString &portText)
+{
 #ifdef Q_OS_UNIX
-    return text.startsWith(QLatin1Char('/')) ? text : QStringLiteral("/dev/") + text;
+    return portText.startsWith(QLatin1Char('/')) ? portText : QStringLiteral("/dev/") + portText;
 #else
     // Windows opens a port name ("COM3", also "COM10" and above) as "\\.\COM3".
     const QString prefix = QStringLiteral("\\\\.\\");
-    return text.startsWith(prefix) ? text : prefix + text;
+    return portText.startsWith(prefix) ? portText : prefix + portText;
 #endif
 }
 
@@ -93,7 +136,7 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
         case QSerialPort::PermissionError:
             // The detail is the system's text in the user's language; whether
             // the device grants this user read and write tells busy apart.
-            if (deviceGrantsReadWrite(deviceName)) {
+            if (mayReadWrite(deviceName)) {
                 *why = tr("%1 正被其他程序使用（%2）").arg(deviceName, detail);
             } else {
                 *why = tr("没有权限打开 %1（%2）：请把用户加入拥有该设备的组（通常是 dialout）后重新登录")
@@ -124,37 +167,49 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
     return port;
 }
 
+// The reason stays on screen with the box, not only behind it.
 void Quorvel::comPortFailed(const QString &portText, const QString &why)
 {
     statusBar()->showMessage(why, 10000);
-    if (!batchRun)   // the reason is the batch run's line; nobody could close a box
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("Can not open %1").arg(portText));
+    if (batchRun)   // the reason is the batch run's line; nobody could close a box
+        return;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quorvel"), tr("Can not open %1").arg(portText),
+                    QMessageBox::Ok, this);
+    box.setInformativeText(why);
+    box.exec();
 }
 
-// Opens the port named in the port box as the new serialPort; on failure
-// says why and leaves no port object.
-bool Quorvel::openChosenPort()
+// The one open path of the button, a port switch and a reconnect: `portText`
+// as the new serialPort, or no port object and the reason in *why.
+bool Quorvel::openComPort(const QString &portText, QString *why)
+{
+    delete serialPort;
+    serialPort = createOpenedPort(comDeviceName(portText), why);
+    comIsOpen = serialPort != nullptr;
+    if (comIsOpen) {
+        openPortText = portText;
+        recvBuffer = LineFramer();   // half a line from before an unplug is no part of the next
+    }
+    return comIsOpen;
+}
+
+// Opens the port named in the port box; the user asked, so a failure shows the box.
+void Quorvel::openChosenPort()
 {
     const QString portText = ui.comboBox_comPort->currentText();
     QString why;
-    serialPort = createOpenedPort(comDeviceName(), &why);
-    comIsOpen = serialPort != nullptr;
-    if (comIsOpen)
-        openPortText = portText;
-    else
+    if (!openComPort(portText, &why))
         comPortFailed(portText, why);
-    return comIsOpen;
+    on_comPortToggle(comIsOpen);
 }
 
 void Quorvel::on_pushButton_openCom_clicked()
 {
-    if (comIsOpen) {
+    stopAwaitingPort();   // the user's own open or close ends a wait
+    if (comIsOpen)
         closeComPort();
-        return;
-    }
-    delete serialPort;
-    serialPort = nullptr;
-    on_comPortToggle(openChosenPort());
+    else
+        openChosenPort();
 }
 
 void Quorvel::closeComPort()
@@ -163,6 +218,13 @@ void Quorvel::closeComPort()
         serialPort->close();
     comIsOpen = false;
     on_comPortToggle(false);
+}
+
+// What the settings file keeps: the port that was open (or is awaited), not
+// text typed into the box without Enter.
+QString Quorvel::comPortToRemember() const
+{
+    return comIsOpen || reconnectTimer->isActive() ? openPortText : ui.comboBox_comPort->currentText();
 }
 
 // A device that vanishes keeps raising errors for as long as it stays open;
@@ -174,19 +236,72 @@ void Quorvel::comPortError(QSerialPort::SerialPortError error)
     if (!comIsOpen || sender() != serialPort)
         return;
     closeComPort();
-    statusBar()->showMessage(tr("串口 %1 已断开，已关闭").arg(openPortText), 10000);
+    // A sequence cannot go on without its port, and a reconnect must not
+    // take it up again half-way.
+    if (readCfgRunning)
+        finishReadCfg(false);
+    if (writeCfgRunning)
+        finishWriteCfg(false);
+    refreshComPortList();
+    if (ui.checkBox_autoReconnect->isChecked())
+        awaitLostPort();
+    else
+        statusBar()->showMessage(tr("串口 %1 已断开，已关闭").arg(openPortText), 10000);
+}
+
+// Watches for the lost port's device path to come back. A tick costs one
+// look at the path until something is there to open.
+void Quorvel::awaitLostPort()
+{
+    reconnectWhy.clear();
+    reconnectTimer->start();
+    statusBar()->showMessage(tr("串口 %1 已断开，等待它重新接入").arg(openPortText));
+}
+
+void Quorvel::tryReconnect()
+{
+#ifdef Q_OS_UNIX
+    if (!QFileInfo::exists(comDeviceName(openPortText)))
+        return;
+#endif
+    // Back, but maybe not ours yet (still probed by another program, or
+    // its permissions not yet set): keep waiting, and say why only once.
+    QString why;
+    if (!openComPort(openPortText, &why)) {
+        if (why != reconnectWhy) {
+            reconnectWhy = why;
+            statusBar()->showMessage(tr("串口 %1 还不能打开，继续等待：%2").arg(openPortText, why));
+        }
+        return;
+    }
+    reconnectTimer->stop();
+    on_comPortToggle(true);
+    statusBar()->showMessage(tr("串口 %1 已重新连接").arg(openPortText), 10000);
+}
+
+void Quorvel::stopAwaitingPort()
+{
+    if (!reconnectTimer->isActive())
+        return;
+    reconnectTimer->stop();
+    statusBar()->showMessage(tr("不再等待串口 %1").arg(openPortText), 5000);
 }
 
 void Quorvel::on_comboBox_comPort_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
+    if (ui.comboBox_comPort->currentText() != openPortText)
+        stopAwaitingPort();   // another port chosen
     if (comIsOpen)
         switchComPort();
 }
 
 void Quorvel::comPortActivated()
 {
-    if (comIsOpen && ui.comboBox_comPort->currentText() != openPortText)
+    if (ui.comboBox_comPort->currentText() == openPortText)
+        return;
+    stopAwaitingPort();
+    if (comIsOpen)
         switchComPort();
 }
 
@@ -194,9 +309,7 @@ void Quorvel::switchComPort()
 {
     comIsOpen = false;
     serialPort->close();
-    delete serialPort;
-    serialPort = nullptr;
-    on_comPortToggle(openChosenPort());
+    openChosenPort();
 }
 
 void Quorvel::on_comboBox_bps_currentIndexChanged(int index)

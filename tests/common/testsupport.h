@@ -16,6 +16,12 @@ class QuorvelTestAccess
 public:
     static Ui::QuorvelClass &ui(Quorvel &w) { return w.ui; }
     static bool comIsOpen(const Quorvel &w) { return w.comIsOpen; }
+    // The port list the window reads from now on, and a read of it.
+    static void feedPorts(Quorvel &w, PortEnumerator ports)
+    {
+        w.comPortEnumerator = std::move(ports);
+        w.refreshComPortList();
+    }
     static QSerialPort *serialPort(const Quorvel &w) { return w.serialPort; }
     static LineFramer &recvBuffer(Quorvel &w) { return w.recvBuffer; }
     static QTimer *regularSendTimer(const Quorvel &w) { return w.regularSendTimer; }
@@ -51,14 +57,17 @@ inline bool openPort(Quorvel &w, const QString &devicePath)
 }
 
 // Arranges for the next modal message box to be closed as soon as it shows;
-// its text is stored in *text. Call before the action that opens the box.
-inline void dismissNextMessageBox(QString *text)
+// its text is stored in *text, its informative text in *informative.
+// Call before the action that opens the box.
+inline void dismissNextMessageBox(QString *text, QString *informative = nullptr)
 {
     auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, text] {
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, text, informative] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             if (text)
                 *text = box->text();
+            if (informative)
+                *informative = box->informativeText();
             box->done(QMessageBox::Ok);
             poll->stop();
             poll->deleteLater();

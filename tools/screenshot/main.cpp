@@ -1,19 +1,27 @@
 // Drives the real window through a short session with a simulated module and
 // saves what the user sees at each step as PNG files in the folder given:
 // the start-up form, the console after a few commands, the form after a
-// configuration read, and the same in English.
+// configuration read, the same in English, and the box of a port that
+// cannot be opened, with its reason.
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTextStream>
 
 #include "app/quorvel.h"
 #include "tools/modsim/modsim.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,6 +44,16 @@ bool save(QWidget &w, const QDir &out, const QString &name)
     settle(300);
     const QString path = out.filePath(name);
     const bool ok = w.grab().save(path);
+    QTextStream(stdout) << (ok ? "wrote " : "could not write ") << path << Qt::endl;
+    return ok;
+}
+
+// The screen where the window is, the window's modal box included.
+bool saveScreen(QWidget &w, const QDir &out, const QString &name)
+{
+    const QPixmap shot = w.screen()->grabWindow(0, w.x(), w.y(), w.width(), w.height());
+    const QString path = out.filePath(name);
+    const bool ok = shot.save(path);
     QTextStream(stdout) << (ok ? "wrote " : "could not write ") << path << Qt::endl;
     return ok;
 }
@@ -100,6 +118,35 @@ int main(int argc, char *argv[])
     ok = save(w, out, QStringLiteral("window-en.png")) && ok;
     child<QTabWidget>(w, "tabWidget")->setCurrentIndex(1);
     ok = save(w, out, QStringLiteral("window-en-wifi.png")) && ok;
+
+    // A device this user may not open: the box says why. Root, who may open
+    // anything, gives up its rights for the moment.
+    child<QTabWidget>(w, "tabWidget")->setCurrentIndex(0);
+    child<QPushButton>(w, "pushButton_openCom")->click();   // close
+    const QByteArray slave = QFile::encodeName(module.slavePath());
+    const bool root = ::geteuid() == 0;
+    bool boxSaved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        poll.stop();
+        if (root && ::seteuid(0) != 0)
+            QTextStream(stderr) << "could not take root's rights back" << Qt::endl;
+        settle(300);
+        boxSaved = saveScreen(w, out, QStringLiteral("open-failed-en.png"));
+        box->done(QMessageBox::Ok);
+    });
+    if (::chmod(slave.constData(), 0) == 0 && (!root || ::seteuid(65534) == 0)) {
+        poll.start(300);
+        child<QPushButton>(w, "pushButton_openCom")->click();
+        poll.stop();
+        if (root)
+            (void)::seteuid(0);
+        ::chmod(slave.constData(), 0620);
+    }
+    ok = boxSaved && ok;
 
     w.close();
     return ok ? 0 : 1;

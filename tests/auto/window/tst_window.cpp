@@ -67,7 +67,8 @@ void tst_Window::widgets_data()
     add("QGroupBox", {"groupBox_console", "groupBox_configuration", "groupBox", "groupBox_2", "groupBox_14",
                       "groupBox_10", "groupBox_11", "groupBox_3", "groupBox_12", "groupBox_4", "groupBox_5",
                       "groupBox_6"});
-    add("QComboBox", {"comboBox_comPort", "comboBox_bps", "comboBox_stopBit", "comboBox_dataBit",
+    add("PortComboBox", {"comboBox_comPort"});
+    add("QComboBox", {"comboBox_bps", "comboBox_stopBit", "comboBox_dataBit",
                       "comboBox_parBit", "comboBox_deviceBps", "comboBox_deviceStopBit", "comboBox_deviceFlow",
                       "comboBox_deviceDataBit", "comboBox_deviceParBit", "comboBox_defaultWorkMode",
                       "comboBox_wifi_mode", "comboBox_AUTH", "comboBox_CRYPT", "comboBox_MODE", "comboBox_CH",
@@ -77,7 +78,7 @@ void tst_Window::widgets_data()
                         "pushButton_Export", "pushButton_reset", "pushButton_restore", "pushButton_startNet",
                         "pushButton_leaveNet", "pushButton_enter_TP", "pushButton_quit_TP"});
     add("QCheckBox", {"checkBox_regulerSend", "checkBox_sendNewLine", "checkBox_log_cmd",
-                      "checkBox_logAutoScroll", "checkBox_en_dhcp"});
+                      "checkBox_logAutoScroll", "checkBox_autoReconnect", "checkBox_en_dhcp"});
     add("QLineEdit", {"lineEdit_regular_time", "lineEdit_cmd", "lineEdit_deviceSoftwareVer",
                       "lineEdit_device_mac", "lineEdit_wifi_mode", "lineEdit_net_state", "lineEdit_ip",
                       "lineEdit_ip_gatway", "lineEdit_ip_mask", "lineEdit_AP_SSID", "lineEdit_AP_KEY",
