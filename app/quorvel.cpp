@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QTranslator>
 
@@ -97,6 +98,8 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(readCfgTimer, &QTimer::timeout, this, &Quorvel::readCfgTimeout);
     connect(writeCfgTimer, &QTimer::timeout, this, &Quorvel::writeCfgTimeout);
     connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
+    initCfgFieldChecks();
+    fitValueWidgets();
     // Plain "OK" and "ERR=" answers to anything, a control button or a typed
     // command, show in the status bar for the whole run.
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::commonRspProc);
@@ -114,6 +117,33 @@ Quorvel::~Quorvel()
     QCoreApplication::removeTranslator(translator);
     delete translator;
     delete settings;
+}
+
+// The information fields are wide enough for a MAC address or an IP address
+// and show the start of a longer value, with the whole of it as tooltip; the
+// counters hold twelve digits at a width of their own, so that a growing
+// count never moves the rest of their row.
+void Quorvel::fitValueWidgets()
+{
+    const QList<QLineEdit *> info{ui.lineEdit_deviceSoftwareVer, ui.lineEdit_device_mac, ui.lineEdit_wifi_mode,
+                                  ui.lineEdit_net_state, ui.lineEdit_ip, ui.lineEdit_ip_gatway,
+                                  ui.lineEdit_ip_mask};
+    for (QLineEdit *edit : info) {
+        const QMargins text = edit->textMargins();
+        // Frame and the line edit's own side margins, as QLineEdit's size hint counts them.
+        const int width = edit->fontMetrics().horizontalAdvance(QStringLiteral("AC:CF:23:5A:10:7E")) + text.left()
+                          + text.right() + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit)
+                          + 8;
+        edit->setFixedWidth(qMax(110, width));
+        connect(edit, &QLineEdit::textChanged, edit, [edit](const QString &value) {
+            edit->setCursorPosition(0);
+            edit->setToolTip(value);
+        });
+    }
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
+        const int width = counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4;
+        counter->setFixedWidth(qMax(60, width));
+    }
 }
 
 void Quorvel::installTranslator()
@@ -153,6 +183,7 @@ void Quorvel::langSwitch()
 
 void Quorvel::resetCfgWidgets()
 {
+    uncleanCfgFields.clear();
     ui.lineEdit_deviceSoftwareVer->clear();
     ui.lineEdit_device_mac->clear();
     ui.lineEdit_wifi_mode->clear();
@@ -238,6 +269,7 @@ void Quorvel::loadSettings()
     ui.comboBox_dataBit->setCurrentIndex(storedIndex(settings, "dataBit", 3, ui.comboBox_dataBit));
     ui.comboBox_parBit->setCurrentIndex(storedIndex(settings, "parBit", 0, ui.comboBox_parBit));
     ui.comboBox_stopBit->setCurrentIndex(storedIndex(settings, "stopBit", 0, ui.comboBox_stopBit));
+    ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(storedText(settings, "encoding", QString()))));
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));
@@ -264,6 +296,7 @@ void Quorvel::saveSettings()
     settings->setValue(QStringLiteral("dataBit"), ui.comboBox_dataBit->currentIndex());
     settings->setValue(QStringLiteral("stopBit"), ui.comboBox_stopBit->currentIndex());
     settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
+    settings->setValue(QStringLiteral("encoding"), ui.comboBox_encoding->currentText());
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));

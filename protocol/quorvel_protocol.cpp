@@ -1,6 +1,8 @@
 // The module's error codes and the answer handler that listens to every
-// received line for the whole run: a plain "OK" or an "ERR=" code, whatever
-// it answers, shows in the status bar in the language on screen.
+// received line for the whole run: a plain "OK" or an "ERR=" code answering
+// what the user sent shows in the status bar in the language on screen.
+// Answers to a read's, a write's or an import's own commands do not, and no
+// answer replaces the final message of one of those or of an export.
 #include "app/quorvel.h"
 
 #include <QCoreApplication>
@@ -26,6 +28,16 @@ QString Quorvel::getErrStrFromCode(int code)
 
 void Quorvel::commonRspProc(QString line)
 {
+    if (ownAnswersPending > 0
+        && (atanswer::matchesWhole(atanswer::okLine(), line) || atanswer::matchesWhole(atanswer::errLine(), line))) {
+        if (!ownAnswersDeadline.hasExpired()) {
+            --ownAnswersPending;
+            return;
+        }
+        ownAnswersPending = 0;
+    }
+    if (readCfgRunning || writeCfgRunning || !finalStatusDeadline.hasExpired())
+        return;
     if (atanswer::matchesWhole(atanswer::plainOk(), line)) {
         statusBar()->showMessage(tr("成功"), 10000);
         return;

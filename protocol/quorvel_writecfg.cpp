@@ -50,7 +50,15 @@ void Quorvel::initWriteCfgCmds()
 void Quorvel::on_pushButton_writeConfiguartion_clicked()
 {
     // As for the read: a second start would connect the line handler twice.
-    if (readCfgRunning || writeCfgRunning)
+    if (readCfgRunning || writeCfgRunning || cfgFileBusy)
+        return;
+    // Nothing is sent while a field could not go out as the form shows it.
+    const QStringList problems = writeCfgProblems();
+    if (!problems.isEmpty()) {
+        showFinalStatus(tr("未写入：%1").arg(problems.join(tr("；"))), 10000);
+        return;
+    }
+    if (!confirmFirstWrite() || !comIsOpen)
         return;
     startWriteCfg();
     sendWriteCfgCmd();
@@ -124,7 +132,7 @@ void Quorvel::finishWriteCfg(bool ok)
     enableCfgButtonsAfterSequence();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
-    statusBar()->showMessage(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
+    showFinalStatus(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
 }
 
 // Read and write need an open port to do anything; a port closed during the
@@ -139,7 +147,7 @@ void Quorvel::enableCfgButtonsAfterSequence()
 
 void Quorvel::sendWriteCfgLine(const QString &prefix, const QStringList &values)
 {
-    sendCmd(atanswer::setCommand(prefix, values));
+    sendOwnCmd(atanswer::setCommand(prefix, values));
 }
 
 // The builders ignore the line they are given; each sends its command.
