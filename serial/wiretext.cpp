@@ -30,14 +30,15 @@ Encoding fromName(const QString &name)
     return name == QLatin1String("GBK") ? Encoding::Gbk : Encoding::Utf8;
 }
 
-// One converter per encoding for the whole run: opening an ICU converter
-// per line would cost more than decoding the line. Only the UI thread uses them.
+// A fresh converter per call: a used one keeps reporting its first error
+// after resetState(). A GBK converter costs an ICU lookup; Qt caches the
+// conversion tables, so that is cheap next to the serial line.
 QString decode(const QByteArray &bytes, Encoding encoding, bool *clean)
 {
-    static QStringDecoder utf8(QStringDecoder::Utf8);
-    static QStringDecoder gbk(codecName(Encoding::Gbk));
-    QStringDecoder &decoder = encoding == Encoding::Gbk && gbk.isValid() ? gbk : utf8;
-    decoder.resetState();
+    QStringDecoder decoder = encoding == Encoding::Gbk ? QStringDecoder(codecName(encoding))
+                                                       : QStringDecoder(QStringDecoder::Utf8);
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     if (clean)
         *clean = !decoder.hasError();
@@ -46,10 +47,10 @@ QString decode(const QByteArray &bytes, Encoding encoding, bool *clean)
 
 QByteArray encode(const QString &text, Encoding encoding, bool *clean)
 {
-    static QStringEncoder utf8(QStringEncoder::Utf8);
-    static QStringEncoder gbk(codecName(Encoding::Gbk));
-    QStringEncoder &encoder = encoding == Encoding::Gbk && gbk.isValid() ? gbk : utf8;
-    encoder.resetState();
+    QStringEncoder encoder = encoding == Encoding::Gbk ? QStringEncoder(codecName(encoding))
+                                                       : QStringEncoder(QStringEncoder::Utf8);
+    if (!encoder.isValid())
+        encoder = QStringEncoder(QStringEncoder::Utf8);
     QByteArray bytes = encoder.encode(text);
     if (clean)
         *clean = !encoder.hasError();

@@ -24,7 +24,8 @@ QVariantMap shown(Quorvel &w)
             {"geometry", geometry}, {"port", ui.comboBox_comPort->currentText()},
             {"bps", ui.comboBox_bps->currentText()}, {"dataBit", ui.comboBox_dataBit->currentText()},
             {"parBit", ui.comboBox_parBit->currentText()}, {"stopBit", ui.comboBox_stopBit->currentText()},
-            {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()}};
+            {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()},
+            {"encoding", ui.comboBox_encoding->currentText()}};
 }
 
 } // namespace
@@ -40,7 +41,7 @@ class tst_Settings : public QObject
         Quorvel fresh;
         return {{"lang", "English"}, {"console", "COM控制台"}, {"geometry", "100,50 1200x550"},
                 {"port", Access::ui(fresh).comboBox_comPort->currentText()}, {"bps", "115200"}, {"dataBit", "8"},
-                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}};
+                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}, {"encoding", "UTF-8"}};
     }
 
 private slots:
@@ -65,6 +66,8 @@ private slots:
         row("negative indices", "[comSettings]\nbps=-1\ndataBit=-1\nparBit=-1\nstopBit=-1");
         row("indices not numbers", "[comSettings]\nbps=a\ndataBit=b\nparBit=c\nstopBit=d");
         row("a port that is gone", "[comSettings]\ncomPort=ttyGONE7");
+        row("encoding GBK", "[comSettings]\nencoding=GBK", {{"encoding", "GBK"}});
+        row("encoding unknown", "[comSettings]\nencoding=Big5");
         row("unquoted commas, read as a list", "[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0",
             {{"cmd", "AT+UART=5,8,0,1,0"}});
         row("partly off the left edge", "[pos%26size]\npos=@Point(-300 30)\nsize=@Size(600 400)",
@@ -110,7 +113,8 @@ private slots:
         const QString cmd = QStringLiteral("@AT+APMOD=Lab,AP;1 \"q\" 中文 ");
         const QVariantMap expected = {{"lang", "中文"}, {"console", "COM Cosole"}, {"geometry", "130,90 1000x720"},
                                       {"port", sim.slavePath()}, {"bps", "19200"}, {"dataBit", "6"},
-                                      {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"}};
+                                      {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"},
+                                      {"encoding", "GBK"}};
         {
             Quorvel w;
             w.show();
@@ -126,6 +130,7 @@ private slots:
             ui.comboBox_stopBit->setCurrentIndex(1);
             ui.lineEdit_cmd->setText(cmd);
             ui.lineEdit_regular_time->setText(QStringLiteral("250"));
+            ui.comboBox_encoding->setCurrentIndex(1);
             QVERIFY(w.close());
         }
         QFile file(QStringLiteral("Quorvel.ini"));
