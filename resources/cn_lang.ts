@@ -127,6 +127,58 @@
         <source>串口 %1 已断开，已关闭</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 已存在。要替换它吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导出完成，但%1含有逗号，导入时不能原样取回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1的值不在列表中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1没有选择值</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1含有%2不能表示的字符</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表单既没有从模块读取，也没有从文件导入。写入会用表单中的配置替换模块的配置。要写入吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置完成，但%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误，且%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未写入：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -536,6 +588,10 @@
     </message>
     <message>
         <source>退出TP模式</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>编码</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
