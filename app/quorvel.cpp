@@ -13,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QTranslator>
 
@@ -129,11 +130,16 @@ void Quorvel::fitValueWidgets()
                                   ui.lineEdit_net_state, ui.lineEdit_ip, ui.lineEdit_ip_gatway,
                                   ui.lineEdit_ip_mask};
     for (QLineEdit *edit : info) {
+        // What QLineEdit's own size hint adds around its text: side margins
+        // of 2, text and contents margins, the cursor, then the style's frame.
         const QMargins text = edit->textMargins();
-        // Frame and the line edit's own side margins, as QLineEdit's size hint counts them.
-        const int width = edit->fontMetrics().horizontalAdvance(QStringLiteral("AC:CF:23:5A:10:7E")) + text.left()
-                          + text.right() + 2 * edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit)
-                          + 8;
+        const QMargins contents = edit->contentsMargins();
+        const int inner = edit->fontMetrics().horizontalAdvance(QStringLiteral("AC:CF:23:5A:10:7E")) + 2 * 2 + 1
+                          + text.left() + text.right() + contents.left() + contents.right();
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+        const int width = edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, 20), edit).width();
         edit->setFixedWidth(qMax(110, width));
         connect(edit, &QLineEdit::textChanged, edit, [edit](const QString &value) {
             edit->setCursorPosition(0);
