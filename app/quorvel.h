@@ -205,7 +205,6 @@ private:
     QStringList writeCfgProblems() const;
     bool confirmFirstWrite();
     void showFinalStatus(const QString &text, int ms);
-    void sendOwnCmd(const QString &cmd);
 
     // cfgfile — cfgfile/quorvel_cfgfile.cpp
     void exportBaseGroup(QXmlStreamWriter &writer);
@@ -252,8 +251,6 @@ private:
     // protocol — protocol/quorvel_cfgcheck.cpp
     QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
     bool cfgFormLoaded = false;           // read, imported, or a write confirmed since start-up
-    int ownAnswersPending = 0;            // answers to a sequence's or an import's commands still due
-    QDeadlineTimer ownAnswersDeadline;
     QDeadlineTimer finalStatusDeadline;   // the final message of a read, write, import or export shows
 
     Ui::QuorvelClass ui;

@@ -350,7 +350,7 @@ void Quorvel::importCfgFile(const QString &path)
     // named one wins, and one command carries it, whatever the combo showed
     // before. A file without one leaves the module alone.
     if (importWorkModeSet)
-        sendOwnCmd(ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
+        sendCmd(ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
                                                                      : QStringLiteral("AT+ATTP=1"));
     setCfgFileBusy(false);
     showFinalStatus(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);

@@ -199,17 +199,3 @@ void Quorvel::showFinalStatus(const QString &text, int ms)
     statusBar()->showMessage(text, ms);
     finalStatusDeadline.setRemainingTime(ms);
 }
-
-// A command whose answer belongs to a read, a write or an import, not to the
-// status bar: commonRspProc lets the next answer line pass it by. The count
-// lapses with the sequences' own answer time-out.
-void Quorvel::sendOwnCmd(const QString &cmd)
-{
-    if (!comIsOpen)
-        return;
-    if (ownAnswersDeadline.hasExpired())
-        ownAnswersPending = 0;
-    ++ownAnswersPending;
-    ownAnswersDeadline.setRemainingTime(3000);
-    sendCmd(cmd);
-}

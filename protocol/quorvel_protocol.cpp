@@ -28,14 +28,10 @@ QString Quorvel::getErrStrFromCode(int code)
 
 void Quorvel::commonRspProc(QString line)
 {
-    if (ownAnswersPending > 0
-        && (atanswer::matchesWhole(atanswer::okLine(), line) || atanswer::matchesWhole(atanswer::errLine(), line))) {
-        if (!ownAnswersDeadline.hasExpired()) {
-            --ownAnswersPending;
-            return;
-        }
-        ownAnswersPending = 0;
-    }
+    // During a read or a write every answer is the sequence's. Its final
+    // message, or an import's, comes right after its last command and shows
+    // longer than the sequences wait for an answer, so a late answer to one
+    // of their commands meets that message and leaves it alone.
     if (readCfgRunning || writeCfgRunning || !finalStatusDeadline.hasExpired())
         return;
     if (atanswer::matchesWhole(atanswer::plainOk(), line)) {

@@ -59,7 +59,7 @@ void Quorvel::sendReadCfgCmd()
         return;
     }
     readCfgTimer->start(3000);
-    sendOwnCmd(readCfgCmds.at(readCfgIndex).cmd);
+    sendCmd(readCfgCmds.at(readCfgIndex).cmd);
 }
 
 void Quorvel::nextReadCfgCmd()

@@ -147,7 +147,7 @@ void Quorvel::enableCfgButtonsAfterSequence()
 
 void Quorvel::sendWriteCfgLine(const QString &prefix, const QStringList &values)
 {
-    sendOwnCmd(atanswer::setCommand(prefix, values));
+    sendCmd(atanswer::setCommand(prefix, values));
 }
 
 // The builders ignore the line they are given; each sends its command.

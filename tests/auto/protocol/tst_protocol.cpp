@@ -261,6 +261,13 @@ private slots:
             QCOMPARE(lines.at(1), written);
             QCOMPARE(m_sim->rawFields(QString::fromLatin1(word)), raw);
         }
+        if (encoding == QLatin1String("UTF-8") && word == "APMOD") {
+            // The user types the SSID anew: now it is the user's text, and it goes out.
+            ui().lineEdit_AP_SSID->selectAll();
+            QTest::keyClicks(ui().lineEdit_AP_SSID, QStringLiteral("Cafe"));
+            run(ui().pushButton_writeConfiguartion, writeDone);
+            QCOMPARE(m_sim->fields(QStringLiteral("APMOD")), QStringList({"Cafe", "4", "6"}));
+        }
     }
 
     void readFailsAfterSecondSilence()
