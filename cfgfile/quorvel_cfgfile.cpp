@@ -351,7 +351,7 @@ void Quorvel::importCfgFile(const QString &path)
     // before. A file without one leaves the module alone.
     if (importWorkModeSet)
         sendCmd(ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
-                                                                     : QStringLiteral("AT+ATTP=1"));
+                                                                 : QStringLiteral("AT+ATTP=1"));
     setCfgFileBusy(false);
     showFinalStatus(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);

@@ -3,7 +3,6 @@
 // at most twice (one retry after a time-out or an unusable answer).
 #include "app/quorvel.h"
 
-#include <QStatusBar>
 #include <QTimer>
 
 #include "protocol/atanswer.h"

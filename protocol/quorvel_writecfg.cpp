@@ -4,7 +4,6 @@
 // sequence.
 #include "app/quorvel.h"
 
-#include <QStatusBar>
 #include <QTimer>
 
 #include "protocol/atanswer.h"

@@ -15,11 +15,6 @@ const char *codecName(Encoding encoding)
 
 } // namespace
 
-QStringList names()
-{
-    return {QStringLiteral("UTF-8"), QStringLiteral("GBK")};
-}
-
 QString name(Encoding encoding)
 {
     return QString::fromLatin1(codecName(encoding));

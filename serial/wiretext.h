@@ -7,14 +7,12 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace wiretext {
 
 enum class Encoding { Utf8, Gbk };
 
 // "UTF-8" and "GBK": the combo box's items and the settings file's values.
-QStringList names();
 QString name(Encoding encoding);
 // UTF-8 for an empty or unknown name.
 Encoding fromName(const QString &name);

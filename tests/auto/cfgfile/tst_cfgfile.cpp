@@ -454,10 +454,6 @@ private slots:
         QTest::newRow("TP_MODE then AT_MODE in one group, then a work mode that is none") << true
             << document("<BASE_GROUP_ELEM><DFWM>TP_MODE</DFWM><DFWM>AT_MODE</DFWM><DFWM>tp</DFWM>"
                         "</BASE_GROUP_ELEM>") << Lines{"AT+ATTP=0\r\n"} << QStringList();
-        QTest::newRow("two thousand leaves in one group") << true
-            << document("<BASE_GROUP_ELEM>" + QByteArray("<DFWM>TP_MODE</DFWM><DFWM>AT_MODE</DFWM>").repeated(1000)
-                        + "<DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM>" + wifi)
-            << Lines{"AT+ATTP=1\r\n"} << QStringList();
         QTest::newRow("two thousand groups, the last one wins") << true
             << document(flipGroups.repeated(1000) + wifi) << Lines{"AT+ATTP=0\r\n"} << QStringList();
         // CR LF and commands in the fields: the write then sends its ten commands, one line each.
