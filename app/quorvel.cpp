@@ -16,6 +16,8 @@
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QTranslator>
 
@@ -119,6 +121,8 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(readCfgTimer, &QTimer::timeout, this, &Quorvel::readCfgTimeout);
     connect(writeCfgTimer, &QTimer::timeout, this, &Quorvel::writeCfgTimeout);
     connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
+    initCfgFieldChecks();
+    fitValueWidgets();
     // Plain "OK" and "ERR=" answers to anything, a control button or a typed
     // command, show in the status bar for the whole run.
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::commonRspProc);
@@ -136,6 +140,38 @@ Quorvel::~Quorvel()
     QCoreApplication::removeTranslator(translator);
     delete translator;
     delete settings;
+}
+
+// The information fields are wide enough for a MAC address or an IP address
+// and show the start of a longer value, with the whole of it as tooltip; the
+// counters hold twelve digits at a width of their own, so that a growing
+// count never moves the rest of their row.
+void Quorvel::fitValueWidgets()
+{
+    const QList<QLineEdit *> info{ui.lineEdit_deviceSoftwareVer, ui.lineEdit_device_mac, ui.lineEdit_wifi_mode,
+                                  ui.lineEdit_net_state, ui.lineEdit_ip, ui.lineEdit_ip_gatway,
+                                  ui.lineEdit_ip_mask};
+    for (QLineEdit *edit : info) {
+        // What QLineEdit's own size hint adds around its text: side margins
+        // of 2, text and contents margins, the cursor, then the style's frame.
+        const QMargins text = edit->textMargins();
+        const QMargins contents = edit->contentsMargins();
+        const int inner = edit->fontMetrics().horizontalAdvance(QStringLiteral("AC:CF:23:5A:10:7E")) + 2 * 2 + 1
+                          + text.left() + text.right() + contents.left() + contents.right();
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+        const int width = edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, 20), edit).width();
+        edit->setFixedWidth(qMax(110, width));
+        connect(edit, &QLineEdit::textChanged, edit, [edit](const QString &value) {
+            edit->setCursorPosition(0);
+            edit->setToolTip(value);
+        });
+    }
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
+        const int width = counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4;
+        counter->setFixedWidth(qMax(60, width));
+    }
 }
 
 void Quorvel::installTranslator()
@@ -185,6 +221,7 @@ void Quorvel::langSwitch()
 
 void Quorvel::resetCfgWidgets()
 {
+    uncleanCfgFields.clear();
     ui.lineEdit_deviceSoftwareVer->clear();
     ui.lineEdit_device_mac->clear();
     ui.lineEdit_wifi_mode->clear();
@@ -273,6 +310,7 @@ void Quorvel::loadSettings()
     // Only a plain "false" (or 0) turns reconnecting off; anything unreadable leaves it on.
     const QString autoReconnect = storedText(settings, "autoReconnect", QString()).trimmed().toLower();
     ui.checkBox_autoReconnect->setChecked(autoReconnect != QLatin1String("false") && autoReconnect != QLatin1String("0"));
+    ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(storedText(settings, "encoding", QString()))));
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));
@@ -300,6 +338,7 @@ void Quorvel::saveSettings()
     settings->setValue(QStringLiteral("stopBit"), ui.comboBox_stopBit->currentIndex());
     settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
     settings->setValue(QStringLiteral("autoReconnect"), ui.checkBox_autoReconnect->isChecked());
+    settings->setValue(QStringLiteral("encoding"), ui.comboBox_encoding->currentText());
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));

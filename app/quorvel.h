@@ -17,15 +17,19 @@
 //   incoming  readCom (readyRead and a 50 ms timer) -> recvBuffer -> every
 //             complete CR LF line is logged, then emitted as recvNewLine;
 //             commonRspProc listens for the whole run, a running read or
-//             write sequence listens with its own handler.
+//             write sequence listens with its own handler. The wire
+//             encoding (UTF-8 or GBK) applies where a complete line becomes
+//             text and where a command becomes bytes.
 #ifndef QUORVEL_H
 #define QUORVEL_H
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
 #include <QSerialPort>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -123,6 +127,7 @@ public slots:
     void on_comboBox_dataBit_currentIndexChanged(int index);
     void on_comboBox_parBit_currentIndexChanged(int index);
     void on_comboBox_stopBit_currentIndexChanged(int index);
+    void on_comboBox_encoding_currentIndexChanged(int index);
     // console — console/quorvel_console.cpp
     void on_pushButton_send_clicked();
     void on_pushButton_clearLog_clicked();
@@ -156,6 +161,7 @@ private:
     void saveSettings();
     void loadCatalogue(bool english);
     void warnUser(const QString &text);
+    void fitValueWidgets();
 
     // serial — serial/quorvel_serial.cpp
     void fillComPortCombo();
@@ -183,6 +189,7 @@ private:
 
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
+    QString errAnswerText(const QString &line);
     // protocol — protocol/quorvel_readcfg.cpp
     void initReadCfgCmds();
     void startReadCfg();
@@ -220,6 +227,17 @@ private:
     bool writeAFrameCmd(const QString &line, bool *advance);
     bool writeUartCmd(const QString &line, bool *advance);
     void enableCfgButtonsAfterSequence();
+    // protocol — protocol/quorvel_cfgcheck.cpp
+    QString cfgFieldName(const QWidget *field) const;
+    QString joinCfgFieldNames(const QStringList &names) const;
+    QList<QComboBox *> writtenSelectors() const;
+    QList<QLineEdit *> writtenTexts() const;
+    void initCfgFieldChecks();
+    void setReadText(QLineEdit *edit, const QString &text);
+    QStringList readCfgProblems() const;
+    QStringList writeCfgProblems() const;
+    bool confirmFirstWrite();
+    void showFinalStatus(const QString &text, int ms);
 
     // cfgfile — cfgfile/quorvel_cfgfile.cpp
     void exportBaseGroup(QXmlStreamWriter &writer);
@@ -233,9 +251,10 @@ private:
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
     QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
     void showImportGroupTab(int index);
-    void announceImportedWorkMode();
+    void setCfgFileBusy(bool busy);
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
-    int importAnnouncedWorkMode = 0;    // the work mode the module last heard of from it
+    bool importWorkModeSet = false;     // a DFWM leaf of the running import named a work mode
+    bool cfgFileBusy = false;           // an import or export runs (its pauses serve events)
     QStringList importedLeaves;         // the leaves the running import applied whole
 
     // command line — app/quorvel_batch.cpp
@@ -274,6 +293,10 @@ private:
     bool writeCfgRunning = false;
     QTimer *writeCfgTimer = nullptr;
     int writeCfgRetry = 0;
+    // protocol — protocol/quorvel_cfgcheck.cpp
+    QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
+    bool cfgFormLoaded = false;           // read, imported, or a write confirmed since start-up
+    QDeadlineTimer finalStatusDeadline;   // the final message of a read, write, import or export shows
 
     Ui::QuorvelClass ui;
 
@@ -282,6 +305,8 @@ private:
     QString openPortText;       // the port box text the open port was opened with
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
     qint64 comSendCount = 0;    // texts written to the port since start
+    wiretext::Encoding wireEncoding = wiretext::Encoding::Utf8;
+    bool recvLineClean = true;  // the line being delivered decoded without error
     // console — console/quorvel_console.cpp
     QStringList comWordList;
     bool logScrollPending = false;

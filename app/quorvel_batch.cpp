@@ -103,11 +103,12 @@ bool Quorvel::waitForWorkModeAnswer(qint64 sentBefore)
     timeout.setSingleShot(true);
     connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     qint64 answers = 0;
-    bool allOk = true;
+    QString error;
     const auto connection = connect(this, &Quorvel::recvNewLine, &loop, [&](const QString &line) {
         if (!atanswer::matchesWhole(atanswer::okLine(), line) && !atanswer::matchesWhole(atanswer::errLine(), line))
             return;
-        allOk = allOk && atanswer::matchesWhole(atanswer::plainOk(), line);
+        if (error.isEmpty() && !atanswer::matchesWhole(atanswer::plainOk(), line))
+            error = errAnswerText(line).isEmpty() ? line : errAnswerText(line);
         if (++answers == expected)
             loop.quit();
         else
@@ -120,9 +121,9 @@ bool Quorvel::waitForWorkModeAnswer(qint64 sentBefore)
         printStep(tr("模块没有回答默认工作模式命令"));
         return false;
     }
-    // An error answer is in the status bar in the words the window uses.
-    printStep(allOk ? tr("模块已接受默认工作模式") : statusBar()->currentMessage());
-    return allOk;
+    // An error answer in the words the window's status bar uses for it.
+    printStep(error.isEmpty() ? tr("模块已接受默认工作模式") : error);
+    return error.isEmpty();
 }
 
 // Compares every field the file set with what the read brought back; the

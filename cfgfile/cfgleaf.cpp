@@ -7,25 +7,19 @@ namespace cfgleaf {
 
 bool splitFields(QStringView text, int count, QStringList *fields)
 {
-    if (count < 1 || text.isEmpty())
+    if (count < 1)
         return false;
-    // Choosing every comma as far right as the fields after it allow gives
-    // each field, from the left, its longest possible text: what a greedy
-    // match of the pattern produces.
+    // The last count - 1 commas separate the fields; everything before them,
+    // commas included, is the first field: what a greedy match produces.
     QVarLengthArray<qsizetype, 8> commas(count - 1);
-    qsizetype end = text.size();   // end of the field after the comma sought
+    qsizetype end = text.size();
     for (int k = count - 2; k >= 0; --k) {
-        const qsizetype from = end - 2;   // that field needs one character
-        if (from < 0)
-            return false;
-        const qsizetype comma = text.lastIndexOf(u',', from);
+        const qsizetype comma = end > 0 ? text.lastIndexOf(u',', end - 1) : -1;
         if (comma < 0)
             return false;
         commas[k] = comma;
         end = comma;
     }
-    if (end < 1)   // empty first field
-        return false;
 
     QStringList result;
     result.reserve(count);

@@ -10,11 +10,11 @@
 
 namespace cfgleaf {
 
-// Cuts `text` into exactly `count` non-empty fields at commas, the way the
-// whole-text pattern "(.+),(.+),...,(.+)" matches: greedy from the left, so
-// surplus commas stay in the leftmost field. False, with *fields untouched,
-// when the text cannot be cut that way (an empty field, too few commas).
-// Linear in the text's length.
+// Cuts `text` into exactly `count` fields at commas, the way the whole-text
+// pattern "(.*),(.*),...,(.*)" matches: greedy from the left, so surplus
+// commas stay in the leftmost field; a field may be empty (an open access
+// point has no key). False, with *fields untouched, when the text has fewer
+// than count - 1 commas. Linear in the text's length.
 bool splitFields(QStringView text, int count, QStringList *fields);
 
 // The item index that `text` names in the combo box `comboName` in either

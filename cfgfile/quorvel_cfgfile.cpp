@@ -1,13 +1,17 @@
 // Export and import of the configuration tabs as an XML file. The file is a
 // snapshot of the form: export reads the widgets, import fills them. Only the
 // default work mode travels on to the module, once, at the end of an import.
-// Each leaf's field table below serves both directions.
+// Each leaf's field table below serves both directions. The configuration
+// buttons stay off while either runs: their pauses serve events, and a read
+// started meanwhile would talk to the module alongside the import.
 #include "app/quorvel.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -44,6 +48,14 @@ struct Field
     QLineEdit *lineEdit = nullptr;
     QCheckBox *check = nullptr;
     bool quiet = false;   // set without emitting the combo's signals
+    QString text() const
+    {
+        if (combo)
+            return combo->currentText();
+        if (lineEdit)
+            return lineEdit->text();
+        return check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    }
 };
 
 struct Leaf
@@ -87,27 +99,19 @@ QList<Leaf> tpLeaves(Ui::QuorvelClass &ui)
     };
 }
 
-QString fieldText(const Field &field)
-{
-    if (field.combo)
-        return field.combo->currentText();
-    if (field.lineEdit)
-        return field.lineEdit->text();
-    return field.check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 void writeGroup(QXmlStreamWriter &writer, const QString &groupName, const QList<Leaf> &leaves)
 {
     writer.writeStartElement(groupName);
     for (const Leaf &leaf : leaves) {
         QStringList texts;
         for (const Field &field : leaf.fields)
-            texts.append(fieldText(field));
+            texts.append(field.text());
         writer.writeTextElement(leaf.name, texts.join(u','));
     }
     writer.writeEndElement();
 }
 
+// Whether the text named an item, which then is the current one.
 bool selectItem(const Field &field, const QString &text)
 {
     QComboBox *box = field.combo;
@@ -121,30 +125,56 @@ bool selectItem(const Field &field, const QString &text)
     return true;
 }
 
-// False when some field of the leaf kept its value: the text does not cut
-// into the leaf's fields, or names no item of a combo.
+// Every field the leaf carries is applied: an empty line-edit field empties
+// the line edit (an open access point has no key); an empty combo or check
+// box field says nothing and leaves its widget as it is. Returns whether
+// every combo field named an item.
 bool applyLeaf(const Leaf &leaf, const QString &text)
 {
     QStringList values;
     if (!cfgleaf::splitFields(text, int(leaf.fields.size()), &values))
         return false;
-    bool whole = true;
+    bool named = true;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const Field &field = leaf.fields.at(i);
-        if (field.combo)
-            whole = selectItem(field, values.at(i)) && whole;
-        else if (field.lineEdit)   // no imported value may end a command line early
-            field.lineEdit->setText(atanswer::withoutLineBreaks(values.at(i)));
+        const QString &value = values.at(i);
+        if (field.lineEdit)   // no imported value may end a command line early
+            field.lineEdit->setText(atanswer::withoutLineBreaks(value));
+        else if (value.isEmpty())
+            named = named && !field.combo;
+        else if (field.combo)
+            named = selectItem(field, value) && named;
         else
-            field.check->setChecked(values.at(i) != QLatin1String("0"));
+            field.check->setChecked(value != QLatin1String("0"));
     }
-    return whole;
+    return named;
+}
+
+// Line-edit fields of a leaf that a reader of the file would not get back
+// as they are: the format cuts at commas, and surplus commas go to the first
+// field, so a comma elsewhere (an access point's key) moves text.
+QList<QLineEdit *> fieldsLostToCommas(const Leaf &leaf)
+{
+    QStringList texts;
+    for (const Field &field : leaf.fields)
+        texts.append(field.text());
+    QStringList back;
+    if (cfgleaf::splitFields(texts.join(u','), int(texts.size()), &back) && back == texts)
+        return {};
+    QList<QLineEdit *> lost;
+    for (const Field &field : leaf.fields) {
+        if (field.lineEdit && field.lineEdit->text().contains(u','))
+            lost.append(field.lineEdit);
+    }
+    return lost;
 }
 
 // Reads the leaves of the group whose start tag the reader has just passed,
-// up to its end tag or the first element that is not one of its leaves; the
-// names of the leaves applied whole go to `applied`.
-void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList *applied)
+// up to its end tag or the first element that is not one of its leaves.
+// The names of the leaves applied whole go to `applied`; *workModeSet becomes
+// true when a DFWM leaf names a work mode.
+void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList *applied,
+               bool *workModeSet = nullptr)
 {
     while (!reader.atEnd()) {
         reader.readNext();
@@ -160,8 +190,12 @@ void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList 
         const QString text = reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         if (reader.hasError())   // a child element, or the input ends inside the leaf
             return;
-        if (applyLeaf(*leaf, text) && !applied->contains(leaf->name))
+        if (!applyLeaf(*leaf, text))
+            continue;
+        if (!applied->contains(leaf->name))
             applied->append(leaf->name);
+        if (workModeSet && leaf->name == QLatin1String("DFWM"))
+            *workModeSet = true;
     }
 }
 
@@ -169,15 +203,30 @@ void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList 
 
 void Quorvel::on_pushButton_Export_clicked()
 {
-    const QString path = QFileDialog::getSaveFileName(
+    if (cfgFileBusy || readCfgRunning || writeCfgRunning)
+        return;
+    QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Export Cfg File To"), QStringLiteral("./"), tr("XML (*.xml)"),
         nullptr, QFileDialog::DontUseNativeDialog);
-    if (!path.isEmpty())
-        exportCfgFile(path);
+    if (path.isEmpty())
+        return;
+    // Without ".xml" the file would hide from the import dialog's filter. The
+    // dialog asked about replacing the name as typed, not this one.
+    if (!path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive)) {
+        path += QStringLiteral(".xml");
+        if (QFileInfo::exists(path)
+            && QMessageBox::question(this, QStringLiteral("Quorvel"), tr("%1 已存在。要替换它吗？").arg(path),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                   != QMessageBox::Yes)
+            return;
+    }
+    exportCfgFile(path);
 }
 
 void Quorvel::on_pushButton_Import_clicked()
 {
+    if (cfgFileBusy || readCfgRunning || writeCfgRunning)
+        return;
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Import Cfg File From"), QStringLiteral("./"), tr("XML (*.xml)"),
         nullptr, QFileDialog::DontUseNativeDialog);
@@ -197,6 +246,7 @@ bool Quorvel::exportCfgFile(const QString &path)
         return false;
     }
     savedTabIndex = ui.tabWidget->currentIndex();
+    setCfgFileBusy(true);
 
     // Characters that XML 1.0 cannot hold (control characters) are left out
     // by the writer; everything else is escaped as needed.
@@ -217,11 +267,22 @@ bool Quorvel::exportCfgFile(const QString &path)
     const bool written = file.commit();
 
     ui.tabWidget->setCurrentIndex(savedTabIndex);
+    setCfgFileBusy(false);
     if (!written) {
         warnUser(tr("不能写入文件%1").arg(path));
         return false;
     }
-    statusBar()->showMessage(tr("导出完成"), 10000);
+    QStringList lost;
+    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
+        for (const Leaf &leaf : leaves) {
+            for (QLineEdit *edit : fieldsLostToCommas(leaf))
+                lost << cfgFieldName(edit);
+        }
+    }
+    if (lost.isEmpty())
+        showFinalStatus(tr("导出完成"), 10000);
+    else
+        showFinalStatus(tr("导出完成，但%1含有逗号，导入时不能原样取回").arg(joinCfgFieldNames(lost)), 10000);
     return true;
 }
 
@@ -259,7 +320,9 @@ bool Quorvel::importCfgFile(const QString &path)
     file.close();
 
     resetCfgWidgets();
-    importAnnouncedWorkMode = ui.comboBox_defaultWorkMode->currentIndex();
+    cfgFormLoaded = true;
+    importWorkModeSet = false;
+    setCfgFileBusy(true);
 
     QXmlStreamReader reader(data);
     if (data.size() > maxFileBytes)
@@ -271,8 +334,8 @@ bool Quorvel::importCfgFile(const QString &path)
             break;
     }
     if (reader.isStartElement() && reader.name() != rootName) {
-        statusBar()->showMessage(tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")),
-                                 10000);
+        setCfgFileBusy(false);
+        showFinalStatus(tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")), 10000);
         return false;
     }
 
@@ -291,8 +354,14 @@ bool Quorvel::importCfgFile(const QString &path)
             importTpGroup(reader);
     }
 
-    announceImportedWorkMode();
-    statusBar()->showMessage(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);
+    // The module is left in the file's work mode: the last DFWM leaf that
+    // named one wins, and one command carries it, whatever the combo showed
+    // before. A file without one leaves the module alone.
+    if (importWorkModeSet)
+        sendCmd(ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
+                                                                 : QStringLiteral("AT+ATTP=1"));
+    setCfgFileBusy(false);
+    showFinalStatus(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     return !reader.hasError();
 }
@@ -307,11 +376,24 @@ QList<CfgFileField> Quorvel::cfgFileFields()
                                       : field.lineEdit ? static_cast<QObject *>(field.lineEdit)
                                                        : static_cast<QObject *>(field.check);
                 const QString name = widget->objectName();
-                all.append({leaf.name, name.mid(name.indexOf(u'_') + 1), fieldText(field)});
+                all.append({leaf.name, name.mid(name.indexOf(u'_') + 1), field.text()});
             }
         }
     }
     return all;
+}
+
+void Quorvel::setCfgFileBusy(bool busy)
+{
+    cfgFileBusy = busy;
+    if (busy) {
+        ui.pushButton_readConfiguration->setEnabled(false);
+        ui.pushButton_writeConfiguartion->setEnabled(false);
+        ui.pushButton_Import->setEnabled(false);
+        ui.pushButton_Export->setEnabled(false);
+    } else {
+        enableCfgButtonsAfterSequence();
+    }
 }
 
 // Shows a group's tab, and pauses so that the user sees it, for the first
@@ -327,27 +409,12 @@ void Quorvel::showImportGroupTab(int index)
     delayMsec(batchRun ? 0 : groupWaitMs);
 }
 
+// The work-mode leaves are applied without the combo's signal; the module
+// hears of the result once, at the end of the import.
 void Quorvel::importBaseGroup(QXmlStreamReader &reader)
 {
-    const bool first = !(importTabsShown & 1u);
     showImportGroupTab(0);
-    readGroup(reader, baseLeaves(ui), &importedLeaves);
-    if (first)
-        announceImportedWorkMode();
-}
-
-// The work-mode leaves are applied without the combo's signal; the module
-// hears of the result at the end of the first base group (in time for its
-// answer to come in during the next pause, as a user's choice would) and,
-// should later groups have changed it, once more at the end of the import.
-// However many such leaves a file holds, that is at most two commands.
-void Quorvel::announceImportedWorkMode()
-{
-    const int workMode = ui.comboBox_defaultWorkMode->currentIndex();
-    if (workMode == importAnnouncedWorkMode)
-        return;
-    importAnnouncedWorkMode = workMode;
-    on_comboBox_defaultWorkMode_currentIndexChanged(workMode);
+    readGroup(reader, baseLeaves(ui), &importedLeaves, &importWorkModeSet);
 }
 
 void Quorvel::importWifiGroup(QXmlStreamReader &reader)

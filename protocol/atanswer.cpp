@@ -86,6 +86,28 @@ bool dataFields(const QString &line, int count, QStringList *fields)
     return true;
 }
 
+bool leadingFields(const QString &line, int count, QStringList *fields)
+{
+    if (count < 1 || count > maxFields)
+        return false;
+    QRegularExpressionMatch m;
+    if (!matchesWhole(dataAnswer(1), line, &m))
+        return false;
+    const QString body = m.captured(1);
+    QStringList out;
+    qsizetype start = 0;
+    for (int i = 1; i < count; ++i) {
+        const qsizetype comma = body.indexOf(u',', start);
+        if (comma < 0)
+            return false;
+        out << body.mid(start, comma - start);
+        start = comma + 1;
+    }
+    out << body.mid(start);
+    *fields = out;
+    return true;
+}
+
 std::optional<int> errorCode(const QString &line)
 {
     QRegularExpressionMatch m;

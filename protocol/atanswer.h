@@ -32,6 +32,10 @@ bool matchesWhole(const QRegularExpression &pattern, const QString &line,
 // The fields of a data answer with exactly `count` fields, or false.
 bool dataFields(const QString &line, int count, QStringList *fields);
 
+// The same, but cut at the first count - 1 commas: the last field keeps any
+// further commas (a key after two codes).
+bool leadingFields(const QString &line, int count, QStringList *fields);
+
 // The code of an "ERR=" line (leading zeros allowed), or nothing.
 std::optional<int> errorCode(const QString &line);
 

@@ -1,6 +1,8 @@
 // The module's error codes and the answer handler that listens to every
-// received line for the whole run: a plain "OK" or an "ERR=" code, whatever
-// it answers, shows in the status bar in the language on screen.
+// received line for the whole run: a plain "OK" or an "ERR=" code answering
+// what the user sent shows in the status bar in the language on screen.
+// Answers to a read's, a write's or an import's own commands do not, and no
+// answer replaces the final message of one of those or of an export.
 #include "app/quorvel.h"
 
 #include <QCoreApplication>
@@ -26,15 +28,30 @@ QString Quorvel::getErrStrFromCode(int code)
 
 void Quorvel::commonRspProc(QString line)
 {
+    // During a read or a write every answer is the sequence's. Its final
+    // message, or an import's, comes right after its last command and shows
+    // longer than the sequences wait for an answer, so a late answer to one
+    // of their commands meets that message and leaves it alone.
+    if (readCfgRunning || writeCfgRunning || !finalStatusDeadline.hasExpired())
+        return;
     if (atanswer::matchesWhole(atanswer::plainOk(), line)) {
         statusBar()->showMessage(tr("成功"), 10000);
         return;
     }
+    const QString error = errAnswerText(line);
+    if (!error.isEmpty())
+        statusBar()->showMessage(error, 10000);
+}
+
+// "错误：…" with the error code's text in the language on screen, for an
+// "ERR=" answer; empty for any other line.
+QString Quorvel::errAnswerText(const QString &line)
+{
     const std::optional<int> code = atanswer::errorCode(line);
     if (!code)
-        return;
+        return QString();
     const QByteArray source = getErrStrFromCode(*code).toUtf8();
     const QString text = source.isEmpty() ? QString()
                                           : QCoreApplication::translate("Quorvel", source.constData());
-    statusBar()->showMessage(tr("错误：%1").arg(text), 10000);
+    return tr("错误：%1").arg(text);
 }

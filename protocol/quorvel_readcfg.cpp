@@ -3,7 +3,6 @@
 // at most twice (one retry after a time-out or an unusable answer).
 #include "app/quorvel.h"
 
-#include <QStatusBar>
 #include <QTimer>
 
 #include "protocol/atanswer.h"
@@ -32,7 +31,7 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 {
     // The disabled buttons keep this from happening through the form; a
     // second start would connect the line handler twice.
-    if (readCfgRunning || writeCfgRunning)
+    if (readCfgRunning || writeCfgRunning || cfgFileBusy)
         return;
     startReadCfg();
     sendReadCfgCmd();
@@ -113,7 +112,16 @@ void Quorvel::finishReadCfg(bool ok)
     enableCfgButtonsAfterSequence();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
-    statusBar()->showMessage(ok ? tr("读取配置完成") : tr("读取配置遇到错误"), 5000);
+    cfgFormLoaded = true;
+    // The fields the read could not show as the module holds them are named;
+    // the message then stays twice as long.
+    const QStringList problems = readCfgProblems();
+    if (problems.isEmpty()) {
+        showFinalStatus(ok ? tr("读取配置完成") : tr("读取配置遇到错误"), 5000);
+    } else {
+        const QString list = problems.join(tr("；"));
+        showFinalStatus(ok ? tr("读取配置完成，但%1").arg(list) : tr("读取配置遇到错误，且%1").arg(list), 10000);
+    }
     emit readCfgFinished(ok);
 }
 
@@ -125,7 +133,7 @@ bool Quorvel::readVerRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 1, &f))
         return false;
-    ui.lineEdit_deviceSoftwareVer->setText(f.at(0));
+    setReadText(ui.lineEdit_deviceSoftwareVer, f.at(0));
     *advance = true;
     return true;
 }
@@ -135,7 +143,7 @@ bool Quorvel::readMacRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 1, &f))
         return false;
-    ui.lineEdit_device_mac->setText(f.at(0));
+    setReadText(ui.lineEdit_device_mac, f.at(0));
     *advance = true;
     return true;
 }
@@ -177,9 +185,9 @@ bool Quorvel::readCurIpRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 3, &f))
         return false;
-    ui.lineEdit_ip->setText(f.at(0));
-    ui.lineEdit_ip_gatway->setText(f.at(1));
-    ui.lineEdit_ip_mask->setText(f.at(2));
+    setReadText(ui.lineEdit_ip, f.at(0));
+    setReadText(ui.lineEdit_ip_gatway, f.at(1));
+    setReadText(ui.lineEdit_ip_mask, f.at(2));
     *advance = true;
     return true;
 }
@@ -189,7 +197,8 @@ bool Quorvel::readUartRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 5, &f))
         return false;
-    // A number outside a list leaves its box with no item shown.
+    // A number outside a list leaves its box with no item shown; the final
+    // message names it, and a write refuses while it stays so.
     ui.comboBox_deviceBps->setCurrentIndex(atanswer::number(f.at(0)));
     ui.comboBox_deviceDataBit->setCurrentIndex(atanswer::number(f.at(1)) - 5);
     ui.comboBox_deviceParBit->setCurrentIndex(atanswer::number(f.at(2)));
@@ -204,21 +213,23 @@ bool Quorvel::readApModRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 3, &f))
         return false;
-    ui.lineEdit_AP_SSID->setText(f.at(0));
+    setReadText(ui.lineEdit_AP_SSID, f.at(0));
     ui.comboBox_MODE->setCurrentIndex(atanswer::number(f.at(1)) - 1);
     ui.comboBox_CH->setCurrentIndex(atanswer::number(f.at(2)) - 1);
     *advance = true;
     return true;
 }
 
+// Two codes, then the key: the key may hold commas, so the codes are taken
+// from the left and the rest is the key.
 bool Quorvel::readApKeyRsp(const QString &line, bool *advance)
 {
     QStringList f;
-    if (!atanswer::dataFields(line, 3, &f))
+    if (!atanswer::leadingFields(line, 3, &f))
         return false;
     ui.comboBox_AUTH->setCurrentIndex(atanswer::number(f.at(0)));
     ui.comboBox_CRYPT->setCurrentIndex(atanswer::number(f.at(1)));
-    ui.lineEdit_AP_KEY->setText(f.at(2));
+    setReadText(ui.lineEdit_AP_KEY, f.at(2));
     *advance = true;
     return true;
 }
@@ -228,8 +239,8 @@ bool Quorvel::readStaModRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 2, &f))
         return false;
-    ui.lineEdit_STA_SSID->setText(f.at(0));
-    ui.lineEdit_STA_KEY->setText(f.at(1));
+    setReadText(ui.lineEdit_STA_SSID, f.at(0));
+    setReadText(ui.lineEdit_STA_KEY, f.at(1));
     *advance = true;
     return true;
 }
@@ -240,9 +251,9 @@ bool Quorvel::readIpCfgRsp(const QString &line, bool *advance)
     if (!atanswer::dataFields(line, 4, &f))
         return false;
     ui.comboBox_ip_mode->setCurrentIndex(atanswer::number(f.at(0)));
-    ui.lineEdit_set_ip->setText(f.at(1));
-    ui.lineEdit_set_gatway->setText(f.at(2));
-    ui.lineEdit_set_mask->setText(f.at(3));
+    setReadText(ui.lineEdit_set_ip, f.at(1));
+    setReadText(ui.lineEdit_set_gatway, f.at(2));
+    setReadText(ui.lineEdit_set_mask, f.at(3));
     *advance = true;
     return true;
 }
@@ -253,8 +264,8 @@ bool Quorvel::readDhcpRsp(const QString &line, bool *advance)
     if (!atanswer::dataFields(line, 3, &f))
         return false;
     ui.checkBox_en_dhcp->setChecked(f.at(0) == QLatin1String("1"));
-    ui.lineEdit_dhcp_start_ip->setText(f.at(1));
-    ui.lineEdit_dhcp_end_ip->setText(f.at(2));
+    setReadText(ui.lineEdit_dhcp_start_ip, f.at(1));
+    setReadText(ui.lineEdit_dhcp_end_ip, f.at(2));
     *advance = true;
     return true;
 }
@@ -266,8 +277,8 @@ bool Quorvel::readTpSockRsp(const QString &line, bool *advance)
         return false;
     ui.comboBox_TP_TCP_UDP->setCurrentIndex(atanswer::number(f.at(0)));
     ui.comboBox_TP_S_C->setCurrentIndex(atanswer::number(f.at(1)));
-    ui.lineEdit_TP_ADDR->setText(f.at(2));
-    ui.lineEdit_TP_PORT->setText(f.at(3));
+    setReadText(ui.lineEdit_TP_ADDR, f.at(2));
+    setReadText(ui.lineEdit_TP_PORT, f.at(3));
     *advance = true;
     return true;
 }
@@ -277,7 +288,7 @@ bool Quorvel::readFFrameRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 1, &f))
         return false;
-    ui.lineEdit_fframe_time->setText(f.at(0));
+    setReadText(ui.lineEdit_fframe_time, f.at(0));
     *advance = true;
     return true;
 }
@@ -287,8 +298,8 @@ bool Quorvel::readAFrameRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 2, &f))
         return false;
-    ui.lineEdit_aframe_len->setText(f.at(0));
-    ui.lineEdit_aframe_time->setText(f.at(1));
+    setReadText(ui.lineEdit_aframe_len, f.at(0));
+    setReadText(ui.lineEdit_aframe_time, f.at(1));
     *advance = true;
     return true;
 }

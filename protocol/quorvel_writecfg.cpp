@@ -4,7 +4,6 @@
 // sequence.
 #include "app/quorvel.h"
 
-#include <QStatusBar>
 #include <QTimer>
 
 #include "protocol/atanswer.h"
@@ -50,7 +49,15 @@ void Quorvel::initWriteCfgCmds()
 void Quorvel::on_pushButton_writeConfiguartion_clicked()
 {
     // As for the read: a second start would connect the line handler twice.
-    if (readCfgRunning || writeCfgRunning)
+    if (readCfgRunning || writeCfgRunning || cfgFileBusy)
+        return;
+    // Nothing is sent while a field could not go out as the form shows it.
+    const QStringList problems = writeCfgProblems();
+    if (!problems.isEmpty()) {
+        showFinalStatus(tr("未写入：%1").arg(problems.join(tr("；"))), 10000);
+        return;
+    }
+    if (!confirmFirstWrite() || !comIsOpen)
         return;
     startWriteCfg();
     sendWriteCfgCmd();
@@ -124,7 +131,7 @@ void Quorvel::finishWriteCfg(bool ok)
     enableCfgButtonsAfterSequence();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
-    statusBar()->showMessage(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
+    showFinalStatus(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
     emit writeCfgFinished(ok);
 }
 

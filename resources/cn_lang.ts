@@ -206,6 +206,55 @@
     </message>
     <message>
         <source>不再等待串口 %1</source>
+        <source>%1 已存在。要替换它吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导出完成，但%1含有逗号，导入时不能原样取回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1的值不在列表中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1没有选择值</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1含有%2不能表示的字符</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表单既没有从模块读取，也没有从文件导入。写入会用表单中的配置替换模块的配置。要写入吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置完成，但%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误，且%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未写入：%1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -621,6 +670,7 @@
     </message>
     <message>
         <source>自动重连</source>
+        <source>编码</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

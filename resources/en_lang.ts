@@ -208,6 +208,56 @@
     <message>
         <source>不再等待串口 %1</source>
         <translation>No longer waiting for serial port %1</translation>
+        <source>%1 已存在。要替换它吗？</source>
+        <translation>%1 already exists. Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>导出完成，但%1含有逗号，导入时不能原样取回</source>
+        <translation>Export Done, but a comma in %1 will not import as it was</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本</source>
+        <translation>%1 is not valid %2 text</translation>
+    </message>
+    <message>
+        <source>%1的值不在列表中</source>
+        <translation>the module&apos;s value of %1 is not in the list</translation>
+    </message>
+    <message>
+        <source>%1没有选择值</source>
+        <translation>nothing is selected in %1</translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
+        <translation>%1 is not valid %2 text; edit it, or read again in another encoding</translation>
+    </message>
+    <message>
+        <source>%1含有%2不能表示的字符</source>
+        <translation>%1 holds characters that %2 cannot carry</translation>
+    </message>
+    <message>
+        <source>表单既没有从模块读取，也没有从文件导入。写入会用表单中的配置替换模块的配置。要写入吗？</source>
+        <translation>The form has been neither read from a module nor imported from a file. Writing replaces the module&apos;s configuration with the form&apos;s. Write it?</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>读取配置完成，但%1</source>
+        <translation>Configuration read, but %1</translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误，且%1</source>
+        <translation>Configuration Read Failed, and %1</translation>
+    </message>
+    <message>
+        <source>未写入：%1</source>
+        <translation>Nothing written: %1</translation>
     </message>
 </context>
 <context>
@@ -623,6 +673,8 @@
     <message>
         <source>自动重连</source>
         <translation>Auto reconnect</translation>
+        <source>编码</source>
+        <translation>Encoding</translation>
     </message>
 </context>
 </TS>

@@ -45,8 +45,8 @@ bool LineFramer::takeLine(QByteArray *line)
     return false;
 }
 
-QString lineToText(const QByteArray &line)
+QString lineToText(const QByteArray &line, wiretext::Encoding encoding, bool *clean)
 {
     const qsizetype zero = line.indexOf('\0');
-    return QString::fromLocal8Bit(zero < 0 ? line : line.left(zero));
+    return wiretext::decode(zero < 0 ? line : line.left(zero), encoding, clean);
 }

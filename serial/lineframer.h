@@ -11,6 +11,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "serial/wiretext.h"
+
 class LineFramer
 {
 public:
@@ -28,8 +30,9 @@ private:
     qsizetype m_scan = 0;   // bytes before this offset hold no CR LF pair start
 };
 
-// A received line as text: the bytes up to the first zero byte, in the local
-// 8-bit encoding.
-QString lineToText(const QByteArray &line);
+// A received line as text: the bytes up to the first zero byte, in the wire
+// encoding; *clean tells whether they were valid in it.
+QString lineToText(const QByteArray &line, wiretext::Encoding encoding = wiretext::Encoding::Utf8,
+                   bool *clean = nullptr);
 
 #endif // LINEFRAMER_H

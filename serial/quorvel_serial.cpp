@@ -348,14 +348,20 @@ void Quorvel::on_comboBox_stopBit_currentIndexChanged(int index)
         serialPort->setStopBits(comSetting.StopBits);
 }
 
+void Quorvel::on_comboBox_encoding_currentIndexChanged(int index)
+{
+    wireEncoding = wiretext::fromName(ui.comboBox_encoding->itemText(index));
+}
+
 void Quorvel::on_comPortToggle(bool open)
 {
     ui.pushButton_openCom->setText(open ? tr("关闭") : tr("打开"));
     const QPixmap lamp(open ? QStringLiteral(":/Quorvel/comGreenLed") : QStringLiteral(":/Quorvel/comGrayLed"));
     ui.label_comLed->setPixmap(lamp.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
     ui.pushButton_send->setEnabled(open);
-    // A sequence that is running keeps the read and write buttons disabled.
-    const bool sequenceRunning = readCfgRunning || writeCfgRunning;
+    // A sequence, an import or an export that is running keeps the read and
+    // write buttons disabled.
+    const bool sequenceRunning = readCfgRunning || writeCfgRunning || cfgFileBusy;
     ui.pushButton_readConfiguration->setEnabled(open && !sequenceRunning);
     ui.pushButton_writeConfiguartion->setEnabled(open && !sequenceRunning);
 }
@@ -378,7 +384,7 @@ void Quorvel::readCom()
     readingCom = true;
     QByteArray line;
     while (recvBuffer.takeLine(&line)) {
-        const QString text = lineToText(line);
+        const QString text = lineToText(line, wireEncoding, &recvLineClean);
         addStrToLog(text, logRecv);
         emit recvNewLine(text);
     }
@@ -391,7 +397,7 @@ void Quorvel::comSend(QString sendStr)
         return;
     addToCounter(ui.label_sendCnt, sendStr.size());
     addStrToLog(sendStr, logSend);
-    serialPort->write(sendStr.toLocal8Bit());
+    serialPort->write(wiretext::encode(sendStr, wireEncoding));
     ++comSendCount;
 }
 

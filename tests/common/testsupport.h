@@ -3,6 +3,7 @@
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -56,19 +57,27 @@ inline bool openPort(Quorvel &w, const QString &devicePath)
     return QuorvelTestAccess::comIsOpen(w);
 }
 
-// Arranges for the next modal message box to be closed as soon as it shows;
-// its text is stored in *text, its informative text in *informative.
-// Call before the action that opens the box.
-inline void dismissNextMessageBox(QString *text, QString *informative = nullptr)
+// Arranges for the next modal message box to be closed as soon as it shows,
+// with the button `press` where it has one; its text is stored in *text, its
+// default button in *defaultButton and its informative text in *informative.
+// Call before the action that opens it.
+inline void dismissNextMessageBox(QString *text, QMessageBox::StandardButton press = QMessageBox::Ok,
+                                  QMessageBox::StandardButton *defaultButton = nullptr,
+                                  QString *informative = nullptr)
 {
     auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, text, informative] {
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, text, press, defaultButton, informative] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             if (text)
                 *text = box->text();
             if (informative)
                 *informative = box->informativeText();
-            box->done(QMessageBox::Ok);
+            if (defaultButton)
+                *defaultButton = box->standardButton(box->defaultButton());
+            if (QAbstractButton *button = box->button(press))
+                button->click();
+            else
+                box->done(press);
             poll->stop();
             poll->deleteLater();
         }

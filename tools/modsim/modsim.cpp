@@ -316,6 +316,16 @@ void ModSim::setFields(const QString &word, const QStringList &values)
     m_values.insert(key, stored);
 }
 
+void ModSim::setRawFields(const QString &word, const QList<QByteArray> &values)
+{
+    const QByteArray key = word.toLatin1();
+    if (!m_values.contains(key)) {
+        qWarning("ModSim::setRawFields: unknown word %s", key.constData());
+        return;
+    }
+    m_values.insert(key, values);
+}
+
 void ModSim::factoryReset()
 {
     m_values.clear();
@@ -601,6 +611,13 @@ QByteArray ModSim::applySetting(const QByteArray &word, const char *spec, const 
 {
     const QList<QByteArray> specs = QByteArray(spec).split(',');
     QList<QByteArray> values = args.split(',');
+    // A text field at the end takes the rest of the line, commas and all
+    // (an access point's key after its two codes).
+    if (specs.last() == "*" && values.size() > specs.size() && specs.size() >= 2 && specs.at(specs.size() - 2) != "*") {
+        const QByteArray rest = values.mid(specs.size() - 1).join(',');
+        values.resize(specs.size() - 1);
+        values.append(rest);
+    }
     const bool dynamicIp = word == "IPCFG" && values.size() == 1;
     if (values.size() != specs.size() && !dynamicIp)
         return errLine(1);

@@ -54,6 +54,9 @@ public:
     // State and trace.
     QStringList fields(const QString &word) const;
     void setFields(const QString &word, const QStringList &values);
+    // The stored bytes, for texts in an encoding other than UTF-8 (GBK).
+    QList<QByteArray> rawFields(const QString &word) const { return m_values.value(word.toLatin1()); }
+    void setRawFields(const QString &word, const QList<QByteArray> &values);
     void factoryReset();
     bool networkOn() const;
     bool transparent() const { return m_transparent; }

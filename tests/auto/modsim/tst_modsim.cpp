@@ -130,7 +130,7 @@ private slots:
         // together they take every code field to both ends of its range.
         const char *const roundTrips[] = {
             "AT+UART=7,8,2,2,1", "AT+UART=0,5,0,1,0", "AT+APSTA=1", "AT+APMOD=Lab 2.4G,5,13", "AT+APMOD=,1,1",
-            "AT+APKEY=7,5,s3cret key", "AT+APKEY=0,0,", "AT+STAMOD=家里,pw", "AT+STAMOD=,",
+            "AT+APKEY=7,5,s3cret key", "AT+APKEY=0,0,", "AT+APKEY=6,2,pa,ss", "AT+STAMOD=家里,pw", "AT+STAMOD=,",
             "AT+IPCFG=1,10.0.0.2,10.0.0.1,255.0.0.0", "AT+DHCP=0,10.0.0.100,10.0.0.199",
             "AT+TPSOCK=1,1,example.net,65535", "AT+FFRAME=", "AT+AFRAME=1024,20", "AT+ATTP=1"};
         for (const QByteArray set : roundTrips) {

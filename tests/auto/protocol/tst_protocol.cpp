@@ -125,10 +125,6 @@ private slots:
         retried.insert(2, "AT+APSTA?\r\n");
         const QVariantMap off{{"lineEdit_net_state", "OFF"}, {"lineEdit_ip", "未知"},
                               {"lineEdit_ip_gatway", "未知"}, {"lineEdit_ip_mask", "未知"}};
-        QVariantMap noItem{{"lineEdit_AP_SSID", "x"}};
-        for (const char *box : {"comboBox_deviceBps", "comboBox_deviceDataBit", "comboBox_deviceParBit",
-                                "comboBox_deviceStopBit", "comboBox_deviceFlow", "comboBox_MODE", "comboBox_CH"})
-            noItem.insert(box, -1);
 
         QTest::newRow("plain answers") << "" << Fields() << Replies() << readQueries << QVariantMap();
         QTest::newRow("commands echoed") << "echo" << Fields() << Replies() << readQueries << QVariantMap();
@@ -141,9 +137,9 @@ private slots:
             << "" << Fields{{"NETS", {"1", "0"}}} << Replies() << readQueries << off;
         QTest::newRow("network off, address query answers OK")   // "off", but the module has an address
             << "" << Fields() << Replies{{"AT+NETS?", {"OK=1,0\r\n"}}} << readQueries << off;
-        QTest::newRow("numbers outside the selectors' lists show no item")
-            << "" << Fields{{"UART", {"9", "9", "9", "9", "9"}}, {"APMOD", {"x", "0", "99"}}} << Replies()
-            << readQueries << noItem;
+        QTest::newRow("a key with commas after the two codes")
+            << "" << Fields{{"APKEY", {"6", "2", "pa,ss"}}} << Replies() << readQueries
+            << QVariantMap{{"comboBox_AUTH", 6}, {"comboBox_CRYPT", 2}, {"lineEdit_AP_KEY", "pa,ss"}};
     }
 
     // The form's reset at the start must not send "AT+ATTP=0" (the module is in TP_MODE).
@@ -174,6 +170,104 @@ private slots:
         for (const QVariantMap &more : {configuredForm, form})
             expected.insert(more);
         QCOMPARE(formState(*m_w, expected.keys()), expected);
+
+        // Every information field shows the start of its value, all of it
+        // when it is a MAC or an IP address, and its tooltip the whole.
+        for (QLineEdit *edit : {ui().lineEdit_deviceSoftwareVer, ui().lineEdit_device_mac, ui().lineEdit_wifi_mode,
+                                ui().lineEdit_net_state, ui().lineEdit_ip, ui().lineEdit_ip_gatway,
+                                ui().lineEdit_ip_mask}) {
+            QCOMPARE(edit->cursorPosition(), 0);
+            QCOMPARE(edit->toolTip(), edit->text());
+        }
+        // With its end in view (painting scrolls the text), a MAC's first character still is.
+        QLineEdit *mac = ui().lineEdit_device_mac;
+        mac->setText(QStringLiteral("AC:CF:23:5A:10:7E"));
+        mac->setCursorPosition(mac->text().size());
+        mac->grab();
+        QCOMPARE(mac->cursorPositionAt(QPoint(0, mac->height() / 2)), 0);
+
+        // A user's command answered while the read's message shows leaves it there.
+        QSignalSpy answered(m_w.get(), &Quorvel::recvNewLine);
+        ui().lineEdit_cmd->setText(QStringLiteral("AT"));
+        ui().pushButton_send->click();
+        QTRY_VERIFY(std::any_of(answered.cbegin(), answered.cend(),
+                                [](const QList<QVariant> &args) { return args.at(0).toString() == "OK\r\n"; }));
+        QCOMPARE(status(), readDone);
+    }
+
+    // Texts in the wire encoding; what a read could not show as the module
+    // holds it is named, and the write then sends nothing ("no" / "yes": the
+    // answer to the question before the first write of an unread form).
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QByteArray>("word");
+        QTest::addColumn<QByteArrayList>("raw");   // the module's fields
+        QTest::addColumn<QString>("readEnd");      // empty: no read
+        QTest::addColumn<QString>("writeEnd");     // empty: the status bar keeps what it had
+        QTest::addColumn<QByteArray>("written");   // the line the module receives, or none
+
+        const QByteArray office = "\xb0\xec\xb9\xab\xca\xd2";   // "办公室" in GBK
+        QTest::newRow("unread form, no") << "UTF-8" << QByteArray("APKEY") << QByteArrayList{"4", "3", ""}
+                                         << "" << "" << QByteArray();
+        QTest::newRow("GBK SSID read in GBK goes back as it came")
+            << "GBK" << QByteArray("APMOD") << QByteArrayList{office, "4", "6"} << readDone << writeDone
+            << "AT+APMOD=" + office + ",4,6\r\n";
+        QTest::newRow("GBK SSID read in UTF-8")
+            << "UTF-8" << QByteArray("APMOD") << QByteArrayList{office, "4", "6"}
+            << "读取配置完成，但AP设置/SSID不是有效的UTF-8文本"
+            << "未写入：AP设置/SSID不是有效的UTF-8文本，请修改，或换一种编码重新读取" << QByteArray();
+        QTest::newRow("codes outside the selectors' lists")
+            << "UTF-8" << QByteArray("UART") << QByteArrayList{"9", "8", "3", "1", "0"}
+            << "读取配置完成，但UART参数/波特率、UART参数/校验位的值不在列表中"
+            << "未写入：UART参数/波特率、UART参数/校验位没有选择值" << QByteArray();
+        QTest::newRow("typed text GBK cannot carry")
+            << "GBK" << QByteArray("STAMOD") << QByteArrayList{"net", "pw"} << readDone
+            << "未写入：STA设置/密码含有GBK不能表示的字符" << QByteArray();
+    }
+
+    void refusals()
+    {
+        QFETCH(QString, encoding);
+        QFETCH(QByteArray, word);
+        QFETCH(QByteArrayList, raw);
+        QFETCH(QString, readEnd);
+        QFETCH(QString, writeEnd);
+        QFETCH(QByteArray, written);
+        m_sim->setRawFields(QString::fromLatin1(word), raw);
+        ui().comboBox_encoding->setCurrentText(encoding);
+        if (!readEnd.isEmpty())
+            run(ui().pushButton_readConfiguration, readEnd);
+        if (word == "STAMOD")   // typed after the read
+            ui().lineEdit_STA_KEY->setText(ui().lineEdit_STA_KEY->text() + QStringLiteral("😀"));
+        m_sim->clearTrace();
+        m_w->statusBar()->showMessage(QStringLiteral("before"));
+        QString question;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        if (readEnd.isEmpty())
+            testsupport::dismissNextMessageBox(&question, QMessageBox::No, &defaultButton);
+        ui().pushButton_writeConfiguartion->click();
+        if (readEnd.isEmpty()) {
+            QTRY_VERIFY(!question.isEmpty());
+            QVERIFY2(question.contains(QStringLiteral("替换模块的配置")), qPrintable(question));
+            QCOMPARE(defaultButton, QMessageBox::No);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(status(), writeEnd.isEmpty() ? QStringLiteral("before") : writeEnd, 10000);
+        m_w->sendCmd(QStringLiteral("AT"));   // marks the end of what the write sent
+        QTRY_VERIFY(m_sim->receivedLines().endsWith("AT\r\n"));
+        const Lines lines = m_sim->receivedLines();
+        QCOMPARE(lines.size() == 1, written.isEmpty());
+        if (!written.isEmpty()) {
+            QCOMPARE(lines.at(1), written);
+            QCOMPARE(m_sim->rawFields(QString::fromLatin1(word)), raw);
+        }
+        if (encoding == QLatin1String("UTF-8") && word == "APMOD") {
+            // The user types the SSID anew: now it is the user's text, and it goes out.
+            ui().lineEdit_AP_SSID->selectAll();
+            QTest::keyClicks(ui().lineEdit_AP_SSID, QStringLiteral("Cafe"));
+            run(ui().pushButton_writeConfiguartion, writeDone);
+            QCOMPARE(m_sim->fields(QStringLiteral("APMOD")), QStringList({"Cafe", "4", "6"}));
+        }
     }
 
     void readFailsAfterSecondSilence()
@@ -233,7 +327,7 @@ private slots:
         dynamicLines[4] = "AT+IPCFG=0\r\n";
         Lines injected = defaultWrite;
         injected[1] = "AT+APMOD=xAT+DFRST,4,2\r\n";
-        injected[2] = "AT+APKEY=4,3,a,b\r\n";
+        injected[2] = "AT+APKEY=4,3,a,b\r\n";   // the module keeps the commas in the key
         injected[3] = "AT+STAMOD=net,keyAT+RST\r\n";
         Lines refused = defaultWrite;
         refused.insert(7, "AT+FFRAME=\r\n");
@@ -244,13 +338,19 @@ private slots:
             << QVariantMap() << true << Replies() << defaultWrite << writeDone << false;
         QTest::newRow("every field set, static address")
             << fullForm << false << Replies() << fullWrite << writeDone << true;
+        QVariantMap keyWithCommas = fullForm;
+        keyWithCommas.insert("lineEdit_AP_KEY", "pa,ss");
+        Lines keyWithCommasLines = fullWrite;
+        keyWithCommasLines[2] = "AT+APKEY=7,5,pa,ss\r\n";
+        QTest::newRow("a key with commas reads back whole")
+            << keyWithCommas << false << Replies() << keyWithCommasLines << writeDone << true;
         QTest::newRow("dynamic address, static fields filled")
             << dynamic << false << Replies() << dynamicLines << writeDone << true;
         QTest::newRow("line ends and NUL start no command, a comma passes")
             << QVariantMap{{"lineEdit_AP_SSID", "x\r\nAT+DFRST"}, {"lineEdit_AP_KEY", "a,b"},
                            {"lineEdit_STA_SSID", "n\re\nt"},
                            {"lineEdit_STA_KEY", QStringLiteral("key") + QChar(u'\0') + QStringLiteral("\r\nAT+RST")}}
-            << false << Replies{{"AT+APKEY=", {"OK\r\n"}}} << injected << writeDone << false;   // four fields taken
+            << false << Replies() << injected << writeDone << false;
         QTest::newRow("OK with data to a set command is a failure")
             << QVariantMap() << false << Replies{{"AT+FFRAME=", {"OK=120\r\n"}}} << refused << writeDone << false;
         QTest::newRow("ERR twice on the third command stops the write")
@@ -281,10 +381,18 @@ private slots:
         m_sim->setEcho(noisy);
         m_sim->setNoise(noisy ? 3 : 0);
         reply(replies);
+        QString question;
+        testsupport::dismissNextMessageBox(&question, QMessageBox::Yes);   // an unread form asks first
         run(ui().pushButton_writeConfiguartion, end);
-        m_w->sendCmd(QStringLiteral("AT"));   // marks the end of what the write sent
+        QVERIFY(!question.isEmpty());
+        // A marker: what the write sent arrives before it, and its answer
+        // comes in before a read back starts.
+        QSignalSpy answers(m_w.get(), &Quorvel::recvNewLine);
+        m_w->sendCmd(QStringLiteral("AT"));
         sent << "AT\r\n";
-        QTRY_COMPARE(m_sim->receivedLines(), sent);
+        QTRY_VERIFY(std::any_of(answers.cbegin(), answers.cend(),
+                                [](const QList<QVariant> &args) { return args.at(0).toString() == "OK\r\n"; }));
+        QCOMPARE(m_sim->receivedLines(), sent);
         if (!noisy)
             checkInStep();
         if (readBack) {
@@ -400,9 +508,16 @@ private:
     void run(QPushButton *button, const QString &end)
     {
         ui().tabWidget->setCurrentIndex(2);
+        QStringList shown;
+        const auto watch = connect(m_w->statusBar(), &QStatusBar::messageChanged, this,
+                                   [&shown](const QString &text) { shown << text; });
         button->click();
         QCOMPARE(cfgButtonsEnabled(), QList<bool>(4, false));
         QTRY_COMPARE_WITH_TIMEOUT(status(), end, 10000);
+        disconnect(watch);
+        // The sequence's own answers never reach the status bar.
+        shown.removeAll(QString());
+        QCOMPARE(shown, QStringList{end});
         QCOMPARE(ui().tabWidget->currentIndex(), 2);
         QCOMPARE(cfgButtonsEnabled(), QList<bool>(4, true));
     }

@@ -266,7 +266,7 @@ private slots:
         m_boxText.clear();
         m_boxInfo.clear();
         if (!sim(to))
-            testsupport::dismissNextMessageBox(&m_boxText, &m_boxInfo);
+            testsupport::dismissNextMessageBox(&m_boxText, QMessageBox::Ok, nullptr, &m_boxInfo);
         if (!sim(from)) {
             QVERIFY(!testsupport::openPort(w, path(to)));
             QVERIFY(!asRoot || ::seteuid(0) == 0);

@@ -29,7 +29,7 @@ QVariantMap shown(Quorvel &w)
             {"bps", ui.comboBox_bps->currentText()}, {"dataBit", ui.comboBox_dataBit->currentText()},
             {"parBit", ui.comboBox_parBit->currentText()}, {"stopBit", ui.comboBox_stopBit->currentText()},
             {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()},
-            {"reconnect", ui.checkBox_autoReconnect->isChecked()}};
+            {"reconnect", ui.checkBox_autoReconnect->isChecked()}, {"encoding", ui.comboBox_encoding->currentText()}};
 }
 
 } // namespace
@@ -45,7 +45,7 @@ class tst_Settings : public QObject
         Quorvel fresh;
         return {{"lang", "English"}, {"console", "COM控制台"}, {"geometry", "100,50 1200x550"},
                 {"port", Access::ui(fresh).comboBox_comPort->currentText()}, {"bps", "115200"}, {"dataBit", "8"},
-                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}, {"reconnect", true}};
+                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}, {"reconnect", true}, {"encoding", "UTF-8"}};
     }
 
 private slots:
@@ -72,6 +72,8 @@ private slots:
         row("a port that is gone", "[comSettings]\ncomPort=ttyGONE7");
         row("reconnect off", "[comSettings]\nautoReconnect=false", {{"reconnect", false}});
         row("reconnect unreadable", "[comSettings]\nautoReconnect=maybe");
+        row("encoding GBK", "[comSettings]\nencoding=GBK", {{"encoding", "GBK"}});
+        row("encoding unknown", "[comSettings]\nencoding=Big5");
         row("unquoted commas, read as a list", "[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0",
             {{"cmd", "AT+UART=5,8,0,1,0"}});
         row("partly off the left edge", "[pos%26size]\npos=@Point(-300 30)\nsize=@Size(600 400)",
@@ -118,7 +120,7 @@ private slots:
         const QVariantMap expected = {{"lang", "中文"}, {"console", "COM Cosole"}, {"geometry", "130,90 1000x720"},
                                       {"port", sim.slavePath()}, {"bps", "19200"}, {"dataBit", "6"},
                                       {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"},
-                                      {"reconnect", false}};
+                                      {"reconnect", false}, {"encoding", "GBK"}};
         {
             Quorvel w;
             w.show();
@@ -136,6 +138,7 @@ private slots:
             ui.lineEdit_regular_time->setText(QStringLiteral("250"));
             ui.checkBox_autoReconnect->setChecked(false);
             ui.comboBox_comPort->setEditText(QStringLiteral("/dev/ttyUS"));   // typed half-way, no Enter
+            ui.comboBox_encoding->setCurrentIndex(1);
             QVERIFY(w.close());
         }
         QFile file(QStringLiteral("Quorvel.ini"));

@@ -36,6 +36,7 @@ private slots:
     void resetDoesNotRunWorkModeSlot();
     void readyThenClears();
     void embeddedPictures();
+    void countersHoldTwelveDigits();
 
 private:
     QTemporaryDir m_dir;
@@ -72,7 +73,7 @@ void tst_Window::widgets_data()
                       "comboBox_parBit", "comboBox_deviceBps", "comboBox_deviceStopBit", "comboBox_deviceFlow",
                       "comboBox_deviceDataBit", "comboBox_deviceParBit", "comboBox_defaultWorkMode",
                       "comboBox_wifi_mode", "comboBox_AUTH", "comboBox_CRYPT", "comboBox_MODE", "comboBox_CH",
-                      "comboBox_ip_mode", "comboBox_TP_TCP_UDP", "comboBox_TP_S_C"});
+                      "comboBox_ip_mode", "comboBox_TP_TCP_UDP", "comboBox_TP_S_C", "comboBox_encoding"});
     add("QPushButton", {"pushButton_openCom", "pushButton_send", "pushButton_clearLog",
                         "pushButton_readConfiguration", "pushButton_writeConfiguartion", "pushButton_Import",
                         "pushButton_Export", "pushButton_reset", "pushButton_restore", "pushButton_startNet",
@@ -92,7 +93,7 @@ void tst_Window::widgets_data()
                    "label_stopBit_3", "label_dataBit_2", "label_94", "label_95", "label_2", "label_3",
                    "label_5", "label_6", "label_7", "label_8", "label_9", "label_12", "label_13", "label_15",
                    "label_21", "label_30", "label_16", "label_23", "label_31", "label_32", "label_34",
-                   "label_35", "label_36", "label_38", "label_37", "label_39", "label_40", "label_41"});
+                   "label_35", "label_36", "label_38", "label_37", "label_39", "label_40", "label_41", "label_encoding"});
     add("QTableWidget", {"tableWidget_log"});
     add("QTabWidget", {"tabWidget"});
     add("QWidget", {"centralWidget", "tab_1", "tab_2", "tab"});
@@ -138,6 +139,7 @@ void tst_Window::comboItems_data()
     QTest::newRow("ip_mode") << "comboBox_ip_mode" << QStringList{"动态IP", "静态IP"};
     QTest::newRow("TP_TCP_UDP") << "comboBox_TP_TCP_UDP" << QStringList{"TCP", "UDP"};
     QTest::newRow("TP_S_C") << "comboBox_TP_S_C" << QStringList{"服务器", "客户端"};
+    QTest::newRow("encoding") << "comboBox_encoding" << QStringList{"UTF-8", "GBK"};
 }
 
 void tst_Window::comboItems()
@@ -309,6 +311,24 @@ void tst_Window::embeddedPictures()
                  qPrintable(small.name() + " / " + big.name()));
     }
     QVERIFY(!QuorvelTestAccess::ui(w).label_comLed->pixmap().isNull());
+}
+
+// Twelve digits show whole, and a growing count moves nothing else in its row.
+void tst_Window::countersHoldTwelveDigits()
+{
+    Quorvel w;
+    Ui::QuorvelClass &ui = QuorvelTestAccess::ui(w);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QRect clear = ui.pushButton_clearLog->geometry();
+    const QRect received = ui.label_recvCnt->geometry();
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt})
+        counter->setText(QStringLiteral("888888888888"));
+    QTest::qWait(50);   // a layout pass
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt})
+        QVERIFY(counter->fontMetrics().horizontalAdvance(counter->text()) <= counter->contentsRect().width());
+    QCOMPARE(ui.pushButton_clearLog->geometry(), clear);
+    QCOMPARE(ui.label_recvCnt->geometry(), received);
 }
 
 QTEST_MAIN(tst_Window)
