@@ -34,6 +34,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
+
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
@@ -190,6 +192,7 @@ private:
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
     QString errAnswerText(const QString &line);
+    QString awaitAnswer(int msec);
     // protocol — protocol/quorvel_readcfg.cpp
     void initReadCfgCmds();
     void startReadCfg();
@@ -254,12 +257,13 @@ private:
     void setCfgFileBusy(bool busy);
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
     bool importWorkModeSet = false;     // a DFWM leaf of the running import named a work mode
+    std::optional<QString> importWorkModeAnswer;   // the module's answer to it; none: not sent
     bool cfgFileBusy = false;           // an import or export runs (its pauses serve events)
     QStringList importedLeaves;         // the leaves the running import applied whole
 
     // command line — app/quorvel_batch.cpp
     int waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)());
-    bool waitForWorkModeAnswer(qint64 sentBefore);
+    bool workModeAccepted();
     int printDifferences(const QList<CfgFileField> &expected);
     void printStep(const QString &text);
     bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
@@ -304,7 +308,6 @@ private:
     LineFramer recvBuffer;
     QString openPortText;       // the port box text the open port was opened with
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
-    qint64 comSendCount = 0;    // texts written to the port since start
     wiretext::Encoding wireEncoding = wiretext::Encoding::Utf8;
     bool recvLineClean = true;  // the line being delivered decoded without error
     // console — console/quorvel_console.cpp

@@ -89,41 +89,24 @@ int Quorvel::waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*st
     return ok ? Done : ModuleFailed;
 }
 
-// What an import sends with the port open (the default work mode) is
-// answered before the write starts: the write matches answers to its
-// commands by position, and a late "OK" would acknowledge the wrong one.
-// A window user gives the module that time between Import and Write.
-bool Quorvel::waitForWorkModeAnswer(qint64 sentBefore)
+// What an import sends with the port open (the default work mode) has been
+// answered before the import ended; a failure to answer stops the apply.
+bool Quorvel::workModeAccepted()
 {
-    const qint64 expected = comSendCount - sentBefore;
-    if (expected <= 0)
+    if (!importWorkModeAnswer)
         return true;
-    QEventLoop loop;
-    QTimer timeout;
-    timeout.setSingleShot(true);
-    connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-    qint64 answers = 0;
-    QString error;
-    const auto connection = connect(this, &Quorvel::recvNewLine, &loop, [&](const QString &line) {
-        if (!atanswer::matchesWhole(atanswer::okLine(), line) && !atanswer::matchesWhole(atanswer::errLine(), line))
-            return;
-        if (error.isEmpty() && !atanswer::matchesWhole(atanswer::plainOk(), line))
-            error = errAnswerText(line).isEmpty() ? line : errAnswerText(line);
-        if (++answers == expected)
-            loop.quit();
-        else
-            timeout.start(3000);
-    });
-    timeout.start(3000);
-    loop.exec();
-    disconnect(connection);
-    if (answers < expected) {
+    if (importWorkModeAnswer->isEmpty()) {
         printStep(tr("模块没有回答默认工作模式命令"));
         return false;
     }
-    // An error answer in the words the window's status bar uses for it.
-    printStep(error.isEmpty() ? tr("模块已接受默认工作模式") : error);
-    return error.isEmpty();
+    if (!atanswer::matchesWhole(atanswer::plainOk(), *importWorkModeAnswer)) {
+        // An error answer in the words the window's status bar uses for it.
+        const QString error = errAnswerText(*importWorkModeAnswer);
+        printStep(error.isEmpty() ? importWorkModeAnswer->trimmed() : error);
+        return false;
+    }
+    printStep(tr("模块已接受默认工作模式"));
+    return true;
 }
 
 // Compares every field the file set with what the read brought back; the
@@ -182,12 +165,11 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     printStep(tr("已打开串口 %1").arg(ui.comboBox_comPort->currentText()));
 
     if (!applyFile.isEmpty()) {
-        const qint64 sentBefore = comSendCount;
         if (!importCfgFile(applyFile)) {   // changed since the first look
             printStep(statusBar()->currentMessage());
             return BadFile;
         }
-        if (!waitForWorkModeAnswer(sentBefore))
+        if (!workModeAccepted())
             return ModuleFailed;
         expected = cfgFileFields();
         const int written = waitForSequence(&Quorvel::writeCfgFinished,

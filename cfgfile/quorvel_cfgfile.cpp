@@ -356,10 +356,15 @@ bool Quorvel::importCfgFile(const QString &path)
 
     // The module is left in the file's work mode: the last DFWM leaf that
     // named one wins, and one command carries it, whatever the combo showed
-    // before. A file without one leaves the module alone.
-    if (importWorkModeSet)
+    // before. A file without one leaves the module alone. Its answer is
+    // awaited here: a Write right after the import would take a late "OK"
+    // for the answer to its own first command.
+    importWorkModeAnswer.reset();
+    if (importWorkModeSet && comIsOpen) {
         sendCmd(ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
                                                                  : QStringLiteral("AT+ATTP=1"));
+        importWorkModeAnswer = awaitAnswer(3000);   // as long as the read and write wait for one;
+    }
     setCfgFileBusy(false);
     showFinalStatus(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);

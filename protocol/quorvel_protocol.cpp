@@ -6,6 +6,8 @@
 #include "app/quorvel.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QStatusBar>
 
 #include "protocol/atanswer.h"
@@ -54,4 +56,23 @@ QString Quorvel::errAnswerText(const QString &line)
     const QString text = source.isEmpty() ? QString()
                                           : QCoreApplication::translate("Quorvel", source.constData());
     return tr("错误：%1").arg(text);
+}
+
+// Serves events until the module answers ("OK…" or "ERR=…") or `msec` pass;
+// the answer line, or an empty text when none came. For a single command
+// sent outside the read and write sequences whose answer must not be taken
+// for one of theirs.
+QString Quorvel::awaitAnswer(int msec)
+{
+    QEventLoop loop;
+    QString answer;
+    QTimer::singleShot(msec, &loop, &QEventLoop::quit);
+    connect(this, &Quorvel::recvNewLine, &loop, [&](const QString &line) {
+        if (atanswer::matchesWhole(atanswer::okLine(), line) || atanswer::matchesWhole(atanswer::errLine(), line)) {
+            answer = line;
+            loop.quit();
+        }
+    });
+    loop.exec();
+    return answer;
 }

@@ -177,6 +177,9 @@
     </message>
     <message>
         <source>--baud %1：不是串口框中的波特率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>描述：%1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -206,6 +209,9 @@
     </message>
     <message>
         <source>不再等待串口 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>%1 已存在。要替换它吗？</source>
         <translation type="unfinished"></translation>
     </message>
@@ -670,6 +676,9 @@
     </message>
     <message>
         <source>自动重连</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>编码</source>
         <translation type="unfinished"></translation>
     </message>

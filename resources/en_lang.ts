@@ -178,6 +178,8 @@
     <message>
         <source>--baud %1：不是串口框中的波特率</source>
         <translation>--baud %1: not a rate of the port box</translation>
+    </message>
+    <message>
         <source>描述：%1</source>
         <translation>Description: %1</translation>
     </message>
@@ -208,6 +210,8 @@
     <message>
         <source>不再等待串口 %1</source>
         <translation>No longer waiting for serial port %1</translation>
+    </message>
+    <message>
         <source>%1 已存在。要替换它吗？</source>
         <translation>%1 already exists. Do you want to replace it?</translation>
     </message>
@@ -673,6 +677,8 @@
     <message>
         <source>自动重连</source>
         <translation>Auto reconnect</translation>
+    </message>
+    <message>
         <source>编码</source>
         <translation>Encoding</translation>
     </message>

@@ -398,7 +398,6 @@ void Quorvel::comSend(QString sendStr)
     addToCounter(ui.label_sendCnt, sendStr.size());
     addStrToLog(sendStr, logSend);
     serialPort->write(wiretext::encode(sendStr, wireEncoding));
-    ++comSendCount;
 }
 
 void Quorvel::sendCmd(QString cmd)

@@ -396,8 +396,6 @@ private slots:
         if (!noisy)
             checkInStep();
         if (readBack) {
-            // The marker's "OK" must be in first, or the read takes it for its first answer.
-            QTRY_COMPARE(status(), QStringLiteral("成功"));
             ui().comboBox_wifi_mode->setCurrentIndex(1 - ui().comboBox_wifi_mode->currentIndex());   // reset keeps it
             run(ui().pushButton_readConfiguration, readDone);
             QCOMPARE(formState(*m_w, compared), written);
