@@ -238,6 +238,12 @@ void Quorvel::loadSettings()
     ui.comboBox_dataBit->setCurrentIndex(storedIndex(settings, "dataBit", 3, ui.comboBox_dataBit));
     ui.comboBox_parBit->setCurrentIndex(storedIndex(settings, "parBit", 0, ui.comboBox_parBit));
     ui.comboBox_stopBit->setCurrentIndex(storedIndex(settings, "stopBit", 0, ui.comboBox_stopBit));
+    {
+        bool ok = false;
+        const int rows = settings->value(QStringLiteral("logMaxRows"), logMaxRows).toInt(&ok);
+        if (ok && rows >= 1000 && rows <= 10000000)
+            logMaxRows = rows;
+    }
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));
@@ -264,6 +270,7 @@ void Quorvel::saveSettings()
     settings->setValue(QStringLiteral("dataBit"), ui.comboBox_dataBit->currentIndex());
     settings->setValue(QStringLiteral("stopBit"), ui.comboBox_stopBit->currentIndex());
     settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
+    settings->setValue(QStringLiteral("logMaxRows"), logMaxRows);
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));

@@ -14,7 +14,9 @@
 //   outgoing  sendCmd (adds CR LF) -> comSend: counted, logged, written;
 //             nothing at all while the port is closed (comIsOpen false).
 //   incoming  readCom (readyRead and a 50 ms timer) -> recvBuffer -> every
-//             complete CR LF line is logged, then emitted as recvNewLine;
+//             complete CR LF line is logged, then emitted as recvNewLine
+//             (4096 bytes without a line end are logged, not emitted);
+//             the log shows what was logged at the next repaint (33 ms);
 //             commonRspProc listens for the whole run, a running read or
 //             write sequence listens with its own handler.
 #ifndef QUORVEL_H
@@ -147,7 +149,8 @@ private:
     // console — console/quorvel_console.cpp
     void initLogTable();
     void initCmdCompleter();
-    void scrollLogIfWanted();
+    void flushLog();
+    void dropOldLogRows();
 
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
@@ -239,7 +242,19 @@ private:
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
     // console — console/quorvel_console.cpp
     QStringList comWordList;
-    bool logScrollPending = false;
+    // Entries reach the table at most at screen rate: they wait here, in
+    // order, with the received bytes not yet counted, until logFlushTimer.
+    struct LogEntry
+    {
+        QString text;
+        logType type;
+    };
+    QList<LogEntry> logPending;
+    qint64 recvCountPending = 0;
+    QTimer *logFlushTimer = nullptr;
+    int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
+    bool logDropAnnounced = false;   // the status bar said that old rows go
+    bool unterminatedAnnounced = false;   // ... and that a line had no end
 
     friend class QuorvelTestAccess;
 };

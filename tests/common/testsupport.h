@@ -31,7 +31,13 @@ public:
     static QPushButton *langButton(const Quorvel &w) { return w.langButton; }
     static QTranslator *translator(const Quorvel &w) { return w.translator; }
     static const QMap<int, QString> &errStrMap(const Quorvel &w) { return w.errStrMap; }
-    static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t) { w.addStrToLog(s, t); }
+    // Logs and shows at once, without waiting for the next repaint.
+    static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t)
+    {
+        w.addStrToLog(s, t);
+        w.flushLog();
+    }
+    static int logMaxRows(const Quorvel &w) { return w.logMaxRows; }
     static void delayMsec(Quorvel &w, int ms) { w.delayMsec(ms); }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static void importCfgFile(Quorvel &w, const QString &path) { w.importCfgFile(path); }

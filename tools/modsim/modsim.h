@@ -43,7 +43,9 @@ public:
     void setSplit(bool on);
     void setEcho(bool on);
     void setNoise(int ms);
-    void startStream(int linesPerSecond, int lineLength);
+    // chunkMs > 0: the lines due every chunkMs milliseconds go out in one
+    // write, as a USB adapter hands them on; 0: one write per line.
+    void startStream(int linesPerSecond, int lineLength, int chunkMs = 0);
     void stopStream();
     qint64 streamedLines() const { return m_streamed; }
     // Like all output, dropped while nobody has the slave side open.
@@ -94,7 +96,7 @@ private:
 
     void answer(const QByteArray &bytes, int delayMs);
     void releaseDue();
-    void output(const QByteArray &bytes, bool streamLine = false);
+    void output(const QByteArray &bytes, int streamLines = 0);
     void splitTick();
     void flush();
     void updateWriteNotifier();
@@ -141,6 +143,7 @@ private:
     QTimer *m_streamTimer;
     int m_streamRate = -1;  // -1: off, 0: as fast as the pty takes them
     int m_streamLength = 32;
+    int m_streamChunk = 0;         // ms between chunked writes, 0: a write per line
     qint64 m_streamGenerated = 0;  // numbers the lines
     qint64 m_streamSlots = 0;      // lines due since m_streamClock started
     QElapsedTimer m_streamClock;

@@ -24,7 +24,8 @@ QVariantMap shown(Quorvel &w)
             {"geometry", geometry}, {"port", ui.comboBox_comPort->currentText()},
             {"bps", ui.comboBox_bps->currentText()}, {"dataBit", ui.comboBox_dataBit->currentText()},
             {"parBit", ui.comboBox_parBit->currentText()}, {"stopBit", ui.comboBox_stopBit->currentText()},
-            {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()}};
+            {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()},
+            {"logMaxRows", Access::logMaxRows(w)}};
 }
 
 } // namespace
@@ -40,7 +41,7 @@ class tst_Settings : public QObject
         Quorvel fresh;
         return {{"lang", "English"}, {"console", "COM控制台"}, {"geometry", "100,50 1200x550"},
                 {"port", Access::ui(fresh).comboBox_comPort->currentText()}, {"bps", "115200"}, {"dataBit", "8"},
-                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}};
+                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}, {"logMaxRows", 100000}};
     }
 
 private slots:
@@ -64,6 +65,11 @@ private slots:
         row("indices past the end", "[comSettings]\nbps=8\ndataBit=4\nparBit=3\nstopBit=2");
         row("negative indices", "[comSettings]\nbps=-1\ndataBit=-1\nparBit=-1\nstopBit=-1");
         row("indices not numbers", "[comSettings]\nbps=a\ndataBit=b\nparBit=c\nstopBit=d");
+        row("log limit, lowest", "[comSettings]\nlogMaxRows=1000", {{"logMaxRows", 1000}});
+        row("log limit, highest", "[comSettings]\nlogMaxRows=10000000", {{"logMaxRows", 10000000}});
+        row("log limit below the range", "[comSettings]\nlogMaxRows=999");
+        row("log limit above the range", "[comSettings]\nlogMaxRows=10000001");
+        row("log limit not a number", "[comSettings]\nlogMaxRows=lots");
         row("a port that is gone", "[comSettings]\ncomPort=ttyGONE7");
         row("unquoted commas, read as a list", "[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0",
             {{"cmd", "AT+UART=5,8,0,1,0"}});
@@ -110,7 +116,8 @@ private slots:
         const QString cmd = QStringLiteral("@AT+APMOD=Lab,AP;1 \"q\" 中文 ");
         const QVariantMap expected = {{"lang", "中文"}, {"console", "COM Cosole"}, {"geometry", "130,90 1000x720"},
                                       {"port", sim.slavePath()}, {"bps", "19200"}, {"dataBit", "6"},
-                                      {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"}};
+                                      {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"},
+                                      {"logMaxRows", 100000}};
         {
             Quorvel w;
             w.show();
