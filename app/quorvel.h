@@ -204,6 +204,7 @@ private:
     void importCfgFile(const QString &path);   // the import after its dialog
     void showImportGroupTab(int index);
     void announceImportedWorkMode();
+    int cfgGroupWaitMs = 200;           // the pause that lets the user see a group's tab
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
     int importAnnouncedWorkMode = 0;    // the work mode the module last heard of from it
 

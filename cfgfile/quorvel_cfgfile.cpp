@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr int groupWaitMs = 200;
 // Every file this program can write is far smaller (thirteen line edits of
 // at most 32767 characters each); reading no more than this bounds the
 // memory and time an import spends on whatever else is chosen.
@@ -218,21 +217,21 @@ bool Quorvel::exportCfgFile(const QString &path)
 void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(0);
-    delayMsec(groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, baseGroupName, baseLeaves(ui));
 }
 
 void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(1);
-    delayMsec(groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, wifiGroupName, wifiLeaves(ui));
 }
 
 void Quorvel::exportTpGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(2);
-    delayMsec(groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, tpGroupName, tpLeaves(ui));
 }
 
@@ -295,7 +294,7 @@ void Quorvel::showImportGroupTab(int index)
         return;
     importTabsShown |= bit;
     ui.tabWidget->setCurrentIndex(index);
-    delayMsec(groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
 }
 
 void Quorvel::importBaseGroup(QXmlStreamReader &reader)

@@ -62,6 +62,9 @@ public:
     void clearTrace();
 
     static QByteArray commandHead(const QByteArray &line);
+    // Takes bytes as if they had come from the port; answers go nowhere
+    // unless started and connected. For the fuzz harness of the parser.
+    void feed(const QByteArray &bytes) { consume(bytes); }
 
 signals:
     void lineReceived(const QByteArray &line);

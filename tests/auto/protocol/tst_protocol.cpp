@@ -282,9 +282,12 @@ private slots:
         m_sim->setNoise(noisy ? 3 : 0);
         reply(replies);
         run(ui().pushButton_writeConfiguartion, end);
+        QSignalSpy answers(m_w.get(), &Quorvel::recvNewLine);
         m_w->sendCmd(QStringLiteral("AT"));   // marks the end of what the write sent
         sent << "AT\r\n";
         QTRY_COMPARE(m_sim->receivedLines(), sent);
+        // Its "OK" must not arrive during the read back, as the first query's answer.
+        QTRY_VERIFY(answers.contains(QVariantList{QStringLiteral("OK\r\n")}));
         if (!noisy)
             checkInStep();
         if (readBack) {
