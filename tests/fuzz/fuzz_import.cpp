@@ -42,12 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                                                                  : qgetenv("QT_QPA_PLATFORM"));
     static QApplication app(argc, argv);
     static QTemporaryDir dir;
-    static const bool inDir = QDir::setCurrent(dir.path());   // a fresh ./Quorvel.ini
-    static Quorvel w;
-    static const bool quick = (A::noPauses(w), true);
+    static Quorvel &w = *[] {
+        // A fresh ./Quorvel.ini; libFuzzer's own paths are relative to where it started.
+        const QString started = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        auto *window = new Quorvel;
+        QDir::setCurrent(started);
+        A::noPauses(*window);
+        return window;
+    }();
     Q_UNUSED(platformSet);
-    Q_UNUSED(inDir);
-    Q_UNUSED(quick);
 
     const QString input = dir.filePath(QStringLiteral("input.xml"));
     const QString first = dir.filePath(QStringLiteral("first.xml"));
