@@ -241,6 +241,7 @@ private:
     LineFramer recvBuffer;
     QString openPortText;       // the port box text the open port was opened with
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
+    bool unterminatedAnnounced = false;   // the status bar said that a line had no end
     // console — console/quorvel_console.cpp
     QStringList comWordList;
     // Entries reach the table at most at screen rate: they wait here, in
@@ -255,7 +256,6 @@ private:
     QTimer *logFlushTimer = nullptr;
     int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
     bool logDropAnnounced = false;   // the status bar said that old rows go
-    bool unterminatedAnnounced = false;   // ... and that a line had no end
 
     friend class QuorvelTestAccess;
 };
