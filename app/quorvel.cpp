@@ -311,6 +311,12 @@ void Quorvel::loadSettings()
     const QString autoReconnect = storedText(settings, "autoReconnect", QString()).trimmed().toLower();
     ui.checkBox_autoReconnect->setChecked(autoReconnect != QLatin1String("false") && autoReconnect != QLatin1String("0"));
     ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(storedText(settings, "encoding", QString()))));
+    {
+        bool ok = false;
+        const int rows = settings->value(QStringLiteral("logMaxRows"), logMaxRows).toInt(&ok);
+        if (ok && rows >= 1000 && rows <= 10000000)
+            logMaxRows = rows;
+    }
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));
@@ -339,6 +345,7 @@ void Quorvel::saveSettings()
     settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
     settings->setValue(QStringLiteral("autoReconnect"), ui.checkBox_autoReconnect->isChecked());
     settings->setValue(QStringLiteral("encoding"), ui.comboBox_encoding->currentText());
+    settings->setValue(QStringLiteral("logMaxRows"), logMaxRows);
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));

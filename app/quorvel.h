@@ -15,7 +15,9 @@
 //   outgoing  sendCmd (adds CR LF) -> comSend: counted, logged, written;
 //             nothing at all while the port is closed (comIsOpen false).
 //   incoming  readCom (readyRead and a 50 ms timer) -> recvBuffer -> every
-//             complete CR LF line is logged, then emitted as recvNewLine;
+//             complete CR LF line is logged, then emitted as recvNewLine
+//             (4096 bytes without a line end are logged, not emitted);
+//             the log shows what was logged at the next repaint (33 ms);
 //             commonRspProc listens for the whole run, a running read or
 //             write sequence listens with its own handler. The wire
 //             encoding (UTF-8 or GBK) applies where a complete line becomes
@@ -187,7 +189,8 @@ private:
     // console — console/quorvel_console.cpp
     void initLogTable();
     void initCmdCompleter();
-    void scrollLogIfWanted();
+    void flushLog();
+    void dropOldLogRows();
 
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
@@ -255,6 +258,7 @@ private:
     QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
     void showImportGroupTab(int index);
     void setCfgFileBusy(bool busy);
+    int cfgGroupWaitMs = 200;           // the pause that lets the user see a group's tab
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
     bool importWorkModeSet = false;     // a DFWM leaf of the running import named a work mode
     std::optional<QString> importWorkModeAnswer;   // the module's answer to it; none: not sent
@@ -310,9 +314,21 @@ private:
     bool readingCom = false;    // readCom is delivering lines (guards re-entry)
     wiretext::Encoding wireEncoding = wiretext::Encoding::Utf8;
     bool recvLineClean = true;  // the line being delivered decoded without error
+    bool unterminatedAnnounced = false;   // the status bar said that a line had no end
     // console — console/quorvel_console.cpp
     QStringList comWordList;
-    bool logScrollPending = false;
+    // Entries reach the table at most at screen rate: they wait here, in
+    // order, with the received bytes not yet counted, until logFlushTimer.
+    struct LogEntry
+    {
+        QString text;
+        logType type;
+    };
+    QList<LogEntry> logPending;
+    qint64 recvCountPending = 0;
+    QTimer *logFlushTimer = nullptr;
+    int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
+    bool logDropAnnounced = false;   // the status bar said that old rows go
 
     friend class QuorvelTestAccess;
 };

@@ -137,6 +137,7 @@ int Quorvel::printDifferences(const QList<CfgFileField> &expected)
 int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool verify)
 {
     batchRun = true;
+    cfgGroupWaitMs = 0;   // nobody watches the tabs
 
     QList<CfgFileField> expected;
     if (!applyFile.isEmpty()) {

@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr int groupWaitMs = 200;
 // Every file this program can write is far smaller (thirteen line edits of
 // at most 32767 characters each); reading no more than this bounds the
 // memory and time an import spends on whatever else is chosen.
@@ -289,21 +288,21 @@ bool Quorvel::exportCfgFile(const QString &path)
 void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(0);
-    delayMsec(batchRun ? 0 : groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, baseGroupName, baseLeaves(ui));
 }
 
 void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(1);
-    delayMsec(batchRun ? 0 : groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, wifiGroupName, wifiLeaves(ui));
 }
 
 void Quorvel::exportTpGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(2);
-    delayMsec(batchRun ? 0 : groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, tpGroupName, tpLeaves(ui));
 }
 
@@ -411,7 +410,7 @@ void Quorvel::showImportGroupTab(int index)
         return;
     importTabsShown |= bit;
     ui.tabWidget->setCurrentIndex(index);
-    delayMsec(batchRun ? 0 : groupWaitMs);
+    delayMsec(cfgGroupWaitMs);
 }
 
 // The work-mode leaves are applied without the combo's signal; the module

@@ -52,6 +52,14 @@
         <translation>Import Done</translation>
     </message>
     <message>
+        <source>日志已超过 %1 行，最早的行正在被删除</source>
+        <translation>The log holds more than %1 rows: the oldest rows are being dropped</translation>
+    </message>
+    <message>
+        <source>收到 %1 字节仍没有行结束（回车换行），请检查波特率</source>
+        <translation>%1 bytes arrived without a line end (CR LF): check the baud rate</translation>
+    </message>
+    <message>
         <source>定时时间错误</source>
         <translation>Error Time</translation>
     </message>

@@ -5,6 +5,12 @@
 // the framer remembers how far it has looked, so bytes that never see a line
 // end cost linear time overall. Consumed lines are dropped from the front
 // lazily, so taking many lines from one large chunk is linear too.
+//
+// A line is at most maxLineBytes long, its CR LF not counted: bytes that
+// reach that length without a line end (a wrong baud rate, binary data) are
+// handed out as they are, as an unterminated piece, and framing starts afresh
+// after them, so memory stays bounded. A CR in the last place of such a piece
+// waits for the next byte, so that a CR LF across the cut still ends a line.
 #ifndef LINEFRAMER_H
 #define LINEFRAMER_H
 
@@ -16,15 +22,20 @@
 class LineFramer
 {
 public:
+    static constexpr qsizetype maxLineBytes = 4096;
+
     void append(const QByteArray &bytes);
-    // Takes the next complete line (CR LF included) into *line; false when
-    // no complete line is waiting.
-    bool takeLine(QByteArray *line);
+    // Takes the next line (CR LF included) into *line; false when none is
+    // waiting. *unterminated, when given, tells a piece cut at maxLineBytes
+    // without a line end from a line.
+    bool takeLine(QByteArray *line, bool *unterminated = nullptr);
     // Bytes received and not yet handed out as a line.
     qsizetype pending() const { return m_buffer.size() - m_head; }
     QByteArray pendingBytes() const { return m_buffer.mid(m_head); }
 
 private:
+    void deliver(QByteArray *line, qsizetype end);
+
     QByteArray m_buffer;
     qsizetype m_head = 0;   // start of the first undelivered byte
     qsizetype m_scan = 0;   // bytes before this offset hold no CR LF pair start

@@ -376,17 +376,30 @@ void Quorvel::readCom()
     if (!comIsOpen || readingCom)
         return;
     const QByteArray bytes = serialPort->readAll();
+    if (bytes.isEmpty())
+        return;
     recvBuffer.append(bytes);
-    addToCounter(ui.label_recvCnt, bytes.size());
+    // Counted with the log rows, at the next repaint.
+    recvCountPending += bytes.size();
+    if (!logFlushTimer->isActive())
+        logFlushTimer->start();
 
-    // Every complete line goes out, in order, each logged and then signalled
-    // before the next is cut; a listener may send (nested comSend) meanwhile.
+    // Every line goes out, in order, each logged and then signalled before
+    // the next is cut; a listener may send (nested comSend) meanwhile. A
+    // piece cut off without a line end is logged only: it is no answer.
     readingCom = true;
     QByteArray line;
-    while (recvBuffer.takeLine(&line)) {
+    bool unterminated = false;
+    while (recvBuffer.takeLine(&line, &unterminated)) {
         const QString text = lineToText(line, wireEncoding, &recvLineClean);
         addStrToLog(text, logRecv);
-        emit recvNewLine(text);
+        if (!unterminated) {
+            emit recvNewLine(text);
+        } else if (!unterminatedAnnounced) {
+            unterminatedAnnounced = true;
+            statusBar()->showMessage(tr("收到 %1 字节仍没有行结束（回车换行），请检查波特率")
+                                         .arg(LineFramer::maxLineBytes), 10000);
+        }
     }
     readingCom = false;
 }

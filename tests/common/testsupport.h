@@ -38,7 +38,13 @@ public:
     static QPushButton *langButton(const Quorvel &w) { return w.langButton; }
     static QTranslator *translator(const Quorvel &w) { return w.translator; }
     static const QMap<int, QString> &errStrMap(const Quorvel &w) { return w.errStrMap; }
-    static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t) { w.addStrToLog(s, t); }
+    // Logs and shows at once, without waiting for the next repaint.
+    static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t)
+    {
+        w.addStrToLog(s, t);
+        w.flushLog();
+    }
+    static int logMaxRows(const Quorvel &w) { return w.logMaxRows; }
     static void delayMsec(Quorvel &w, int ms) { w.delayMsec(ms); }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
@@ -46,6 +52,21 @@ public:
 };
 
 namespace testsupport {
+
+// Built with AddressSanitizer, freed memory waits in a quarantine (up to
+// 256 MiB by default) and every allocation carries red zones: bounds on
+// memory growth measured on the plain build are widened for it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool underSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool underSanitizer = true;
+#else
+constexpr bool underSanitizer = false;
+#endif
+#else
+constexpr bool underSanitizer = false;
+#endif
 
 // Types a device path into the editable port box and presses Open.
 // Returns whether the window reports the port open.

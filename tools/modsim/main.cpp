@@ -82,9 +82,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption lineLength(QStringLiteral("line-length"),
                                         QStringLiteral("Bytes per streamed line, CR LF included (default 32)."),
                                         QStringLiteral("N"), QStringLiteral("32"));
+    const QCommandLineOption chunk(QStringLiteral("chunk"),
+                                   QStringLiteral("Write the streamed lines due every MS milliseconds in one piece."),
+                                   QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption trace(QStringLiteral("trace"), QStringLiteral("Append every received line to FILE."),
                                    QStringLiteral("FILE"));
-    parser.addOptions({link, exitAfter, delay, silent, error, ignore, split, echo, noise, stream, lineLength, trace});
+    parser.addOptions({link, exitAfter, delay, silent, error, ignore, split, echo, noise, stream, lineLength, chunk, trace});
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption &option) {
@@ -140,7 +143,7 @@ int main(int argc, char *argv[])
     if (parser.isSet(link) && !sim.makeLink(parser.value(link), &why))
         die(why);
     if (parser.isSet(stream))
-        sim.startStream(number(stream), number(lineLength));
+        sim.startStream(number(stream), number(lineLength), number(chunk));
     if (parser.isSet(exitAfter)) {
         bool ok = false;
         const double seconds = parser.value(exitAfter).toDouble(&ok);

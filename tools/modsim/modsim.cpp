@@ -269,14 +269,15 @@ void ModSim::setNoise(int ms)
         m_noiseTimer->stop();
 }
 
-void ModSim::startStream(int linesPerSecond, int lineLength)
+void ModSim::startStream(int linesPerSecond, int lineLength, int chunkMs)
 {
     m_streamRate = qMax(0, linesPerSecond);
     m_streamLength = qMax(3, lineLength);
+    m_streamChunk = qMax(0, chunkMs);
     m_streamSlots = 0;
     m_streamClock.start();
     if (m_streamRate > 0) {
-        m_streamTimer->start(qBound(1, 1000 / m_streamRate, 50));
+        m_streamTimer->start(m_streamChunk > 0 ? m_streamChunk : qBound(1, 1000 / m_streamRate, 50));
     } else {
         m_streamTimer->stop();
         topUpStream();
@@ -681,13 +682,14 @@ void ModSim::releaseDue()
 
 // Everything leaves through here, whole chunks in order; in split mode the
 // chunks then trickle out a byte at a time.
-void ModSim::output(const QByteArray &bytes, bool streamLine)
+void ModSim::output(const QByteArray &bytes, int streamLines)
 {
     if (bytes.isEmpty() || !peerPresent())
         return;
+    // Stream lines all have m_streamLength bytes; each is counted once written.
+    for (int i = streamLines - 1; i >= 0; --i)
+        m_streamEnds.push_back(m_queuedTotal + bytes.size() - qint64(i) * m_streamLength);
     m_queuedTotal += bytes.size();
-    if (streamLine)
-        m_streamEnds.push_back(m_queuedTotal);
     if (m_split || !m_splitQueue.isEmpty()) {
         m_splitQueue += bytes;
         if (!m_splitTimer->isActive())
@@ -781,8 +783,18 @@ void ModSim::streamTick()
     qint64 lines = due - m_streamSlots;
     m_streamSlots = due;
     // Lines the pty cannot take are skipped, not heaped up.
+    if (m_streamChunk > 0 && !m_split) {
+        QByteArray chunk;
+        int count = 0;
+        while (lines-- > 0 && backlog() + chunk.size() < maxBacklog && peerPresent()) {
+            chunk += nextStreamLine();
+            ++count;
+        }
+        output(chunk, count);
+        return;
+    }
     while (lines-- > 0 && backlog() < streamLimit(maxBacklog) && peerPresent())
-        output(nextStreamLine(), true);
+        output(nextStreamLine(), 1);
 }
 
 // A full-speed stream adds up to a quarter of maxBacklog per call, as long as
@@ -793,7 +805,7 @@ void ModSim::topUpStream()
         return;
     for (qint64 added = 0; added < maxBacklog / 4 && m_connected && backlog() < streamLimit(maxBacklog / 4);
          added += m_streamLength) {
-        output(nextStreamLine(), true);
+        output(nextStreamLine(), 1);
     }
     updateWriteNotifier();
 }

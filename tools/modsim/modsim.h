@@ -45,7 +45,9 @@ public:
     void setSplit(bool on);
     void setEcho(bool on);
     void setNoise(int ms);
-    void startStream(int linesPerSecond, int lineLength);
+    // chunkMs > 0: the lines due every chunkMs milliseconds go out in one
+    // write, as a USB adapter hands them on; 0: one write per line.
+    void startStream(int linesPerSecond, int lineLength, int chunkMs = 0);
     void stopStream();
     qint64 streamedLines() const { return m_streamed; }
     // Like all output, dropped while nobody has the slave side open.
@@ -66,6 +68,9 @@ public:
     void clearTrace();
 
     static QByteArray commandHead(const QByteArray &line);
+    // Takes bytes as if they had come from the port; answers go nowhere
+    // unless started and connected. For the fuzz harness of the parser.
+    void feed(const QByteArray &bytes) { consume(bytes); }
 
 signals:
     void lineReceived(const QByteArray &line);
@@ -100,7 +105,7 @@ private:
 
     void answer(const QByteArray &bytes, int delayMs);
     void releaseDue();
-    void output(const QByteArray &bytes, bool streamLine = false);
+    void output(const QByteArray &bytes, int streamLines = 0);
     void splitTick();
     void flush();
     void updateWriteNotifier();
@@ -147,6 +152,7 @@ private:
     QTimer *m_streamTimer;
     int m_streamRate = -1;  // -1: off, 0: as fast as the pty takes them
     int m_streamLength = 32;
+    int m_streamChunk = 0;         // ms between chunked writes, 0: a write per line
     qint64 m_streamGenerated = 0;  // numbers the lines
     qint64 m_streamSlots = 0;      // lines due since m_streamClock started
     QElapsedTimer m_streamClock;

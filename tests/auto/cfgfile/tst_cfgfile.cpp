@@ -339,8 +339,10 @@ private slots:
         QCOMPARE(status(w), message);
         QCOMPARE(formState(w), expected);
         QCOMPARE(Access::ui(w).tabWidget->currentIndex(), 2);
-        QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
-        QVERIFY2(peakGrowthKb < 48 * 1024, qPrintable(QStringLiteral("%1 KiB").arg(peakGrowthKb)));
+        // Measured under the sanitizers: 100-122 MiB with the default quarantine.
+        const qint64 boundKb = testsupport::underSanitizer ? 192 * 1024 : 48 * 1024;
+        QVERIFY2(elapsed < (testsupport::underSanitizer ? 8000 : 2000), qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+        QVERIFY2(peakGrowthKb < boundKb, qPrintable(QStringLiteral("%1 KiB").arg(peakGrowthKb)));
     }
 
     // A file that cannot be opened changes nothing; a disk that fills up

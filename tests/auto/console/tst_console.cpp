@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -90,6 +92,39 @@ private slots:
         QTRY_COMPARE(bar->value(), bar->maximum());
     }
 
+    // Past the limit the oldest tenth goes at once; a reader scrolled up
+    // keeps the rows in view; the status bar says so once per run.
+    void boundedLog()
+    {
+        QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat)
+            .setValue(QStringLiteral("comSettings/logMaxRows"), 1000);
+        m_w = std::make_unique<Quorvel>();
+        m_w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_w.get()));
+        QTableWidget *log = ui().tableWidget_log;
+        QStringList messages;
+        connect(m_w->statusBar(), &QStatusBar::messageChanged, this, [&](const QString &m) { messages.append(m); });
+        const auto lines = [](int from, int to) {
+            QByteArray bytes;
+            for (int i = from; i < to; ++i)
+                bytes += 'L' + QByteArray::number(i) + "\r\n";
+            return bytes;
+        };
+        QVERIFY(openModule());
+        ui().checkBox_logAutoScroll->setChecked(false);
+        m_sim->sendRaw(lines(0, 1000));
+        QTRY_COMPARE(log->rowCount(), 1000);
+        log->scrollToItem(log->item(500, 0), QAbstractItemView::PositionAtTop);
+        QCOMPARE(log->item(log->rowAt(0), 0)->text(), QStringLiteral("L500\r\n"));
+
+        m_sim->sendRaw(lines(1000, 1201));
+        QTRY_COMPARE(log->item(log->rowCount() - 1, 0)->text(), QStringLiteral("L1200\r\n"));
+        QCOMPARE(log->rowCount(), 901);
+        QCOMPARE(log->item(0, 0)->text(), QStringLiteral("L300\r\n"));
+        QCOMPARE(log->item(log->rowAt(0), 0)->text(), QStringLiteral("L500\r\n"));
+        QCOMPARE(messages.count(QStringLiteral("日志已超过 1000 行，最早的行正在被删除")), 1);
+    }
+
     void clearKeepsPartialLine()
     {
         QVERIFY(openModule());
@@ -150,7 +185,8 @@ private slots:
         QTest::newRow("restored with other characters") << "100ms" << false;
         QTest::newRow("restored with a trailing newline") << "100\n" << false;
         QTest::newRow("restored with a sign") << "+100" << false;
-        QTest::newRow("zero") << "0" << true;
+        QTest::newRow("zero, a busy loop") << "0" << false;
+        QTest::newRow("one") << "1" << true;
         QTest::newRow("largest timer interval") << "2147483647" << true;
     }
 

@@ -29,7 +29,7 @@ QVariantMap shown(Quorvel &w)
             {"bps", ui.comboBox_bps->currentText()}, {"dataBit", ui.comboBox_dataBit->currentText()},
             {"parBit", ui.comboBox_parBit->currentText()}, {"stopBit", ui.comboBox_stopBit->currentText()},
             {"cmd", ui.lineEdit_cmd->text()}, {"every", ui.lineEdit_regular_time->text()},
-            {"reconnect", ui.checkBox_autoReconnect->isChecked()}, {"encoding", ui.comboBox_encoding->currentText()}};
+            {"reconnect", ui.checkBox_autoReconnect->isChecked()}, {"encoding", ui.comboBox_encoding->currentText()}, {"logMaxRows", Access::logMaxRows(w)}};
 }
 
 } // namespace
@@ -45,7 +45,7 @@ class tst_Settings : public QObject
         Quorvel fresh;
         return {{"lang", "English"}, {"console", "COM控制台"}, {"geometry", "100,50 1200x550"},
                 {"port", Access::ui(fresh).comboBox_comPort->currentText()}, {"bps", "115200"}, {"dataBit", "8"},
-                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}, {"reconnect", true}, {"encoding", "UTF-8"}};
+                {"parBit", "None"}, {"stopBit", "1"}, {"cmd", "AT"}, {"every", ""}, {"reconnect", true}, {"encoding", "UTF-8"}, {"logMaxRows", 100000}};
     }
 
 private slots:
@@ -69,6 +69,11 @@ private slots:
         row("indices past the end", "[comSettings]\nbps=8\ndataBit=4\nparBit=3\nstopBit=2");
         row("negative indices", "[comSettings]\nbps=-1\ndataBit=-1\nparBit=-1\nstopBit=-1");
         row("indices not numbers", "[comSettings]\nbps=a\ndataBit=b\nparBit=c\nstopBit=d");
+        row("log limit, lowest", "[comSettings]\nlogMaxRows=1000", {{"logMaxRows", 1000}});
+        row("log limit, highest", "[comSettings]\nlogMaxRows=10000000", {{"logMaxRows", 10000000}});
+        row("log limit below the range", "[comSettings]\nlogMaxRows=999");
+        row("log limit above the range", "[comSettings]\nlogMaxRows=10000001");
+        row("log limit not a number", "[comSettings]\nlogMaxRows=lots");
         row("a port that is gone", "[comSettings]\ncomPort=ttyGONE7");
         row("reconnect off", "[comSettings]\nautoReconnect=false", {{"reconnect", false}});
         row("reconnect unreadable", "[comSettings]\nautoReconnect=maybe");
@@ -120,7 +125,7 @@ private slots:
         const QVariantMap expected = {{"lang", "中文"}, {"console", "COM Cosole"}, {"geometry", "130,90 1000x720"},
                                       {"port", sim.slavePath()}, {"bps", "19200"}, {"dataBit", "6"},
                                       {"parBit", "Odd"}, {"stopBit", "2"}, {"cmd", cmd}, {"every", "250"},
-                                      {"reconnect", false}, {"encoding", "GBK"}};
+                                      {"reconnect", false}, {"encoding", "GBK"}, {"logMaxRows", 100000}};
         {
             Quorvel w;
             w.show();

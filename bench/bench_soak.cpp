@@ -1,0 +1,193 @@
+// Soak: the simulated module, as its own program, streams "NN" CR LF lines at
+// a given rate into the shown window; every 20 s the module is killed (an
+// unplug) and started again, and the window reopens the port, by itself when
+// it does so, otherwise through its Open button. Every 10 s it prints the
+// window process's resident memory, the rows in the log, the lines received,
+// the CPU share of the window process (user and system time over wall time),
+// and the close time of each unplug in that span (kill to port closed).
+//
+//   bench_soak [--rate N] [--seconds S] [--chunk MS] [--modsim PATH]
+//   --rate 0 streams as fast as the pty takes the lines (default 6400, the
+//   "OK" CR LF lines 256000 baud allows); --chunk 10 writes the lines due
+//   every 10 ms in one piece, as a USB adapter delivers them.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include <sys/resource.h>
+
+#include "app/quorvel.h"
+
+// The window's private state is reached through the class that tests use
+// for access, a friend of the window; this program is its only user here.
+class QuorvelTestAccess
+{
+public:
+    static void clickOpen(Quorvel &w, const QString &path)
+    {
+        w.ui.comboBox_comPort->setEditText(path);
+        w.ui.pushButton_openCom->click();
+    }
+    static bool isOpen(const Quorvel &w) { return w.comIsOpen; }
+    static int rows(const Quorvel &w) { return w.ui.tableWidget_log->rowCount(); }
+};
+using A = QuorvelTestAccess;
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+QString option(const QStringList &args, const QString &name, const QString &fallback)
+{
+    const int at = args.indexOf(name);
+    return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int rate = option(args, QStringLiteral("--rate"), QStringLiteral("6400")).toInt();
+    const int seconds = option(args, QStringLiteral("--seconds"), QStringLiteral("600")).toInt();
+    const int chunk = option(args, QStringLiteral("--chunk"), QStringLiteral("0")).toInt();
+    const QString modsim = option(args, QStringLiteral("--modsim"),
+                                  QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/modsim/quorvel-modsim"));
+    constexpr int unplugEvery = 20;   // s
+    constexpr int reportEvery = 10;   // s
+
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());   // a fresh ./Quorvel.ini
+    const QString link = dir.filePath(QStringLiteral("module"));
+
+    QProcess module;
+    module.setProgram(modsim);
+    module.setArguments({QStringLiteral("--link"), link, QStringLiteral("--stream"), QString::number(rate),
+                         QStringLiteral("--line-length"), QStringLiteral("4"), QStringLiteral("--chunk"),
+                         QString::number(chunk)});
+    module.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const auto startModule = [&] {
+        module.start();
+        // The first line on stdout is the port: the link is in place then.
+        return module.waitForStarted(5000) && module.waitForReadyRead(5000) && module.readLine().size() > 1;
+    };
+    if (!startModule()) {
+        std::printf("cannot start %s\n", qPrintable(modsim));
+        return 1;
+    }
+
+    Quorvel w;
+    w.show();
+    qint64 received = 0;
+    QObject::connect(&w, &Quorvel::recvNewLine, [&received] { ++received; });
+    A::clickOpen(w, link);
+    if (!A::isOpen(w)) {
+        std::printf("cannot open %s\n", qPrintable(link));
+        return 1;
+    }
+
+    std::printf("soak: %s, 4-byte lines%s, %d s, module killed every %d s\n",
+                rate > 0 ? qPrintable(QStringLiteral("%1 lines/s").arg(rate)) : "full speed",
+                chunk > 0 ? qPrintable(QStringLiteral(" in %1 ms chunks").arg(chunk)) : " one write each", seconds,
+                unplugEvery);
+    std::printf("    s   RSS MiB      rows   lines/s   CPU %%   unplug closed after (ms)\n");
+    std::fflush(stdout);
+
+    QElapsedTimer clock;
+    clock.start();
+    QElapsedTimer unplugClock;
+    QStringList closeTimes;
+    bool waitingForClose = false;
+    int unplugs = 0;
+    int reopenedByItself = 0;
+
+    // Polls the port state finely so that close times are exact to a few ms.
+    QTimer watch;
+    watch.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (waitingForClose && !A::isOpen(w)) {
+            waitingForClose = false;
+            closeTimes << QString::number(unplugClock.elapsed());
+            if (!startModule()) {
+                std::printf("cannot restart the module\n");
+                QCoreApplication::exit(1);
+                return;
+            }
+            // Give a window that reconnects by itself the chance to, then press Open.
+            QTimer::singleShot(1000, [&] {
+                if (A::isOpen(w))
+                    ++reopenedByItself;
+                else
+                    A::clickOpen(w, link);
+            });
+        }
+    });
+    watch.start(1);
+
+    QTimer unplug;
+    QObject::connect(&unplug, &QTimer::timeout, [&] {
+        ++unplugs;
+        unplugClock.start();
+        waitingForClose = true;
+        module.kill();
+        module.waitForFinished(5000);
+    });
+    unplug.start(unplugEvery * 1000);
+
+    double lastCpu = cpuSeconds();
+    qint64 lastWall = clock.elapsed();
+    qint64 lastReceived = 0;
+    double cpuSum = 0;
+    int spans = 0;
+    QTimer report;
+    QObject::connect(&report, &QTimer::timeout, [&] {
+        const double cpu = cpuSeconds();
+        const qint64 wall = clock.elapsed();
+        const double share = 100.0 * (cpu - lastCpu) / ((wall - lastWall) / 1000.0);
+        cpuSum += share;
+        ++spans;
+        std::printf("  %4lld  %8.1f  %8d  %8.0f  %6.1f   %s\n", wall / 1000, residentKiB() / 1024.0, A::rows(w),
+                    (received - lastReceived) * 1000.0 / (wall - lastWall), share,
+                    closeTimes.isEmpty() ? "-" : qPrintable(closeTimes.join(QLatin1Char(' '))));
+        std::fflush(stdout);
+        closeTimes.clear();
+        lastCpu = cpu;
+        lastWall = wall;
+        lastReceived = received;
+        if (wall >= seconds * 1000LL - 500)
+            QCoreApplication::quit();
+    });
+    report.start(reportEvery * 1000);
+    const int status = QCoreApplication::exec();
+
+    std::printf("  %lld lines received in %.0f s; mean CPU share %.1f %%; %d unplugs, %d reopened by the window itself\n",
+                received, clock.elapsed() / 1000.0, spans ? cpuSum / spans : 0.0, unplugs, reopenedByItself);
+    module.kill();
+    module.waitForFinished(5000);
+    return status;
+}

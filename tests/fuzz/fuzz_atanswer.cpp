@@ -1,0 +1,44 @@
+// The answer grammar and command building on any text: every pattern and
+// helper runs without fault, their results hang together, and no CR, LF or
+// NUL ever reaches a built command. Fields are separated by 0x1f in the input.
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "protocol/atanswer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+
+    const bool ok = atanswer::matchesWhole(atanswer::plainOk(), text);
+    if (ok != (text == QLatin1String("OK\r\n")))
+        std::abort();
+    const std::optional<int> code = atanswer::errorCode(text);
+    if (code && (*code < 0 || *code > 999 || !atanswer::matchesWhole(atanswer::errorWithCode(), text)))
+        std::abort();
+    for (const QRegularExpression *pattern : {&atanswer::okWithText(), &atanswer::errWithText(), &atanswer::okLine(),
+                                              &atanswer::errLine()})
+        atanswer::matchesWhole(*pattern, text);
+    for (int count = 1; count <= atanswer::maxFields; ++count) {
+        QStringList fields;
+        if (atanswer::dataFields(text, count, &fields)) {
+            if (fields.size() != count || !text.startsWith(QLatin1String("OK=")))
+                std::abort();
+            for (const QString &field : std::as_const(fields))
+                atanswer::number(field);
+        }
+    }
+
+    const QStringList values = text.split(QChar(0x1f));
+    const QString command = atanswer::setCommand(QStringLiteral("AT+APMOD="), values);
+    if (!command.startsWith(QLatin1String("AT+APMOD=")) || command.contains(QLatin1Char('\r'))
+        || command.contains(QLatin1Char('\n')) || command.contains(QChar(0)))
+        std::abort();
+    const QString clean = atanswer::withoutLineBreaks(text);
+    if (clean.contains(QLatin1Char('\r')) || clean.contains(QLatin1Char('\n')) || clean.contains(QChar(0)))
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,43 @@
+// Leaf splitting against the whole-text pattern it stands for: the first
+// byte picks the number of fields, the rest is the leaf's text.
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "cfgfile/cfgleaf.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0 || size > 512)   // the pattern backtracks; long texts add nothing
+        return 0;
+    const int count = 1 + data[0] % 6;
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+
+    QStringList fields{QStringLiteral("untouched")};
+    const bool split = cfgleaf::splitFields(text, count, &fields);
+
+    QStringList groups(count, QStringLiteral("(.+)"));
+    const QRegularExpression pattern(QRegularExpression::anchoredPattern(groups.join(QLatin1Char(','))),
+                                     QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (split != match.hasMatch())
+        std::abort();
+    if (split) {
+        QStringList expected;
+        for (int i = 1; i <= count; ++i)
+            expected << match.captured(i);
+        if (fields != expected)
+            std::abort();
+    } else if (fields != QStringList{QStringLiteral("untouched")}) {
+        std::abort();
+    }
+    for (const char16_t *combo : {u"comboBox_wifi_mode", u"comboBox_ip_mode", u"comboBox_TP_S_C", u"other"}) {
+        const int index = cfgleaf::bilingualItemIndex(QStringView(combo), text);
+        if (index < -1 || index > 1)
+            std::abort();
+    }
+    return 0;
+}
