@@ -210,7 +210,9 @@ private slots:
         const Run r = run({"--port", m_sim.slavePath(), apply ? "--apply" : "--read", path(QStringLiteral("profile.xml"))});
         m_sim.setSilent(silent, 0);
         QCOMPARE(r.exitCode, 1);
-        QVERIFY2(r.ms >= 5900 && r.ms < 8500, qPrintable(QString::number(r.ms)));
+        // Two 3 s time-outs (the query and its one retry), not one and not three; Qt's
+        // coarse timers may fire up to 5 % early, so the bounds sit between those counts.
+        QVERIFY2(r.ms >= 4500 && r.ms < 8500, qPrintable(QString::number(r.ms)));
         QVERIFY(r.err.endsWith(apply ? "写入配置遇到错误\n" : "读取配置遇到错误\n"));
         QCOMPARE(readAll(path(QStringLiteral("profile.xml"))), profile);   // a failed read writes no file
     }
