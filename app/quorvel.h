@@ -240,6 +240,7 @@ private:
     QList<QLineEdit *> writtenTexts() const;
     void initCfgFieldChecks();
     void setReadText(QLineEdit *edit, const QString &text);
+    QStringList blankSelectorNames() const;
     QStringList readCfgProblems() const;
     QStringList writeCfgProblems() const;
     bool confirmFirstWrite();

@@ -129,6 +129,17 @@ void Quorvel::setReadText(QLineEdit *edit, const QString &text)
         uncleanCfgFields.remove(edit);
 }
 
+// The selectors a write sends that show no item, by name.
+QStringList Quorvel::blankSelectorNames() const
+{
+    QStringList blank;
+    for (QComboBox *box : writtenSelectors()) {
+        if (box->currentIndex() < 0)
+            blank << cfgFieldName(box);
+    }
+    return blank;
+}
+
 QStringList Quorvel::readCfgProblems() const
 {
     QStringList problems;
@@ -141,11 +152,7 @@ QStringList Quorvel::readCfgProblems() const
     }
     if (!unclean.isEmpty())
         problems << tr("%1不是有效的%2文本").arg(joinCfgFieldNames(unclean), encoding);
-    QStringList blank;
-    for (QComboBox *box : writtenSelectors()) {
-        if (box->currentIndex() < 0)
-            blank << cfgFieldName(box);
-    }
+    const QStringList blank = blankSelectorNames();
     if (!blank.isEmpty())
         problems << tr("%1的值不在列表中").arg(joinCfgFieldNames(blank));
     return problems;
@@ -154,11 +161,7 @@ QStringList Quorvel::readCfgProblems() const
 QStringList Quorvel::writeCfgProblems() const
 {
     QStringList problems;
-    QStringList blank;
-    for (QComboBox *box : writtenSelectors()) {
-        if (box->currentIndex() < 0)
-            blank << cfgFieldName(box);
-    }
+    const QStringList blank = blankSelectorNames();
     if (!blank.isEmpty())
         problems << tr("%1没有选择值").arg(joinCfgFieldNames(blank));
     const QString encoding = wiretext::name(wireEncoding);
