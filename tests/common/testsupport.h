@@ -1,16 +1,22 @@
 // Shared by the QtTest programs: access to the main window's private state,
-// opening a window on a simulated module, and dismissing modal boxes.
+// a window on a simulated module, and dismissing modal boxes.
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QDir>
 #include <QPointer>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 #include "app/quorvel.h"
+#include "tools/modsim/modsim.h"
 
 class QuorvelTestAccess
 {
@@ -106,6 +112,58 @@ inline void dismissNextMessageBox(QString *text, QMessageBox::StandardButton pre
     poll->start(10);
 }
 
+// The window on a simulated module at the other end of a pseudo-terminal, in a
+// fresh working folder (so no settings file of anyone else is read or written).
+// Make one per test: members go in reverse order, the window before the module.
+struct ModuleWindow
+{
+    QTemporaryDir dir;
+    ModSim sim;
+    std::unique_ptr<Quorvel> w;
+    QString error;
+    // Written by dismissNextMessageBox; they outlive a box that never came.
+    QString boxText, boxInfo;
+
+    // Starts the module and makes the window, shown when `show`, with the
+    // port open when `open`. On failure `error` says why.
+    bool start(bool open = true, bool show = false)
+    {
+        if (!dir.isValid() || !QDir::setCurrent(dir.path())) {
+            error = QStringLiteral("no working folder");
+            return false;
+        }
+        if (!sim.start(&error))
+            return false;
+        w = std::make_unique<Quorvel>();
+        if (show) {
+            w->show();
+            if (!QTest::qWaitForWindowExposed(w.get())) {
+                error = QStringLiteral("window not exposed");
+                return false;
+            }
+        }
+        if (open && !openPort()) {
+            error = QStringLiteral("port did not open: ") + sim.slavePath();
+            return false;
+        }
+        return true;
+    }
+    // Opens the module's port as the user does and waits until the module sees it.
+    bool openPort()
+    {
+        return testsupport::openPort(*w, sim.slavePath()) && QTest::qWaitFor([this] { return sim.peerConnected(); });
+    }
+    Ui::QuorvelClass &ui() { return QuorvelTestAccess::ui(*w); }
+    QString status() const { return w->statusBar()->currentMessage(); }
+};
+
 } // namespace testsupport
+
+// Starts a fresh ModuleWindow in `f` (a std::unique_ptr) or fails the test.
+#define QUORVEL_START(f, ...)                                                                                  \
+    do {                                                                                                       \
+        (f) = std::make_unique<testsupport::ModuleWindow>();                                                  \
+        QVERIFY2((f)->start(__VA_ARGS__), qPrintable((f)->error));                                            \
+    } while (false)
 
 #endif // TESTSUPPORT_H
