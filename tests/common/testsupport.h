@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QFile>
 
 #include <memory>
 
@@ -73,6 +74,20 @@ constexpr bool underSanitizer = false;
 #else
 constexpr bool underSanitizer = false;
 #endif
+
+// A file's bytes, or "<unreadable>".
+inline QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
 
 // Types a device path into the editable port box and presses Open.
 // Returns whether the window reports the port open.
