@@ -71,7 +71,8 @@ private slots:
                                 "AT+UART=5,8,3,1,0", "AT+UART=5,8,0,0,0", "AT+UART=5,8,0,3,0", "AT+UART=5,8,0,1,2",
                                 "AT+APMOD=x,0,6", "AT+APMOD=x,6,6", "AT+APMOD=x,4,0", "AT+APMOD=x,4,14",
                                 "AT+APKEY=8,3,k", "AT+APKEY=4,6,k", "AT+STAMOD=a,b,c", "AT+APSTA=+1", "AT+IPCFG=1",
-                                "AT+TPSOCK=2,0,a,1", "hello", "at+uart?", "AT+VER=V9", "AT+UART?x"})
+                                "AT+TPSOCK=2,0,a,1", "hello", "at+uart?", "AT+VER=V9", "AT+UART?x", "AT+UART",
+                                "AT+RST=1"})
             QTest::newRow(bad) << QByteArrayList{bad} << QByteArray("ERR=1");
         QTest::newRow("AT+FOO?") << QByteArrayList{"AT+FOO?"} << QByteArray("ERR=3");
         QTest::newRow("AT+UART?\\nAT") << QByteArrayList{"AT+UART?\nAT"} << QByteArray("ERR=5");
