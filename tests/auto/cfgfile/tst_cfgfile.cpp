@@ -11,6 +11,7 @@
 
 using Access = QuorvelTestAccess;
 using Lines = QList<QByteArray>;
+using testsupport::readFile;
 
 namespace {
 
@@ -50,12 +51,6 @@ QVariantMap formState(Quorvel &w, const QString &fill = QString())
 QByteArray document(const QByteArray &body)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>" + body + "</TESSELANE_CFG>\n";
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
 // Types `answer` into the next file dialog's name box and accepts, as a user would.
@@ -107,7 +102,7 @@ private slots:
         ui.tabWidget->setCurrentIndex(1);
         answerNextFileDialog(file.chopped(4));
         ui.pushButton_Export->click();
-        const QByteArray example = readAll(file);
+        const QByteArray example = readFile(file);
         QCOMPARE(QString::fromUtf8(example).remove(QRegularExpression("\n *")), QStringLiteral(   // layout aside
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><TESSELANE_CFG>"
             "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>AT_MODE</DFWM></BASE_GROUP_ELEM>"
@@ -127,7 +122,7 @@ private slots:
         const bool written = Access::exportCfgFile(w, file);
         ::setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(!written && m_f->boxText.endsWith(file));
-        QCOMPARE(readAll(file), example);
+        QCOMPARE(readFile(file), example);
         QCOMPARE(QDir(m_f->dir.path()).entryList({"cfg.xml*"}, QDir::Files | QDir::Hidden), QStringList{"cfg.xml"});
         QVERIFY(Access::exportCfgFile(w, file));
         QCOMPARE(m_f->status(), texts.at(5));
