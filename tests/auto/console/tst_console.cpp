@@ -46,8 +46,7 @@ private slots:
         m_f->w->show();
         QTableWidget *log = ui().tableWidget_log;
         QScrollBar *bar = log->verticalScrollBar();
-        QStringList messages;
-        connect(m_f->w->statusBar(), &QStatusBar::messageChanged, this, [&](const QString &m) { messages << m; });
+        QSignalSpy messages(m_f->w->statusBar(), &QStatusBar::messageChanged);
         QVERIFY(QTest::qWaitForWindowExposed(m_f->w.get()) && m_f->openPort());
         m_f->w->sendCmd(QStringLiteral("AT"));
         QTRY_COMPARE(log->rowCount(), 2);
@@ -71,7 +70,7 @@ private slots:
         QTRY_COMPARE(log->item(log->rowCount() - 1, 0)->text(), QStringLiteral("L1200\r\n"));
         QCOMPARE(log->rowCount(), 901);
         QCOMPARE(log->item(0, 0)->text() + log->item(log->rowAt(0), 0)->text(), QStringLiteral("L300\r\nL500\r\n"));
-        QCOMPARE(messages.count(QStringLiteral("日志已超过 1000 行，最早的行正在被删除")), 1);
+        QCOMPARE(messages.count(QVariantList{QStringLiteral("日志已超过 1000 行，最早的行正在被删除")}), 1);
         ui().checkBox_logAutoScroll->setChecked(true);
         m_f->sim.sendRaw("L1201\r\n");
         QTRY_VERIFY(log->rowCount() == 902 && bar->value() == bar->maximum());
