@@ -38,6 +38,7 @@ private slots:
         row("damaged: negative, not numbers, above the range; maximized",
             "[comSettings]\nbps=-1\ndataBit=b\nparBit=-1\nstopBit=d\nlogMaxRows=10000001\n[pos%26size]\nisMax=true",
             {{"geometry", "maximized"}});
+        row("highest limit", "[comSettings]\nlogMaxRows=10000000", {{"logMaxRows", 10000000}});
         row("Chinese, lowest limit, no reconnect, unquoted commas, partly off the left edge",
             "[LANG]\nlang=中文\n[comSettings]\nbps=2\ndataBit=1\nparBit=2\nstopBit=1\nencoding=GBK\nlogMaxRows=1000\n"
             "autoReconnect=false\n[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0\nregularly_send_time=250\n"
@@ -78,8 +79,7 @@ private slots:
         QCOMPARE(m_f->ui().comboBox_comPort->currentText(), m_f->sim.slavePath());
     }
 
-    // Started from a desktop menu the working folder is home (or "/" with some launchers): the settings go
-    // to $XDG_CONFIG_HOME, never as a stray file there, unless home keeps one of its own.
+    // Started from a desktop menu (in home, or "/"): the settings go to $XDG_CONFIG_HOME unless home has its own.
     void fromTheMenu()
     {
         QTemporaryDir dir;
