@@ -107,7 +107,8 @@ inline void dismissNextMessageBox(QString *text, QMessageBox::StandardButton pre
                                   QMessageBox::StandardButton *defaultButton = nullptr,
                                   QString *informative = nullptr)
 {
-    auto *poll = new QTimer;
+    auto *poll = new QTimer(qApp);
+    poll->setObjectName(QStringLiteral("dismissNextMessageBox"));
     QObject::connect(poll, &QTimer::timeout, poll, [poll, text, press, defaultButton, informative] {
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             if (text)
@@ -127,6 +128,12 @@ inline void dismissNextMessageBox(QString *text, QMessageBox::StandardButton pre
     poll->start(10);
 }
 
+// Stops waiting for boxes that never came, before what they would write to goes.
+inline void stopWaitingForBoxes()
+{
+    qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("dismissNextMessageBox"), Qt::FindDirectChildrenOnly));
+}
+
 // The window on a simulated module at the other end of a pseudo-terminal, in a
 // fresh working folder (so no settings file of anyone else is read or written).
 // Make one per test: members go in reverse order, the window before the module.
@@ -136,8 +143,9 @@ struct ModuleWindow
     ModSim sim;
     std::unique_ptr<Quorvel> w;
     QString error;
-    // Written by dismissNextMessageBox; they outlive a box that never came.
-    QString boxText, boxInfo;
+    QString boxText, boxInfo;   // for dismissNextMessageBox
+
+    ~ModuleWindow() { stopWaitingForBoxes(); }
 
     // Starts the module and makes the window, shown when `show`, with the
     // port open when `open`. On failure `error` says why.

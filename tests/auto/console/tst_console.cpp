@@ -10,7 +10,6 @@ class tst_Console : public QObject
 {
     Q_OBJECT
     std::unique_ptr<testsupport::ModuleWindow> m_f;
-    QString m_boxText;   // outlives the fixture, for a box that never came
     Ui::QuorvelClass &ui() { return m_f->ui(); }
 
 private slots:
@@ -92,11 +91,11 @@ private slots:
         QFETCH(QString, period);
         const bool accepted = period == QLatin1String("100");
         ui().lineEdit_regular_time->setText(period);
-        m_boxText.clear();
+        m_f->boxText.clear();
         if (!accepted)
-            testsupport::dismissNextMessageBox(&m_boxText);
+            testsupport::dismissNextMessageBox(&m_f->boxText);
         ui().checkBox_regulerSend->setChecked(true);
-        QCOMPARE(m_boxText, accepted ? QString() : QStringLiteral("定时时间错误"));
+        QCOMPARE(m_f->boxText, accepted ? QString() : QStringLiteral("定时时间错误"));
         QTimer *timer = QuorvelTestAccess::regularSendTimer(*m_f->w);
         QCOMPARE(QList<bool>({ui().checkBox_regulerSend->isChecked(), !ui().lineEdit_regular_time->isEnabled(),
                               timer->isActive()}), QList<bool>(3, accepted));
