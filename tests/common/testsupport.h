@@ -1,18 +1,17 @@
 // Shared by the QtTest programs: access to the main window's private state,
-// a window on a simulated module, and dismissing modal boxes.
+// files, a window on a simulated module, and dismissing modal boxes.
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
 #include <QDir>
-#include <QPointer>
+#include <QFile>
+#include <QMessageBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QFile>
 
 #include <memory>
 
@@ -31,20 +30,9 @@ public:
         w.refreshComPortList();
     }
     static QSerialPort *serialPort(const Quorvel &w) { return w.serialPort; }
-    static LineFramer &recvBuffer(Quorvel &w) { return w.recvBuffer; }
     static QTimer *regularSendTimer(const Quorvel &w) { return w.regularSendTimer; }
-    static QTimer *readComTimer(const Quorvel &w) { return w.readComTimer; }
-    static QTimer *readCfgTimer(const Quorvel &w) { return w.readCfgTimer; }
-    static QTimer *writeCfgTimer(const Quorvel &w) { return w.writeCfgTimer; }
     static bool readCfgRunning(const Quorvel &w) { return w.readCfgRunning; }
-    static bool writeCfgRunning(const Quorvel &w) { return w.writeCfgRunning; }
-    static int readCfgIndex(const Quorvel &w) { return w.readCfgIndex; }
-    static int writeCfgIndex(const Quorvel &w) { return w.writeCfgIndex; }
-    static int readCfgRetry(const Quorvel &w) { return w.readCfgRetry; }
-    static int writeCfgRetry(const Quorvel &w) { return w.writeCfgRetry; }
     static QPushButton *langButton(const Quorvel &w) { return w.langButton; }
-    static QTranslator *translator(const Quorvel &w) { return w.translator; }
-    static const QMap<int, QString> &errStrMap(const Quorvel &w) { return w.errStrMap; }
     // Logs and shows at once, without waiting for the next repaint.
     static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t)
     {
@@ -52,28 +40,11 @@ public:
         w.flushLog();
     }
     static int logMaxRows(const Quorvel &w) { return w.logMaxRows; }
-    static void delayMsec(Quorvel &w, int ms) { w.delayMsec(ms); }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
-    static QList<CfgFileField> cfgFileFields(Quorvel &w) { return w.cfgFileFields(); }
 };
 
 namespace testsupport {
-
-// Built with AddressSanitizer, freed memory waits in a quarantine (up to
-// 256 MiB by default) and every allocation carries red zones: bounds on
-// memory growth measured on the plain build are widened for it.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool underSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool underSanitizer = true;
-#else
-constexpr bool underSanitizer = false;
-#endif
-#else
-constexpr bool underSanitizer = false;
-#endif
 
 // A file's bytes, or "<unreadable>".
 inline QByteArray readFile(const QString &path)

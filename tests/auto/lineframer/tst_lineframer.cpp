@@ -1,6 +1,7 @@
 // LineFramer without a port: randomly cut streams checked against a plain
-// byte-at-a-time reference, with lines long enough to be cut unterminated. The named cases (CR and LF in different reads, a zero
-// byte, UTF-8 text and so on) run end to end in tst_serial.
+// byte-at-a-time reference, with lines long enough to be cut unterminated.
+// The named cases (CR and LF in different reads, a zero byte, UTF-8 text and
+// so on) run end to end in tst_serial.
 #include <QRandomGenerator>
 #include <QTest>
 

@@ -9,9 +9,10 @@ class tst_Window : public QObject
 {
     Q_OBJECT
     QTemporaryDir m_dir;   // the window reads "./Quorvel.ini": start from none
-    const QString m_atStart = QStringLiteral("TP_TCP_UDP=TCP TP_S_C=服务器 wifi_mode=AP模式 AUTH=WAP2_PSK CRYPT=AES "
-                                             "MODE=11n CH=2 ip_mode=动态IP deviceBps=115200 deviceStopBit=1 "
-                                             "deviceFlow=None deviceDataBit=8 deviceParBit=None defaultWorkMode=AT_MODE");
+    const QString m_atStart =
+        QStringLiteral("TP_TCP_UDP=TCP TP_S_C=服务器 wifi_mode=AP模式 AUTH=WAP2_PSK CRYPT=AES MODE=11n CH=2 "
+                       "ip_mode=动态IP deviceBps=115200 deviceStopBit=1 deviceFlow=None deviceDataBit=8 "
+                       "deviceParBit=None defaultWorkMode=AT_MODE");
 
     // What the configuration tabs show: every selector, the filled fields, DHCP when ticked.
     static QString configShown(Ui::QuorvelClass &ui)
