@@ -119,11 +119,21 @@ private slots:
         }
     }
 
-    // In GBK a text read goes back as it came, and a typed one GBK cannot carry stops the write.
+    // Read in UTF-8, GBK text and a speed outside the list are named and stop the write; in GBK a text read
+    // goes back as it came, and a typed one GBK cannot carry stops the write.
     void gbk()
     {
         const QByteArrayList apmod{"\xb0\xec\xb9\xab\xca\xd2", "4", "6"};   // "办公室" in GBK
         m_f->sim.setRawFields(QStringLiteral("APMOD"), apmod);
+        m_f->sim.setFields(QStringLiteral("UART"), {"99", "8", "0", "1", "0"});   // a speed no item has
+        run(ui().pushButton_readConfiguration, QStringLiteral("读取配置完成，但AP设置/SSID不是有效的UTF-8文本；"
+                                                              "UART参数/波特率的值不在列表中"));
+        m_f->sim.clearTrace();
+        ui().pushButton_writeConfiguartion->click();   // refused
+        QCOMPARE(m_f->status(), QStringLiteral("未写入：UART参数/波特率没有选择值；AP设置/SSID不是有效的UTF-8文本，"
+                                               "请修改，或换一种编码重新读取"));
+        QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
+        m_f->sim.setFields(QStringLiteral("UART"), {"5", "8", "0", "1", "0"});
         ui().comboBox_encoding->setCurrentText(QStringLiteral("GBK"));
         run(ui().pushButton_readConfiguration, readDone);
         m_f->sim.clearTrace();

@@ -110,7 +110,7 @@ private slots:
     }
 
     // The port box: its list is read each time it drops down, sorted by character code. Enter on a path or a
-    // pick from the list switches ports; a failed open says why in a box and the status bar, keeps the text.
+    // pick from the list switches ports; a failed open says why (gone, busy) in a box and the status bar.
     void portBox()
     {
         Quorvel &w = *m_f->w;
@@ -158,6 +158,11 @@ private slots:
         QVERIFY2(m_f->status().contains(QStringLiteral("不存在")), qPrintable(m_f->status()));
         QTRY_VERIFY(!m_f->sim.peerConnected());
         QVERIFY(refresh() && box->findText(path("gone")) == -1);
+        QSerialPort holder(path("B"));   // another program holds B
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        testsupport::dismissNextMessageBox(&m_f->boxText);
+        QVERIFY(!testsupport::openPort(w, path("B")));
+        QVERIFY2(m_f->status().contains(QStringLiteral("正被其他程序使用")), qPrintable(m_f->status()));
     }
 
     // Send with the port closed (nothing at all), then open: the line end as chosen, UTF-8 on the wire,
