@@ -1,5 +1,5 @@
 // Shared by the QtTest programs: access to the main window's private state,
-// files, a window on a simulated module, and dismissing modal boxes.
+// files, and a window on a simulated module that dismisses its modal boxes.
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
@@ -70,41 +70,6 @@ inline bool openPort(Quorvel &w, const QString &devicePath)
     return QuorvelTestAccess::comIsOpen(w);
 }
 
-// Arranges for the next modal message box to be closed as soon as it shows,
-// with the button `press` where it has one; its text is stored in *text, its
-// default button in *defaultButton and its informative text in *informative.
-// Call before the action that opens it.
-inline void dismissNextMessageBox(QString *text, QMessageBox::StandardButton press = QMessageBox::Ok,
-                                  QMessageBox::StandardButton *defaultButton = nullptr,
-                                  QString *informative = nullptr)
-{
-    auto *poll = new QTimer(qApp);
-    poll->setObjectName(QStringLiteral("dismissNextMessageBox"));
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, text, press, defaultButton, informative] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            if (text)
-                *text = box->text();
-            if (informative)
-                *informative = box->informativeText();
-            if (defaultButton)
-                *defaultButton = box->standardButton(box->defaultButton());
-            if (QAbstractButton *button = box->button(press))
-                button->click();
-            else
-                box->done(press);
-            poll->stop();
-            poll->deleteLater();
-        }
-    });
-    poll->start(10);
-}
-
-// Stops waiting for boxes that never came, before what they would write to goes.
-inline void stopWaitingForBoxes()
-{
-    qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("dismissNextMessageBox"), Qt::FindDirectChildrenOnly));
-}
-
 // The window on a simulated module at the other end of a pseudo-terminal, in a
 // fresh working folder (so no settings file of anyone else is read or written).
 // Make one per test: members go in reverse order, the window before the module.
@@ -114,9 +79,7 @@ struct ModuleWindow
     ModSim sim;
     std::unique_ptr<Quorvel> w;
     QString error;
-    QString boxText, boxInfo;   // for dismissNextMessageBox
-
-    ~ModuleWindow() { stopWaitingForBoxes(); }
+    QString boxText, boxInfo;   // of the last box dismissNextBox closed
 
     // Starts the module and makes the window, shown when `show`, with the
     // port open when `open`. On failure `error` says why.
@@ -149,6 +112,26 @@ struct ModuleWindow
     }
     Ui::QuorvelClass &ui() { return QuorvelTestAccess::ui(*w); }
     QString status() const { return w->statusBar()->currentMessage(); }
+
+    // Arranges for the next modal message box to be closed as soon as it shows, with the button `press`
+    // where it has one, its texts kept in boxText and boxInfo. Call before the action that opens it.
+    void dismissNextBox(QMessageBox::StandardButton press = QMessageBox::Ok)
+    {
+        auto *poll = new QTimer(w.get());   // a box that never comes: the wait ends with the window
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, press] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                boxText = box->text();
+                boxInfo = box->informativeText();
+                if (QAbstractButton *button = box->button(press))
+                    button->click();
+                else
+                    box->done(press);
+                poll->stop();
+                poll->deleteLater();
+            }
+        });
+        poll->start(10);
+    }
 };
 
 } // namespace testsupport

@@ -118,7 +118,7 @@ private slots:
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit small{64, saved.rlim_max};
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        testsupport::dismissNextMessageBox(&m_f->boxText);
+        m_f->dismissNextBox();
         const bool written = Access::exportCfgFile(w, file);
         ::setrlimit(RLIMIT_FSIZE, &saved);
         QVERIFY(!written && m_f->boxText.endsWith(file));
@@ -134,7 +134,7 @@ private slots:
         const QVariantMap exported = formState(w);
         QVERIFY(Access::exportCfgFile(w, file));
         QCOMPARE(m_f->status(), texts.at(3));   // commas in the first field come back
-        testsupport::dismissNextMessageBox(&m_f->boxText);
+        m_f->dismissNextBox();
         QVERIFY(!Access::importCfgFile(w, file + ".gone") && m_f->boxText.endsWith(file + ".gone"));
         QCOMPARE(formState(w), exported);
         formState(w, QStringLiteral("junk"));

@@ -91,9 +91,8 @@ private slots:
         QFETCH(QString, period);
         const bool accepted = period == QLatin1String("100");
         ui().lineEdit_regular_time->setText(period);
-        m_f->boxText.clear();
         if (!accepted)
-            testsupport::dismissNextMessageBox(&m_f->boxText);
+            m_f->dismissNextBox();
         ui().checkBox_regulerSend->setChecked(true);
         QCOMPARE(m_f->boxText, accepted ? QString() : QStringLiteral("定时时间错误"));
         QTimer *timer = QuorvelTestAccess::regularSendTimer(*m_f->w);

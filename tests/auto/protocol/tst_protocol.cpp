@@ -107,7 +107,7 @@ private slots:
         m_f->sim.setNoise(row.fault == QLatin1String("noise") ? 3 : 0);
         m_f->sim.setSplit(row.fault == QLatin1String("split"));
         reply(row.replies);
-        testsupport::dismissNextMessageBox(&m_f->boxText, QMessageBox::Yes);
+        m_f->dismissNextBox(QMessageBox::Yes);
         run(ui().pushButton_writeConfiguartion, row.end);
         QVERIFY(m_f->boxText.contains(QStringLiteral("替换模块的配置")));   // an unread form asks first
         QCOMPARE(sentSoFar(), row.sent << "AT\r\n");
@@ -137,7 +137,7 @@ private slots:
         ui().comboBox_encoding->setCurrentText(QStringLiteral("GBK"));
         run(ui().pushButton_readConfiguration, readDone);
         m_f->sim.clearTrace();
-        testsupport::dismissNextMessageBox(&m_f->boxText, QMessageBox::No);   // none expected after a read
+        m_f->dismissNextBox(QMessageBox::No);   // none expected after a read
         run(ui().pushButton_writeConfiguartion, writeDone);
         QCOMPARE(m_f->boxText, QString());
         QCOMPARE(sentSoFar().at(1), "AT+APMOD=" + apmod.join(',') + "\r\n");
@@ -161,7 +161,7 @@ private slots:
         QVERIFY(early.hasExpired());
         QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), readFailed, 5000);
         m_f->sim.setSilent(QStringLiteral("AT+APSTA="));
-        testsupport::dismissNextMessageBox(&m_f->boxText, QMessageBox::Yes);   // the form is unread
+        m_f->dismissNextBox(QMessageBox::Yes);   // the form is unread
         ui().pushButton_writeConfiguartion->click();
         QTRY_COMPARE(m_f->sim.receivedLines(), crlf("AT+VER?|AT+STANET=1|AT+VER?|AT+APSTA=0"));
         ui().pushButton_openCom->click();   // close

@@ -151,7 +151,7 @@ private slots:
         for (int i = 0; i < box->count(); ++i)
             items << box->itemText(i);
         QCOMPARE(items, (QStringList{"/dev/aa", path("A"), "ttyS10", "ttyS2"}));
-        testsupport::dismissNextMessageBox(&m_f->boxText, QMessageBox::Ok, nullptr, &m_f->boxInfo);
+        m_f->dismissNextBox();
         enter(path("gone"));
         QCOMPARE(m_f->boxText, QStringLiteral("Can not open %1").arg(path("gone")));
         QVERIFY(looksOpen(w, false) && m_f->boxInfo == m_f->status() && m_f->status().contains(path("gone")));
@@ -160,7 +160,7 @@ private slots:
         QVERIFY(refresh() && box->findText(path("gone")) == -1);
         QSerialPort holder(path("B"));   // another program holds B
         QVERIFY(holder.open(QIODevice::ReadWrite));
-        testsupport::dismissNextMessageBox(&m_f->boxText);
+        m_f->dismissNextBox();
         QVERIFY(!testsupport::openPort(w, path("B")));
         QVERIFY2(m_f->status().contains(QStringLiteral("正被其他程序使用")), qPrintable(m_f->status()));
     }
