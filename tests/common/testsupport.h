@@ -42,6 +42,7 @@ public:
     static int logMaxRows(const Quorvel &w) { return w.logMaxRows; }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
+    static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
 };
 
 namespace testsupport {

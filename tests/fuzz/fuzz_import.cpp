@@ -1,36 +1,13 @@
 // The import of a whole file into the window, on any bytes: it never faults,
 // and whatever form it leaves, the window's own export of that form imports
 // back to the same form: export -> import -> export gives the same file.
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/quorvel.h"
+#include "tests/common/testsupport.h"
 
-// The window's private state is reached through the class that tests use
-// for access, a friend of the window; this program is its only user here.
-class QuorvelTestAccess
-{
-public:
-    static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
-    static void importFile(Quorvel &w, const QString &path) { w.importCfgFile(path); }
-    static bool exportFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
-};
 using A = QuorvelTestAccess;
-
-namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
+using testsupport::readFile;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -56,17 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString input = dir.filePath(QStringLiteral("input.xml"));
     const QString first = dir.filePath(QStringLiteral("first.xml"));
     const QString second = dir.filePath(QStringLiteral("second.xml"));
-    {
-        QFile file(input);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
-            std::abort();
-    }
-    A::importFile(w, input);
-    if (!A::exportFile(w, first))
+    testsupport::writeFile(input, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    A::importCfgFile(w, input);
+    if (!A::exportCfgFile(w, first))
         std::abort();
-    A::importFile(w, first);
-    if (!A::exportFile(w, second) || contents(first) != contents(second))
+    A::importCfgFile(w, first);
+    if (!A::exportCfgFile(w, second) || readFile(first) != readFile(second))
         std::abort();
     return 0;
 }

@@ -1,8 +1,6 @@
-// The command line as a technician's script meets it: whole quorvel
-// processes started through QProcess, with no display in their environment,
-// against the simulated module served in this process. What counts is the
-// exit status, the files, the lines on stdout and stderr, and the bytes the
-// module received.
+// The command line as a technician's script meets it: whole quorvel processes with no display, against
+// the simulated module served in this process. What counts is the exit status, the files, stdout and
+// stderr, and the bytes the module received.
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
@@ -26,12 +24,7 @@ const QByteArray profile =
     "<TP_GROUP_ELEM><TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>"
     "</TESSELANE_CFG>\n";
 
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out, err;
-    qint64 ms = 0;
-};
+struct Run { int exitCode; QByteArray out, err; qint64 ms; };
 
 } // namespace
 
@@ -43,8 +36,7 @@ class tst_CmdLine : public QObject
     ModSim &sim() { return m_f->sim; }
     QString path(const QString &name) const { return m_f->dir.filePath(name); }
 
-    // Runs quorvel in the fixture's folder (its settings file there) with no
-    // display at all, serving the simulated module meanwhile.
+    // Runs quorvel in the fixture's folder (its settings file there), serving the simulated module meanwhile.
     Run run(QStringList args)
     {
         QProcess proc;
@@ -74,9 +66,8 @@ class tst_CmdLine : public QObject
 private slots:
     void init() { QUORVEL_START(m_f, false); }
 
-    // The module hears from --apply exactly what it hears from Import then
-    // Write in the window, and --read writes what Export writes after a Read,
-    // byte for byte (a comma inside the access point's name included).
+    // The module hears from --apply exactly what it hears from Import then Write in the window, and --read
+    // writes what Export writes after a Read, byte for byte (a comma inside the access point's name included).
     void applyAndReadAreTheWindows()
     {
         Ui::QuorvelClass &ui = m_f->ui();
@@ -112,9 +103,8 @@ private slots:
         QCOMPARE(readFile(path(QStringLiteral("cli.xml"))), readFile(path(QStringLiteral("window.xml"))));
     }
 
-    // Every run that ends otherwise than in a written profile: the status, the
-    // differences on stdout, a message that names the fault, the file left as
-    // it was, and nothing sent to the module by a usage, file or port failure.
+    // Every run that ends otherwise than in a written profile: the status, the differences on stdout, a message
+    // that names the fault, the file left as it was, and nothing sent by a usage, file or port failure.
     void runs_data()
     {
         QTest::addColumn<QStringList>("args");   // SIM stands for the module's port
