@@ -7,7 +7,7 @@ class tst_Settings : public QObject
     Q_OBJECT
     std::unique_ptr<testsupport::ModuleWindow> m_f;
 
-    // What a window set up as the process entry does it shows of the settings, the language by its catalogue.
+    // What a window, set up as the program sets it up, shows of the settings; the language by its catalogue.
     static QVariantMap shown(Quorvel &w)
     {
         w.installTranslator();

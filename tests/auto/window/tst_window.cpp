@@ -52,7 +52,7 @@ private slots:
         const QRect clear = ui.pushButton_clearLog->geometry(), received = ui.label_recvCnt->geometry();
         for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt})
             counter->setText(QStringLiteral("888888888888"));
-        QTest::qWait(50);   // a layout pass
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);   // the layout pass, now
         for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt})
             QVERIFY(counter->fontMetrics().horizontalAdvance(counter->text()) <= counter->contentsRect().width());
         QVERIFY(ui.pushButton_clearLog->geometry() == clear && ui.label_recvCnt->geometry() == received);
