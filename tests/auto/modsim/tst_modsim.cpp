@@ -99,7 +99,8 @@ private slots:
             {"\r\n", ""}, {QByteArray("hi\0there\r\n", 10), "ERR=1\r\n"}, {"AT+TPMOD\r\n", "OK\r\n"}, {data, data},
             {"+", ""}, {"+", ""}, {"+", "OK\r\n"}, {"AT\r\n", "OK\r\n"}};
         QByteArray all;
-        for (const auto &[bytes, answer] : steps) {
+        for (const auto &step : steps) {
+            const QByteArray &bytes = step.first, &answer = step.second;   // a lambda takes no structured binding
             port->write(bytes);
             all += bytes;
             QVERIFY(QTest::qWaitFor([&] {
