@@ -121,7 +121,7 @@ private slots:
 
     // Read in UTF-8, GBK text and a speed outside the list are named and stop the write; in GBK a text read
     // goes back as it came, and a typed one GBK cannot carry stops the write.
-    void gbk()
+    void textsThatCannotGoBack()
     {
         const QByteArrayList apmod{"\xb0\xec\xb9\xab\xca\xd2", "4", "6"};   // "办公室" in GBK
         m_f->sim.setRawFields(QStringLiteral("APMOD"), apmod);
