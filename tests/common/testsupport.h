@@ -106,10 +106,12 @@ struct ModuleWindow
         }
         return true;
     }
-    // Opens the module's port as the user does and waits until the module sees it.
-    bool openPort()
+    // Opens the module's port (or `device`, where `module` listens) as the user does and waits until the
+    // module sees it.
+    bool openPort() { return openPort(sim.slavePath(), sim); }
+    bool openPort(const QString &device, ModSim &module)
     {
-        return testsupport::openPort(*w, sim.slavePath()) && QTest::qWaitFor([this] { return sim.peerConnected(); });
+        return testsupport::openPort(*w, device) && QTest::qWaitFor([&module] { return module.peerConnected(); });
     }
     Ui::QuorvelClass &ui() { return QuorvelTestAccess::ui(*w); }
     QString status() const { return w->statusBar()->currentMessage(); }

@@ -203,8 +203,9 @@ private slots:
                 offMeanwhile = !m_f->ui().pushButton_readConfiguration->isEnabled();
                 QMetaObject::invokeMethod(&w, "on_pushButton_readConfiguration_clicked");
             });
-        testsupport::writeFile(m_f->dir.filePath(QStringLiteral("case.xml")), file);
-        Access::importCfgFile(w, m_f->dir.filePath(QStringLiteral("case.xml")));
+        const QString path = m_f->dir.filePath(QStringLiteral("case.xml"));
+        testsupport::writeFile(path, file);
+        Access::importCfgFile(w, path);
         QVERIFY(offMeanwhile);
         QCOMPARE(m_f->status(), message);
         QCOMPARE(formState(w), expected);

@@ -81,7 +81,7 @@ private slots:
         ModSim &sim = m_f->sim;
         ui.checkBox_autoReconnect->setChecked(ticked);
         ui.comboBox_bps->setCurrentIndex(1);
-        QVERIFY(looksOpen(w, false) && openPort("A", sim) && looksOpen(w, true) && portSpeed(w) == 9600);
+        QVERIFY(looksOpen(w, false) && m_f->openPort(path("A"), sim) && looksOpen(w, true) && portSpeed(w) == 9600);
         ui.comboBox_bps->setCurrentIndex(7);
         ui.comboBox_parBit->setCurrentIndex(1);
         QVERIFY(portSpeed(w) == 256000 && looksOpen(w, true) && !QApplication::activeModalWidget());
@@ -101,7 +101,7 @@ private slots:
         if (back)
             QTRY_VERIFY_WITH_TIMEOUT(A::comIsOpen(w), 2000);
         else
-            QVERIFY(!QTest::qWaitFor([&] { return A::comIsOpen(w); }, 1500) && openPort("A", sim));
+            QVERIFY(!QTest::qWaitFor([&] { return A::comIsOpen(w); }, 1500) && m_f->openPort(path("A"), sim));
         QVERIFY(looksOpen(w, true) && portSpeed(w) == 256000 && !QApplication::activeModalWidget());
         QVERIFY(!back || m_f->status().contains(path("A")));
         QTRY_VERIFY(sim.peerConnected());
@@ -135,7 +135,7 @@ private slots:
         };
         // B typed while A is the current item: Enter on A leaves the index where it was and must still switch.
         box->setCurrentIndex(box->findText(path("A")));
-        QVERIFY(openPort("B", b));
+        QVERIFY(m_f->openPort(path("B"), b));
         enter(path("A"));
         QTRY_VERIFY(!b.peerConnected() && m_f->sim.peerConnected());
         enter(path("B"));
@@ -223,10 +223,6 @@ private slots:
 
 private:
     QString path(const QString &name) const { return m_f->dir.filePath(name); }
-    bool openPort(const QString &name, ModSim &sim)
-    {
-        return testsupport::openPort(*m_f->w, path(name)) && QTest::qWaitFor([&] { return sim.peerConnected(); });
-    }
 
     std::unique_ptr<testsupport::ModuleWindow> m_f;
 };

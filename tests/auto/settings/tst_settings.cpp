@@ -58,13 +58,12 @@ private slots:
                              {"port", m_f->ui().comboBox_comPort->currentText()}, {"logMaxRows", 100000},
                              {"console", QStringList{"AT", "", "reconnect"}}, {"geometry", QRect(100, 50, 1200, 550)}};
         expected.insert(changed);
-        QFile file(QStringLiteral("Quorvel.ini"));
-        QVERIFY(ini.isNull() || (file.open(QIODevice::WriteOnly) && file.write(ini + '\n') == ini.size() + 1));
-        file.close();
+        if (!ini.isNull())
+            testsupport::writeFile(QStringLiteral("Quorvel.ini"), ini + '\n');
         for (const bool again : {false, true}) {
             Quorvel w;
             QCOMPARE(shown(w), expected);
-            QCOMPARE(file.exists(), again || !ini.isNull());
+            QCOMPARE(QFile::exists(QStringLiteral("Quorvel.ini")), again || !ini.isNull());
             QVERIFY(w.close());
         }
     }
