@@ -217,11 +217,13 @@ void Quorvel::langSwitch()
         langButton->setText(tr("English"));
     }
     retranslate();
+    retranslateStatus();
 }
 
 void Quorvel::resetCfgWidgets()
 {
     uncleanCfgFields.clear();
+    unreadFlags.clear();
     ui.lineEdit_deviceSoftwareVer->clear();
     ui.lineEdit_device_mac->clear();
     ui.lineEdit_wifi_mode->clear();
@@ -235,12 +237,14 @@ void Quorvel::resetCfgWidgets()
     ui.comboBox_deviceStopBit->setCurrentIndex(0);
     ui.comboBox_deviceParBit->setCurrentIndex(0);
     ui.comboBox_deviceFlow->setCurrentIndex(0);
-    {
+    if (!verifyingWrite) {
         // A reset never talks to the module: the read sequence sends its
         // first query right after it and takes the next answer as that
         // query's, so an "AT+ATTP=0" acknowledgement would shift every answer.
+        // The box then shows no choice: no read learns the work mode.
         const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
         ui.comboBox_defaultWorkMode->setCurrentIndex(0);
+        workModeChosen = false;
     }
 
     ui.lineEdit_AP_SSID->clear();
@@ -311,6 +315,13 @@ void Quorvel::loadSettings()
     const QString autoReconnect = storedText(settings, "autoReconnect", QString()).trimmed().toLower();
     ui.checkBox_autoReconnect->setChecked(autoReconnect != QLatin1String("false") && autoReconnect != QLatin1String("0"));
     ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(storedText(settings, "encoding", QString()))));
+    // Only a plain "false" (or 0) turns the list of changes or the verify off.
+    const auto onUnlessOff = [this](const char *key) {
+        const QString value = storedText(settings, key, QString()).trimmed().toLower();
+        return value != QLatin1String("false") && value != QLatin1String("0");
+    };
+    confirmWriteSetting = onUnlessOff("confirmWrite");
+    ui.checkBox_verifyWrite->setChecked(onUnlessOff("verifyWrite"));
     {
         bool ok = false;
         const int rows = settings->value(QStringLiteral("logMaxRows"), logMaxRows).toInt(&ok);
@@ -346,6 +357,8 @@ void Quorvel::saveSettings()
     settings->setValue(QStringLiteral("autoReconnect"), ui.checkBox_autoReconnect->isChecked());
     settings->setValue(QStringLiteral("encoding"), ui.comboBox_encoding->currentText());
     settings->setValue(QStringLiteral("logMaxRows"), logMaxRows);
+    settings->setValue(QStringLiteral("confirmWrite"), confirmWriteSetting);
+    settings->setValue(QStringLiteral("verifyWrite"), ui.checkBox_verifyWrite->isChecked());
     settings->endGroup();
 
     settings->beginGroup(QStringLiteral("consoleSettings"));

@@ -28,6 +28,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QMainWindow>
+#include <QHash>
 #include <QMap>
 #include <QPointer>
 #include <QSerialPort>
@@ -36,6 +37,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 #include "serial/lineframer.h"
@@ -202,6 +204,8 @@ private:
     void sendReadCfgCmd();
     void nextReadCfgCmd();
     void finishReadCfg(bool ok);
+    void failCfgSequence(const QString &cmd, const QString &answer);
+    QString cfgFailureText(const QString &cmd, const QString &answer);
     bool readVerRsp(const QString &line, bool *advance);
     bool readMacRsp(const QString &line, bool *advance);
     bool readApStaRsp(const QString &line, bool *advance);
@@ -221,6 +225,7 @@ private:
     void startWriteCfg();
     void sendWriteCfgCmd();
     void finishWriteCfg(bool ok);
+    void finishVerify(bool ok);
     void sendWriteCfgLine(const QString &prefix, const QStringList &values);
     bool writeApStaCmd(const QString &line, bool *advance);
     bool writeApModCmd(const QString &line, bool *advance);
@@ -235,16 +240,30 @@ private:
     void enableCfgButtonsAfterSequence();
     // protocol — protocol/quorvel_cfgcheck.cpp
     QString cfgFieldName(const QWidget *field) const;
+    QWidget *cfgFieldLabel(const QWidget *field) const;
     QString joinCfgFieldNames(const QStringList &names) const;
     QList<QComboBox *> writtenSelectors() const;
     QList<QLineEdit *> writtenTexts() const;
+    QList<QWidget *> writtenFields() const;
     void initCfgFieldChecks();
     void setReadText(QLineEdit *edit, const QString &text);
+    void setReadCode(QComboBox *box, const QString &field, int offset);
+    void setReadFlag(QCheckBox *box, const QString &field);
     QStringList blankSelectorNames() const;
     QStringList readCfgProblems() const;
     QStringList writeCfgProblems() const;
-    bool confirmFirstWrite();
-    void showFinalStatus(const QString &text, int ms);
+    QHash<QString, QString> cfgFieldValues() const;
+    QString cfgFieldShown(const QWidget *field, const QString &value) const;
+    QStringList cfgFieldDifferences(const QHash<QString, QString> &from, const QHash<QString, QString> &to,
+                                    const QString &line) const;
+    void setModuleValues(const QHash<QString, QString> &values);
+    void markChangedFields();
+    bool confirmWrite();
+    bool askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault);
+    void showFinalStatus(std::function<QString()> text, int ms);
+    void showPortStatus(const QString &text, int ms = 0);
+    void showPendingPortStatus();
+    void retranslateStatus();
 
     // cfgfile — cfgfile/quorvel_cfgfile.cpp
     void exportBaseGroup(QXmlStreamWriter &writer);
@@ -257,18 +276,22 @@ private:
     bool exportCfgFile(const QString &path);   // the export after its dialog
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
     QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
+    QString workModeCommand() const;
+    QString sendWorkMode();
+    QStringList missingProfileLeaves();  // the leaves of a complete profile the last import lacked
+    QStringList profileProblems();             // fields a profile written now would not hold as the form shows
     void showImportGroupTab(int index);
     void setCfgFileBusy(bool busy);
     int cfgGroupWaitMs = 200;           // the pause that lets the user see a group's tab
     unsigned importTabsShown = 0;       // one bit per tab the running import has shown
     bool importWorkModeSet = false;     // a DFWM leaf of the running import named a work mode
-    std::optional<QString> importWorkModeAnswer;   // the module's answer to it; none: not sent
+    bool workModeChosen = false;        // the work mode box shows a choice (the user's or a profile's)
     bool cfgFileBusy = false;           // an import or export runs (its pauses serve events)
     QStringList importedLeaves;         // the leaves the running import applied whole
 
     // command line — app/quorvel_batch.cpp
     int waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)());
-    bool workModeAccepted();
+    bool workModeAccepted(const QString &answer);
     int printDifferences(const QList<CfgFileField> &expected);
     void printStep(const QString &text);
     bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
@@ -277,6 +300,7 @@ private:
     QTranslator *translator = nullptr;
     QPushButton *langButton = nullptr;
     QSettings *settings = nullptr;
+    bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
     // serial — serial/quorvel_serial.cpp
     bool comIsOpen = false;
     QSerialPort *serialPort = nullptr;
@@ -296,16 +320,29 @@ private:
     QTimer *readCfgTimer = nullptr;
     int savedTabIndex = 0;
     int readCfgRetry = 0;
+    QString cfgSequenceFailure;   // the command and answer that ended the running read or write
     // protocol — protocol/quorvel_writecfg.cpp
     QVector<CfgCmd> writeCfgCmds;
     int writeCfgIndex = 0;
     bool writeCfgRunning = false;
     QTimer *writeCfgTimer = nullptr;
     int writeCfgRetry = 0;
+    bool verifyingWrite = false;               // the read after a write, checking what the module took
+    QHash<QString, QString> verifyExpected;    // the values that write sent
     // protocol — protocol/quorvel_cfgcheck.cpp
+    // Where the form's values came from: what Write asks before it sends them.
+    enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
     QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
-    bool cfgFormLoaded = false;           // read, imported, or a write confirmed since start-up
+    QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
+    FormSource formSource = FormSource::Defaults;
+    QStringList formMissingLeaves;        // the leaves an incomplete import lacked
+    // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
+    // last successful read or write on the open port; empty while they are unknown.
+    QHash<QString, QString> moduleValues;
     QDeadlineTimer finalStatusDeadline;   // the final message of a read, write, import or export shows
+    std::function<QString()> finalStatusText;   // that message, in the language on screen
+    QString pendingPortStatus;            // a port message held back while a final message shows
+    QTimer *portStatusTimer = nullptr;
 
     Ui::QuorvelClass ui;
 

@@ -89,20 +89,11 @@ int Quorvel::waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*st
     return ok ? Done : ModuleFailed;
 }
 
-// What an import sends with the port open (the default work mode) has been
-// answered before the import ended; a failure to answer stops the apply.
-bool Quorvel::workModeAccepted()
+// The module's answer to the profile's work mode; anything but "OK" stops the apply.
+bool Quorvel::workModeAccepted(const QString &answer)
 {
-    if (!importWorkModeAnswer)
-        return true;
-    if (importWorkModeAnswer->isEmpty()) {
-        printStep(tr("模块没有回答默认工作模式命令"));
-        return false;
-    }
-    if (!atanswer::matchesWhole(atanswer::plainOk(), *importWorkModeAnswer)) {
-        // An error answer in the words the window's status bar uses for it.
-        const QString error = errAnswerText(*importWorkModeAnswer);
-        printStep(error.isEmpty() ? importWorkModeAnswer->trimmed() : error);
+    if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
+        printStep(tr("模块没有接受默认工作模式：%1").arg(cfgFailureText(workModeCommand(), answer)));
         return false;
     }
     printStep(tr("模块已接受默认工作模式"));
@@ -141,19 +132,20 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
 
     QList<CfgFileField> expected;
     if (!applyFile.isEmpty()) {
-        // A first import with the port still closed checks the file and sends
-        // nothing; the second, on the open port, is the real one.
+        // The file is read, and every check that can refuse it made, with the
+        // port still closed: nothing reaches the module unless all of it can.
         const bool imported = importCfgFile(applyFile);
         printStep(statusBar()->currentMessage());
         if (!imported)
             return BadFile;
-        QStringList missing;
-        for (const CfgFileField &field : cfgFileFields()) {
-            if (!importedLeaves.contains(field.leaf) && !missing.contains(field.leaf))
-                missing.append(field.leaf);
-        }
+        const QStringList missing = missingProfileLeaves();
         if (!missing.isEmpty()) {
             printStep(tr("配置文件不完整，缺少 %1：没有写入模块").arg(missing.join(QStringLiteral(", "))));
+            return BadFile;
+        }
+        const QStringList problems = writeCfgProblems();
+        if (!problems.isEmpty()) {
+            printStep(tr("未写入：%1").arg(problems.join(tr("；"))));
             return BadFile;
         }
     }
@@ -166,11 +158,8 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     printStep(tr("已打开串口 %1").arg(ui.comboBox_comPort->currentText()));
 
     if (!applyFile.isEmpty()) {
-        if (!importCfgFile(applyFile)) {   // changed since the first look
-            printStep(statusBar()->currentMessage());
-            return BadFile;
-        }
-        if (!workModeAccepted())
+        // A profile without a work mode leaves the module's as it is.
+        if (workModeChosen && !workModeAccepted(sendWorkMode()))
             return ModuleFailed;
         expected = cfgFileFields();
         const int written = waitForSequence(&Quorvel::writeCfgFinished,
@@ -191,6 +180,13 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
         printStep(differences == 0 ? tr("核对完成：模块的配置与文件一致")
                                    : tr("核对发现 %1 处不同").arg(differences));
         return differences == 0 ? Done : ModuleFailed;
+    }
+    // A profile that would not give back what the module holds is no backup
+    // of it and no profile for the next one: no file, and the fields named.
+    const QStringList problems = profileProblems();
+    if (!problems.isEmpty()) {
+        printStep(tr("读取的配置不能原样写入文件：%1；没有写入 %2").arg(problems.join(tr("；")), readFile));
+        return ModuleFailed;
     }
     const bool exported = exportCfgFile(readFile);
     printStep(statusBar()->currentMessage());

@@ -235,6 +235,12 @@ void Quorvel::on_pushButton_Import_clicked()
 
 bool Quorvel::exportCfgFile(const QString &path)
 {
+    // A profile that would not bring the form back is said before it is written.
+    const QStringList problems = profileProblems();
+    if (!problems.isEmpty()
+        && !askUser(tr("导出的文件不能原样保存表单：%1。仍要导出吗？").arg(problems.join(tr("；"))), QString(),
+                    QString(), false))
+        return false;
     // Written aside and renamed at the end: a failed export leaves an
     // existing file as it was.
     // No direct-write fallback: in a folder where nothing can be created
@@ -279,9 +285,10 @@ bool Quorvel::exportCfgFile(const QString &path)
         }
     }
     if (lost.isEmpty())
-        showFinalStatus(tr("导出完成"), 10000);
+        showFinalStatus([this] { return tr("导出完成"); }, 10000);
     else
-        showFinalStatus(tr("导出完成，但%1含有逗号，导入时不能原样取回").arg(joinCfgFieldNames(lost)), 10000);
+        showFinalStatus([this, lost] {
+            return tr("导出完成，但%1含有逗号，导入时不能原样取回").arg(joinCfgFieldNames(lost)); }, 10000);
     return true;
 }
 
@@ -289,7 +296,11 @@ void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(0);
     delayMsec(cfgGroupWaitMs);
-    writeGroup(writer, baseGroupName, baseLeaves(ui));
+    QList<Leaf> leaves = baseLeaves(ui);
+    // A profile states a work mode only when someone chose one: no read learns it.
+    if (!workModeChosen)
+        leaves.removeIf([](const Leaf &leaf) { return leaf.name == QLatin1String("DFWM"); });
+    writeGroup(writer, baseGroupName, leaves);
 }
 
 void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
@@ -318,8 +329,11 @@ bool Quorvel::importCfgFile(const QString &path)
     const QByteArray data = file.read(maxFileBytes + 1);
     file.close();
 
+    // A refused work mode puts the box back to what the module still holds.
+    const int workModeBefore = ui.comboBox_defaultWorkMode->currentIndex();
+    const bool workModeChosenBefore = workModeChosen;
     resetCfgWidgets();
-    cfgFormLoaded = true;
+    formSource = FormSource::Defaults;
     importWorkModeSet = false;
     setCfgFileBusy(true);
 
@@ -334,7 +348,7 @@ bool Quorvel::importCfgFile(const QString &path)
     }
     if (reader.isStartElement() && reader.name() != rootName) {
         setCfgFileBusy(false);
-        showFinalStatus(tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")), 10000);
+        showFinalStatus([this] { return tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")); }, 10000);
         return false;
     }
 
@@ -353,21 +367,85 @@ bool Quorvel::importCfgFile(const QString &path)
             importTpGroup(reader);
     }
 
+    // A leaf the file lacks (or that did not apply whole) leaves its fields at
+    // their defaults: the next write asks before it sends them.
+    workModeChosen = importWorkModeSet;
+    formMissingLeaves = missingProfileLeaves();
+    formSource = formMissingLeaves.isEmpty() ? FormSource::Import : FormSource::ImportIncomplete;
+
     // The module is left in the file's work mode: the last DFWM leaf that
     // named one wins, and one command carries it, whatever the combo showed
-    // before. A file without one leaves the module alone. Its answer is
-    // awaited here: a Write right after the import would take a late "OK"
-    // for the answer to its own first command.
-    importWorkModeAnswer.reset();
+    // before. A file without one leaves the module alone.
+    QString workModeRefused;
     if (importWorkModeSet && comIsOpen) {
-        sendCmd(ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
-                                                                 : QStringLiteral("AT+ATTP=1"));
-        importWorkModeAnswer = awaitAnswer(3000);   // as long as the read and write wait for one;
+        const QString answer = sendWorkMode();
+        if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
+            workModeRefused = cfgFailureText(workModeCommand(), answer);
+            const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
+            ui.comboBox_defaultWorkMode->setCurrentIndex(workModeBefore);
+            workModeChosen = workModeChosenBefore;
+        }
     }
     setCfgFileBusy(false);
-    showFinalStatus(reader.hasError() ? tr("导入遇到错误") : tr("导入完成"), 10000);
+    const bool failed = reader.hasError();
+    const QStringList missing = formMissingLeaves;
+    showFinalStatus([this, failed, missing, workModeRefused] {
+        QStringList buts;
+        if (!missing.isEmpty())
+            buts << tr("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));
+        if (!workModeRefused.isEmpty())
+            buts << tr("模块没有接受默认工作模式：%1").arg(workModeRefused);
+        const QString done = failed ? tr("导入遇到错误") : tr("导入完成");
+        return buts.isEmpty() ? done : done + tr("，但") + buts.join(tr("；"));
+    }, 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);
-    return !reader.hasError();
+    return !failed;
+}
+
+QString Quorvel::workModeCommand() const
+{
+    return ui.comboBox_defaultWorkMode->currentIndex() == 0 ? QStringLiteral("AT+ATTP=0")
+                                                            : QStringLiteral("AT+ATTP=1");
+}
+
+// Sends the work mode the box shows and waits for the module's answer (empty
+// when none came). Awaited here: a Write right after would take a late "OK"
+// for the answer to its own first command.
+QString Quorvel::sendWorkMode()
+{
+    sendCmd(workModeCommand());
+    return awaitAnswer(3000);   // as long as the read and write wait for one
+}
+
+QStringList Quorvel::missingProfileLeaves()
+{
+    QStringList missing;
+    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
+        for (const Leaf &leaf : leaves) {
+            // A profile states a work mode only when someone chose one.
+            if (leaf.name != QLatin1String("DFWM") && !importedLeaves.contains(leaf.name))
+                missing << leaf.name;
+        }
+    }
+    return missing;
+}
+
+// What a profile written from the form now would not hold as the form shows
+// it: the read's unclean texts and blank selectors, and commas that the
+// format moves into another field.
+QStringList Quorvel::profileProblems()
+{
+    QStringList problems = readCfgProblems();
+    QStringList lost;
+    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
+        for (const Leaf &leaf : leaves) {
+            for (QLineEdit *edit : fieldsLostToCommas(leaf))
+                lost << cfgFieldName(edit);
+        }
+    }
+    if (!lost.isEmpty())
+        problems << tr("%1含有逗号，导入时不能原样取回").arg(joinCfgFieldNames(lost));
+    return problems;
 }
 
 QList<CfgFileField> Quorvel::cfgFileFields()

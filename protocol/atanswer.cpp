@@ -116,9 +116,18 @@ std::optional<int> errorCode(const QString &line)
     return m.captured(1).toInt(nullptr, 10);
 }
 
-int number(const QString &field)
+std::optional<int> code(QStringView field)
 {
-    return field.toInt(nullptr, 10);
+    // Nine digits at most: always an int, and far beyond any list.
+    if (field.isEmpty() || field.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : field) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
 }
 
 QString withoutLineBreaks(QStringView text)

@@ -39,8 +39,9 @@ bool leadingFields(const QString &line, int count, QStringList *fields);
 // The code of an "ERR=" line (leading zeros allowed), or nothing.
 std::optional<int> errorCode(const QString &line);
 
-// A field as a decimal number; text that is not one gives 0.
-int number(const QString &field);
+// A code field as its decimal number: digits only (leading zeros allowed).
+// Nothing for an empty field, a sign, a space or any other character.
+std::optional<int> code(QStringView field);
 
 // The text without CR, LF and NUL: what may travel inside one command line.
 QString withoutLineBreaks(QStringView text);

@@ -1,44 +1,32 @@
 // What keeps a form value from being lost, shown wrong or written by
 // accident: the names of the configuration fields as the form labels them,
 // the fields a read could not show (a code outside a selector's list, text
-// that was not valid in the wire encoding), the checks and the question
-// before a write, and the status-bar rules that keep the final message of a
-// read, a write, an import or an export on screen for its full time.
+// that was not valid in the wire encoding), what is known of the module's
+// values (the fields marked as changed, the list of changes before a write),
+// the checks and the question before a write, and the status-bar rules that
+// keep the final message of a read, a write, an import or an export on
+// screen for its full time and in the language on screen.
 #include "app/quorvel.h"
 
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "protocol/atanswer.h"
 
 namespace {
 
-// A field's name: its group's title and its label, e.g. "AP设置/密码".
-QString fieldName(const QGroupBox *group, const QLabel *label)
+struct FieldEntry
 {
-    QStringList parts;
-    if (group)
-        parts << group->title();
-    if (label)
-        parts << label->text();
-    for (QString &part : parts) {
-        part = part.trimmed();
-        while (part.endsWith(u':') || part.endsWith(u'：'))
-            part.chop(1);
-    }
-    return parts.join(u'/');
-}
+    const QWidget *field;
+    const QGroupBox *group;
+    const QWidget *label;   // a label, or the check box that names itself
+};
 
-} // namespace
-
-QString Quorvel::cfgFieldName(const QWidget *field) const
+// The form's configuration fields with the group and label that name them.
+QList<FieldEntry> fieldEntries(const Ui::QuorvelClass &ui)
 {
-    struct Entry {
-        const QWidget *field;
-        const QGroupBox *group;
-        const QLabel *label;
-    };
-    const Entry entries[] = {
+    return {
         {ui.lineEdit_deviceSoftwareVer, ui.groupBox, ui.label_4},
         {ui.lineEdit_device_mac, ui.groupBox, ui.label_10},
         {ui.lineEdit_wifi_mode, ui.groupBox, ui.label_14},
@@ -64,6 +52,7 @@ QString Quorvel::cfgFieldName(const QWidget *field) const
         {ui.lineEdit_set_ip, ui.groupBox_3, ui.label_15},
         {ui.lineEdit_set_gatway, ui.groupBox_3, ui.label_21},
         {ui.lineEdit_set_mask, ui.groupBox_3, ui.label_30},
+        {ui.checkBox_en_dhcp, ui.groupBox_3, ui.checkBox_en_dhcp},
         {ui.lineEdit_dhcp_start_ip, ui.groupBox_3, ui.label_16},
         {ui.lineEdit_dhcp_end_ip, ui.groupBox_3, ui.label_23},
         {ui.comboBox_TP_TCP_UDP, ui.groupBox_4, ui.label_31},
@@ -74,11 +63,42 @@ QString Quorvel::cfgFieldName(const QWidget *field) const
         {ui.lineEdit_aframe_len, ui.groupBox_5, ui.label_38},
         {ui.lineEdit_aframe_time, ui.groupBox_5, ui.label_37},
     };
-    for (const Entry &e : entries) {
-        if (e.field == field)
-            return fieldName(e.group, e.label);
+}
+
+} // namespace
+
+// A field's name: its group's title and its label, e.g. "AP设置/密码".
+QString Quorvel::cfgFieldName(const QWidget *field) const
+{
+    for (const FieldEntry &e : fieldEntries(ui)) {
+        if (e.field != field)
+            continue;
+        QStringList parts;
+        if (e.group)
+            parts << e.group->title();
+        if (const auto *label = qobject_cast<const QLabel *>(e.label))
+            parts << label->text();
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(e.label))
+            parts << button->text();
+        for (QString &part : parts) {
+            part = part.trimmed();
+            while (part.endsWith(u':') || part.endsWith(u'：'))
+                part.chop(1);
+        }
+        return parts.join(u'/');
     }
     return field->objectName();
+}
+
+// What is marked when the field differs from the module: its label, or the
+// field itself where it has none.
+QWidget *Quorvel::cfgFieldLabel(const QWidget *field) const
+{
+    for (const FieldEntry &e : fieldEntries(ui)) {
+        if (e.field == field)
+            return const_cast<QWidget *>(e.label ? e.label : e.field);
+    }
+    return const_cast<QWidget *>(field);
 }
 
 QString Quorvel::joinCfgFieldNames(const QStringList &names) const
@@ -109,12 +129,36 @@ QList<QLineEdit *> Quorvel::writtenTexts() const
     return edits;
 }
 
+// Every field the write sends, in the order of its commands.
+QList<QWidget *> Quorvel::writtenFields() const
+{
+    return {ui.comboBox_wifi_mode, ui.lineEdit_AP_SSID, ui.comboBox_MODE, ui.comboBox_CH,
+            ui.comboBox_AUTH, ui.comboBox_CRYPT, ui.lineEdit_AP_KEY, ui.lineEdit_STA_SSID,
+            ui.lineEdit_STA_KEY, ui.comboBox_ip_mode, ui.lineEdit_set_ip, ui.lineEdit_set_gatway,
+            ui.lineEdit_set_mask, ui.checkBox_en_dhcp, ui.lineEdit_dhcp_start_ip, ui.lineEdit_dhcp_end_ip,
+            ui.comboBox_TP_TCP_UDP, ui.comboBox_TP_S_C, ui.lineEdit_TP_ADDR, ui.lineEdit_TP_PORT,
+            ui.lineEdit_fframe_time, ui.lineEdit_aframe_len, ui.lineEdit_aframe_time,
+            ui.comboBox_deviceBps, ui.comboBox_deviceDataBit, ui.comboBox_deviceParBit,
+            ui.comboBox_deviceStopBit, ui.comboBox_deviceFlow};
+}
+
 void Quorvel::initCfgFieldChecks()
 {
     // A field the user edits holds the user's text, whatever the read left.
     const QList<QLineEdit *> edits = findChildren<QLineEdit *>();
     for (QLineEdit *edit : edits) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit] { uncleanCfgFields.remove(edit); });
+    }
+    connect(ui.checkBox_en_dhcp, &QCheckBox::clicked, this, [this] { unreadFlags.remove(ui.checkBox_en_dhcp); });
+    // Whatever changes a field, the marks of the changed fields follow.
+    const QList<QWidget *> fields = writtenFields();
+    for (QWidget *field : fields) {
+        if (auto *edit = qobject_cast<QLineEdit *>(field))
+            connect(edit, &QLineEdit::textChanged, this, &Quorvel::markChangedFields);
+        else if (auto *box = qobject_cast<QComboBox *>(field))
+            connect(box, &QComboBox::currentIndexChanged, this, &Quorvel::markChangedFields);
+        else if (auto *check = qobject_cast<QCheckBox *>(field))
+            connect(check, &QCheckBox::toggled, this, &Quorvel::markChangedFields);
     }
 }
 
@@ -129,7 +173,29 @@ void Quorvel::setReadText(QLineEdit *edit, const QString &text)
         uncleanCfgFields.remove(edit);
 }
 
-// The selectors a write sends that show no item, by name.
+// A selector the read sets from a code (item index + offset). An empty code,
+// one that is not a number, or one outside the list leaves the selector
+// blank: the read names it, and a write refuses until it is chosen.
+void Quorvel::setReadCode(QComboBox *box, const QString &field, int offset)
+{
+    const std::optional<int> code = atanswer::code(field);
+    const int index = code ? *code - offset : -1;
+    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
+}
+
+// A flag the read sets: "1" ticks, "0" clears; anything else clears it and
+// is named like a code outside its list until the user sets the box.
+void Quorvel::setReadFlag(QCheckBox *box, const QString &field)
+{
+    box->setChecked(field == QLatin1String("1"));
+    if (field == QLatin1String("1") || field == QLatin1String("0"))
+        unreadFlags.remove(box);
+    else
+        unreadFlags.insert(box);
+}
+
+// The selectors a write sends that show no item, and the flags a read could
+// not set, by name.
 QStringList Quorvel::blankSelectorNames() const
 {
     QStringList blank;
@@ -137,6 +203,8 @@ QStringList Quorvel::blankSelectorNames() const
         if (box->currentIndex() < 0)
             blank << cfgFieldName(box);
     }
+    for (const QCheckBox *box : unreadFlags)
+        blank << cfgFieldName(box);
     return blank;
 }
 
@@ -181,24 +249,172 @@ QStringList Quorvel::writeCfgProblems() const
     return problems;
 }
 
-// A form that was neither read nor imported holds only the defaults: one
-// stray click would reconfigure the module with them.
-bool Quorvel::confirmFirstWrite()
+// The values the write sends, by field object name: a selector's item index
+// ("-1" when blank), a line edit's text, a check box's "1" or "0".
+QHash<QString, QString> Quorvel::cfgFieldValues() const
 {
-    if (cfgFormLoaded)
-        return true;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Quorvel"),
-                    tr("表单既没有从模块读取，也没有从文件导入。写入会用表单中的配置替换模块的配置。要写入吗？"),
-                    QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::No);
-    if (box.exec() != QMessageBox::Yes)
-        return false;
-    cfgFormLoaded = true;
-    return true;
+    QHash<QString, QString> values;
+    for (const QWidget *field : writtenFields()) {
+        QString value;
+        if (const auto *box = qobject_cast<const QComboBox *>(field))
+            value = QString::number(box->currentIndex());
+        else if (const auto *edit = qobject_cast<const QLineEdit *>(field))
+            value = edit->text();
+        else if (const auto *check = qobject_cast<const QCheckBox *>(field))
+            value = check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+        values.insert(field->objectName(), value);
+    }
+    return values;
 }
 
-void Quorvel::showFinalStatus(const QString &text, int ms)
+// A value of cfgFieldValues as the form shows it, in the language on screen.
+QString Quorvel::cfgFieldShown(const QWidget *field, const QString &value) const
 {
-    statusBar()->showMessage(text, ms);
+    if (const auto *box = qobject_cast<const QComboBox *>(field)) {
+        const int index = value.toInt();
+        return index >= 0 && index < box->count() ? box->itemText(index) : tr("（空）");
+    }
+    if (qobject_cast<const QCheckBox *>(field))
+        return value == QLatin1String("1") ? tr("是") : tr("否");
+    return value;
+}
+
+// One `line` (%1 the field's name, %2 and %3 its two values) per field whose
+// value differs between `from` and `to`, in the order of the write. The
+// static address counts only where `to` sends it (static IP).
+QStringList Quorvel::cfgFieldDifferences(const QHash<QString, QString> &from, const QHash<QString, QString> &to,
+                                         const QString &line) const
+{
+    const bool dynamicIp = to.value(ui.comboBox_ip_mode->objectName()) == QLatin1String("0");
+    const QList<const QWidget *> staticAddress{ui.lineEdit_set_ip, ui.lineEdit_set_gatway, ui.lineEdit_set_mask};
+    QStringList lines;
+    for (const QWidget *field : writtenFields()) {
+        if (dynamicIp && staticAddress.contains(field))
+            continue;
+        const QString name = field->objectName();
+        if (from.value(name) != to.value(name))
+            lines << line.arg(cfgFieldName(field), cfgFieldShown(field, from.value(name)),
+                              cfgFieldShown(field, to.value(name)));
+    }
+    return lines;
+}
+
+// What the module holds, now known (a read or a write ended well on the open
+// port) or unknown (empty).
+void Quorvel::setModuleValues(const QHash<QString, QString> &values)
+{
+    moduleValues = values;
+    markChangedFields();
+}
+
+// The label of every field the next write would change is bold.
+void Quorvel::markChangedFields()
+{
+    const QHash<QString, QString> form = moduleValues.isEmpty() ? QHash<QString, QString>() : cfgFieldValues();
+    const QStringList changed = cfgFieldDifferences(moduleValues, form, QStringLiteral("%1"));
+    for (QWidget *field : writtenFields()) {
+        QWidget *mark = cfgFieldLabel(field);
+        const bool on = !moduleValues.isEmpty() && changed.contains(cfgFieldName(field));
+        if (mark->font().bold() == on)
+            continue;
+        QFont font = mark->font();
+        font.setBold(on);
+        mark->setFont(font);
+    }
+}
+
+// Before a write: the changes it makes when the module's values are known,
+// otherwise why they are not and the whole profile it will send. A form
+// that holds only defaults, a failed read's leftovers or an incomplete
+// import defaults to No; one stray click would reconfigure the module.
+bool Quorvel::confirmWrite()
+{
+    const QHash<QString, QString> form = cfgFieldValues();
+    QString missing;
+    if (formSource == FormSource::ImportIncomplete)
+        missing = tr("导入的文件缺少 %1，这些配置将写入默认值。").arg(formMissingLeaves.join(QStringLiteral(", ")));
+    if (!moduleValues.isEmpty()) {
+        if (!confirmWriteSetting)
+            return true;
+        const QStringList changes = cfgFieldDifferences(moduleValues, form, tr("%1：“%2” → “%3”"));
+        const QString text = changes.isEmpty() ? tr("模块的配置与表单相同，没有要改动的。仍要写入吗？")
+                                               : tr("写入会改动模块的 %1 项配置。要写入吗？").arg(changes.size());
+        return askUser(missing + text, changes.join(u'\n'), QString(), true);
+    }
+    QString why;
+    bool yes = false;
+    switch (formSource) {
+    case FormSource::Defaults:
+        why = tr("表单既没有从模块读取，也没有从文件导入。");
+        break;
+    case FormSource::ReadFailed:
+        why = tr("上次读取失败，表单中不是模块的配置。");
+        break;
+    case FormSource::ImportIncomplete:
+        why = missing;
+        break;
+    case FormSource::Import:
+        why = tr("模块当前的值未知；先读取才能看到改动。");
+        yes = true;
+        break;
+    case FormSource::Read:
+        why = tr("读取之后串口关闭过，模块当前的值未知；先读取才能看到改动。");
+        yes = true;
+        break;
+    }
+    // The whole profile: nothing of it is known to be on the module already.
+    QStringList profile = cfgFieldDifferences({}, form, tr("%1：%3"));
+    return askUser(why + tr("写入会用表单中的配置替换模块的配置。要写入吗？"), QString(), profile.join(u'\n'), yes);
+}
+
+// A question with Yes and No. In a batch run nobody could answer a box: the
+// question takes its default answer there.
+bool Quorvel::askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault)
+{
+    if (batchRun)
+        return yesByDefault;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Quorvel"), text, QMessageBox::Yes | QMessageBox::No,
+                    this);
+    box.setInformativeText(info);
+    box.setDetailedText(details);
+    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+// The final message of a read, a write, an import or an export: it stays its
+// full time, and a language switch shows it again in the new language.
+void Quorvel::showFinalStatus(std::function<QString()> text, int ms)
+{
+    finalStatusText = std::move(text);
+    statusBar()->showMessage(finalStatusText(), ms);
     finalStatusDeadline.setRemainingTime(ms);
+}
+
+void Quorvel::retranslateStatus()
+{
+    if (!finalStatusText || finalStatusDeadline.hasExpired())
+        return;
+    statusBar()->showMessage(finalStatusText(), int(finalStatusDeadline.remainingTime()));
+}
+
+// The port's state (lost, awaited, back): on the lamp's tooltip at once, and
+// in the status bar once the final message of a read or write has had its
+// time, so that a cut sequence's failure is not replaced at once.
+void Quorvel::showPortStatus(const QString &text, int ms)
+{
+    ui.label_comLed->setToolTip(text);
+    if (finalStatusDeadline.hasExpired()) {
+        pendingPortStatus.clear();
+        statusBar()->showMessage(text, ms);
+        return;
+    }
+    pendingPortStatus = text;
+    portStatusTimer->start(int(finalStatusDeadline.remainingTime()));
+}
+
+void Quorvel::showPendingPortStatus()
+{
+    if (!pendingPortStatus.isEmpty())
+        statusBar()->showMessage(pendingPortStatus);
+    pendingPortStatus.clear();
 }

@@ -15,6 +15,7 @@ void Quorvel::on_pushButton_restore_clicked()
 
 void Quorvel::on_comboBox_defaultWorkMode_currentIndexChanged(int index)
 {
+    workModeChosen = true;   // a profile written from now on states it
     sendCmd(index == 0 ? QStringLiteral("AT+ATTP=0") : QStringLiteral("AT+ATTP=1"));
 }
 

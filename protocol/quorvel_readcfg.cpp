@@ -3,6 +3,7 @@
 // at most twice (one retry after a time-out or an unusable answer).
 #include "app/quorvel.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include "protocol/atanswer.h"
@@ -40,6 +41,8 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 void Quorvel::startReadCfg()
 {
     readCfgRunning = true;
+    cfgSequenceFailure.clear();
+    setModuleValues({});   // known again only when this read ends well
     ui.pushButton_readConfiguration->setEnabled(false);
     ui.pushButton_writeConfiguartion->setEnabled(false);
     ui.pushButton_Import->setEnabled(false);
@@ -80,6 +83,7 @@ void Quorvel::readCfgRecvNewLine(QString recvStr)
     if (!(this->*handler)(recvStr, &advance)) {
         if (readCfgRetry >= 1) {
             readCfgRetry = 0;
+            failCfgSequence(readCfgCmds.at(readCfgIndex).cmd, recvStr);
             finishReadCfg(false);
         } else {
             ++readCfgRetry;
@@ -101,6 +105,7 @@ void Quorvel::readCfgTimeout()
         sendReadCfgCmd();
     } else {
         readCfgRetry = 0;
+        failCfgSequence(readCfgCmds.at(readCfgIndex).cmd, QString());
         finishReadCfg(false);
     }
 }
@@ -112,17 +117,45 @@ void Quorvel::finishReadCfg(bool ok)
     enableCfgButtonsAfterSequence();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
-    cfgFormLoaded = true;
-    // The fields the read could not show as the module holds them are named;
-    // the message then stays twice as long.
-    const QStringList problems = readCfgProblems();
-    if (problems.isEmpty()) {
-        showFinalStatus(ok ? tr("读取配置完成") : tr("读取配置遇到错误"), 5000);
-    } else {
-        const QString list = problems.join(tr("；"));
-        showFinalStatus(ok ? tr("读取配置完成，但%1").arg(list) : tr("读取配置遇到错误，且%1").arg(list), 10000);
+    // A read that failed or was cut leaves a form that is not the module's.
+    formSource = ok ? FormSource::Read : FormSource::ReadFailed;
+    if (ok)
+        setModuleValues(cfgFieldValues());
+    if (verifyingWrite) {
+        finishVerify(ok);
+        return;
     }
+    // The fields the read could not show as the module holds them are named;
+    // the message then stays twice as long, and so does a failure's.
+    const QString failure = cfgSequenceFailure;
+    const bool clean = readCfgProblems().isEmpty();
+    showFinalStatus([this, ok, failure] {
+        const QString list = readCfgProblems().join(tr("；"));
+        if (ok)
+            return list.isEmpty() ? tr("读取配置完成") : tr("读取配置完成，但%1").arg(list);
+        const QString text = tr("读取配置遇到错误：%1").arg(failure);
+        return list.isEmpty() ? text : text + tr("；") + list;
+    }, ok && clean ? 5000 : 10000);
     emit readCfgFinished(ok);
+}
+
+// What ended the running sequence: the command, and the module's answer to it
+// (none: it did not answer in time).
+void Quorvel::failCfgSequence(const QString &cmd, const QString &answer)
+{
+    cfgSequenceFailure = cfgFailureText(cmd, answer);
+}
+
+QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)
+{
+    if (answer.isEmpty())
+        return tr("%1 没有回答").arg(cmd);
+    const QString line = atanswer::withoutLineBreaks(answer);
+    const std::optional<int> code = atanswer::errorCode(answer);
+    const QByteArray source = code ? getErrStrFromCode(*code).toUtf8() : QByteArray();
+    if (source.isEmpty())
+        return tr("%1 回答 %2").arg(cmd, line);
+    return tr("%1 回答 %2（%3）").arg(cmd, line, QCoreApplication::translate("Quorvel", source.constData()));
 }
 
 // The answer handlers: each accepts only its own answer form, and writes the
@@ -153,9 +186,10 @@ bool Quorvel::readApStaRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 1, &f))
         return false;
-    const bool sta = f.at(0) == QLatin1String("1");
-    ui.lineEdit_wifi_mode->setText(sta ? QStringLiteral("STA") : QStringLiteral("AP"));
-    ui.comboBox_wifi_mode->setCurrentIndex(sta ? 1 : 0);
+    // "0" is AP and "1" is STA; any other code leaves the selector blank.
+    setReadCode(ui.comboBox_wifi_mode, f.at(0), 0);
+    const int role = ui.comboBox_wifi_mode->currentIndex();
+    ui.lineEdit_wifi_mode->setText(role == 0 ? QStringLiteral("AP") : role == 1 ? QStringLiteral("STA") : f.at(0));
     *advance = true;
     return true;
 }
@@ -199,11 +233,11 @@ bool Quorvel::readUartRsp(const QString &line, bool *advance)
         return false;
     // A number outside a list leaves its box with no item shown; the final
     // message names it, and a write refuses while it stays so.
-    ui.comboBox_deviceBps->setCurrentIndex(atanswer::number(f.at(0)));
-    ui.comboBox_deviceDataBit->setCurrentIndex(atanswer::number(f.at(1)) - 5);
-    ui.comboBox_deviceParBit->setCurrentIndex(atanswer::number(f.at(2)));
-    ui.comboBox_deviceStopBit->setCurrentIndex(atanswer::number(f.at(3)) - 1);
-    ui.comboBox_deviceFlow->setCurrentIndex(atanswer::number(f.at(4)));
+    setReadCode(ui.comboBox_deviceBps, f.at(0), 0);
+    setReadCode(ui.comboBox_deviceDataBit, f.at(1), 5);
+    setReadCode(ui.comboBox_deviceParBit, f.at(2), 0);
+    setReadCode(ui.comboBox_deviceStopBit, f.at(3), 1);
+    setReadCode(ui.comboBox_deviceFlow, f.at(4), 0);
     *advance = true;
     return true;
 }
@@ -214,8 +248,8 @@ bool Quorvel::readApModRsp(const QString &line, bool *advance)
     if (!atanswer::dataFields(line, 3, &f))
         return false;
     setReadText(ui.lineEdit_AP_SSID, f.at(0));
-    ui.comboBox_MODE->setCurrentIndex(atanswer::number(f.at(1)) - 1);
-    ui.comboBox_CH->setCurrentIndex(atanswer::number(f.at(2)) - 1);
+    setReadCode(ui.comboBox_MODE, f.at(1), 1);
+    setReadCode(ui.comboBox_CH, f.at(2), 1);
     *advance = true;
     return true;
 }
@@ -227,8 +261,8 @@ bool Quorvel::readApKeyRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::leadingFields(line, 3, &f))
         return false;
-    ui.comboBox_AUTH->setCurrentIndex(atanswer::number(f.at(0)));
-    ui.comboBox_CRYPT->setCurrentIndex(atanswer::number(f.at(1)));
+    setReadCode(ui.comboBox_AUTH, f.at(0), 0);
+    setReadCode(ui.comboBox_CRYPT, f.at(1), 0);
     setReadText(ui.lineEdit_AP_KEY, f.at(2));
     *advance = true;
     return true;
@@ -250,7 +284,7 @@ bool Quorvel::readIpCfgRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 4, &f))
         return false;
-    ui.comboBox_ip_mode->setCurrentIndex(atanswer::number(f.at(0)));
+    setReadCode(ui.comboBox_ip_mode, f.at(0), 0);
     setReadText(ui.lineEdit_set_ip, f.at(1));
     setReadText(ui.lineEdit_set_gatway, f.at(2));
     setReadText(ui.lineEdit_set_mask, f.at(3));
@@ -263,7 +297,7 @@ bool Quorvel::readDhcpRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 3, &f))
         return false;
-    ui.checkBox_en_dhcp->setChecked(f.at(0) == QLatin1String("1"));
+    setReadFlag(ui.checkBox_en_dhcp, f.at(0));
     setReadText(ui.lineEdit_dhcp_start_ip, f.at(1));
     setReadText(ui.lineEdit_dhcp_end_ip, f.at(2));
     *advance = true;
@@ -275,8 +309,8 @@ bool Quorvel::readTpSockRsp(const QString &line, bool *advance)
     QStringList f;
     if (!atanswer::dataFields(line, 4, &f))
         return false;
-    ui.comboBox_TP_TCP_UDP->setCurrentIndex(atanswer::number(f.at(0)));
-    ui.comboBox_TP_S_C->setCurrentIndex(atanswer::number(f.at(1)));
+    setReadCode(ui.comboBox_TP_TCP_UDP, f.at(0), 0);
+    setReadCode(ui.comboBox_TP_S_C, f.at(1), 0);
     setReadText(ui.lineEdit_TP_ADDR, f.at(2));
     setReadText(ui.lineEdit_TP_PORT, f.at(3));
     *advance = true;

@@ -52,12 +52,11 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
     if (readCfgRunning || writeCfgRunning || cfgFileBusy)
         return;
     // Nothing is sent while a field could not go out as the form shows it.
-    const QStringList problems = writeCfgProblems();
-    if (!problems.isEmpty()) {
-        showFinalStatus(tr("未写入：%1").arg(problems.join(tr("；"))), 10000);
+    if (!writeCfgProblems().isEmpty()) {
+        showFinalStatus([this] { return tr("未写入：%1").arg(writeCfgProblems().join(tr("；"))); }, 10000);
         return;
     }
-    if (!confirmFirstWrite() || !comIsOpen)
+    if (!comIsOpen || !confirmWrite())
         return;
     startWriteCfg();
     sendWriteCfgCmd();
@@ -73,6 +72,7 @@ void Quorvel::startWriteCfg()
     savedTabIndex = ui.tabWidget->currentIndex();
     writeCfgIndex = 0;
     writeCfgRetry = 0;
+    cfgSequenceFailure.clear();
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
 }
 
@@ -104,6 +104,7 @@ void Quorvel::writeCfgRecvNewLine(QString recvStr)
     // "ERR…", or "OK" with more text: a failure of the current command.
     if (writeCfgRetry >= 1) {
         writeCfgRetry = 0;
+        failCfgSequence(writeCfgCmds.at(writeCfgIndex).cmd, recvStr);
         finishWriteCfg(false);
     } else {
         ++writeCfgRetry;
@@ -120,6 +121,7 @@ void Quorvel::writeCfgTimeout()
         sendWriteCfgCmd();
     } else {
         writeCfgRetry = 0;
+        failCfgSequence(writeCfgCmds.at(writeCfgIndex).cmd, QString());
         finishWriteCfg(false);
     }
 }
@@ -131,8 +133,48 @@ void Quorvel::finishWriteCfg(bool ok)
     enableCfgButtonsAfterSequence();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
-    showFinalStatus(ok ? tr("写入配置完成") : tr("写入配置遇到错误"), 5000);
-    emit writeCfgFinished(ok);
+    if (!ok) {
+        // Some commands may have gone through: what the module holds is unknown.
+        setModuleValues({});
+        const QString failure = cfgSequenceFailure;
+        showFinalStatus([this, failure] { return tr("写入配置遇到错误：%1").arg(failure); }, 10000);
+        emit writeCfgFinished(false);
+        return;
+    }
+    setModuleValues(cfgFieldValues());   // every command was taken
+    // Verifying reads the module back into the form; the work mode, which no
+    // read learns, stays as it is (resetCfgWidgets leaves it while verifying).
+    if (ui.checkBox_verifyWrite->isChecked() && !batchRun && comIsOpen) {
+        verifyExpected = cfgFieldValues();
+        verifyingWrite = true;
+        startReadCfg();
+        sendReadCfgCmd();
+        return;
+    }
+    showFinalStatus([this] { return tr("写入配置完成"); }, 5000);
+    emit writeCfgFinished(true);
+}
+
+// The end of the read after a write: what the module holds now against what
+// the write sent, each difference named with both values.
+void Quorvel::finishVerify(bool ok)
+{
+    verifyingWrite = false;
+    if (!ok) {
+        const QString failure = cfgSequenceFailure;
+        showFinalStatus([this, failure] { return tr("写入配置完成，但校验时读取遇到错误：%1").arg(failure); }, 10000);
+        emit writeCfgFinished(false);
+        return;
+    }
+    const QHash<QString, QString> expected = verifyExpected;
+    const QHash<QString, QString> actual = cfgFieldValues();
+    const bool same = cfgFieldDifferences(expected, actual, QStringLiteral("%1")).isEmpty();
+    showFinalStatus([this, expected, actual] {
+        const QStringList differences = cfgFieldDifferences(expected, actual, tr("%1 写入“%2”，模块为“%3”"));
+        return differences.isEmpty() ? tr("写入并校验完成")
+                                     : tr("写入配置完成，但校验发现不同：%1").arg(differences.join(tr("；")));
+    }, same ? 5000 : 10000);
+    emit writeCfgFinished(same);
 }
 
 // Read and write need an open port to do anything; a port closed during the

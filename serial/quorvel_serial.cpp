@@ -46,6 +46,9 @@ void Quorvel::fillComPortCombo()
     reconnectTimer = new QTimer(this);
     reconnectTimer->setInterval(500);
     connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
+    portStatusTimer = new QTimer(this);
+    portStatusTimer->setSingleShot(true);
+    connect(portStatusTimer, &QTimer::timeout, this, &Quorvel::showPendingPortStatus);
     connect(ui.checkBox_autoReconnect, &QCheckBox::toggled, this, [this](bool on) {
         if (!on)
             stopAwaitingPort();
@@ -184,6 +187,7 @@ void Quorvel::comPortFailed(const QString &portText, const QString &why)
 bool Quorvel::openComPort(const QString &portText, QString *why)
 {
     delete serialPort;
+    setModuleValues({});   // whatever answers on this port has not been read yet
     serialPort = createOpenedPort(comDeviceName(portText), why);
     comIsOpen = serialPort != nullptr;
     if (comIsOpen) {
@@ -217,6 +221,7 @@ void Quorvel::closeComPort()
     if (serialPort)
         serialPort->close();
     comIsOpen = false;
+    setModuleValues({});   // the next module on this port may be another one
     on_comPortToggle(false);
 }
 
@@ -237,7 +242,9 @@ void Quorvel::comPortError(QSerialPort::SerialPortError error)
         return;
     closeComPort();
     // A sequence cannot go on without its port, and a reconnect must not
-    // take it up again half-way.
+    // take it up again half-way. Its failure shows for its full time.
+    if (readCfgRunning || writeCfgRunning)
+        cfgSequenceFailure = tr("串口 %1 已断开").arg(openPortText);
     if (readCfgRunning)
         finishReadCfg(false);
     if (writeCfgRunning)
@@ -246,7 +253,7 @@ void Quorvel::comPortError(QSerialPort::SerialPortError error)
     if (ui.checkBox_autoReconnect->isChecked())
         awaitLostPort();
     else
-        statusBar()->showMessage(tr("串口 %1 已断开，已关闭").arg(openPortText), 10000);
+        showPortStatus(tr("串口 %1 已断开，已关闭").arg(openPortText), 10000);
 }
 
 // Watches for the lost port's device path to come back. A tick costs one
@@ -255,7 +262,7 @@ void Quorvel::awaitLostPort()
 {
     reconnectWhy.clear();
     reconnectTimer->start();
-    statusBar()->showMessage(tr("串口 %1 已断开，等待它重新接入").arg(openPortText));
+    showPortStatus(tr("串口 %1 已断开，等待它重新接入").arg(openPortText));
 }
 
 void Quorvel::tryReconnect()
@@ -270,13 +277,13 @@ void Quorvel::tryReconnect()
     if (!openComPort(openPortText, &why)) {
         if (why != reconnectWhy) {
             reconnectWhy = why;
-            statusBar()->showMessage(tr("串口 %1 还不能打开，继续等待：%2").arg(openPortText, why));
+            showPortStatus(tr("串口 %1 还不能打开，继续等待：%2").arg(openPortText, why));
         }
         return;
     }
     reconnectTimer->stop();
     on_comPortToggle(true);
-    statusBar()->showMessage(tr("串口 %1 已重新连接").arg(openPortText), 10000);
+    showPortStatus(tr("串口 %1 已重新连接").arg(openPortText), 10000);
 }
 
 void Quorvel::stopAwaitingPort()
@@ -284,7 +291,7 @@ void Quorvel::stopAwaitingPort()
     if (!reconnectTimer->isActive())
         return;
     reconnectTimer->stop();
-    statusBar()->showMessage(tr("不再等待串口 %1").arg(openPortText), 5000);
+    showPortStatus(tr("不再等待串口 %1").arg(openPortText), 5000);
 }
 
 void Quorvel::on_comboBox_comPort_currentIndexChanged(int index)
@@ -358,6 +365,7 @@ void Quorvel::on_comPortToggle(bool open)
     ui.pushButton_openCom->setText(open ? tr("关闭") : tr("打开"));
     const QPixmap lamp(open ? QStringLiteral(":/Quorvel/comGreenLed") : QStringLiteral(":/Quorvel/comGrayLed"));
     ui.label_comLed->setPixmap(lamp.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
+    ui.label_comLed->setToolTip(open ? tr("串口 %1 已打开").arg(openPortText) : tr("串口已关闭"));
     ui.pushButton_send->setEnabled(open);
     // A sequence, an import or an export that is running keeps the read and
     // write buttons disabled.
