@@ -391,7 +391,7 @@ bool Quorvel::importCfgFile(const QString &path)
     const QStringList missing = formMissingLeaves;
     showFinalStatus([this, failed, missing, workModeRefused] {
         QStringList buts;
-        if (!missing.isEmpty())
+        if (!missing.isEmpty() && !failed)   // a failed import says so; Write names what is missing
             buts << tr("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));
         if (!workModeRefused.isEmpty())
             buts << tr("模块没有接受默认工作模式：%1").arg(workModeRefused);

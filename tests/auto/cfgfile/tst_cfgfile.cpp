@@ -80,9 +80,11 @@ private slots:
     {
         QTest::addColumn<QStringList>("texts");   // Wi-Fi mode, IP mode, server; export, import, comma message
         QTest::newRow("chinese") << QStringList{"AP模式", "动态IP", "服务器", "导出完成", "导入完成",
-                                                "导出完成，但AP设置/密码、STA设置/密码含有逗号，导入时不能原样取回"};
+                                                "导出完成，但AP设置/密码、STA设置/密码含有逗号，导入时不能原样取回",
+                                                "AP设置/密码、STA设置/密码含有逗号"};
         QTest::newRow("english") << QStringList{"AP", "Dynamic IP", "Server", "Export Done", "Import Done",
-            "Export Done, but a comma in AP Mode/Key, STA Mode/Key will not import as it was"};
+            "Export Done, but a comma in AP Mode/Key, STA Mode/Key will not import as it was",
+            "a comma in AP Mode/Key, STA Mode/Key"};
     }
 
     // Through the dialogs, a name typed without ".xml" gets it; the default form gives the example document; a
@@ -105,14 +107,12 @@ private slots:
         const QByteArray example = readFile(file);
         QCOMPARE(QString::fromUtf8(example).remove(QRegularExpression("\n *")), QStringLiteral(   // layout aside
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><TESSELANE_CFG>"
-            "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>AT_MODE</DFWM></BASE_GROUP_ELEM>"
+            "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART></BASE_GROUP_ELEM>"   // no work mode chosen
             "<WIFI_GROUP_ELEM><WIFI_MODE>%1</WIFI_MODE><WIFI_AP>,,WAP2_PSK,AES,11n,2</WIFI_AP><WIFI_STA>,</WIFI_STA>"
             "<WIFI_IP>%2,,,</WIFI_IP><WIFI_DHCP>0,,</WIFI_DHCP></WIFI_GROUP_ELEM>"
             "<TP_GROUP_ELEM><TP_TP>TCP,%3,,</TP_TP><TP_FRAME>,,</TP_FRAME></TP_GROUP_ELEM></TESSELANE_CFG>")
                      .arg(texts.at(0), texts.at(1), texts.at(2)));
 
-        ui.lineEdit_AP_KEY->setText(QStringLiteral("pa,ss"));
-        ui.lineEdit_STA_KEY->setText(QStringLiteral("x,y"));
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
         ::signal(SIGXFSZ, SIG_IGN);
@@ -124,6 +124,13 @@ private slots:
         QVERIFY(!written && m_f->boxText.endsWith(file));
         QCOMPARE(readFile(file), example);
         QCOMPARE(QDir(m_f->dir.path()).entryList({"cfg.xml*"}, QDir::Files | QDir::Hidden), QStringList{"cfg.xml"});
+        ui.lineEdit_AP_KEY->setText(QStringLiteral("pa,ss"));
+        ui.lineEdit_STA_KEY->setText(QStringLiteral("x,y"));
+        m_f->dismissNextBox(QMessageBox::No);   // asked first, and No keeps the file
+        QVERIFY(!Access::exportCfgFile(w, file));
+        QVERIFY2(m_f->boxText.contains(texts.at(6)), qPrintable(m_f->boxText));
+        QCOMPARE(readFile(file), example);
+        m_f->dismissNextBox(QMessageBox::Yes);
         QVERIFY(Access::exportCfgFile(w, file));
         QCOMPARE(m_f->status(), texts.at(5));
 
@@ -164,20 +171,24 @@ private slots:
             "say nothing", document(uart + "<BASE_GROUP_ELEM><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM><WIFI_GROUP_ELEM>"
             "<WIFI_AP>Lab,pw,WPA,TKIP,11g,3</WIFI_AP></WIFI_GROUP_ELEM><BASE_GROUP_ELEM><DFWM>AT_MODE</DFWM><DFWM>tp"
             "</DFWM><UART>,,Odd,,</UART></BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_AP>Cafe,,NONE,NONE,11b,5</WIFI_AP>"
-            "</WIFI_GROUP_ELEM>"), done, {{"deviceBps", "9600"}, {"deviceDataBit", "7"}, {"deviceParBit", "Odd"},
+            "</WIFI_GROUP_ELEM>"), done + "，但文件缺少 WIFI_MODE, WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME",
+            {{"deviceBps", "9600"}, {"deviceDataBit", "7"}, {"deviceParBit", "Odd"},
             {"deviceStopBit", "2"}, {"deviceFlow", "Hardware"}, {"AP_SSID", "Cafe"}, {"AUTH", "NONE"},
             {"CRYPT", "NONE"}, {"MODE", "11b"}, {"CH", "5"}}, {"AT+ATTP=0\r\n"});
         row("commas: an ssid's survive, a key's move into the ssid; a text that is no item keeps what was there; "
             "dhcp 00 checks the box", document("<BASE_GROUP_ELEM><UART>115201,6,none,2,Hardware</UART><DFWM>TP_MODE"
             "</DFWM><DFWM>tp_mode</DFWM></BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_AP>a,b,c,key,NONE,WEP,11b,5</WIFI_AP>"
-            "<WIFI_STA>net,pa,ss</WIFI_STA><WIFI_DHCP>00,,</WIFI_DHCP></WIFI_GROUP_ELEM>"), done,
+            "<WIFI_STA>net,pa,ss</WIFI_STA><WIFI_DHCP>00,,</WIFI_DHCP></WIFI_GROUP_ELEM>"),
+            done + "，但文件缺少 UART, WIFI_MODE, WIFI_IP, TP_TP, TP_FRAME",
             {{"deviceDataBit", "6"}, {"deviceStopBit", "2"}, {"deviceFlow", "Hardware"}, {"defaultWorkMode", "TP_MODE"},
              {"AP_SSID", "a,b,c"}, {"AP_KEY", "key"}, {"AUTH", "NONE"}, {"CRYPT", "WEP"}, {"MODE", "11b"}, {"CH", "5"},
              {"STA_SSID", "net,pa"}, {"STA_KEY", "ss"}, {"en_dhcp", "1"}}, {"AT+ATTP=1\r\n"});
         row("line breaks never reach a line edit", document("<WIFI_GROUP_ELEM><WIFI_STA>s\r\nid,p&#13;&#10;AT+DFRST"
-            "</WIFI_STA></WIFI_GROUP_ELEM>"), done, {{"STA_SSID", "sid"}, {"STA_KEY", "pAT+DFRST"}});
+            "</WIFI_STA></WIFI_GROUP_ELEM>"), done + "，但文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, TP_TP, "
+            "TP_FRAME", {{"STA_SSID", "sid"}, {"STA_KEY", "pAT+DFRST"}});
         row("english texts keep their choices", document("<WIFI_GROUP_ELEM><WIFI_MODE>STA</WIFI_MODE><WIFI_IP>"
-            "Static IP,,,</WIFI_IP></WIFI_GROUP_ELEM><TP_GROUP_ELEM><TP_TP>TCP,Client,,</TP_TP></TP_GROUP_ELEM>"), done,
+            "Static IP,,,</WIFI_IP></WIFI_GROUP_ELEM><TP_GROUP_ELEM><TP_TP>TCP,Client,,</TP_TP></TP_GROUP_ELEM>"),
+            done + "，但文件缺少 UART, WIFI_AP, WIFI_STA, WIFI_DHCP, TP_FRAME",
             {{"wifi_mode", "STA模式"}, {"ip_mode", "静态IP"}, {"TP_S_C", "客户端"}});
     }
 

@@ -75,7 +75,10 @@ private slots:
         writeFile(file, profile);
         QVERIFY(m_f->openPort());
         QVERIFY(Access::importCfgFile(*m_f->w, file));
+        ui.checkBox_verifyWrite->setChecked(false);
+        m_f->dismissNextBox(QMessageBox::Yes);   // the module's values are unknown: asked, Yes by default
         runInWindow(ui.pushButton_writeConfiguartion, &Quorvel::writeCfgFinished);
+        QVERIFY(m_f->boxText.contains(QStringLiteral("先读取才能看到改动")));
         const QByteArray fromWindow = sim().receivedBytes();
         QVERIFY(fromWindow.contains("AT+ATTP=1\r\n") && fromWindow.contains("AT+UART="));
         ui.pushButton_openCom->click();
@@ -101,6 +104,7 @@ private slots:
         QCOMPARE(read.out, QByteArray());
         QCOMPARE(read.err, QStringLiteral("已打开串口 %1\n读取配置完成\n导出完成\n").arg(sim().slavePath()).toUtf8());
         QCOMPARE(readFile(path(QStringLiteral("cli.xml"))), readFile(path(QStringLiteral("window.xml"))));
+        QVERIFY(!readFile(path(QStringLiteral("cli.xml"))).contains("DFWM"));   // no read learns the work mode
     }
 
     // Every run that ends otherwise than in a written profile: the status, the differences on stdout, a message
@@ -110,17 +114,21 @@ private slots:
         QTest::addColumn<QStringList>("args");   // SIM stands for the module's port
         QTest::addColumn<QByteArray>("file");    // written to f.xml first
         QTest::addColumn<QByteArray>("ini");     // Quorvel.ini, SIM for the module's port
-        QTest::addColumn<QString>("quiet");      // a command the module ignores ("ignore") or never answers ("silent")
+        // What the module does: ignores a command ("ignore CMD"), never answers it ("silent CMD"), refuses it
+        // ("error CMD:CODE"), or holds other values ("fields WORD=a;b;c", raw bytes).
+        QTest::addColumn<QByteArray>("quiet");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QString>("message");   // on stderr
         const auto row = [](const char *name, const QStringList &args, const QByteArray &file, int exitCode,
-                            const QString &message, const QString &quiet = {}, const QByteArray &out = {},
+                            const QString &message, const QByteArray &quiet = {}, const QByteArray &out = {},
                             const QByteArray &ini = {}) {
             QTest::newRow(name) << args << file << ini << quiet << exitCode << out << message;
         };
-        QByteArray noUart = profile, badLeaf = profile;
+        QByteArray noUart = profile, badLeaf = profile, noWorkMode = profile, emoji = profile;
         noUart.replace("<UART>115200,8,None,1,None</UART>", "");
+        noWorkMode.replace("<DFWM>TP_MODE</DFWM>", "");
+        emoji.replace("office-pass", "office-\xf0\x9f\x98\x80");
         badLeaf.replace("<WIFI_STA>PlantNet,office-pass</WIFI_STA>", "<WIFI_STA>PlantNet</WIFI_STA>");
         const QStringList apply{"--port", "SIM", "--apply", "f.xml"}, read{"--port", "SIM", "--read", "f.xml"};
         const QStringList verify = apply + QStringList{"--verify"};
@@ -128,8 +136,19 @@ private slots:
         row("verify, faithful module", verify, profile, 0, "核对完成：模块的配置与文件一致\n");
         row("verify, module keeps its station SSID", verify, profile, 1, "核对发现 1 处不同\n", "ignore AT+STAMOD=",
             "WIFI_STA STA_SSID：文件为“PlantNet”，模块为“OfficeNet”\n");
-        row("read, first query silent", read, profile, 1, "读取配置遇到错误\n", "silent AT+VER?");
-        row("apply, first command silent", apply, profile, 1, "写入配置遇到错误\n", "silent AT+APSTA=");
+        row("read, first query silent", read, profile, 1, "读取配置遇到错误：AT+VER? 没有回答\n", "silent AT+VER?");
+        row("apply, first command silent", apply, profile, 1, "写入配置遇到错误：AT+APSTA= 没有回答\n",
+            "silent AT+APSTA=");
+        row("read, GBK text as UTF-8: no file", read, profile, 1, "AP设置/SSID不是有效的UTF-8文本",
+            "fields APMOD=\xb0\xec\xb9\xab\xca\xd2;4;6");
+        row("read, a key with a comma: no file", read, profile, 1, "AP设置/密码含有逗号", "fields APKEY=4;3;pa,ss");
+        row("read, an empty speed code: no file", read, profile, 1, "UART参数/波特率的值不在列表中",
+            "fields UART=;8;0;1;0");
+        row("apply, no work mode in the file: none sent", verify, noWorkMode, 0, "核对完成");
+        row("apply, work mode refused: nothing written", apply, profile, 1,
+            "模块没有接受默认工作模式：AT+ATTP=1 回答 ERR=1（通用错误）", "error AT+ATTP=:1");
+        row("apply, a text GBK cannot carry: nothing sent", apply, emoji, 2, "STA设置/密码含有GBK不能表示的字符", {}, {},
+            "[comSettings]\nencoding=GBK\n");
         row("missing port", {"--port", "/dev/quorvel-no-such-port", "--read", "f.xml"}, profile, 3,
             "/dev/quorvel-no-such-port");
         row("apply without --port, a port remembered", {"--apply", "f.xml"}, profile, 2, "--port", {}, {},
@@ -152,7 +171,7 @@ private slots:
         QFETCH(QStringList, args);
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, ini);
-        QFETCH(QString, quiet);
+        QFETCH(QByteArray, quiet);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QString, message);
@@ -161,11 +180,16 @@ private slots:
             writeFile(f, file);
         if (!ini.isEmpty())
             writeFile(path(QStringLiteral("Quorvel.ini")), ini.replace("SIM", sim().slavePath().toUtf8()));
-        const QString command = quiet.section(QLatin1Char(' '), 1);
-        if (quiet.startsWith(QLatin1String("ignore")))
-            sim().setIgnored(command);
-        else if (!quiet.isEmpty())
-            sim().setSilent(command);
+        const QByteArray what = quiet.left(quiet.indexOf(' ')), command = quiet.mid(quiet.indexOf(' ') + 1);
+        if (what == "ignore")
+            sim().setIgnored(QString::fromLatin1(command));
+        else if (what == "silent")
+            sim().setSilent(QString::fromLatin1(command));
+        else if (what == "error")
+            sim().setError(QString::fromLatin1(command.left(command.indexOf(':'))), command.split(':').last().toInt());
+        else if (what == "fields")
+            sim().setRawFields(QString::fromLatin1(command.left(command.indexOf('='))),
+                               command.mid(command.indexOf('=') + 1).split(';'));
 
         const Run r = run(args.replaceInStrings(QStringLiteral("f.xml"), f));
         QCOMPARE(r.exitCode, exitCode);
@@ -175,8 +199,10 @@ private slots:
             QCOMPARE(readFile(f), file);   // a failed read writes no file
         if (exitCode >= 2)
             QCOMPARE(sim().receivedBytes(), QByteArray());
+        if (!file.contains("<DFWM>") || what == "error")   // a work mode only from the file, nothing after a refusal
+            QVERIFY(!sim().receivedBytes().contains(file.contains("<DFWM>") ? "AT+APSTA=" : "AT+ATTP"));
         // Not one time-out and not three (coarse timers may fire up to 5 % early).
-        if (quiet.startsWith(QLatin1String("silent")))
+        if (what == "silent")
             QVERIFY2(r.ms >= 4500 && r.ms < 8500, qPrintable(QString::number(r.ms)));
     }
 };

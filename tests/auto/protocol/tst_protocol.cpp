@@ -20,8 +20,11 @@ const Lines defaultWrite = crlf("AT+APSTA=0|AT+APMOD=,4,2|AT+APKEY=4,3,|AT+STAMO
 const Lines fullWrite = crlf("AT+APSTA=1|AT+APMOD=Lab AP,5,13|AT+APKEY=7,5,pa,ss|AT+STAMOD=Office Net,secret|"
                              "AT+IPCFG=1,10.1.2.3,10.1.2.254,255.255.255.0|AT+DHCP=1,10.1.2.100,10.1.2.199|"
                              "AT+TPSOCK=1,1,10.9.8.7,5000|AT+FFRAME=120|AT+AFRAME=256,40|AT+UART=3,7,2,2,1");
-const QString readDone = QStringLiteral("读取配置完成"), readFailed = QStringLiteral("读取配置遇到错误");
-const QString writeDone = QStringLiteral("写入配置完成"), writeFailed = QStringLiteral("写入配置遇到错误");
+const Lines readQueries = crlf("AT+VER?|AT+MAC?|AT+APSTA?|AT+NETS?|AT+CURIP?|AT+UART?|AT+APMOD?|AT+APKEY?|"
+                               "AT+STAMOD?|AT+IPCFG?|AT+DHCP?|AT+TPSOCK?|AT+FFRAME?|AT+AFRAME?");
+const QString readDone = QStringLiteral("读取配置完成"), readFailed = QStringLiteral("读取配置遇到错误：");
+const QString writeDone = QStringLiteral("写入配置完成"), writeFailed = QStringLiteral("写入配置遇到错误：");
+const QString verified = QStringLiteral("写入并校验完成");
 
 const QVariantMap fullForm = {   // every writable field away from its default
     {"comboBox_wifi_mode", 1}, {"lineEdit_AP_SSID", "Lab AP"}, {"comboBox_MODE", 4}, {"comboBox_CH", 12},
@@ -50,9 +53,10 @@ QVariantMap formState(Quorvel &w, const QStringList &names)
     return state;
 }
 
-// Fields set, the module's fault ("noise": echo and a line every 3 ms, "split": byte by byte),
-// answers replaced, the lines it receives, the end message, whether a read gives the form back.
-struct WriteRow { QVariantMap form; QString fault; Replies replies; Lines sent; QString end; bool readBack; };
+// Fields set, the module's fault ("noise": echo and a line every 3 ms, "split": byte by byte, "ignore X":
+// X answered OK and not kept), answers replaced, the lines it receives, the end message, whether the write
+// is verified (the read after it gives the form back).
+struct WriteRow { QVariantMap form; QString fault; Replies replies; Lines sent; QString end; bool verify; };
 // A button (pushButton_...), its bytes, the module's answer, the status shown ("": the status bar keeps what it had).
 struct Control { QString button; QByteArray bytes, answer; QString shown; };
 
@@ -75,22 +79,29 @@ private slots:
 
     void write_data()
     {
-        Lines injected = defaultWrite, refused = fullWrite;
+        Lines injected = defaultWrite, refused = fullWrite, retried = readQueries;
         injected[1] = "AT+APMOD=xAT+DFRST,4,2\r\n";
         injected[3] = "AT+STAMOD=net,keyAT+RST\r\n";
         refused.insert(7, "AT+FFRAME=120\r\n");
+        retried.insert(3, "AT+NETS?\r\n");
+        retried.insert(2, "AT+APSTA?\r\n");
         const QVariantMap lineBreaks{{"lineEdit_AP_SSID", "x\r\nAT+DFRST"}, {"lineEdit_STA_SSID", "n\re\nt"},
                                      {"lineEdit_STA_KEY", QStringLiteral("key") + QChar(u'\0') + "\r\nAT+RST"}};
         const Replies okData{{"AT+FFRAME=", {"OK=120\r\n"}}, {"AT+APSTA?", {"ERR=1\r\n"}}, {"AT+NETS?", {"ERR=2\r\n"}}};
         const Replies errTwice{{"AT+APKEY=", {"ERR=1\r\n", "ERR=1\r\n"}}};
         QTest::addColumn<WriteRow>("row");
-        QTest::newRow("every field set, amid echo and unsolicited lines")
-            << WriteRow{fullForm, "noise", {}, fullWrite, writeDone, true};
-        QTest::newRow("OK with data is a failure; read byte by byte, two queries in a row failing once")
-            << WriteRow{fullForm, "split", okData, refused, writeDone, true};
+        QTest::newRow("every field set, amid echo and unsolicited lines, verified")
+            << WriteRow{fullForm, "noise", {}, fullWrite + readQueries, verified, true};
+        QTest::newRow("OK with data is a failure; verify read byte by byte, two queries in a row failing once")
+            << WriteRow{fullForm, "split", okData, refused + retried, verified, true};
         QTest::newRow("line ends and NUL start no command") << WriteRow{lineBreaks, "", {}, injected, writeDone, false};
-        QTest::newRow("ERR twice on the third command stops the write")
-            << WriteRow{{}, "", errTwice, defaultWrite.mid(0, 3) << defaultWrite.at(2), writeFailed, false};
+        QTest::newRow("ERR twice on the third command stops the write, naming it")
+            << WriteRow{{}, "", errTwice, defaultWrite.mid(0, 3) << defaultWrite.at(2),
+                        writeFailed + "AT+APKEY= 回答 ERR=1（通用错误）", true};
+        QTest::newRow("verify names what the module did not keep")
+            << WriteRow{fullForm, "ignore AT+STAMOD=", {}, fullWrite + readQueries,
+                        "写入配置完成，但校验发现不同：STA设置/目标SSID 写入“Office Net”，模块为“OfficeNet”；"
+                        "STA设置/密码 写入“secret”，模块为“office-pass”", true};
     }
 
     // The write sends a line on the answer to the one before, retried once; a read gives
@@ -103,6 +114,9 @@ private slots:
             o->setProperty(valueProperty(o), it.value());
         }
         const QVariantMap written = formState(*w(), fullForm.keys());
+        ui().checkBox_verifyWrite->setChecked(row.verify);
+        if (row.fault.startsWith(QLatin1String("ignore ")))
+            m_f->sim.setIgnored(row.fault.mid(7));
         m_f->sim.setEcho(row.fault == QLatin1String("noise"));
         m_f->sim.setNoise(row.fault == QLatin1String("noise") ? 3 : 0);
         m_f->sim.setSplit(row.fault == QLatin1String("split"));
@@ -112,34 +126,37 @@ private slots:
         QVERIFY(m_f->boxText.contains(QStringLiteral("替换模块的配置")));   // an unread form asks first
         QCOMPARE(sentSoFar(), row.sent << "AT\r\n");
         QCOMPARE(m_f->status(), row.end);
-        if (row.readBack) {
-            ui().comboBox_wifi_mode->setCurrentIndex(1 - ui().comboBox_wifi_mode->currentIndex());   // reset keeps it
-            run(ui().pushButton_readConfiguration, readDone);
+        if (row.end == verified)
             QCOMPARE(formState(*w(), fullForm.keys()), written);
-        }
     }
 
-    // Read in UTF-8, GBK text and a speed outside the list are named and stop the write; in GBK a text read
-    // goes back as it came, and a typed one GBK cannot carry stops the write.
+    // Read in UTF-8, GBK text, an empty speed, a Wi-Fi role 7 and a DHCP flag "yes" are named and stop the
+    // write; in GBK a text read goes back as it came, and a typed one GBK cannot carry stops the write.
     void textsThatCannotGoBack()
     {
         const QByteArrayList apmod{"\xb0\xec\xb9\xab\xca\xd2", "4", "6"};   // "办公室" in GBK
         m_f->sim.setRawFields(QStringLiteral("APMOD"), apmod);
-        m_f->sim.setFields(QStringLiteral("UART"), {"99", "8", "0", "1", "0"});   // a speed no item has
+        m_f->sim.setFields(QStringLiteral("UART"), {"", "8", "0", "1", "0"});
+        m_f->sim.setFields(QStringLiteral("APSTA"), {"7"});
+        m_f->sim.setFields(QStringLiteral("DHCP"), {"yes", "", ""});
+        ui().checkBox_en_dhcp->setChecked(true);
         run(ui().pushButton_readConfiguration, QStringLiteral("读取配置完成，但AP设置/SSID不是有效的UTF-8文本；"
-                                                              "UART参数/波特率的值不在列表中"));
+                                                              "UART参数/波特率、WIFI模式、IP设置/使能DHCP的值不在列表中"));
+        QCOMPARE(ui().lineEdit_wifi_mode->text(), QStringLiteral("7"));
         m_f->sim.clearTrace();
         ui().pushButton_writeConfiguartion->click();   // refused
-        QCOMPARE(m_f->status(), QStringLiteral("未写入：UART参数/波特率没有选择值；AP设置/SSID不是有效的UTF-8文本，"
-                                               "请修改，或换一种编码重新读取"));
+        QCOMPARE(m_f->status(), QStringLiteral("未写入：UART参数/波特率、WIFI模式、IP设置/使能DHCP没有选择值；"
+                                               "AP设置/SSID不是有效的UTF-8文本，请修改，或换一种编码重新读取"));
         QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
         m_f->sim.setFields(QStringLiteral("UART"), {"5", "8", "0", "1", "0"});
+        m_f->sim.setFields(QStringLiteral("APSTA"), {"1"});
+        m_f->sim.setFields(QStringLiteral("DHCP"), {"0", "", ""});
         ui().comboBox_encoding->setCurrentText(QStringLiteral("GBK"));
         run(ui().pushButton_readConfiguration, readDone);
         m_f->sim.clearTrace();
-        m_f->dismissNextBox(QMessageBox::No);   // none expected after a read
-        run(ui().pushButton_writeConfiguartion, writeDone);
-        QCOMPARE(m_f->boxText, QString());
+        m_f->dismissNextBox(QMessageBox::Yes);   // the module's values are known: nothing to change
+        run(ui().pushButton_writeConfiguartion, verified);
+        QVERIFY2(m_f->boxText.contains(QStringLiteral("没有要改动的")), qPrintable(m_f->boxText));
         QCOMPARE(sentSoFar().at(1), "AT+APMOD=" + apmod.join(',') + "\r\n");
         ui().lineEdit_STA_KEY->setText(QStringLiteral("pw😀"));
         m_f->sim.clearTrace();
@@ -159,14 +176,15 @@ private slots:
         ui().pushButton_startNet->click();
         QTRY_COMPARE_WITH_TIMEOUT(m_f->sim.receivedLines().size(), 3, 5000);
         QVERIFY(early.hasExpired());
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), readFailed, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), readFailed + "AT+VER? 没有回答", 5000);
         m_f->sim.setSilent(QStringLiteral("AT+APSTA="));
-        m_f->dismissNextBox(QMessageBox::Yes);   // the form is unread
+        m_f->dismissNextBox(QMessageBox::Yes);   // the form is not the module's
         ui().pushButton_writeConfiguartion->click();
+        QVERIFY(m_f->boxText.startsWith(QStringLiteral("上次读取失败")));
         QTRY_COMPARE(m_f->sim.receivedLines(), crlf("AT+VER?|AT+STANET=1|AT+VER?|AT+APSTA=0"));
         ui().pushButton_openCom->click();   // close
         const QString sentAtClose = ui().label_sendCnt->text();
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), writeFailed, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), writeFailed + "AT+APSTA= 没有回答", 8000);
         QVERIFY(QMetaObject::invokeMethod(w(), "on_pushButton_writeConfiguartion_clicked"));
         QCOMPARE(m_f->sim.receivedLines().size(), 4);
         QCOMPARE(ui().label_sendCnt->text(), sentAtClose);
