@@ -96,19 +96,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>读取配置遇到错误</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>未知</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>写入配置完成</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>写入配置遇到错误</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -133,10 +125,6 @@
     </message>
     <message>
         <source>串口 %1 已断开，已关闭</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>模块没有回答默认工作模式命令</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -252,10 +240,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>表单既没有从模块读取，也没有从文件导入。写入会用表单中的配置替换模块的配置。要写入吗？</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>；</source>
         <translation type="unfinished"></translation>
     </message>
@@ -264,11 +248,131 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>读取配置遇到错误，且%1</source>
+        <source>未写入：%1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>未写入：%1</source>
+        <source>模块没有接受默认工作模式：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取的配置不能原样写入文件：%1；没有写入 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导出的文件不能原样保存表单：%1。仍要导出吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文件缺少 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>，但</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1含有逗号，导入时不能原样取回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（空）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入的文件缺少 %1，这些配置将写入默认值。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1：“%2” → “%3”</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块的配置与表单相同，没有要改动的。仍要写入吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入会改动模块的 %1 项配置。要写入吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表单既没有从模块读取，也没有从文件导入。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>上次读取失败，表单中不是模块的配置。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块当前的值未知；先读取才能看到改动。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取之后串口关闭过，模块当前的值未知；先读取才能看到改动。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1：%3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入会用表单中的配置替换模块的配置。要写入吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 没有回答</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 回答 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 回答 %2（%3）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入配置遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入配置完成，但校验时读取遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 写入“%2”，模块为“%3”</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入并校验完成</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入配置完成，但校验发现不同：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口 %1 已打开</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -688,6 +792,10 @@
     </message>
     <message>
         <source>编码</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入后校验</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

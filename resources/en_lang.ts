@@ -96,20 +96,12 @@
         <translation>Configuration Read Successfully</translation>
     </message>
     <message>
-        <source>读取配置遇到错误</source>
-        <translation>Configuration Read Failed</translation>
-    </message>
-    <message>
         <source>未知</source>
         <translation>Unknown</translation>
     </message>
     <message>
         <source>写入配置完成</source>
         <translation>configuration Write Successfully</translation>
-    </message>
-    <message>
-        <source>写入配置遇到错误</source>
-        <translation>Configuration Write Failed</translation>
     </message>
     <message>
         <source>%1 正被其他程序使用（%2）</source>
@@ -134,10 +126,6 @@
     <message>
         <source>串口 %1 已断开，已关闭</source>
         <translation>Serial port %1 was disconnected and has been closed</translation>
-    </message>
-    <message>
-        <source>模块没有回答默认工作模式命令</source>
-        <translation>The module did not answer the default work mode command</translation>
     </message>
     <message>
         <source>模块已接受默认工作模式</source>
@@ -252,10 +240,6 @@
         <translation>%1 holds characters that %2 cannot carry</translation>
     </message>
     <message>
-        <source>表单既没有从模块读取，也没有从文件导入。写入会用表单中的配置替换模块的配置。要写入吗？</source>
-        <translation>The form has been neither read from a module nor imported from a file. Writing replaces the module&apos;s configuration with the form&apos;s. Write it?</translation>
-    </message>
-    <message>
         <source>；</source>
         <translation>; </translation>
     </message>
@@ -264,12 +248,132 @@
         <translation>Configuration read, but %1</translation>
     </message>
     <message>
-        <source>读取配置遇到错误，且%1</source>
-        <translation>Configuration Read Failed, and %1</translation>
-    </message>
-    <message>
         <source>未写入：%1</source>
         <translation>Nothing written: %1</translation>
+    </message>
+    <message>
+        <source>模块没有接受默认工作模式：%1</source>
+        <translation>The module did not take the default work mode: %1</translation>
+    </message>
+    <message>
+        <source>读取的配置不能原样写入文件：%1；没有写入 %2</source>
+        <translation>The configuration read cannot be saved as it is: %1; %2 was not written</translation>
+    </message>
+    <message>
+        <source>导出的文件不能原样保存表单：%1。仍要导出吗？</source>
+        <translation>The file would not keep the form as it is: %1. Export all the same?</translation>
+    </message>
+    <message>
+        <source>文件缺少 %1</source>
+        <translation>the file lacks %1</translation>
+    </message>
+    <message>
+        <source>，但</source>
+        <translation>, but </translation>
+    </message>
+    <message>
+        <source>%1含有逗号，导入时不能原样取回</source>
+        <translation>a comma in %1 will not import as it was</translation>
+    </message>
+    <message>
+        <source>（空）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>是</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>否</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>导入的文件缺少 %1，这些配置将写入默认值。</source>
+        <translation>The imported file lacks %1: those settings will be written with their defaults. </translation>
+    </message>
+    <message>
+        <source>%1：“%2” → “%3”</source>
+        <translation>%1: “%2” → “%3”</translation>
+    </message>
+    <message>
+        <source>模块的配置与表单相同，没有要改动的。仍要写入吗？</source>
+        <translation>The module already holds the form: nothing to change. Write all the same?</translation>
+    </message>
+    <message>
+        <source>写入会改动模块的 %1 项配置。要写入吗？</source>
+        <translation>Writing changes %1 setting(s) of the module. Write?</translation>
+    </message>
+    <message>
+        <source>表单既没有从模块读取，也没有从文件导入。</source>
+        <translation>The form was neither read from the module nor imported from a file. </translation>
+    </message>
+    <message>
+        <source>上次读取失败，表单中不是模块的配置。</source>
+        <translation>The last read failed: the form does not hold the module&apos;s configuration. </translation>
+    </message>
+    <message>
+        <source>模块当前的值未知；先读取才能看到改动。</source>
+        <translation>The module&apos;s current values are unknown; Read first to see the changes. </translation>
+    </message>
+    <message>
+        <source>读取之后串口关闭过，模块当前的值未知；先读取才能看到改动。</source>
+        <translation>The port was closed since the last read: the module&apos;s current values are unknown; Read first to see the changes. </translation>
+    </message>
+    <message>
+        <source>%1：%3</source>
+        <translation>%1: %3</translation>
+    </message>
+    <message>
+        <source>写入会用表单中的配置替换模块的配置。要写入吗？</source>
+        <translation>Writing replaces the module&apos;s configuration with the form&apos;s. Write?</translation>
+    </message>
+    <message>
+        <source>读取配置遇到错误：%1</source>
+        <translation>Configuration Read Failed: %1</translation>
+    </message>
+    <message>
+        <source>%1 没有回答</source>
+        <translation>no answer to %1</translation>
+    </message>
+    <message>
+        <source>%1 回答 %2</source>
+        <translation>%1 answered %2</translation>
+    </message>
+    <message>
+        <source>%1 回答 %2（%3）</source>
+        <translation>%1 answered %2 (%3)</translation>
+    </message>
+    <message>
+        <source>写入配置遇到错误：%1</source>
+        <translation>Configuration Write Failed: %1</translation>
+    </message>
+    <message>
+        <source>写入配置完成，但校验时读取遇到错误：%1</source>
+        <translation>Configuration written, but the read to verify it failed: %1</translation>
+    </message>
+    <message>
+        <source>%1 写入“%2”，模块为“%3”</source>
+        <translation>%1 written “%2”, module holds “%3”</translation>
+    </message>
+    <message>
+        <source>写入并校验完成</source>
+        <translation>Written and verified</translation>
+    </message>
+    <message>
+        <source>写入配置完成，但校验发现不同：%1</source>
+        <translation>Configuration written, but verifying found differences: %1</translation>
+    </message>
+    <message>
+        <source>串口 %1 已断开</source>
+        <translation>serial port %1 was lost</translation>
+    </message>
+    <message>
+        <source>串口 %1 已打开</source>
+        <translation>Serial port %1 is open</translation>
+    </message>
+    <message>
+        <source>串口已关闭</source>
+        <translation>The serial port is closed</translation>
     </message>
 </context>
 <context>
@@ -689,6 +793,10 @@
     <message>
         <source>编码</source>
         <translation>Encoding</translation>
+    </message>
+    <message>
+        <source>写入后校验</source>
+        <translation>Verify after write</translation>
     </message>
 </context>
 </TS>
