@@ -81,6 +81,7 @@ struct ModuleWindow
     std::unique_ptr<Quorvel> w;
     QString error;
     QString boxText, boxInfo;   // of the last box dismissNextBox closed
+    bool boxYesByDefault = false;
 
     // Starts the module and makes the window, shown when `show`, with the
     // port open when `open`. On failure `error` says why.
@@ -125,6 +126,7 @@ struct ModuleWindow
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 boxText = box->text();
                 boxInfo = box->informativeText();
+                boxYesByDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Yes);
                 if (QAbstractButton *button = box->button(press))
                     button->click();
                 else

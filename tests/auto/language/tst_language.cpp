@@ -44,6 +44,7 @@ private slots:
 
         Access::langButton(w)->click();
         QCOMPARE(Access::langButton(w)->text() + u' ' + m_f->ui().pushButton_openCom->text(), "中文 Close");
+        QCOMPARE(m_f->status(), QStringLiteral("Configuration Read Successfully"));   // shown again in English
         const QStringList english = shown(w);
         QCOMPARE(english.filter(QRegularExpression("^=")), chinese.filter(QRegularExpression("^=")));
         for (const QString &text : english)

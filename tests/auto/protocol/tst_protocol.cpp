@@ -191,6 +191,40 @@ private slots:
         QCOMPARE(cfgButtonsEnabled(), QList<bool>({false, false, true, true}));
     }
 
+    // After a read the module's values are known: edited fields are marked, Write lists exactly the changes (Yes
+    // by default) and verify clears the marks. A port closed since, or an incomplete import, asks instead.
+    void changeList()
+    {
+        run(ui().pushButton_readConfiguration, readDone);
+        ui().lineEdit_TP_PORT->setText(QStringLiteral("5001"));
+        ui().comboBox_CH->setCurrentIndex(10);
+        QCOMPARE(QList<bool>({ui().label_35->font().bold(), ui().label_9->font().bold(), ui().label_34->font().bold()}),
+                 QList<bool>({true, true, false}));
+        m_f->dismissNextBox(QMessageBox::Yes);
+        run(ui().pushButton_writeConfiguartion, verified);
+        QCOMPARE(m_f->boxInfo, QStringLiteral("AP设置/信道：“6” → “11”\nTP设置/端口：“8080” → “5001”"));
+        QVERIFY(m_f->boxYesByDefault && !ui().label_35->font().bold());
+        QCOMPARE(m_f->sim.fields(QStringLiteral("TPSOCK")).last(), QStringLiteral("5001"));
+
+        ui().pushButton_openCom->click();
+        QVERIFY(m_f->openPort());
+        m_f->dismissNextBox(QMessageBox::No);
+        ui().pushButton_writeConfiguartion->click();
+        QVERIFY(m_f->boxText.startsWith(QStringLiteral("读取之后串口关闭过")) && m_f->boxYesByDefault);
+
+        const QString file = m_f->dir.filePath(QStringLiteral("sta.xml"));
+        testsupport::writeFile(file, "<TESSELANE_CFG><WIFI_GROUP_ELEM><WIFI_STA>net,pw</WIFI_STA></WIFI_GROUP_ELEM>"
+                                     "</TESSELANE_CFG>");
+        QVERIFY(QuorvelTestAccess::importCfgFile(*w(), file));
+        m_f->sim.clearTrace();
+        m_f->dismissNextBox(QMessageBox::No);
+        ui().pushButton_writeConfiguartion->click();
+        QVERIFY2(m_f->boxText.startsWith(QStringLiteral("导入的文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, "
+                                                        "TP_TP, TP_FRAME")), qPrintable(m_f->boxText));
+        QVERIFY(!m_f->boxYesByDefault);
+        QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
+    }
+
     void controls_data()
     {
         QTest::addColumn<Control>("row");
