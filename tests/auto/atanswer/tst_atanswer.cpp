@@ -13,6 +13,8 @@ class tst_AtAnswer : public QObject
 private slots:
     void wholeLine_data();
     void wholeLine();
+    void code_data();
+    void code();
 };
 
 void tst_AtAnswer::wholeLine_data()
@@ -41,6 +43,26 @@ void tst_AtAnswer::wholeLine()
         {"okWithText", &atanswer::okWithText()}, {"errLine", &atanswer::errLine()},
         {"data1", &atanswer::dataAnswer(1)}, {"data3", &atanswer::dataAnswer(3)}};
     QCOMPARE(atanswer::matchesWhole(*patterns.value(pattern), line), matches);
+}
+
+// A code field is a number only when it is all digits: anything else is no code at all.
+void tst_AtAnswer::code_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("code");   // -1: none
+    QTest::newRow("leading zeros") << "007" << 7;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("sign") << "+5" << -1;
+    QTest::newRow("space") << " 5" << -1;
+    QTest::newRow("trailing letter") << "5a" << -1;
+    QTest::newRow("ten digits") << "1000000000" << -1;
+}
+
+void tst_AtAnswer::code()
+{
+    QFETCH(QString, field);
+    QFETCH(int, code);
+    QCOMPARE(atanswer::code(field).value_or(-1), code);
 }
 
 QTEST_GUILESS_MAIN(tst_AtAnswer)

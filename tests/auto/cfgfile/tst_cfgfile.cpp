@@ -183,6 +183,10 @@ private slots:
             {{"deviceDataBit", "6"}, {"deviceStopBit", "2"}, {"deviceFlow", "Hardware"}, {"defaultWorkMode", "TP_MODE"},
              {"AP_SSID", "a,b,c"}, {"AP_KEY", "key"}, {"AUTH", "NONE"}, {"CRYPT", "WEP"}, {"MODE", "11b"}, {"CH", "5"},
              {"STA_SSID", "net,pa"}, {"STA_KEY", "ss"}, {"en_dhcp", "1"}}, {"AT+ATTP=1\r\n"});
+        row("a work mode the module refuses: said, and the box shows what it showed before", document(
+            "<BASE_GROUP_ELEM><DFWM>AT_MODE</DFWM></BASE_GROUP_ELEM>"), done + "，但文件缺少 UART, WIFI_MODE, WIFI_AP, "
+            "WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME；模块没有接受默认工作模式：AT+ATTP=0 回答 ERR=1（通用错误）",
+            {{"defaultWorkMode", "TP_MODE"}}, {"AT+ATTP=0\r\n"});
         row("line breaks never reach a line edit", document("<WIFI_GROUP_ELEM><WIFI_STA>s\r\nid,p&#13;&#10;AT+DFRST"
             "</WIFI_STA></WIFI_GROUP_ELEM>"), done + "，但文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, TP_TP, "
             "TP_FRAME", {{"STA_SSID", "sid"}, {"STA_KEY", "pAT+DFRST"}});
@@ -208,6 +212,8 @@ private slots:
         m_f->ui().tabWidget->setCurrentIndex(2);
         QVERIFY(m_f->openPort());
         m_f->sim.clearTrace();
+        if (message.contains(QStringLiteral("ERR=1")))
+            m_f->sim.setError(QStringLiteral("AT+ATTP="), 1);
         bool offMeanwhile = sent.isEmpty();   // a read asked for during the import's pauses sends nothing
         if (!sent.isEmpty())
             QTimer::singleShot(0, &w, [&] {
