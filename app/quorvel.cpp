@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include "protocol/cfgfields.h"
+
 namespace {
 
 const char englishButtonText[] = "English";   // button text while Chinese is on screen
@@ -106,14 +108,9 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
     initLogTable();
 
-    const QRegularExpression addressChars(QStringLiteral("[0-9.]*"));
-    const QRegularExpression digits(QStringLiteral("[0-9]*"));
-    for (QLineEdit *edit : {ui.lineEdit_set_ip, ui.lineEdit_set_gatway, ui.lineEdit_set_mask,
-                            ui.lineEdit_dhcp_end_ip, ui.lineEdit_dhcp_start_ip, ui.lineEdit_TP_ADDR})
-        edit->setValidator(new QRegularExpressionValidator(addressChars, this));
-    for (QLineEdit *edit : {ui.lineEdit_TP_PORT, ui.lineEdit_regular_time, ui.lineEdit_fframe_time,
-                            ui.lineEdit_aframe_len, ui.lineEdit_aframe_time})
-        edit->setValidator(new QRegularExpressionValidator(digits, this));
+    // The configuration fields take their limits from the field table (initCfgFieldChecks).
+    ui.lineEdit_regular_time->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
     connect(readComTimer, &QTimer::timeout, this, &Quorvel::readCom);
     readComTimer->start(50);
@@ -220,60 +217,36 @@ void Quorvel::langSwitch()
     retranslateStatus();
 }
 
+// Every field of the table back to its default: texts empty, selectors and
+// check boxes at their reset values; the Wi-Fi role keeps what it shows.
 void Quorvel::resetCfgWidgets()
 {
     uncleanCfgFields.clear();
     unreadFlags.clear();
-    ui.lineEdit_deviceSoftwareVer->clear();
-    ui.lineEdit_device_mac->clear();
-    ui.lineEdit_wifi_mode->clear();
-    ui.lineEdit_net_state->clear();
-    ui.lineEdit_ip->clear();
-    ui.lineEdit_ip_gatway->clear();
-    ui.lineEdit_ip_mask->clear();
-
-    ui.comboBox_deviceBps->setCurrentIndex(5);
-    ui.comboBox_deviceDataBit->setCurrentIndex(3);
-    ui.comboBox_deviceStopBit->setCurrentIndex(0);
-    ui.comboBox_deviceParBit->setCurrentIndex(0);
-    ui.comboBox_deviceFlow->setCurrentIndex(0);
-    if (!verifyingWrite) {
-        // A reset never talks to the module: the read sequence sends its
-        // first query right after it and takes the next answer as that
-        // query's, so an "AT+ATTP=0" acknowledgement would shift every answer.
-        // The box then shows no choice: no read learns the work mode.
-        const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
-        ui.comboBox_defaultWorkMode->setCurrentIndex(0);
-        workModeChosen = false;
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        QWidget *widget = cfgWidget(f.widget);
+        if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+            edit->clear();
+        } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
+            check->setChecked(f.reset == 1);
+        } else if (auto *box = qobject_cast<QComboBox *>(widget)) {
+            if (f.reset < 0)
+                continue;
+            if (box == ui.comboBox_defaultWorkMode) {
+                if (verifyingWrite)
+                    continue;
+                // A reset never talks to the module: the read sequence sends its
+                // first query right after it and takes the next answer as that
+                // query's, so an "AT+ATTP=0" acknowledgement would shift every
+                // answer. The box then shows no choice: no read learns it.
+                const QSignalBlocker quiet(box);
+                box->setCurrentIndex(f.reset);
+                workModeChosen = false;
+                continue;
+            }
+            box->setCurrentIndex(f.reset);
+        }
     }
-
-    ui.lineEdit_AP_SSID->clear();
-    ui.lineEdit_AP_KEY->clear();
-    ui.comboBox_AUTH->setCurrentIndex(4);
-    ui.comboBox_CRYPT->setCurrentIndex(3);
-    ui.comboBox_MODE->setCurrentIndex(3);
-    ui.comboBox_CH->setCurrentIndex(1);
-
-    ui.lineEdit_STA_SSID->clear();
-    ui.lineEdit_STA_KEY->clear();
-
-    ui.comboBox_ip_mode->setCurrentIndex(0);
-    ui.lineEdit_set_ip->clear();
-    ui.lineEdit_set_gatway->clear();
-    ui.lineEdit_set_mask->clear();
-
-    ui.checkBox_en_dhcp->setChecked(false);
-    ui.lineEdit_dhcp_start_ip->clear();
-    ui.lineEdit_dhcp_end_ip->clear();
-
-    ui.comboBox_TP_TCP_UDP->setCurrentIndex(0);
-    ui.comboBox_TP_S_C->setCurrentIndex(0);
-
-    ui.lineEdit_TP_ADDR->clear();
-    ui.lineEdit_TP_PORT->clear();
-    ui.lineEdit_fframe_time->clear();
-    ui.lineEdit_aframe_len->clear();
-    ui.lineEdit_aframe_time->clear();
 }
 
 void Quorvel::loadSettings()

@@ -206,39 +206,18 @@ private:
     void finishReadCfg(bool ok);
     void failCfgSequence(const QString &cmd, const QString &answer);
     QString cfgFailureText(const QString &cmd, const QString &answer);
-    bool readVerRsp(const QString &line, bool *advance);
-    bool readMacRsp(const QString &line, bool *advance);
-    bool readApStaRsp(const QString &line, bool *advance);
-    bool readNetsRsp(const QString &line, bool *advance);
-    bool readCurIpRsp(const QString &line, bool *advance);
-    bool readUartRsp(const QString &line, bool *advance);
-    bool readApModRsp(const QString &line, bool *advance);
-    bool readApKeyRsp(const QString &line, bool *advance);
-    bool readStaModRsp(const QString &line, bool *advance);
-    bool readIpCfgRsp(const QString &line, bool *advance);
-    bool readDhcpRsp(const QString &line, bool *advance);
-    bool readTpSockRsp(const QString &line, bool *advance);
-    bool readFFrameRsp(const QString &line, bool *advance);
-    bool readAFrameRsp(const QString &line, bool *advance);
+    bool readCfgAnswer(const QString &line, bool *advance);   // any query's answer, by the field table
+    bool readCurIpRsp(const QString &line, bool *advance);    // the current address: none while off the net
     // protocol — protocol/quorvel_writecfg.cpp
     void initWriteCfgCmds();
     void startWriteCfg();
     void sendWriteCfgCmd();
     void finishWriteCfg(bool ok);
     void finishVerify(bool ok);
-    void sendWriteCfgLine(const QString &prefix, const QStringList &values);
-    bool writeApStaCmd(const QString &line, bool *advance);
-    bool writeApModCmd(const QString &line, bool *advance);
-    bool writeApKeyCmd(const QString &line, bool *advance);
-    bool writeStaModCmd(const QString &line, bool *advance);
-    bool writeIpCfgCmd(const QString &line, bool *advance);
-    bool writeDhcpCmd(const QString &line, bool *advance);
-    bool writeTpSockCmd(const QString &line, bool *advance);
-    bool writeFFrameCmd(const QString &line, bool *advance);
-    bool writeAFrameCmd(const QString &line, bool *advance);
-    bool writeUartCmd(const QString &line, bool *advance);
+    bool writeCfgCommand(const QString &line, bool *advance);   // any set command, by the field table
     void enableCfgButtonsAfterSequence();
     // protocol — protocol/quorvel_cfgcheck.cpp
+    QWidget *cfgWidget(const char *objectName) const;
     QString cfgFieldName(const QWidget *field) const;
     QWidget *cfgFieldLabel(const QWidget *field) const;
     QString joinCfgFieldNames(const QStringList &names) const;
@@ -247,8 +226,7 @@ private:
     QList<QWidget *> writtenFields() const;
     void initCfgFieldChecks();
     void setReadText(QLineEdit *edit, const QString &text);
-    void setReadCode(QComboBox *box, const QString &field, int offset);
-    void setReadFlag(QCheckBox *box, const QString &field);
+    void setReadValue(QWidget *field, const QString &value);
     QStringList blankSelectorNames() const;
     QStringList readCfgProblems() const;
     QStringList writeCfgProblems() const;
@@ -280,6 +258,7 @@ private:
     QString sendWorkMode();
     QStringList missingProfileLeaves();  // the leaves of a complete profile the last import lacked
     QStringList profileProblems();             // fields a profile written now would not hold as the form shows
+    QStringList cfgFieldsLostToCommas();
     void showImportGroupTab(int index);
     void setCfgFileBusy(bool busy);
     int cfgGroupWaitMs = 200;           // the pause that lets the user see a group's tab
@@ -332,6 +311,7 @@ private:
     // protocol — protocol/quorvel_cfgcheck.cpp
     // Where the form's values came from: what Write asks before it sends them.
     enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
+    QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name
     QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
     QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
     FormSource formSource = FormSource::Defaults;

@@ -33,28 +33,4 @@ bool splitFields(QStringView text, int count, QStringList *fields)
     return true;
 }
 
-int bilingualItemIndex(QStringView comboName, QStringView text)
-{
-    struct Item {
-        const char16_t *combo;
-        int index;
-        const char16_t *chinese;
-        const char16_t *english;
-    };
-    static const Item items[] = {
-        {u"comboBox_wifi_mode", 0, u"AP模式", u"AP"},
-        {u"comboBox_wifi_mode", 1, u"STA模式", u"STA"},
-        {u"comboBox_ip_mode", 0, u"动态IP", u"Dynamic IP"},
-        {u"comboBox_ip_mode", 1, u"静态IP", u"Static IP"},
-        {u"comboBox_TP_S_C", 0, u"服务器", u"Server"},
-        {u"comboBox_TP_S_C", 1, u"客户端", u"Client"},
-    };
-    for (const Item &item : items) {
-        if (comboName == QStringView(item.combo)
-            && (text == QStringView(item.chinese) || text == QStringView(item.english)))
-            return item.index;
-    }
-    return -1;
-}
-
 } // namespace cfgleaf

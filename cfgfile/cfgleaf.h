@@ -1,6 +1,5 @@
 // The text form of one configuration-file leaf, without any widget: cutting a
-// leaf's text into its comma-separated fields, cleaning a field meant for a
-// line edit, and the item texts of the combos that differ between languages.
+// leaf's text into its comma-separated fields.
 #ifndef CFGLEAF_H
 #define CFGLEAF_H
 
@@ -16,11 +15,6 @@ namespace cfgleaf {
 // point has no key). False, with *fields untouched, when the text has fewer
 // than count - 1 commas. Linear in the text's length.
 bool splitFields(QStringView text, int count, QStringList *fields);
-
-// The item index that `text` names in the combo box `comboName` in either
-// language ("STA模式" or "STA" for comboBox_wifi_mode), or -1 when the text is
-// no item of a combo whose items differ between the languages.
-int bilingualItemIndex(QStringView comboName, QStringView text);
 
 } // namespace cfgleaf
 

@@ -22,6 +22,7 @@
 #include <algorithm>
 
 #include "cfgfile/cfgleaf.h"
+#include "protocol/cfgfields.h"
 #include "protocol/atanswer.h"
 
 namespace {
@@ -63,39 +64,25 @@ struct Leaf
     QList<Field> fields;
 };
 
-QList<Leaf> baseLeaves(Ui::QuorvelClass &ui)
+// The leaves of one group element, their fields from the field table. The
+// work mode is set quietly: the module hears of it once, at the end of an import.
+QList<Leaf> groupLeaves(const QHash<QString, QWidget *> &widgets, const QString &group)
 {
-    return {
-        {QStringLiteral("UART"),
-         {ui.comboBox_deviceBps, ui.comboBox_deviceDataBit, ui.comboBox_deviceParBit,
-          ui.comboBox_deviceStopBit, ui.comboBox_deviceFlow}},
-        {QStringLiteral("DFWM"), {Field(ui.comboBox_defaultWorkMode, true)}},
-    };
-}
-
-QList<Leaf> wifiLeaves(Ui::QuorvelClass &ui)
-{
-    return {
-        {QStringLiteral("WIFI_MODE"), {ui.comboBox_wifi_mode}},
-        {QStringLiteral("WIFI_AP"),
-         {ui.lineEdit_AP_SSID, ui.lineEdit_AP_KEY, ui.comboBox_AUTH, ui.comboBox_CRYPT,
-          ui.comboBox_MODE, ui.comboBox_CH}},
-        {QStringLiteral("WIFI_STA"), {ui.lineEdit_STA_SSID, ui.lineEdit_STA_KEY}},
-        {QStringLiteral("WIFI_IP"),
-         {ui.comboBox_ip_mode, ui.lineEdit_set_ip, ui.lineEdit_set_gatway, ui.lineEdit_set_mask}},
-        {QStringLiteral("WIFI_DHCP"),
-         {ui.checkBox_en_dhcp, ui.lineEdit_dhcp_start_ip, ui.lineEdit_dhcp_end_ip}},
-    };
-}
-
-QList<Leaf> tpLeaves(Ui::QuorvelClass &ui)
-{
-    return {
-        {QStringLiteral("TP_TP"),
-         {ui.comboBox_TP_TCP_UDP, ui.comboBox_TP_S_C, ui.lineEdit_TP_ADDR, ui.lineEdit_TP_PORT}},
-        {QStringLiteral("TP_FRAME"),
-         {ui.lineEdit_fframe_time, ui.lineEdit_aframe_len, ui.lineEdit_aframe_time}},
-    };
+    QList<Leaf> leaves;
+    for (const QString &name : cfgfields::leaves(group)) {
+        Leaf leaf{name, {}};
+        for (const cfgfields::Field *f : cfgfields::leafFields(name)) {
+            QWidget *widget = widgets.value(QLatin1String(f->widget));
+            if (auto *box = qobject_cast<QComboBox *>(widget))
+                leaf.fields << Field(box, name == QLatin1String("DFWM"));
+            else if (auto *edit = qobject_cast<QLineEdit *>(widget))
+                leaf.fields << Field(edit);
+            else
+                leaf.fields << Field(qobject_cast<QCheckBox *>(widget));
+        }
+        leaves << leaf;
+    }
+    return leaves;
 }
 
 void writeGroup(QXmlStreamWriter &writer, const QString &groupName, const QList<Leaf> &leaves)
@@ -116,7 +103,7 @@ bool selectItem(const Field &field, const QString &text)
     QComboBox *box = field.combo;
     int index = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index < 0)   // a file written in the other language
-        index = cfgleaf::bilingualItemIndex(box->objectName(), text);
+        index = cfgfields::bilingualItemIndex(box->objectName(), text);
     if (index < 0 || index >= box->count())
         return false;
     const QSignalBlocker blocker(field.quiet ? box : nullptr);
@@ -277,13 +264,7 @@ bool Quorvel::exportCfgFile(const QString &path)
         warnUser(tr("不能写入文件%1").arg(path));
         return false;
     }
-    QStringList lost;
-    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
-        for (const Leaf &leaf : leaves) {
-            for (QLineEdit *edit : fieldsLostToCommas(leaf))
-                lost << cfgFieldName(edit);
-        }
-    }
+    const QStringList lost = cfgFieldsLostToCommas();
     if (lost.isEmpty())
         showFinalStatus([this] { return tr("导出完成"); }, 10000);
     else
@@ -296,7 +277,7 @@ void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(0);
     delayMsec(cfgGroupWaitMs);
-    QList<Leaf> leaves = baseLeaves(ui);
+    QList<Leaf> leaves = groupLeaves(cfgWidgets, baseGroupName);
     // A profile states a work mode only when someone chose one: no read learns it.
     if (!workModeChosen)
         leaves.removeIf([](const Leaf &leaf) { return leaf.name == QLatin1String("DFWM"); });
@@ -307,14 +288,14 @@ void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(1);
     delayMsec(cfgGroupWaitMs);
-    writeGroup(writer, wifiGroupName, wifiLeaves(ui));
+    writeGroup(writer, wifiGroupName, groupLeaves(cfgWidgets, wifiGroupName));
 }
 
 void Quorvel::exportTpGroup(QXmlStreamWriter &writer)
 {
     ui.tabWidget->setCurrentIndex(2);
     delayMsec(cfgGroupWaitMs);
-    writeGroup(writer, tpGroupName, tpLeaves(ui));
+    writeGroup(writer, tpGroupName, groupLeaves(cfgWidgets, tpGroupName));
 }
 
 bool Quorvel::importCfgFile(const QString &path)
@@ -420,12 +401,10 @@ QString Quorvel::sendWorkMode()
 QStringList Quorvel::missingProfileLeaves()
 {
     QStringList missing;
-    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
-        for (const Leaf &leaf : leaves) {
-            // A profile states a work mode only when someone chose one.
-            if (leaf.name != QLatin1String("DFWM") && !importedLeaves.contains(leaf.name))
-                missing << leaf.name;
-        }
+    for (const Leaf &leaf : groupLeaves(cfgWidgets, QString())) {
+        // A profile states a work mode only when someone chose one.
+        if (leaf.name != QLatin1String("DFWM") && !importedLeaves.contains(leaf.name))
+            missing << leaf.name;
     }
     return missing;
 }
@@ -436,30 +415,33 @@ QStringList Quorvel::missingProfileLeaves()
 QStringList Quorvel::profileProblems()
 {
     QStringList problems = readCfgProblems();
-    QStringList lost;
-    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
-        for (const Leaf &leaf : leaves) {
-            for (QLineEdit *edit : fieldsLostToCommas(leaf))
-                lost << cfgFieldName(edit);
-        }
-    }
+    const QStringList lost = cfgFieldsLostToCommas();
     if (!lost.isEmpty())
         problems << tr("%1含有逗号，导入时不能原样取回").arg(joinCfgFieldNames(lost));
     return problems;
 }
 
+// The names of the line edits whose text a profile would not bring back.
+QStringList Quorvel::cfgFieldsLostToCommas()
+{
+    QStringList lost;
+    for (const Leaf &leaf : groupLeaves(cfgWidgets, QString())) {
+        for (QLineEdit *edit : fieldsLostToCommas(leaf))
+            lost << cfgFieldName(edit);
+    }
+    return lost;
+}
+
 QList<CfgFileField> Quorvel::cfgFileFields()
 {
     QList<CfgFileField> all;
-    for (const QList<Leaf> &leaves : {baseLeaves(ui), wifiLeaves(ui), tpLeaves(ui)}) {
-        for (const Leaf &leaf : leaves) {
-            for (const Field &field : leaf.fields) {
-                const QObject *widget = field.combo ? static_cast<QObject *>(field.combo)
-                                      : field.lineEdit ? static_cast<QObject *>(field.lineEdit)
-                                                       : static_cast<QObject *>(field.check);
-                const QString name = widget->objectName();
-                all.append({leaf.name, name.mid(name.indexOf(u'_') + 1), field.text()});
-            }
+    for (const Leaf &leaf : groupLeaves(cfgWidgets, QString())) {
+        for (const Field &field : leaf.fields) {
+            const QObject *widget = field.combo ? static_cast<QObject *>(field.combo)
+                                  : field.lineEdit ? static_cast<QObject *>(field.lineEdit)
+                                                   : static_cast<QObject *>(field.check);
+            const QString name = widget->objectName();
+            all.append({leaf.name, name.mid(name.indexOf(u'_') + 1), field.text()});
         }
     }
     return all;
@@ -496,19 +478,19 @@ void Quorvel::showImportGroupTab(int index)
 void Quorvel::importBaseGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(0);
-    readGroup(reader, baseLeaves(ui), &importedLeaves, &importWorkModeSet);
+    readGroup(reader, groupLeaves(cfgWidgets, baseGroupName), &importedLeaves, &importWorkModeSet);
 }
 
 void Quorvel::importWifiGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(1);
-    readGroup(reader, wifiLeaves(ui), &importedLeaves);
+    readGroup(reader, groupLeaves(cfgWidgets, wifiGroupName), &importedLeaves);
 }
 
 void Quorvel::importTpGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(2);
-    readGroup(reader, tpLeaves(ui), &importedLeaves);
+    readGroup(reader, groupLeaves(cfgWidgets, tpGroupName), &importedLeaves);
 }
 
 // Waits on a monotonic clock, so that neither midnight nor a change of the

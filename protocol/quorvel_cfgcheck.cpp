@@ -9,96 +9,32 @@
 #include "app/quorvel.h"
 
 #include <QMessageBox>
+#include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QTimer>
 
 #include "protocol/atanswer.h"
+#include "protocol/cfgfields.h"
 
-namespace {
-
-struct FieldEntry
+QWidget *Quorvel::cfgWidget(const char *objectName) const
 {
-    const QWidget *field;
-    const QGroupBox *group;
-    const QWidget *label;   // a label, or the check box that names itself
-};
-
-// The form's configuration fields with the group and label that name them.
-QList<FieldEntry> fieldEntries(const Ui::QuorvelClass &ui)
-{
-    return {
-        {ui.lineEdit_deviceSoftwareVer, ui.groupBox, ui.label_4},
-        {ui.lineEdit_device_mac, ui.groupBox, ui.label_10},
-        {ui.lineEdit_wifi_mode, ui.groupBox, ui.label_14},
-        {ui.lineEdit_net_state, ui.groupBox, ui.label_11},
-        {ui.lineEdit_ip, ui.groupBox, ui.label_18},
-        {ui.lineEdit_ip_gatway, ui.groupBox, ui.label_19},
-        {ui.lineEdit_ip_mask, ui.groupBox, ui.label_20},
-        {ui.comboBox_deviceBps, ui.groupBox_2, ui.label_bps_2},
-        {ui.comboBox_deviceDataBit, ui.groupBox_2, ui.label_dataBit_2},
-        {ui.comboBox_deviceParBit, ui.groupBox_2, ui.label_94},
-        {ui.comboBox_deviceStopBit, ui.groupBox_2, ui.label_stopBit_2},
-        {ui.comboBox_deviceFlow, ui.groupBox_2, ui.label_stopBit_3},
-        {ui.comboBox_wifi_mode, nullptr, ui.label_2},
-        {ui.lineEdit_AP_SSID, ui.groupBox_10, ui.label_3},
-        {ui.lineEdit_AP_KEY, ui.groupBox_10, ui.label_5},
-        {ui.comboBox_AUTH, ui.groupBox_10, ui.label_6},
-        {ui.comboBox_CRYPT, ui.groupBox_10, ui.label_7},
-        {ui.comboBox_MODE, ui.groupBox_10, ui.label_8},
-        {ui.comboBox_CH, ui.groupBox_10, ui.label_9},
-        {ui.lineEdit_STA_SSID, ui.groupBox_11, ui.label_12},
-        {ui.lineEdit_STA_KEY, ui.groupBox_11, ui.label_13},
-        {ui.comboBox_ip_mode, ui.groupBox_3, nullptr},
-        {ui.lineEdit_set_ip, ui.groupBox_3, ui.label_15},
-        {ui.lineEdit_set_gatway, ui.groupBox_3, ui.label_21},
-        {ui.lineEdit_set_mask, ui.groupBox_3, ui.label_30},
-        {ui.checkBox_en_dhcp, ui.groupBox_3, ui.checkBox_en_dhcp},
-        {ui.lineEdit_dhcp_start_ip, ui.groupBox_3, ui.label_16},
-        {ui.lineEdit_dhcp_end_ip, ui.groupBox_3, ui.label_23},
-        {ui.comboBox_TP_TCP_UDP, ui.groupBox_4, ui.label_31},
-        {ui.comboBox_TP_S_C, ui.groupBox_4, ui.label_32},
-        {ui.lineEdit_TP_ADDR, ui.groupBox_4, ui.label_34},
-        {ui.lineEdit_TP_PORT, ui.groupBox_4, ui.label_35},
-        {ui.lineEdit_fframe_time, ui.groupBox_5, ui.label_36},
-        {ui.lineEdit_aframe_len, ui.groupBox_5, ui.label_38},
-        {ui.lineEdit_aframe_time, ui.groupBox_5, ui.label_37},
-    };
+    return cfgWidgets.value(QLatin1String(objectName));
 }
 
-} // namespace
-
-// A field's name: its group's title and its label, e.g. "AP设置/密码".
+// A field's name in the language on screen, e.g. "AP设置/密码".
 QString Quorvel::cfgFieldName(const QWidget *field) const
 {
-    for (const FieldEntry &e : fieldEntries(ui)) {
-        if (e.field != field)
-            continue;
-        QStringList parts;
-        if (e.group)
-            parts << e.group->title();
-        if (const auto *label = qobject_cast<const QLabel *>(e.label))
-            parts << label->text();
-        else if (const auto *button = qobject_cast<const QAbstractButton *>(e.label))
-            parts << button->text();
-        for (QString &part : parts) {
-            part = part.trimmed();
-            while (part.endsWith(u':') || part.endsWith(u'：'))
-                part.chop(1);
-        }
-        return parts.join(u'/');
-    }
-    return field->objectName();
+    const cfgfields::Field *f = cfgfields::find(field->objectName());
+    return f ? cfgfields::name(*f, langButton->text() != QLatin1String("English")) : field->objectName();
 }
 
 // What is marked when the field differs from the module: its label, or the
 // field itself where it has none.
 QWidget *Quorvel::cfgFieldLabel(const QWidget *field) const
 {
-    for (const FieldEntry &e : fieldEntries(ui)) {
-        if (e.field == field)
-            return const_cast<QWidget *>(e.label ? e.label : e.field);
-    }
-    return const_cast<QWidget *>(field);
+    const cfgfields::Field *f = cfgfields::find(field->objectName());
+    QWidget *label = f ? findChild<QWidget *>(QLatin1String(f->label)) : nullptr;
+    return label ? label : const_cast<QWidget *>(field);
 }
 
 QString Quorvel::joinCfgFieldNames(const QStringList &names) const
@@ -109,41 +45,48 @@ QString Quorvel::joinCfgFieldNames(const QStringList &names) const
 // The selectors the write turns into codes, in the form's order.
 QList<QComboBox *> Quorvel::writtenSelectors() const
 {
-    return {ui.comboBox_deviceBps, ui.comboBox_deviceDataBit, ui.comboBox_deviceParBit,
-            ui.comboBox_deviceStopBit, ui.comboBox_deviceFlow, ui.comboBox_wifi_mode,
-            ui.comboBox_AUTH, ui.comboBox_CRYPT, ui.comboBox_MODE, ui.comboBox_CH,
-            ui.comboBox_ip_mode, ui.comboBox_TP_TCP_UDP, ui.comboBox_TP_S_C};
+    QList<QComboBox *> boxes;
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        if (f.set && f.kind == cfgfields::Kind::Selector)
+            boxes << static_cast<QComboBox *>(cfgWidget(f.widget));
+    }
+    return boxes;
 }
 
-// The line edits the write sends as they are, in the form's order; the
-// static address only in static mode.
+// The line edits the write sends as they are; the static address only in
+// static mode.
 QList<QLineEdit *> Quorvel::writtenTexts() const
 {
-    QList<QLineEdit *> edits{ui.lineEdit_AP_SSID, ui.lineEdit_AP_KEY, ui.lineEdit_STA_SSID,
-                             ui.lineEdit_STA_KEY};
-    if (ui.comboBox_ip_mode->currentIndex() != 0)
-        edits << ui.lineEdit_set_ip << ui.lineEdit_set_gatway << ui.lineEdit_set_mask;
-    edits << ui.lineEdit_dhcp_start_ip << ui.lineEdit_dhcp_end_ip << ui.lineEdit_TP_ADDR
-          << ui.lineEdit_TP_PORT << ui.lineEdit_fframe_time << ui.lineEdit_aframe_len
-          << ui.lineEdit_aframe_time;
+    const bool dynamicIp = ui.comboBox_ip_mode->currentIndex() == 0;
+    QList<QLineEdit *> edits;
+    for (const cfgfields::Field *f : cfgfields::written()) {
+        auto *edit = qobject_cast<QLineEdit *>(cfgWidget(f->widget));
+        if (edit && !(dynamicIp && qstrcmp(f->set, "AT+IPCFG=") == 0))
+            edits << edit;
+    }
     return edits;
 }
 
 // Every field the write sends, in the order of its commands.
 QList<QWidget *> Quorvel::writtenFields() const
 {
-    return {ui.comboBox_wifi_mode, ui.lineEdit_AP_SSID, ui.comboBox_MODE, ui.comboBox_CH,
-            ui.comboBox_AUTH, ui.comboBox_CRYPT, ui.lineEdit_AP_KEY, ui.lineEdit_STA_SSID,
-            ui.lineEdit_STA_KEY, ui.comboBox_ip_mode, ui.lineEdit_set_ip, ui.lineEdit_set_gatway,
-            ui.lineEdit_set_mask, ui.checkBox_en_dhcp, ui.lineEdit_dhcp_start_ip, ui.lineEdit_dhcp_end_ip,
-            ui.comboBox_TP_TCP_UDP, ui.comboBox_TP_S_C, ui.lineEdit_TP_ADDR, ui.lineEdit_TP_PORT,
-            ui.lineEdit_fframe_time, ui.lineEdit_aframe_len, ui.lineEdit_aframe_time,
-            ui.comboBox_deviceBps, ui.comboBox_deviceDataBit, ui.comboBox_deviceParBit,
-            ui.comboBox_deviceStopBit, ui.comboBox_deviceFlow};
+    QList<QWidget *> fields;
+    for (const cfgfields::Field *f : cfgfields::written())
+        fields << cfgWidget(f->widget);
+    return fields;
 }
 
 void Quorvel::initCfgFieldChecks()
 {
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        QWidget *widget = findChild<QWidget *>(QLatin1String(f.widget));
+        Q_ASSERT_X(widget, f.widget, "a field of the table is not in the form");
+        cfgWidgets.insert(QLatin1String(f.widget), widget);
+        if (f.chars) {
+            static_cast<QLineEdit *>(widget)->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QLatin1String(f.chars)), this));
+        }
+    }
     // A field the user edits holds the user's text, whatever the read left.
     const QList<QLineEdit *> edits = findChildren<QLineEdit *>();
     for (QLineEdit *edit : edits) {
@@ -173,25 +116,23 @@ void Quorvel::setReadText(QLineEdit *edit, const QString &text)
         uncleanCfgFields.remove(edit);
 }
 
-// A selector the read sets from a code (item index + offset). An empty code,
-// one that is not a number, or one outside the list leaves the selector
-// blank: the read names it, and a write refuses until it is chosen.
-void Quorvel::setReadCode(QComboBox *box, const QString &field, int offset)
+// A field the read sets from the value its answer gives (cfgfields::parseAnswer).
+// A selector whose code was not in its list is left blank, and a check box
+// that was neither "1" nor "0" is cleared and remembered: the read names
+// both, and a write refuses until the user sets them.
+void Quorvel::setReadValue(QWidget *field, const QString &value)
 {
-    const std::optional<int> code = atanswer::code(field);
-    const int index = code ? *code - offset : -1;
-    box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
-}
-
-// A flag the read sets: "1" ticks, "0" clears; anything else clears it and
-// is named like a code outside its list until the user sets the box.
-void Quorvel::setReadFlag(QCheckBox *box, const QString &field)
-{
-    box->setChecked(field == QLatin1String("1"));
-    if (field == QLatin1String("1") || field == QLatin1String("0"))
-        unreadFlags.remove(box);
-    else
-        unreadFlags.insert(box);
+    if (auto *edit = qobject_cast<QLineEdit *>(field)) {
+        setReadText(edit, value);
+    } else if (auto *box = qobject_cast<QComboBox *>(field)) {
+        box->setCurrentIndex(value.toInt());
+    } else if (auto *check = qobject_cast<QCheckBox *>(field)) {
+        check->setChecked(value == QLatin1String("1"));
+        if (value == QLatin1String("?"))
+            unreadFlags.insert(check);
+        else
+            unreadFlags.remove(check);
+    }
 }
 
 // The selectors a write sends that show no item, and the flags a read could

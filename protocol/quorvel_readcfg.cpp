@@ -7,25 +7,15 @@
 #include <QTimer>
 
 #include "protocol/atanswer.h"
+#include "protocol/cfgfields.h"
 
 void Quorvel::initReadCfgCmds()
 {
-    readCfgCmds = {
-        {QStringLiteral("AT+VER?"), &Quorvel::readVerRsp},
-        {QStringLiteral("AT+MAC?"), &Quorvel::readMacRsp},
-        {QStringLiteral("AT+APSTA?"), &Quorvel::readApStaRsp},
-        {QStringLiteral("AT+NETS?"), &Quorvel::readNetsRsp},
-        {QStringLiteral("AT+CURIP?"), &Quorvel::readCurIpRsp},
-        {QStringLiteral("AT+UART?"), &Quorvel::readUartRsp},
-        {QStringLiteral("AT+APMOD?"), &Quorvel::readApModRsp},
-        {QStringLiteral("AT+APKEY?"), &Quorvel::readApKeyRsp},
-        {QStringLiteral("AT+STAMOD?"), &Quorvel::readStaModRsp},
-        {QStringLiteral("AT+IPCFG?"), &Quorvel::readIpCfgRsp},
-        {QStringLiteral("AT+DHCP?"), &Quorvel::readDhcpRsp},
-        {QStringLiteral("AT+TPSOCK?"), &Quorvel::readTpSockRsp},
-        {QStringLiteral("AT+FFRAME?"), &Quorvel::readFFrameRsp},
-        {QStringLiteral("AT+AFRAME?"), &Quorvel::readAFrameRsp},
-    };
+    readCfgCmds.clear();
+    for (const cfgfields::Query &query : cfgfields::queries()) {
+        const QString cmd = QLatin1String(query.cmd);
+        readCfgCmds.append({cmd, cmd == QLatin1String("AT+CURIP?") ? &Quorvel::readCurIpRsp : &Quorvel::readCfgAnswer});
+    }
 }
 
 void Quorvel::on_pushButton_readConfiguration_clicked()
@@ -158,48 +148,16 @@ QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)
     return tr("%1 回答 %2（%3）").arg(cmd, line, QCoreApplication::translate("Quorvel", source.constData()));
 }
 
-// The answer handlers: each accepts only its own answer form, and writes the
-// widgets only after the whole line matched.
+// The answer handlers accept only their own query's answer form, and write
+// the widgets only after the whole line matched.
 
-bool Quorvel::readVerRsp(const QString &line, bool *advance)
+bool Quorvel::readCfgAnswer(const QString &line, bool *advance)
 {
-    QStringList f;
-    if (!atanswer::dataFields(line, 1, &f))
+    QHash<QString, QString> values;
+    if (!cfgfields::parseAnswer(readCfgCmds.at(readCfgIndex).cmd, line, &values))
         return false;
-    setReadText(ui.lineEdit_deviceSoftwareVer, f.at(0));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readMacRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 1, &f))
-        return false;
-    setReadText(ui.lineEdit_device_mac, f.at(0));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readApStaRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 1, &f))
-        return false;
-    // "0" is AP and "1" is STA; any other code leaves the selector blank.
-    setReadCode(ui.comboBox_wifi_mode, f.at(0), 0);
-    const int role = ui.comboBox_wifi_mode->currentIndex();
-    ui.lineEdit_wifi_mode->setText(role == 0 ? QStringLiteral("AP") : role == 1 ? QStringLiteral("STA") : f.at(0));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readNetsRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 2, &f))
-        return false;
-    ui.lineEdit_net_state->setText(f.at(1) == QLatin1String("1") ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        setReadValue(cfgWidget(it.key().toLatin1().constData()), it.value());
     *advance = true;
     return true;
 }
@@ -216,124 +174,5 @@ bool Quorvel::readCurIpRsp(const QString &line, bool *advance)
         *advance = true;
         return true;
     }
-    QStringList f;
-    if (!atanswer::dataFields(line, 3, &f))
-        return false;
-    setReadText(ui.lineEdit_ip, f.at(0));
-    setReadText(ui.lineEdit_ip_gatway, f.at(1));
-    setReadText(ui.lineEdit_ip_mask, f.at(2));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readUartRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 5, &f))
-        return false;
-    // A number outside a list leaves its box with no item shown; the final
-    // message names it, and a write refuses while it stays so.
-    setReadCode(ui.comboBox_deviceBps, f.at(0), 0);
-    setReadCode(ui.comboBox_deviceDataBit, f.at(1), 5);
-    setReadCode(ui.comboBox_deviceParBit, f.at(2), 0);
-    setReadCode(ui.comboBox_deviceStopBit, f.at(3), 1);
-    setReadCode(ui.comboBox_deviceFlow, f.at(4), 0);
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readApModRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 3, &f))
-        return false;
-    setReadText(ui.lineEdit_AP_SSID, f.at(0));
-    setReadCode(ui.comboBox_MODE, f.at(1), 1);
-    setReadCode(ui.comboBox_CH, f.at(2), 1);
-    *advance = true;
-    return true;
-}
-
-// Two codes, then the key: the key may hold commas, so the codes are taken
-// from the left and the rest is the key.
-bool Quorvel::readApKeyRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::leadingFields(line, 3, &f))
-        return false;
-    setReadCode(ui.comboBox_AUTH, f.at(0), 0);
-    setReadCode(ui.comboBox_CRYPT, f.at(1), 0);
-    setReadText(ui.lineEdit_AP_KEY, f.at(2));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readStaModRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 2, &f))
-        return false;
-    setReadText(ui.lineEdit_STA_SSID, f.at(0));
-    setReadText(ui.lineEdit_STA_KEY, f.at(1));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readIpCfgRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 4, &f))
-        return false;
-    setReadCode(ui.comboBox_ip_mode, f.at(0), 0);
-    setReadText(ui.lineEdit_set_ip, f.at(1));
-    setReadText(ui.lineEdit_set_gatway, f.at(2));
-    setReadText(ui.lineEdit_set_mask, f.at(3));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readDhcpRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 3, &f))
-        return false;
-    setReadFlag(ui.checkBox_en_dhcp, f.at(0));
-    setReadText(ui.lineEdit_dhcp_start_ip, f.at(1));
-    setReadText(ui.lineEdit_dhcp_end_ip, f.at(2));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readTpSockRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 4, &f))
-        return false;
-    setReadCode(ui.comboBox_TP_TCP_UDP, f.at(0), 0);
-    setReadCode(ui.comboBox_TP_S_C, f.at(1), 0);
-    setReadText(ui.lineEdit_TP_ADDR, f.at(2));
-    setReadText(ui.lineEdit_TP_PORT, f.at(3));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readFFrameRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 1, &f))
-        return false;
-    setReadText(ui.lineEdit_fframe_time, f.at(0));
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::readAFrameRsp(const QString &line, bool *advance)
-{
-    QStringList f;
-    if (!atanswer::dataFields(line, 2, &f))
-        return false;
-    setReadText(ui.lineEdit_aframe_len, f.at(0));
-    setReadText(ui.lineEdit_aframe_time, f.at(1));
-    *advance = true;
-    return true;
+    return readCfgAnswer(line, advance);
 }

@@ -7,43 +7,13 @@
 #include <QTimer>
 
 #include "protocol/atanswer.h"
-
-namespace {
-
-using Builder = bool (Quorvel::*)(const QString &, bool *);
-
-// The command prefix the list pairs with a builder.
-QString prefixOf(const QVector<CfgCmd> &cmds, Builder builder)
-{
-    for (const CfgCmd &entry : cmds) {
-        if (entry.handler == builder)
-            return entry.cmd;
-    }
-    Q_ASSERT_X(false, "prefixOf", "builder not in the write list");
-    return QString();
-}
-
-QString flag(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-} // namespace
+#include "protocol/cfgfields.h"
 
 void Quorvel::initWriteCfgCmds()
 {
-    writeCfgCmds = {
-        {QStringLiteral("AT+APSTA="), &Quorvel::writeApStaCmd},
-        {QStringLiteral("AT+APMOD="), &Quorvel::writeApModCmd},
-        {QStringLiteral("AT+APKEY="), &Quorvel::writeApKeyCmd},
-        {QStringLiteral("AT+STAMOD="), &Quorvel::writeStaModCmd},
-        {QStringLiteral("AT+IPCFG="), &Quorvel::writeIpCfgCmd},
-        {QStringLiteral("AT+DHCP="), &Quorvel::writeDhcpCmd},
-        {QStringLiteral("AT+TPSOCK="), &Quorvel::writeTpSockCmd},
-        {QStringLiteral("AT+FFRAME="), &Quorvel::writeFFrameCmd},
-        {QStringLiteral("AT+AFRAME="), &Quorvel::writeAFrameCmd},
-        {QStringLiteral("AT+UART="), &Quorvel::writeUartCmd},
-    };
+    writeCfgCmds.clear();
+    for (const QString &cmd : cfgfields::setCommands())
+        writeCfgCmds.append({cmd, &Quorvel::writeCfgCommand});
 }
 
 void Quorvel::on_pushButton_writeConfiguartion_clicked()
@@ -187,103 +157,11 @@ void Quorvel::enableCfgButtonsAfterSequence()
     ui.pushButton_Export->setEnabled(true);
 }
 
-void Quorvel::sendWriteCfgLine(const QString &prefix, const QStringList &values)
+// Builds the current command from the form as it is now and sends it; the
+// line it is given is ignored.
+bool Quorvel::writeCfgCommand(const QString &, bool *advance)
 {
-    sendCmd(atanswer::setCommand(prefix, values));
-}
-
-// The builders ignore the line they are given; each sends its command.
-
-bool Quorvel::writeApStaCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeApStaCmd),
-                     {flag(ui.comboBox_wifi_mode->currentIndex() != 0)});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeApModCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeApModCmd),
-                     {ui.lineEdit_AP_SSID->text(),
-                      QString::number(ui.comboBox_MODE->currentIndex() + 1),
-                      QString::number(ui.comboBox_CH->currentIndex() + 1)});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeApKeyCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeApKeyCmd),
-                     {QString::number(ui.comboBox_AUTH->currentIndex()),
-                      QString::number(ui.comboBox_CRYPT->currentIndex()),
-                      ui.lineEdit_AP_KEY->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeStaModCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeStaModCmd),
-                     {ui.lineEdit_STA_SSID->text(), ui.lineEdit_STA_KEY->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeIpCfgCmd(const QString &, bool *advance)
-{
-    const QString prefix = prefixOf(writeCfgCmds, &Quorvel::writeIpCfgCmd);
-    if (ui.comboBox_ip_mode->currentIndex() == 0)
-        sendWriteCfgLine(prefix, {QStringLiteral("0")});
-    else
-        sendWriteCfgLine(prefix, {QStringLiteral("1"), ui.lineEdit_set_ip->text(),
-                                  ui.lineEdit_set_gatway->text(), ui.lineEdit_set_mask->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeDhcpCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeDhcpCmd),
-                     {flag(ui.checkBox_en_dhcp->isChecked()), ui.lineEdit_dhcp_start_ip->text(),
-                      ui.lineEdit_dhcp_end_ip->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeTpSockCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeTpSockCmd),
-                     {QString::number(ui.comboBox_TP_TCP_UDP->currentIndex()),
-                      QString::number(ui.comboBox_TP_S_C->currentIndex()),
-                      ui.lineEdit_TP_ADDR->text(), ui.lineEdit_TP_PORT->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeFFrameCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeFFrameCmd), {ui.lineEdit_fframe_time->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeAFrameCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeAFrameCmd),
-                     {ui.lineEdit_aframe_len->text(), ui.lineEdit_aframe_time->text()});
-    *advance = true;
-    return true;
-}
-
-bool Quorvel::writeUartCmd(const QString &, bool *advance)
-{
-    sendWriteCfgLine(prefixOf(writeCfgCmds, &Quorvel::writeUartCmd),
-                     {QString::number(ui.comboBox_deviceBps->currentIndex()),
-                      QString::number(ui.comboBox_deviceDataBit->currentIndex() + 5),
-                      QString::number(ui.comboBox_deviceParBit->currentIndex()),
-                      QString::number(ui.comboBox_deviceStopBit->currentIndex() + 1),
-                      QString::number(ui.comboBox_deviceFlow->currentIndex())});
+    sendCmd(cfgfields::setCommand(writeCfgCmds.at(writeCfgIndex).cmd, cfgFieldValues()));
     *advance = true;
     return true;
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "cfgfile/cfgleaf.h"
+#include "protocol/cfgfields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     }
     for (const char16_t *combo : {u"comboBox_wifi_mode", u"comboBox_ip_mode", u"comboBox_TP_S_C", u"other"}) {
-        const int index = cfgleaf::bilingualItemIndex(QStringView(combo), text);
+        const int index = cfgfields::bilingualItemIndex(QStringView(combo), text);
         if (index < -1 || index > 1)
             std::abort();
     }
