@@ -215,8 +215,10 @@ private:
     void finishWriteCfg(bool ok);
     void finishVerify(bool ok);
     bool writeCfgCommand(const QString &line, bool *advance);   // any set command, by the field table
-    void enableCfgButtonsAfterSequence();
     // protocol — protocol/quorvel_cfgcheck.cpp
+    bool cfgBusy() const;
+    void updateCfgButtons();
+    bool retryCfgCommand(int *retry, const QString &cmd, const QString &answer);
     QWidget *cfgWidget(const char *objectName) const;
     QString cfgFieldName(const QWidget *field) const;
     QWidget *cfgFieldLabel(const QWidget *field) const;
@@ -299,6 +301,7 @@ private:
     QTimer *readCfgTimer = nullptr;
     int savedTabIndex = 0;
     int readCfgRetry = 0;
+    int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
     QString cfgSequenceFailure;   // the command and answer that ended the running read or write
     // protocol — protocol/quorvel_writecfg.cpp
     QVector<CfgCmd> writeCfgCmds;

@@ -189,7 +189,7 @@ void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList 
 
 void Quorvel::on_pushButton_Export_clicked()
 {
-    if (cfgFileBusy || readCfgRunning || writeCfgRunning)
+    if (cfgBusy())
         return;
     QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Export Cfg File To"), QStringLiteral("./"), tr("XML (*.xml)"),
@@ -211,7 +211,7 @@ void Quorvel::on_pushButton_Export_clicked()
 
 void Quorvel::on_pushButton_Import_clicked()
 {
-    if (cfgFileBusy || readCfgRunning || writeCfgRunning)
+    if (cfgBusy())
         return;
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Import Cfg File From"), QStringLiteral("./"), tr("XML (*.xml)"),
@@ -395,7 +395,7 @@ QString Quorvel::workModeCommand() const
 QString Quorvel::sendWorkMode()
 {
     sendCmd(workModeCommand());
-    return awaitAnswer(3000);   // as long as the read and write wait for one
+    return awaitAnswer(cfgAnswerTimeoutMs);   // as long as the read and write wait for one
 }
 
 QStringList Quorvel::missingProfileLeaves()
@@ -450,14 +450,7 @@ QList<CfgFileField> Quorvel::cfgFileFields()
 void Quorvel::setCfgFileBusy(bool busy)
 {
     cfgFileBusy = busy;
-    if (busy) {
-        ui.pushButton_readConfiguration->setEnabled(false);
-        ui.pushButton_writeConfiguartion->setEnabled(false);
-        ui.pushButton_Import->setEnabled(false);
-        ui.pushButton_Export->setEnabled(false);
-    } else {
-        enableCfgButtonsAfterSequence();
-    }
+    updateCfgButtons();
 }
 
 // Shows a group's tab, and pauses so that the user sees it, for the first

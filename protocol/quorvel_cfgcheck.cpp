@@ -16,6 +16,37 @@
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
 
+// A read, a write, an import or an export runs: none of them may start.
+bool Quorvel::cfgBusy() const
+{
+    return readCfgRunning || writeCfgRunning || cfgFileBusy;
+}
+
+// Read, Write, Import and Export as the state allows: Read and Write need the
+// port; none of them while another runs.
+void Quorvel::updateCfgButtons()
+{
+    const bool idle = !cfgBusy();
+    ui.pushButton_readConfiguration->setEnabled(comIsOpen && idle);
+    ui.pushButton_writeConfiguartion->setEnabled(comIsOpen && idle);
+    ui.pushButton_Import->setEnabled(idle);
+    ui.pushButton_Export->setEnabled(idle);
+}
+
+// The retry both sequences share: a command without a usable answer (none:
+// a time-out) is sent once more; its second failure ends the sequence, named.
+// True: send it again.
+bool Quorvel::retryCfgCommand(int *retry, const QString &cmd, const QString &answer)
+{
+    if (*retry < 1) {
+        ++*retry;
+        return true;
+    }
+    *retry = 0;
+    failCfgSequence(cmd, answer);
+    return false;
+}
+
 QWidget *Quorvel::cfgWidget(const char *objectName) const
 {
     return cfgWidgets.value(QLatin1String(objectName));
@@ -92,7 +123,11 @@ void Quorvel::initCfgFieldChecks()
     for (QLineEdit *edit : edits) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit] { uncleanCfgFields.remove(edit); });
     }
-    connect(ui.checkBox_en_dhcp, &QCheckBox::clicked, this, [this] { unreadFlags.remove(ui.checkBox_en_dhcp); });
+    // A check box the user sets holds the user's choice, whatever the read left.
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        if (auto *check = qobject_cast<QCheckBox *>(cfgWidget(f.widget)))
+            connect(check, &QCheckBox::clicked, this, [this, check] { unreadFlags.remove(check); });
+    }
     // Whatever changes a field, the marks of the changed fields follow.
     const QList<QWidget *> fields = writtenFields();
     for (QWidget *field : fields) {

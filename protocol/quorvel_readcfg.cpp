@@ -22,7 +22,7 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 {
     // The disabled buttons keep this from happening through the form; a
     // second start would connect the line handler twice.
-    if (readCfgRunning || writeCfgRunning || cfgFileBusy)
+    if (cfgBusy())
         return;
     startReadCfg();
     sendReadCfgCmd();
@@ -33,10 +33,7 @@ void Quorvel::startReadCfg()
     readCfgRunning = true;
     cfgSequenceFailure.clear();
     setModuleValues({});   // known again only when this read ends well
-    ui.pushButton_readConfiguration->setEnabled(false);
-    ui.pushButton_writeConfiguartion->setEnabled(false);
-    ui.pushButton_Import->setEnabled(false);
-    ui.pushButton_Export->setEnabled(false);
+    updateCfgButtons();
     resetCfgWidgets();
     savedTabIndex = ui.tabWidget->currentIndex();
     readCfgIndex = 0;
@@ -50,7 +47,7 @@ void Quorvel::sendReadCfgCmd()
         finishReadCfg(true);
         return;
     }
-    readCfgTimer->start(3000);
+    readCfgTimer->start(cfgAnswerTimeoutMs);
     sendCmd(readCfgCmds.at(readCfgIndex).cmd);
 }
 
@@ -71,14 +68,10 @@ void Quorvel::readCfgRecvNewLine(QString recvStr)
     bool advance = false;
     const auto handler = readCfgCmds.at(readCfgIndex).handler;
     if (!(this->*handler)(recvStr, &advance)) {
-        if (readCfgRetry >= 1) {
-            readCfgRetry = 0;
-            failCfgSequence(readCfgCmds.at(readCfgIndex).cmd, recvStr);
-            finishReadCfg(false);
-        } else {
-            ++readCfgRetry;
+        if (retryCfgCommand(&readCfgRetry, readCfgCmds.at(readCfgIndex).cmd, recvStr))
             sendReadCfgCmd();
-        }
+        else
+            finishReadCfg(false);
         return;
     }
     if (advance)
@@ -90,21 +83,17 @@ void Quorvel::readCfgTimeout()
 {
     if (!readCfgRunning)
         return;
-    if (readCfgRetry < 1) {
-        ++readCfgRetry;
+    if (retryCfgCommand(&readCfgRetry, readCfgCmds.at(readCfgIndex).cmd, QString()))
         sendReadCfgCmd();
-    } else {
-        readCfgRetry = 0;
-        failCfgSequence(readCfgCmds.at(readCfgIndex).cmd, QString());
+    else
         finishReadCfg(false);
-    }
 }
 
 void Quorvel::finishReadCfg(bool ok)
 {
     readCfgRunning = false;
     readCfgTimer->stop();
-    enableCfgButtonsAfterSequence();
+    updateCfgButtons();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
     // A read that failed or was cut leaves a form that is not the module's.

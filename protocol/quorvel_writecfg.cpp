@@ -19,7 +19,7 @@ void Quorvel::initWriteCfgCmds()
 void Quorvel::on_pushButton_writeConfiguartion_clicked()
 {
     // As for the read: a second start would connect the line handler twice.
-    if (readCfgRunning || writeCfgRunning || cfgFileBusy)
+    if (cfgBusy())
         return;
     // Nothing is sent while a field could not go out as the form shows it.
     if (!writeCfgProblems().isEmpty()) {
@@ -35,10 +35,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
 void Quorvel::startWriteCfg()
 {
     writeCfgRunning = true;
-    ui.pushButton_readConfiguration->setEnabled(false);
-    ui.pushButton_writeConfiguartion->setEnabled(false);
-    ui.pushButton_Import->setEnabled(false);
-    ui.pushButton_Export->setEnabled(false);
+    updateCfgButtons();
     savedTabIndex = ui.tabWidget->currentIndex();
     writeCfgIndex = 0;
     writeCfgRetry = 0;
@@ -52,7 +49,7 @@ void Quorvel::sendWriteCfgCmd()
         finishWriteCfg(true);
         return;
     }
-    writeCfgTimer->start(3000);
+    writeCfgTimer->start(cfgAnswerTimeoutMs);
     bool advance = false;
     (this->*writeCfgCmds.at(writeCfgIndex).handler)(QString(), &advance);
 }
@@ -72,35 +69,27 @@ void Quorvel::writeCfgRecvNewLine(QString recvStr)
         return;
     }
     // "ERR…", or "OK" with more text: a failure of the current command.
-    if (writeCfgRetry >= 1) {
-        writeCfgRetry = 0;
-        failCfgSequence(writeCfgCmds.at(writeCfgIndex).cmd, recvStr);
-        finishWriteCfg(false);
-    } else {
-        ++writeCfgRetry;
+    if (retryCfgCommand(&writeCfgRetry, writeCfgCmds.at(writeCfgIndex).cmd, recvStr))
         sendWriteCfgCmd();
-    }
+    else
+        finishWriteCfg(false);
 }
 
 void Quorvel::writeCfgTimeout()
 {
     if (!writeCfgRunning)
         return;
-    if (writeCfgRetry < 1) {
-        ++writeCfgRetry;
+    if (retryCfgCommand(&writeCfgRetry, writeCfgCmds.at(writeCfgIndex).cmd, QString()))
         sendWriteCfgCmd();
-    } else {
-        writeCfgRetry = 0;
-        failCfgSequence(writeCfgCmds.at(writeCfgIndex).cmd, QString());
+    else
         finishWriteCfg(false);
-    }
 }
 
 void Quorvel::finishWriteCfg(bool ok)
 {
     writeCfgRunning = false;
     writeCfgTimer->stop();
-    enableCfgButtonsAfterSequence();
+    updateCfgButtons();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
     if (!ok) {
@@ -145,16 +134,6 @@ void Quorvel::finishVerify(bool ok)
                                      : tr("写入配置完成，但校验发现不同：%1").arg(differences.join(tr("；")));
     }, same ? 5000 : 10000);
     emit writeCfgFinished(same);
-}
-
-// Read and write need an open port to do anything; a port closed during the
-// sequence leaves them off, as closing it did.
-void Quorvel::enableCfgButtonsAfterSequence()
-{
-    ui.pushButton_readConfiguration->setEnabled(comIsOpen);
-    ui.pushButton_writeConfiguartion->setEnabled(comIsOpen);
-    ui.pushButton_Import->setEnabled(true);
-    ui.pushButton_Export->setEnabled(true);
 }
 
 // Builds the current command from the form as it is now and sends it; the

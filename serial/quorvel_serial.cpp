@@ -367,11 +367,7 @@ void Quorvel::on_comPortToggle(bool open)
     ui.label_comLed->setPixmap(lamp.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
     ui.label_comLed->setToolTip(open ? tr("串口 %1 已打开").arg(openPortText) : tr("串口已关闭"));
     ui.pushButton_send->setEnabled(open);
-    // A sequence, an import or an export that is running keeps the read and
-    // write buttons disabled.
-    const bool sequenceRunning = readCfgRunning || writeCfgRunning || cfgFileBusy;
-    ui.pushButton_readConfiguration->setEnabled(open && !sequenceRunning);
-    ui.pushButton_writeConfiguartion->setEnabled(open && !sequenceRunning);
+    updateCfgButtons();
 }
 
 void Quorvel::addToCounter(QLabel *label, qint64 n)

@@ -43,6 +43,7 @@ public:
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
+    static void setAnswerTimeout(Quorvel &w, int ms) { w.cfgAnswerTimeoutMs = ms; }
 };
 
 namespace testsupport {
@@ -80,6 +81,7 @@ struct ModuleWindow
     ModSim sim;
     std::unique_ptr<Quorvel> w;
     QString error;
+    static constexpr int answerTimeoutMs = 1000;
     QString boxText, boxInfo;   // of the last box dismissNextBox closed
     bool boxYesByDefault = false;
 
@@ -94,6 +96,8 @@ struct ModuleWindow
         if (!sim.start(&error))
             return false;
         w = std::make_unique<Quorvel>();
+        // A silent module costs two time-outs; a second each is still far more than a simulated module takes.
+        QuorvelTestAccess::setAnswerTimeout(*w, answerTimeoutMs);
         if (show) {
             w->show();
             if (!QTest::qWaitForWindowExposed(w.get())) {
