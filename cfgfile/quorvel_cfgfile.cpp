@@ -241,34 +241,33 @@ bool Quorvel::exportCfgFile(const QString &path)
     // beside the file, the export fails rather than overwrite it in place.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        warnUser(tr("不能打开文件%1").arg(path));
+        warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
     savedTabIndex = ui.tabWidget->currentIndex();
     setCfgFileBusy(true);
 
-    // Characters that XML 1.0 cannot hold (control characters) are left out
-    // by the writer; everything else is escaped as needed.
-    QXmlStreamWriter writer(&file);
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(4);
-    writer.writeStartDocument();
-    writer.writeStartElement(rootName);
-    exportBaseGroup(writer);
-    exportWifiGroup(writer);
-    exportTpGroup(writer);
-    writer.writeEndElement();
-    writer.writeEndDocument();
+    // Each group's tab is shown, and paused on, before the file is made.
+    for (int tab = 0; tab < 3; ++tab) {
+        ui.tabWidget->setCurrentIndex(tab);
+        delayMsec(cfgGroupWaitMs);
+    }
+    file.write(cfgFileDocument(true));
     // commit() misses a failed final flush (a full disk) and would put the
     // truncated file in place: flush first, and give up on failure.
-    if (!file.flush())
+    QString why;
+    if (!file.flush()) {
+        why = file.errorString();
         file.cancelWriting();
+    }
     const bool written = file.commit();
+    if (why.isEmpty())
+        why = file.errorString();
 
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     setCfgFileBusy(false);
     if (!written) {
-        warnUser(tr("不能写入文件%1").arg(path));
+        warnUser(tr("不能写入文件%1（%2）").arg(path, why));
         return false;
     }
     QStringList lost;
@@ -285,25 +284,28 @@ bool Quorvel::exportCfgFile(const QString &path)
     return true;
 }
 
-void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
+// The profile of the form, as Export writes it and a backup keeps it.
+// Without `withWorkMode` the DFWM leaf is left out: the form's work mode is
+// then no value of the module's (a read does not ask for it).
+QByteArray Quorvel::cfgFileDocument(bool withWorkMode)
 {
-    ui.tabWidget->setCurrentIndex(0);
-    delayMsec(cfgGroupWaitMs);
-    writeGroup(writer, baseGroupName, baseLeaves(ui));
-}
-
-void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
-{
-    ui.tabWidget->setCurrentIndex(1);
-    delayMsec(cfgGroupWaitMs);
+    QList<Leaf> base = baseLeaves(ui);
+    if (!withWorkMode)
+        base.removeIf([](const Leaf &leaf) { return leaf.name == QLatin1String("DFWM"); });
+    QByteArray document;
+    // Characters that XML 1.0 cannot hold (control characters) are left out
+    // by the writer; everything else is escaped as needed.
+    QXmlStreamWriter writer(&document);
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(4);
+    writer.writeStartDocument();
+    writer.writeStartElement(rootName);
+    writeGroup(writer, baseGroupName, base);
     writeGroup(writer, wifiGroupName, wifiLeaves(ui));
-}
-
-void Quorvel::exportTpGroup(QXmlStreamWriter &writer)
-{
-    ui.tabWidget->setCurrentIndex(2);
-    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, tpGroupName, tpLeaves(ui));
+    writer.writeEndElement();
+    writer.writeEndDocument();
+    return document;
 }
 
 bool Quorvel::importCfgFile(const QString &path)
@@ -312,7 +314,7 @@ bool Quorvel::importCfgFile(const QString &path)
     // read could drop bytes before the size bound sees them.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        warnUser(tr("不能打开文件%1").arg(path));
+        warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
     const QByteArray data = file.read(maxFileBytes + 1);

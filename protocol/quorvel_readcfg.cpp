@@ -122,6 +122,8 @@ void Quorvel::finishReadCfg(bool ok)
         const QString list = problems.join(tr("；"));
         showFinalStatus(ok ? tr("读取配置完成，但%1").arg(list) : tr("读取配置遇到错误，且%1").arg(list), 10000);
     }
+    if (ok)
+        storeBackup();
     emit readCfgFinished(ok);
 }
 
