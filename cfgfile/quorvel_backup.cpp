@@ -70,6 +70,7 @@ void Quorvel::on_pushButton_restoreBackup_clicked()
     if (cfgFileBusy || readCfgRunning || writeCfgRunning)
         return;
     const QString folder = lastBackupFolder.isEmpty() ? backupstore::modulesFolder() : lastBackupFolder;
+    QDir().mkpath(folder);   // the dialog would fall back to the working folder
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Restore Cfg From Backup"), folder,
                                                       tr("XML (*.xml)"), nullptr, QFileDialog::DontUseNativeDialog);
     if (!path.isEmpty())
