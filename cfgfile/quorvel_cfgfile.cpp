@@ -252,9 +252,9 @@ bool Quorvel::exportCfgFile(const QString &path)
         ui.tabWidget->setCurrentIndex(tab);
         delayMsec(cfgGroupWaitMs);
     }
+    const QByteArray document = cfgFileDocument(true);
     // commit() misses a failed final flush (a full disk) and would put the
     // truncated file in place: flush first, and give up on failure.
-    const QByteArray document = cfgFileDocument(true);
     QString why;
     if (file.write(document) != document.size() || !file.flush()) {
         why = file.errorString();

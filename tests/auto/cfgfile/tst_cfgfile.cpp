@@ -199,7 +199,7 @@ private slots:
                  QString::fromUtf8(backup));
 
         formState(w, QStringLiteral("junk"));
-        restoreFrom(files.first());
+        restoreFrom(folder + u'/' + files.first());
         QCOMPARE(shownIn, folder);
         QCOMPARE(m_f->status(), QStringLiteral("导入完成"));
         QVariantMap restored = formState(w);
