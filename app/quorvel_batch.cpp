@@ -7,9 +7,8 @@
 
 #include <QCommandLineParser>
 #include <QEventLoop>
-#include <QFileInfo>
+#include <QSaveFile>
 #include <QStatusBar>
-#include <QTemporaryFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,12 +26,13 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
-// Why no file can be made in the folder that is to hold `path` (it is
-// missing, read-only, not a folder), or empty when one can.
-QString folderProblem(const QString &path)
+// Why the export at the end of a read could not write `path` (its folder
+// is missing or read-only, the name is a folder), or empty when it can: the
+// same open, whose file aside is dropped unused.
+QString writeProblem(const QString &path)
 {
-    QTemporaryFile probe(QFileInfo(path).absolutePath() + QStringLiteral("/.quorvel-XXXXXX"));
-    return probe.open() ? QString() : probe.errorString();
+    QSaveFile probe(path);
+    return probe.open(QIODevice::WriteOnly) ? QString() : probe.errorString();
 }
 
 } // namespace
@@ -156,7 +156,7 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     // A read whose file cannot be written would be lost: find out before
     // the module is asked anything.
     if (!readFile.isEmpty()) {
-        const QString why = folderProblem(readFile);
+        const QString why = writeProblem(readFile);
         if (!why.isEmpty()) {
             printStep(tr("不能写入文件%1（%2）").arg(readFile, why));
             return BadFile;

@@ -209,6 +209,7 @@ private slots:
             "不能打开文件none.xml（No such file or directory）");
         row("read into a folder that is not there", {"--port", "SIM", "--read", "gone/out.xml"}, {}, 2,
             "不能写入文件gone/out.xml（");
+        row("read into a folder's name", {"--port", "SIM", "--read", "."}, {}, 2, "不能写入文件.（");
         row("empty --port, a port remembered", {"--port=", "--apply", "f.xml"}, profile, 2, "--port 不能为空", {}, {},
             "[comSettings]\ncomPort=SIM\n");
         row("blank --port", {"--port", " ", "--read", "f.xml"}, profile, 2, "--port 不能为空");
