@@ -18,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QTranslator>
 
@@ -57,6 +58,22 @@ bool titleOnSomeScreen(const QPoint &pos, const QSize &size)
             return true;
     }
     return false;
+}
+
+// Why `path` cannot be written, in the system's words: the file refuses to
+// open for writing (read-only, a folder), or its folder takes no new file.
+QString fileWriteProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists()) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadWrite))
+            return file.errorString();
+    }
+    QTemporaryFile probe(info.absolutePath() + QStringLiteral("/.quorvel-XXXXXX"));
+    if (!probe.open())
+        return probe.errorString();
+    return QString();
 }
 
 } // namespace
@@ -149,6 +166,10 @@ void Quorvel::fitValueWidgets()
                                   ui.lineEdit_net_state, ui.lineEdit_ip, ui.lineEdit_ip_gatway,
                                   ui.lineEdit_ip_mask};
     for (QLineEdit *edit : info) {
+        // Read-only, not disabled: the text stays legible and can be
+        // selected and copied (a MAC address into a label or a spreadsheet).
+        edit->setEnabled(true);
+        edit->setReadOnly(true);
         // What QLineEdit's own size hint adds around its text: side margins
         // of 2, text and contents margins, the cursor, then the style's frame.
         const QMargins text = edit->textMargins();
@@ -275,9 +296,10 @@ void Quorvel::loadSettings()
     const int found = ui.comboBox_comPort->findText(comPort, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (found > 0) {
         ui.comboBox_comPort->setCurrentIndex(found);
-    } else if (found < 0 && comPort.startsWith(QLatin1Char('/'))) {
-        // A device the system does not list (a pseudo-terminal, a link under
-        // /dev/serial/by-id) comes back as typed text.
+    } else if (found < 0 && !comPort.isEmpty()) {
+        // A port the system does not list now (an adapter not plugged in
+        // yet, a pseudo-terminal, a link under /dev/serial/by-id) comes back
+        // as typed text, and is remembered as it was at close.
         ui.comboBox_comPort->setEditText(comPort);
     }
     ui.comboBox_bps->setCurrentIndex(storedIndex(settings, "bps", 5, ui.comboBox_bps));
@@ -340,6 +362,18 @@ void Quorvel::saveSettings()
     settings->endGroup();
 
     settings->sync();
+    // Said once a run, with the file and the reason; a batch run gets one line.
+    if (settings->status() == QSettings::NoError || settingsProblemSaid)
+        return;
+    settingsProblemSaid = true;
+    QString why = fileWriteProblem(settings->fileName());
+    if (why.isEmpty())
+        why = settings->status() == QSettings::FormatError ? QStringLiteral("format error") : QStringLiteral("access error");
+    const QString text = tr("设置不能保存到 %1（%2）").arg(QFileInfo(settings->fileName()).absoluteFilePath(), why);
+    if (batchRun)
+        printStep(text);
+    else
+        QMessageBox::warning(this, QStringLiteral("Quorvel"), text);
 }
 
 void Quorvel::closeEvent(QCloseEvent *event)

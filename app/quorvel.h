@@ -6,7 +6,7 @@
 //   serial/    port list, open/close/switch, line settings, sending, receiving
 //   console/   log table, command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
-//   cfgfile/   XML export and import
+//   cfgfile/   XML export and import; backups of every module read
 // Pure helpers that need no widget (line framing, answer patterns, command
 // building, file parsing) sit beside them in the same folders and are tested
 // on their own.
@@ -53,7 +53,6 @@ class QSettings;
 class QTimer;
 class QTranslator;
 class QXmlStreamReader;
-class QXmlStreamWriter;
 class Quorvel;
 
 // One entry of a configuration command list. In the read list the handler
@@ -148,6 +147,8 @@ public slots:
     // cfgfile — cfgfile/quorvel_cfgfile.cpp
     void on_pushButton_Export_clicked();
     void on_pushButton_Import_clicked();
+    // backups — cfgfile/quorvel_backup.cpp
+    void on_pushButton_restoreBackup_clicked();
     // protocol — protocol/quorvel_control.cpp
     void on_pushButton_reset_clicked();
     void on_pushButton_restore_clicked();
@@ -246,9 +247,7 @@ private:
     void retranslateStatus();
 
     // cfgfile — cfgfile/quorvel_cfgfile.cpp
-    void exportBaseGroup(QXmlStreamWriter &writer);
-    void exportWifiGroup(QXmlStreamWriter &writer);
-    void exportTpGroup(QXmlStreamWriter &writer);
+    QByteArray cfgFileDocument(bool withWorkMode);   // the XML of Export and of a backup
     void importBaseGroup(QXmlStreamReader &reader);
     void importWifiGroup(QXmlStreamReader &reader);
     void importTpGroup(QXmlStreamReader &reader);
@@ -270,6 +269,10 @@ private:
     bool cfgFileBusy = false;           // an import or export runs (its pauses serve events)
     QStringList importedLeaves;         // the leaves the running import applied whole
 
+    // backups — cfgfile/quorvel_backup.cpp
+    QString storeBackup();       // after a successful read: the form as a profile; why it failed, or empty
+    QString lastBackupFolder;    // the backup folder of the module last read
+
     // command line — app/quorvel_batch.cpp
     int waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)());
     bool workModeAccepted(const QString &answer);
@@ -282,6 +285,7 @@ private:
     QPushButton *langButton = nullptr;
     QSettings *settings = nullptr;
     bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
+    bool settingsProblemSaid = false;   // the settings could not be written, and the user was told
     // serial — serial/quorvel_serial.cpp
     bool comIsOpen = false;
     QSerialPort *serialPort = nullptr;

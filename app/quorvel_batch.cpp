@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QEventLoop>
+#include <QSaveFile>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -25,6 +26,15 @@ void printLine(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// Why the export at the end of a read could not write `path` (its folder
+// is missing or read-only, the name is a folder), or empty when it can: the
+// same open, whose file aside is dropped unused.
+QString writeProblem(const QString &path)
+{
+    QSaveFile probe(path);
+    return probe.open(QIODevice::WriteOnly) ? QString() : probe.errorString();
+}
+
 } // namespace
 
 // Checks what main() parsed against the rules of the modes and puts --port
@@ -39,6 +49,10 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
         return tr("--read 与 --apply 不能同时使用");
     if (batch && !isSet("port"))
         return tr("--read 和 --apply 需要 --port");
+    // "--port=" (an unset variable in a script) must not fall back to the
+    // remembered port, or to the first in the list, and write to that.
+    if (isSet("port") && parser.value(QStringLiteral("port")).trimmed().isEmpty())
+        return tr("--port 不能为空");
     if (batch && isSet("open"))
         return tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
     if (isSet("verify") && !isSet("apply"))
@@ -129,6 +143,16 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
 {
     batchRun = true;
     cfgGroupWaitMs = 0;   // nobody watches the tabs
+
+    // A read whose file cannot be written would be lost: find out before
+    // the module is asked anything.
+    if (!readFile.isEmpty()) {
+        const QString why = writeProblem(readFile);
+        if (!why.isEmpty()) {
+            printStep(tr("不能写入文件%1（%2）").arg(readFile, why));
+            return BadFile;
+        }
+    }
 
     QList<CfgFileField> expected;
     if (!applyFile.isEmpty()) {

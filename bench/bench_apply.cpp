@@ -50,6 +50,7 @@ int main(int argc, char *argv[])
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));   // the runs' backups
 
     QList<double> ms;
     qint64 wireBytes = 0;

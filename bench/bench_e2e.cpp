@@ -4,6 +4,7 @@
 // Prints lines per second and the backlog each second; asserts nothing.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());   // a fresh ./Quorvel.ini
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));   // the reads' backups
     const QString link = dir.filePath(QStringLiteral("module"));
     constexpr int lineLength = 4;   // like "OK" CR LF
     constexpr int seconds = 10;

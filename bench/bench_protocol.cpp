@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -75,6 +76,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());   // no settings file
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));   // the reads' backups
 
     ModSim module;
     QString error;

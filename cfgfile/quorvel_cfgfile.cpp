@@ -234,34 +234,34 @@ bool Quorvel::exportCfgFile(const QString &path)
     // beside the file, the export fails rather than overwrite it in place.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        warnUser(tr("不能打开文件%1").arg(path));
+        warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
     savedTabIndex = ui.tabWidget->currentIndex();
     setCfgFileBusy(true);
 
-    // Characters that XML 1.0 cannot hold (control characters) are left out
-    // by the writer; everything else is escaped as needed.
-    QXmlStreamWriter writer(&file);
-    writer.setAutoFormatting(true);
-    writer.setAutoFormattingIndent(4);
-    writer.writeStartDocument();
-    writer.writeStartElement(rootName);
-    exportBaseGroup(writer);
-    exportWifiGroup(writer);
-    exportTpGroup(writer);
-    writer.writeEndElement();
-    writer.writeEndDocument();
+    // Each group's tab is shown, and paused on, before the file is made.
+    for (int tab = 0; tab < 3; ++tab) {
+        ui.tabWidget->setCurrentIndex(tab);
+        delayMsec(cfgGroupWaitMs);
+    }
+    // A profile states a work mode only when someone chose one: no read learns it.
+    const QByteArray document = cfgFileDocument(workModeChosen);
     // commit() misses a failed final flush (a full disk) and would put the
     // truncated file in place: flush first, and give up on failure.
-    if (!file.flush())
+    QString why;
+    if (file.write(document) != document.size() || !file.flush()) {
+        why = file.errorString();
         file.cancelWriting();
+    }
     const bool written = file.commit();
+    if (why.isEmpty())
+        why = file.errorString();
 
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     setCfgFileBusy(false);
     if (!written) {
-        warnUser(tr("不能写入文件%1").arg(path));
+        warnUser(tr("不能写入文件%1（%2）").arg(path, why));
         return false;
     }
     const QStringList lost = cfgFieldsLostToCommas();
@@ -273,29 +273,28 @@ bool Quorvel::exportCfgFile(const QString &path)
     return true;
 }
 
-void Quorvel::exportBaseGroup(QXmlStreamWriter &writer)
+// The profile of the form, as Export writes it and a backup keeps it.
+// Without `withWorkMode` the DFWM leaf is left out: the form's work mode is
+// then no value of the module's (a read does not ask for it).
+QByteArray Quorvel::cfgFileDocument(bool withWorkMode)
 {
-    ui.tabWidget->setCurrentIndex(0);
-    delayMsec(cfgGroupWaitMs);
-    QList<Leaf> leaves = groupLeaves(cfgWidgets, baseGroupName);
-    // A profile states a work mode only when someone chose one: no read learns it.
-    if (!workModeChosen)
-        leaves.removeIf([](const Leaf &leaf) { return leaf.name == QLatin1String("DFWM"); });
-    writeGroup(writer, baseGroupName, leaves);
-}
-
-void Quorvel::exportWifiGroup(QXmlStreamWriter &writer)
-{
-    ui.tabWidget->setCurrentIndex(1);
-    delayMsec(cfgGroupWaitMs);
+    QList<Leaf> base = groupLeaves(cfgWidgets, baseGroupName);
+    if (!withWorkMode)
+        base.removeIf([](const Leaf &leaf) { return leaf.name == QLatin1String("DFWM"); });
+    QByteArray document;
+    // Characters that XML 1.0 cannot hold (control characters) are left out
+    // by the writer; everything else is escaped as needed.
+    QXmlStreamWriter writer(&document);
+    writer.setAutoFormatting(true);
+    writer.setAutoFormattingIndent(4);
+    writer.writeStartDocument();
+    writer.writeStartElement(rootName);
+    writeGroup(writer, baseGroupName, base);
     writeGroup(writer, wifiGroupName, groupLeaves(cfgWidgets, wifiGroupName));
-}
-
-void Quorvel::exportTpGroup(QXmlStreamWriter &writer)
-{
-    ui.tabWidget->setCurrentIndex(2);
-    delayMsec(cfgGroupWaitMs);
     writeGroup(writer, tpGroupName, groupLeaves(cfgWidgets, tpGroupName));
+    writer.writeEndElement();
+    writer.writeEndDocument();
+    return document;
 }
 
 bool Quorvel::importCfgFile(const QString &path)
@@ -304,7 +303,7 @@ bool Quorvel::importCfgFile(const QString &path)
     // read could drop bytes before the size bound sees them.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        warnUser(tr("不能打开文件%1").arg(path));
+        warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
     const QByteArray data = file.read(maxFileBytes + 1);

@@ -30,6 +30,7 @@ void Quorvel::updateCfgButtons()
     ui.pushButton_readConfiguration->setEnabled(comIsOpen && idle);
     ui.pushButton_writeConfiguartion->setEnabled(comIsOpen && idle);
     ui.pushButton_Import->setEnabled(idle);
+    ui.pushButton_restoreBackup->setEnabled(idle);
     ui.pushButton_Export->setEnabled(idle);
 }
 

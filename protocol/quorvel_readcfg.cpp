@@ -100,6 +100,8 @@ void Quorvel::finishReadCfg(bool ok)
     formSource = ok ? FormSource::Read : FormSource::ReadFailed;
     if (ok)
         setModuleValues(cfgFieldValues());
+    // The module's configuration is on disk before anything is written to it.
+    const QString backupFailure = ok ? storeBackup() : QString();
     if (verifyingWrite) {
         finishVerify(ok);
         return;
@@ -108,13 +110,17 @@ void Quorvel::finishReadCfg(bool ok)
     // the message then stays twice as long, and so does a failure's.
     const QString failure = cfgSequenceFailure;
     const bool clean = readCfgProblems().isEmpty();
-    showFinalStatus([this, ok, failure] {
+    showFinalStatus([this, ok, failure, backupFailure] {
         const QString list = readCfgProblems().join(tr("；"));
+        QString text;
         if (ok)
-            return list.isEmpty() ? tr("读取配置完成") : tr("读取配置完成，但%1").arg(list);
-        const QString text = tr("读取配置遇到错误：%1").arg(failure);
-        return list.isEmpty() ? text : text + tr("；") + list;
-    }, ok && clean ? 5000 : 10000);
+            text = list.isEmpty() ? tr("读取配置完成") : tr("读取配置完成，但%1").arg(list);
+        else
+            text = list.isEmpty() ? tr("读取配置遇到错误：%1").arg(failure)
+                                  : tr("读取配置遇到错误：%1").arg(failure) + tr("；") + list;
+        // A backup that could not be written changes nothing else.
+        return backupFailure.isEmpty() ? text : text + tr("；") + backupFailure;
+    }, ok && clean && backupFailure.isEmpty() ? 5000 : 10000);
     emit readCfgFinished(ok);
 }
 

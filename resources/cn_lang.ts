@@ -28,11 +28,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>不能打开文件%1</source>
+        <source>不能打开文件%1（%2）</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>不能写入文件%1</source>
+        <source>不能写入文件%1（%2）</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -375,6 +375,18 @@
         <source>串口已关闭</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>--port 不能为空</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>备份没有写入 %1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设置不能保存到 %1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -456,6 +468,10 @@
     </message>
     <message>
         <source>导出到文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>从备份恢复</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -28,12 +28,12 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>不能打开文件%1</source>
-        <translation>Can not open %1</translation>
+        <source>不能打开文件%1（%2）</source>
+        <translation>Can not open %1 (%2)</translation>
     </message>
     <message>
-        <source>不能写入文件%1</source>
-        <translation>Can not write %1</translation>
+        <source>不能写入文件%1（%2）</source>
+        <translation>Can not write %1 (%2)</translation>
     </message>
     <message>
         <source>导出完成</source>
@@ -372,6 +372,18 @@
         <translation>Serial port %1 is open</translation>
     </message>
     <message>
+        <source>--port 不能为空</source>
+        <translation>--port must not be empty</translation>
+    </message>
+    <message>
+        <source>备份没有写入 %1（%2）</source>
+        <translation>no backup written to %1 (%2)</translation>
+    </message>
+    <message>
+        <source>设置不能保存到 %1（%2）</source>
+        <translation>The settings could not be saved to %1 (%2)</translation>
+    </message>
+    <message>
         <source>串口已关闭</source>
         <translation>The serial port is closed</translation>
     </message>
@@ -457,6 +469,10 @@
     <message>
         <source>导出到文件</source>
         <translation>Export</translation>
+    </message>
+    <message>
+        <source>从备份恢复</source>
+        <translation>Restore backup</translation>
     </message>
     <message>
         <source>基本信息</source>

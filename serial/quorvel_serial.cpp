@@ -132,7 +132,15 @@ void Quorvel::getComSetting(PortSettings &comSetting)
 QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
 {
     auto *port = new QSerialPort(this);
+#ifdef Q_OS_UNIX
+    // A link (/dev/serial/by-id/…) and its device are one port: opened by
+    // the device itself, the port's lock file is the same whichever name
+    // was typed, and a second program is refused either way.
+    const QString device = QFileInfo(deviceName).canonicalFilePath();
+    port->setPortName(device.isEmpty() ? deviceName : device);
+#else
     port->setPortName(deviceName);
+#endif
     if (!port->open(QIODevice::ReadWrite)) {
         const QString detail = port->errorString();
         switch (port->error()) {

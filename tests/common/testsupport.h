@@ -73,7 +73,7 @@ inline bool openPort(Quorvel &w, const QString &devicePath)
 }
 
 // The window on a simulated module at the other end of a pseudo-terminal, in a
-// fresh working folder (so no settings file of anyone else is read or written).
+// fresh working folder (so no settings file or backup of anyone else is read or written).
 // Make one per test: members go in reverse order, the window before the module.
 struct ModuleWindow
 {
@@ -93,6 +93,8 @@ struct ModuleWindow
             error = QStringLiteral("no working folder");
             return false;
         }
+        // Backups of the modules read go to this folder's "data", never to the user's.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
         if (!sim.start(&error))
             return false;
         w = std::make_unique<Quorvel>();

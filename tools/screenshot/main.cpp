@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -74,6 +75,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
+    QTemporaryDir data;   // the backup of the read shown stays out of the user's data folder
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
 
     ModSim module;
     QString error;

@@ -7,6 +7,9 @@
 #include <csignal>
 #include <sys/resource.h>
 
+#include <QSignalSpy>
+
+#include "cfgfile/backupstore.h"
 #include "tests/common/testsupport.h"
 
 using Access = QuorvelTestAccess;
@@ -121,7 +124,11 @@ private slots:
         m_f->dismissNextBox();
         const bool written = Access::exportCfgFile(w, file);
         ::setrlimit(RLIMIT_FSIZE, &saved);
-        QVERIFY(!written && m_f->boxText.endsWith(file));
+        // The message in the language on screen, with a reason in it.
+        const QStringList around = Quorvel::tr("不能写入文件%1（%2）").arg(file, QStringLiteral("\x01")).split(u'\x01');
+        QVERIFY2(!written && m_f->boxText.startsWith(around.at(0)) && m_f->boxText.endsWith(around.at(1))
+                     && m_f->boxText.size() > around.join(QString()).size(),
+                 qPrintable(m_f->boxText));
         QCOMPARE(readFile(file), example);
         QCOMPARE(QDir(m_f->dir.path()).entryList({"cfg.xml*"}, QDir::Files | QDir::Hidden), QStringList{"cfg.xml"});
         ui.lineEdit_AP_KEY->setText(QStringLiteral("pa,ss"));
@@ -142,7 +149,8 @@ private slots:
         QVERIFY(Access::exportCfgFile(w, file));
         QCOMPARE(m_f->status(), texts.at(3));   // commas in the first field come back
         m_f->dismissNextBox();
-        QVERIFY(!Access::importCfgFile(w, file + ".gone") && m_f->boxText.endsWith(file + ".gone"));
+        QVERIFY(!Access::importCfgFile(w, file + ".gone"));
+        QCOMPARE(m_f->boxText, Quorvel::tr("不能打开文件%1（%2）").arg(file + ".gone", "No such file or directory"));
         QCOMPARE(formState(w), exported);
         formState(w, QStringLiteral("junk"));
         answerNextFileDialog(file);
@@ -150,6 +158,91 @@ private slots:
         QCOMPARE(m_f->status(), texts.at(4));
         QCOMPARE(formState(w), exported);
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
+    }
+
+    // A read leaves a backup in the module's folder, without a work mode (the read does not ask for it);
+    // Restore backup opens the import dialog there (before any read, in the modules folder) and brings the
+    // form back as it was read.
+    void backups()
+    {
+        QUORVEL_START(m_f);
+        Quorvel &w = *m_f->w;
+        Ui::QuorvelClass &ui = m_f->ui();
+        Access::noPauses(w);
+        const QString modules = m_f->dir.filePath(QStringLiteral("data/quorvel/modules"));
+        QString shownIn;
+        // Clicks Restore backup; notes the folder its dialog shows, then picks `answer` or cancels.
+        const auto restoreFrom = [&](const QString &answer) {
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, [&] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                if (!dialog)
+                    return;
+                poll.stop();
+                shownIn = dialog->directory().absolutePath();
+                if (answer.isEmpty())
+                    return dialog->reject();
+                dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(answer);
+                static_cast<QDialog *>(dialog)->accept();
+            });
+            poll.start(10);
+            ui.pushButton_restoreBackup->click();
+        };
+        restoreFrom(QString());   // nothing read yet: the modules folder
+        QCOMPARE(shownIn, modules);
+
+        m_f->sim.setFields(QStringLiteral("STAMOD"), {"Plant, hall 2", "k"});
+        QSignalSpy read(&w, &Quorvel::readCfgFinished);
+        ui.pushButton_readConfiguration->click();
+        QVERIFY(read.wait(15000) && read.first().at(0).toBool());
+        const QVariantMap wasRead = formState(w);
+        const QString folder = modules + QStringLiteral("/AC:CF:23:5A:10:7E");
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        const QByteArray backup = readFile(folder + u'/' + files.first());   // compared with Export in tst_cmdline
+        QVERIFY2(!backup.contains("DFWM") && backup.contains("Plant, hall 2"), backup.constData());
+
+        formState(w, QStringLiteral("junk"));
+        restoreFrom(folder + u'/' + files.first());
+        QCOMPARE(shownIn, folder);
+        QCOMPARE(m_f->status(), QStringLiteral("导入完成"));
+        QVariantMap restored = formState(w);
+        restored.remove("defaultWorkMode");   // not in a backup: the import's reset value
+        QVariantMap expected = wasRead;
+        expected.remove("defaultWorkMode");
+        QCOMPARE(restored, expected);
+    }
+
+    // Backup file names: one per second, numbered when the second is taken; the oldest beyond the newest
+    // hundred go (by time, then number: -10 is newer than -9), other files stay; a MAC as a folder name.
+    void backupFiles()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path();
+        const QDateTime when(QDate(2026, 12, 7), QTime(10, 30, 5));
+        QStringList names;
+        for (int i = 0; i < 3; ++i) {
+            names << backupstore::freeFileName(folder, when);
+            testsupport::writeFile(folder + u'/' + names.last(), "x");
+        }
+        QCOMPARE(names, (QStringList{"20261207-103005.xml", "20261207-103005-2.xml", "20261207-103005-3.xml"}));
+        for (int n = 4; n <= 10; ++n)
+            testsupport::writeFile(folder + QStringLiteral("/20261207-103005-%1.xml").arg(n), "x");
+        for (int s = 0; s < 95; ++s)
+            testsupport::writeFile(folder + u'/' + when.addSecs(60 + s).toString("yyyyMMdd-HHmmss") + ".xml", "x");
+        testsupport::writeFile(folder + QStringLiteral("/notes.xml"), "x");
+        backupstore::prune(folder, 100);
+        const QStringList left = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(left.size(), 101);
+        for (const char *gone : {"20261207-103005.xml", "20261207-103005-2.xml", "20261207-103005-5.xml"})
+            QVERIFY2(!left.contains(gone), gone);
+        QVERIFY(left.contains("20261207-103005-6.xml") && left.contains("20261207-103005-10.xml")
+                && left.contains("notes.xml"));
+
+        QCOMPARE(backupstore::folderName(" AC:CF:23:5A:10:7E "), QStringLiteral("AC:CF:23:5A:10:7E"));
+        QCOMPARE(backupstore::folderName("a/b"), QStringLiteral("a-b"));
+        QCOMPARE(backupstore::folderName(".."), QStringLiteral("unknown"));
+        QCOMPARE(backupstore::folderName(""), QStringLiteral("unknown"));
     }
 
     void import_data()

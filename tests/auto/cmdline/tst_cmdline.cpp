@@ -3,6 +3,7 @@
 // stderr, and the bytes the module received.
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include "tests/common/testsupport.h"
@@ -52,6 +53,16 @@ class tst_CmdLine : public QObject
         const bool ended = finished.wait(30000) && proc.exitStatus() == QProcess::NormalExit;
         return {ended ? proc.exitCode() : -1, proc.readAllStandardOutput(), proc.readAllStandardError(),
                 clock.elapsed()};
+    }
+
+    // The backups of the simulated module, oldest first.
+    QStringList backups() const
+    {
+        const QDir folder(path(QStringLiteral("data/quorvel/modules/AC:CF:23:5A:10:7E")));
+        QStringList files;
+        for (const QString &name : folder.entryList({"*.xml"}, QDir::Files, QDir::Name))
+            files << folder.filePath(name);
+        return files;
     }
 
     // Clicks Read or Write in the window and waits for its end.
@@ -105,6 +116,61 @@ private slots:
         QCOMPARE(read.err, QStringLiteral("已打开串口 %1\n读取配置完成\n导出完成\n").arg(sim().slavePath()).toUtf8());
         QCOMPARE(readFile(path(QStringLiteral("cli.xml"))), readFile(path(QStringLiteral("window.xml"))));
         QVERIFY(!readFile(path(QStringLiteral("cli.xml"))).contains("DFWM"));   // no read learns the work mode
+        // Each read left a backup, Export's document without a work mode (the read does not learn it).
+        const QByteArray backup = QString::fromUtf8(readFile(path(QStringLiteral("window.xml"))))
+                                      .remove(QRegularExpression(QStringLiteral("\\s*<DFWM>[^<]*</DFWM>")))
+                                      .toUtf8();
+        QCOMPARE(backups().size(), 2);
+        for (const QString &file : backups())
+            QCOMPARE(readFile(file), backup);
+    }
+
+    // A backup that cannot be written (the data folder is a file) is said on the read's own line, and the
+    // run still writes its profile and succeeds.
+    void backupNotWritten()
+    {
+        writeFile(path(QStringLiteral("data")), "");
+        const Run read = run({"--port", "SIM", "--read", path(QStringLiteral("cli.xml"))});
+        QCOMPARE(read.exitCode, 0);
+        const QStringList lines = QString::fromUtf8(read.err).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("读取配置完成；备份没有写入 %1（").arg(path("data/quorvel/modules/AC:CF:23:5A:10:7E"))),
+                 read.err.constData());
+        QVERIFY(readFile(path(QStringLiteral("cli.xml"))).contains("<WIFI_AP>"));
+    }
+
+    // The manual page documents every option that --help lists, and every exit status that the help names,
+    // the one of an unknown option as such.
+    void manualPage()
+    {
+        const Run help = run({"--help"});
+        const Run unknown = run({"--no-such-option"});
+        QCOMPARE(help.exitCode, 0);
+        const QString page = QString::fromUtf8(readFile(QStringLiteral(QUORVEL_MANPAGE)));
+        const QString options = page.section(QStringLiteral(".SH OPTIONS"), 1).section(QStringLiteral("\n.SH "), 0, 0);
+        const QString statuses = page.section(QStringLiteral(".SH EXIT STATUS"), 1).section(QStringLiteral("\n.SH "), 0, 0);
+        QStringList listed;
+        static const QRegularExpression optionLine(QStringLiteral("^ +(-\\S.*?)(?:  |$)"), QRegularExpression::MultilineOption);
+        for (const QRegularExpressionMatch &line : optionLine.globalMatch(QString::fromUtf8(help.out))) {
+            static const QRegularExpression longName(QStringLiteral("--([\\w-]+)"));
+            for (const QRegularExpressionMatch &name : longName.globalMatch(line.captured(1)))
+                listed << name.captured(1);
+        }
+        QVERIFY2(listed.contains("help") && listed.contains("port") && listed.contains("verify"), help.out.constData());
+        for (const QString &name : std::as_const(listed))
+            QVERIFY2(options.contains("\\-\\-" + QString(name).replace("-", "\\-")), qPrintable(name));
+        const auto entry = [&statuses](int status) {
+            return statuses.section(QStringLiteral(".TP\n.B %1\n").arg(status), 1).section(QStringLiteral(".TP"), 0, 0);
+        };
+        static const QRegularExpression named(QStringLiteral("\\b(\\d) [a-z]"));
+        const QString exitLine = QString::fromUtf8(help.out).section(QStringLiteral("Exit status"), 1);
+        int count = 0;
+        for (const QRegularExpressionMatch &m : named.globalMatch(exitLine.section(QStringLiteral("\n\n"), 0, 0))) {
+            QVERIFY2(!entry(m.captured(1).toInt()).isEmpty(), qPrintable(m.captured(0)));
+            ++count;
+        }
+        QCOMPARE(count, 4);
+        QVERIFY2(entry(unknown.exitCode).contains(QStringLiteral("unknown option")), qPrintable(entry(unknown.exitCode)));
     }
 
     // Every run that ends otherwise than in a written profile: the status, the differences on stdout, a message
@@ -158,7 +224,14 @@ private slots:
         row("no UART leaf, in English", apply, noUart, 2,
             "The profile is incomplete, it lacks UART: nothing was written to the module", {}, {}, "[LANG]\nlang=中文\n");
         row("a leaf with a field short", apply, badLeaf, 2, "缺少 WIFI_STA");
-        row("unreadable file", {"--port", "SIM", "--apply", "none.xml"}, {}, 2, "不能打开文件none.xml");
+        row("unreadable file", {"--port", "SIM", "--apply", "none.xml"}, {}, 2,
+            "不能打开文件none.xml（No such file or directory）");
+        row("read into a folder that is not there", {"--port", "SIM", "--read", "gone/out.xml"}, {}, 2,
+            "不能写入文件gone/out.xml（");
+        row("read into a folder's name", {"--port", "SIM", "--read", "."}, {}, 2, "不能写入文件.（");
+        row("empty --port, a port remembered", {"--port=", "--apply", "f.xml"}, profile, 2, "--port 不能为空", {}, {},
+            "[comSettings]\ncomPort=SIM\n");
+        row("blank --port", {"--port", " ", "--read", "f.xml"}, profile, 2, "--port 不能为空");
         row("unknown baud", {"--port", "SIM", "--baud", "115201", "--apply", "f.xml"}, profile, 2,
             "--baud 115201：不是串口框中的波特率");
         row("unknown option", {"--port", "SIM", "--aply", "f.xml"}, profile, 2, "aply");
@@ -201,6 +274,10 @@ private slots:
             QCOMPARE(sim().receivedBytes(), QByteArray());
         if (!file.contains("<DFWM>") || what == "error")   // a work mode only from the file, nothing after a refusal
             QVERIFY(!sim().receivedBytes().contains(file.contains("<DFWM>") ? "AT+APSTA=" : "AT+ATTP"));
+        // A read that came to its end, --read's or --verify's, left one backup of the module.
+        const bool readDone = (args.contains("--read") || args.contains("--verify")) && exitCode < 2
+                              && !message.contains(QStringLiteral("遇到错误"));
+        QCOMPARE(backups().size(), readDone ? 1 : 0);
         // Not one time-out and not three (coarse timers may fire up to 5 % early).
         if (what == "silent")
             QVERIFY2(r.ms >= 4500 && r.ms < 8500, qPrintable(QString::number(r.ms)));

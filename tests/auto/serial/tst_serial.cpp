@@ -165,10 +165,24 @@ private slots:
         QVERIFY2(m_f->status().contains(QStringLiteral("不存在")), qPrintable(m_f->status()));
         QTRY_VERIFY(!m_f->sim.peerConnected());
         QVERIFY(refresh() && box->findText(path("gone")) == -1);
-        QSerialPort holder(path("B"));   // another program holds B
+        QSerialPort holder(b.slavePath());   // another program holds the device B names
         QVERIFY(holder.open(QIODevice::ReadWrite));
         m_f->dismissNextBox();
         QVERIFY(!testsupport::openPort(w, path("B")));
+        QVERIFY2(m_f->status().contains(QStringLiteral("正被其他程序使用")), qPrintable(m_f->status()));
+    }
+
+    // A link and its device are one port: held through one name, it is refused through the other, both ways.
+    void linkAndDeviceArePort()
+    {
+        Quorvel &w = *m_f->w;
+        QVERIFY(m_f->openPort(path("A"), m_f->sim));
+        QSerialPort other(m_f->sim.slavePath());
+        QVERIFY(!other.open(QIODevice::ReadWrite));
+        m_f->ui().pushButton_openCom->click();
+        QVERIFY(looksOpen(w, false) && other.open(QIODevice::ReadWrite));
+        m_f->dismissNextBox();
+        QVERIFY(!testsupport::openPort(w, path("A")));
         QVERIFY2(m_f->status().contains(QStringLiteral("正被其他程序使用")), qPrintable(m_f->status()));
     }
 

@@ -33,9 +33,10 @@ private slots:
             QTest::newRow(name) << QByteArray(ini) << changed;
         };
         row("no file", nullptr);
-        row("damaged: past the end, below the range, unreadable, a port and a monitor that are gone",
+        row("damaged: past the end, below the range, unreadable, a monitor that is gone; a port not plugged in",
             "[comSettings]\nbps=8\ndataBit=4\nparBit=3\nstopBit=2\nlogMaxRows=999\nautoReconnect=maybe\nencoding=Big5\n"
-            "comPort=ttyGONE7\n[pos%26size]\npos=@Point(-20000 -20000)");
+            "comPort=ttyGONE7\n[pos%26size]\npos=@Point(-20000 -20000)",
+            {{"port", "ttyGONE7"}});   // an adapter plugged in later still opens
         row("damaged: negative, not numbers, above the range; maximized",
             "[comSettings]\nbps=-1\ndataBit=b\nparBit=-1\nstopBit=d\nlogMaxRows=10000001\n[pos%26size]\nisMax=true",
             {{"geometry", "maximized"}});
@@ -77,6 +78,23 @@ private slots:
         QVERIFY(m_f->w->close());
         m_f->w = std::make_unique<Quorvel>();
         QCOMPARE(m_f->ui().comboBox_comPort->currentText(), m_f->sim.slavePath());
+    }
+
+    // Settings that cannot be written (the file is a folder: refused even to root) are said at the first close,
+    // with the file and the reason, and not again.
+    void unwritable()
+    {
+        QUORVEL_START(m_f, /*open*/ false);
+        QVERIFY(QDir().mkdir(QStringLiteral("Quorvel.ini")));
+        m_f->dismissNextBox();
+        QVERIFY(m_f->w->close());
+        QVERIFY2(m_f->boxText.startsWith(QStringLiteral("设置不能保存到 %1（").arg(m_f->dir.filePath("Quorvel.ini")))
+                     && m_f->boxText.contains(QStringLiteral("directory")),
+                 qPrintable(m_f->boxText));
+        m_f->boxText.clear();
+        m_f->dismissNextBox();
+        QVERIFY(m_f->w->close());   // a box would have been shown, and closed, inside close()
+        QCOMPARE(m_f->boxText, QString());
     }
 
     // Started from a desktop menu (in home, or "/"): the settings go to $XDG_CONFIG_HOME unless home has its own.

@@ -1,5 +1,6 @@
 // The main window as it comes up: built without a Qt warning, what it shows at
 // start-up (icon and counters included), the input restrictions, the quiet reset.
+#include <QClipboard>
 #include <QDeadlineTimer>
 #include <QSignalSpy>
 
@@ -86,6 +87,27 @@ private slots:
             edit->clear();
             QTest::keyClicks(edit, input);
             QVERIFY2((edit->text() == input) == (input == typed.first()), qPrintable(input + " -> " + edit->text()));
+        }
+    }
+
+    // The module's information can be selected and copied, not edited; enabled, so not greyed out.
+    void informationCopyable()
+    {
+        Quorvel w;
+        Ui::QuorvelClass &ui = QuorvelTestAccess::ui(w);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (QLineEdit *edit : {ui.lineEdit_deviceSoftwareVer, ui.lineEdit_device_mac, ui.lineEdit_wifi_mode,
+                                ui.lineEdit_net_state, ui.lineEdit_ip, ui.lineEdit_ip_gatway, ui.lineEdit_ip_mask}) {
+            const QString value = edit->objectName() + QStringLiteral(" AC:CF:23:5A:10:7E");
+            edit->setText(value);
+            QVERIFY2(edit->isEnabled(), qPrintable(edit->objectName()));
+            edit->setFocus();
+            QTest::keyClicks(edit, QStringLiteral("x"));
+            QTest::keySequence(edit, QKeySequence::SelectAll);
+            QTest::keySequence(edit, QKeySequence::Copy);
+            QCOMPARE(edit->text(), value);
+            QCOMPARE(QGuiApplication::clipboard()->text(), value);
         }
     }
 

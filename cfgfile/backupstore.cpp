@@ -1,0 +1,74 @@
+#include "cfgfile/backupstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <algorithm>
+
+namespace backupstore {
+
+QString modulesFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/quorvel/modules");
+}
+
+QString folderName(const QString &mac)
+{
+    QString name = mac.trimmed();
+    for (QChar &c : name) {
+#ifdef Q_OS_WIN
+        if (c.unicode() < 0x20 || QStringLiteral("<>:\"/\\|?*").contains(c))
+            c = u'-';
+#else
+        if (c == u'/' || c.unicode() == 0)
+            c = u'-';
+#endif
+    }
+#ifdef Q_OS_WIN
+    while (name.endsWith(u'.') || name.endsWith(u' '))   // Windows drops them
+        name.chop(1);
+#endif
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return QStringLiteral("unknown");
+    return name;
+}
+
+QString freeFileName(const QString &folder, const QDateTime &when)
+{
+    const QString stamp = when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stamp + QStringLiteral(".xml");
+    for (int n = 2; QFileInfo::exists(folder + u'/' + name); ++n)
+        name = QStringLiteral("%1-%2.xml").arg(stamp).arg(n);
+    return name;
+}
+
+void prune(const QString &folder, int keep)
+{
+    static const QRegularExpression backupName(QStringLiteral("^(\\d{8}-\\d{6})(?:-(\\d+))?\\.xml$"));
+    struct Backup
+    {
+        QString name, stamp;
+        int n;
+    };
+    QList<Backup> backups;
+    const QStringList names = QDir(folder).entryList({QStringLiteral("*.xml")}, QDir::Files);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch m = backupName.match(name);
+        if (m.hasMatch())
+            backups.append({name, m.captured(1), m.captured(2).isEmpty() ? 1 : m.captured(2).toInt()});
+    }
+    if (backups.size() <= keep)
+        return;
+    // Oldest first: by time, then by the number of that second ("-10" after "-9").
+    std::sort(backups.begin(), backups.end(), [](const Backup &a, const Backup &b) {
+        return a.stamp != b.stamp ? a.stamp < b.stamp : a.n < b.n;
+    });
+    for (qsizetype i = 0; i < backups.size() - keep; ++i)
+        QFile::remove(folder + u'/' + backups.at(i).name);
+}
+
+} // namespace backupstore

@@ -1,0 +1,31 @@
+// Where the backups of modules read go, and how many stay: pure file-name
+// and folder rules, tested without a window.
+#ifndef BACKUPSTORE_H
+#define BACKUPSTORE_H
+
+#include <QDateTime>
+#include <QString>
+
+namespace backupstore {
+
+constexpr int keptPerModule = 100;
+
+// The folder of all modules' backups: <data>/quorvel/modules, the data
+// folder being $XDG_DATA_HOME (~/.local/share when unset) on Linux.
+QString modulesFolder();
+
+// A module's folder name, from its MAC address: characters that the file
+// system refuses in a name are replaced by '-'.
+QString folderName(const QString &mac);
+
+// A name for a backup made at `when` that `folder` does not hold yet:
+// yyyyMMdd-HHmmss.xml, or with -2, -3, … when that second is taken.
+QString freeFileName(const QString &folder, const QDateTime &when);
+
+// Removes the oldest backups of `folder` beyond the newest `keep`. Files
+// not named as backups are left alone.
+void prune(const QString &folder, int keep = keptPerModule);
+
+} // namespace backupstore
+
+#endif // BACKUPSTORE_H

@@ -1,0 +1,42 @@
+// Backups of the modules read: every successful read leaves the module's
+// configuration, as a profile, in the module's own folder of the user's data
+// folder (the newest 100 kept), so that its previous configuration is on disk
+// before anything is written to it. "Restore backup" imports one of them.
+#include "app/quorvel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QSaveFile>
+
+#include "cfgfile/backupstore.h"
+
+// Called at the successful end of a read. A backup that cannot be written
+// returns its reason, which the read's final message adds (the one line of a
+// batch run); nothing else changes.
+QString Quorvel::storeBackup()
+{
+    const QString folder = backupstore::modulesFolder() + u'/'
+                           + backupstore::folderName(ui.lineEdit_device_mac->text());
+    lastBackupFolder = folder;
+    QDir().mkpath(folder);   // a failure shows in the open below
+    // Written aside and renamed: a backup is whole or absent.
+    QSaveFile file(folder + u'/' + backupstore::freeFileName(folder, QDateTime::currentDateTime()));
+    if (file.open(QIODevice::WriteOnly) && file.write(cfgFileDocument(false)) >= 0 && file.commit()) {
+        backupstore::prune(folder);
+        return QString();
+    }
+    return tr("备份没有写入 %1（%2）").arg(folder, file.errorString());
+}
+
+void Quorvel::on_pushButton_restoreBackup_clicked()
+{
+    if (cfgBusy())
+        return;
+    const QString folder = lastBackupFolder.isEmpty() ? backupstore::modulesFolder() : lastBackupFolder;
+    QDir().mkpath(folder);   // the dialog would fall back to the working folder
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Restore Cfg From Backup"), folder,
+                                                      tr("XML (*.xml)"), nullptr, QFileDialog::DontUseNativeDialog);
+    if (!path.isEmpty())
+        importCfgFile(path);
+}
