@@ -43,6 +43,8 @@ public:
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
+    static bool saveLogTo(Quorvel &w, const QString &path) { return w.saveLogTo(path); }
+    static bool startRecording(Quorvel &w, const QString &path) { return w.startRecording(path); }
 };
 
 namespace testsupport {
