@@ -61,7 +61,7 @@ private slots:
         // A terminal's rows: the font's line and a little padding, half again as many rows as at 30 px.
         const int spacing = log->fontMetrics().lineSpacing();
         QVERIFY2(log->rowHeight(0) >= spacing && log->rowHeight(0) <= spacing + 6, qPrintable(QString::number(spacing)));
-        // Times and hex switch the rows already shown; a long line stays one line, reached by scrolling.
+        // Times and hex switch the rows already shown.
         const QImage plain = cell(0);
         ui().checkBox_timestamp->setChecked(true);
         QVERIFY(cell(0) != plain);
@@ -70,10 +70,6 @@ private slots:
         ui().checkBox_timestamp->setChecked(false);
         ui().checkBox_hexView->setChecked(false);
         QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
-        const QString longLine = QString(300, u'W') + u'.';
-        QuorvelTestAccess::addStrToLog(*m_f->w, longLine, Quorvel::logRecv);
-        QTRY_VERIFY(log->horizontalScrollBar()->maximum() > 0);
-        QVERIFY(log->columnWidth(0) > log->fontMetrics().horizontalAdvance(longLine));
         for (int row = 0; row < log->rowCount(); ++row) {
             const QImage image = cell(row);
             int darkest = 255;
@@ -81,6 +77,11 @@ private slots:
                 darkest = qMin(darkest, qGray(image.pixel(i % image.width(), i / image.width())));
             QVERIFY2(darkest < 100 && log->rowHeight(row) == log->rowHeight(0), qPrintable(QString::number(row)));
         }
+        // A long line stays one line, reached by scrolling.
+        const QString longLine = QString(300, u'W') + u'.';
+        QuorvelTestAccess::addStrToLog(*m_f->w, longLine, Quorvel::logRecv);
+        QTRY_VERIFY(log->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(log->columnWidth(0) > log->fontMetrics().horizontalAdvance(longLine));
     }
 
     // Clear empties the log and counters but keeps a line half-way in. Past the limit the oldest tenth goes
