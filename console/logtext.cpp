@@ -195,16 +195,20 @@ qsizetype firstUnencodable(QStringView text, wiretext::Encoding encoding)
 {
     bool clean = false;
     wiretext::encode(text.toString(), encoding, &clean);
-    if (clean)
-        return -1;
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-        wiretext::encode(text.sliced(i, len).toString(), encoding, &clean);
-        if (!clean)
-            return i;
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        if (!pair && text[i].isSurrogate())
+            return i;   // half a character: no encoding has bytes for it, though UTF-8's encoder says nothing
+        const qsizetype len = pair ? 2 : 1;
+        if (!clean) {
+            bool pieceClean = false;
+            wiretext::encode(text.sliced(i, len).toString(), encoding, &pieceClean);
+            if (!pieceClean)
+                return i;
+        }
         i += len;
     }
-    return -1;   // not reached: some character failed as a whole
+    return -1;
 }
 
 QByteArray escaped(QByteArrayView raw, wiretext::Encoding encoding)

@@ -155,7 +155,9 @@ void Quorvel::on_pushButton_send_clicked()
         qsizetype bad = -1;
         const std::optional<QByteArray> bytes = logtext::parseHex(line, &bad);
         if (!bytes) {
-            refuseSend(tr("不是十六进制字节，第 %1 个字符“%2”有误，没有发送").arg(bad + 1).arg(line.at(bad)));
+            refuseSend(tr("不是十六进制字节，第 %1 个字符“%2”有误，没有发送")
+                           .arg(QStringView(line).left(bad).toUcs4().size() + 1)
+                           .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1)));
             return;
         }
         rememberCmd(line);
