@@ -116,7 +116,8 @@ void LogDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     painter->setFont(opt.font);
     if (m_showTime) {
         const QString time = logtext::clock(index.data(LogItem::TimeRole).toLongLong()) + u' ';
-        painter->setPen(timeColor);
+        // On the selection's colour the muted grey would not read.
+        painter->setPen(opt.state & QStyle::State_Selected ? opt.palette.color(QPalette::Text) : timeColor);
         painter->drawText(rect, flags, time);
         rect.setLeft(rect.left() + opt.fontMetrics.horizontalAdvance(time));
     }

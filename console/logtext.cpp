@@ -267,7 +267,9 @@ Needle::Needle(const QString &text, bool hexView)
 {
     if (hexView) {
         m_bytes = parseHex(text).value_or(QByteArray());
-        return;
+        m_hex = !m_bytes.isEmpty();
+        if (m_hex)
+            return;
     }
     bool clean = false;
     m_utf8 = asciiLower(wiretext::encode(text, wiretext::Encoding::Utf8));

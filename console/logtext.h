@@ -51,8 +51,8 @@ private:
 };
 
 // A needle for the find line, made once per search: matches a row whose
-// text holds it (ASCII letters in either case), or, in hex view, whose
-// bytes hold the hex the needle names.
+// text holds it (ASCII letters in either case), or, in hex view and when it
+// is hex byte pairs, whose bytes hold the bytes it names.
 class Needle
 {
 public:

@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(logtext::escaped(raw, gbk ? Encoding::Gbk : Encoding::Utf8), line);
     }
 
-    // The find line's needle: any case of ASCII letters in the row's encoding; in hex view, bytes.
+    // The find line's needle: any case of ASCII letters in the row's encoding; in hex view, bytes when hex.
     void needle()
     {
         const logtext::Needle text(QStringLiteral("at+Ver"), false), chinese(QStringLiteral("办"), false);
@@ -92,7 +92,8 @@ private slots:
         QVERIFY(!chinese.matches("OK=\xb0\xec", Encoding::Utf8));
         const logtext::Needle hex(QStringLiteral("0d 0A"), true);
         QVERIFY(hex.matches("OK\r\n", Encoding::Utf8) && !hex.matches("0d 0A", Encoding::Utf8));
-        QVERIFY(logtext::Needle(QStringLiteral("0d 0"), true).isEmpty());
+        const logtext::Needle notHex(QStringLiteral("OK="), true);   // in hex view, not hex: text
+        QVERIFY(notHex.matches("ok=1", Encoding::Utf8) && !notHex.matches("4F 4B 3D", Encoding::Utf8));
     }
 };
 
