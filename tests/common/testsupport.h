@@ -45,6 +45,7 @@ public:
     static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
     static bool saveLogTo(Quorvel &w, const QString &path) { return w.saveLogTo(path); }
     static bool startRecording(Quorvel &w, const QString &path) { return w.startRecording(path); }
+    static QTimer *recordTimer(const Quorvel &w) { return w.recordTimer; }
 };
 
 namespace testsupport {

@@ -249,8 +249,9 @@ private slots:
         QCOMPARE(rows.size(), ui().tableWidget_log->rowCount());
         QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"RX 4C 31 32 30 30 0D 0A", "RX 4F 4B 0D 0A"}));
 
-        // What a recording holds when the program ends.
+        // What a recording holds when the program ends, before its next second.
         QVERIFY(A::startRecording(*m_f->w, recorded));
+        A::recordTimer(*m_f->w)->stop();
         m_f->sim.sendRaw("BYE\r\n");
         QTRY_VERIFY(ui().tableWidget_log->item(ui().tableWidget_log->rowCount() - 1, 0)->text() == "BYE\r\n");
         m_f->w.reset();
