@@ -328,6 +328,12 @@ void Quorvel::loadSettings()
     settings->beginGroup(QStringLiteral("consoleSettings"));
     ui.lineEdit_cmd->insert(storedText(settings, "cmd_line", QStringLiteral("AT")));
     ui.lineEdit_regular_time->setText(storedText(settings, "regularly_send_time", QString()));
+    ui.checkBox_timestamp->setChecked(settings->value(QStringLiteral("timestamp"), false).toBool());
+    ui.checkBox_hexView->setChecked(settings->value(QStringLiteral("hexView"), false).toBool());
+    ui.checkBox_hexSend->setChecked(settings->value(QStringLiteral("hexSend"), false).toBool());
+    const QStringList history = settings->value(QStringLiteral("history")).toStringList();
+    cmdHistory = history.mid(qMax(0, int(history.size()) - 100));
+    historyPos = int(cmdHistory.size());
     settings->endGroup();
 }
 
@@ -359,6 +365,10 @@ void Quorvel::saveSettings()
     settings->beginGroup(QStringLiteral("consoleSettings"));
     settings->setValue(QStringLiteral("cmd_line"), ui.lineEdit_cmd->text());
     settings->setValue(QStringLiteral("regularly_send_time"), ui.lineEdit_regular_time->text());
+    settings->setValue(QStringLiteral("timestamp"), ui.checkBox_timestamp->isChecked());
+    settings->setValue(QStringLiteral("hexView"), ui.checkBox_hexView->isChecked());
+    settings->setValue(QStringLiteral("hexSend"), ui.checkBox_hexSend->isChecked());
+    settings->setValue(QStringLiteral("history"), cmdHistory);
     settings->endGroup();
 
     settings->sync();

@@ -38,13 +38,17 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "console/logrecorder.h"
+#include "console/logtext.h"
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "ui_quorvel.h"
 
+class LogDelegate;
 class QCloseEvent;
 class QCommandLineParser;
 class QLabel;
@@ -194,6 +198,31 @@ private:
     void initCmdCompleter();
     void flushLog();
     void dropOldLogRows();
+    void logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs);
+    void refuseSend(const QString &why);
+    void rememberCmd(const QString &cmd);
+    void walkHistory(int step);
+    // console: times, hex view, copy, find, save and record — console/quorvel_logtools.cpp
+    void initLogTools();
+    void showTimes(bool on);
+    void showHex(bool on);
+    void fitLogWidth(int firstRow);
+    QString rowCopyText(int row) const;
+    void copyLogRows();
+    void showLogMenu(const QPoint &pos);
+    void openFind();
+    void closeFind();
+    void findRow(int step);
+    void countFound(int firstRow);
+    void saveLog();
+    bool saveLogTo(const QString &path);
+    void toggleRecording(bool on);
+    bool startRecording(const QString &path);
+    void stopRecording();
+    void writeRecording();
+    void showRecording();
+    // serial — serial/quorvel_serial.cpp: the bytes of a hex send (and of every text sent)
+    void comSendBytes(const QByteArray &bytes);
 
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
@@ -242,6 +271,7 @@ private:
     bool confirmWrite();
     bool askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault);
     void showFinalStatus(std::function<QString()> text, int ms);
+    void showFinalStatus(const QString &text, int ms) { showFinalStatus([text] { return text; }, ms); }
     void showPortStatus(const QString &text, int ms = 0);
     void showPendingPortStatus();
     void retranslateStatus();
@@ -344,16 +374,31 @@ private:
     QStringList comWordList;
     // Entries reach the table at most at screen rate: they wait here, in
     // order, with the received bytes not yet counted, until logFlushTimer.
+    // A row keeps the bytes as they were on the wire and the time.
     struct LogEntry
     {
-        QString text;
+        QByteArray raw;
+        qint64 msecs;
         logType type;
+        wiretext::Encoding encoding;
     };
     QList<LogEntry> logPending;
     qint64 recvCountPending = 0;
     QTimer *logFlushTimer = nullptr;
     int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
     bool logDropAnnounced = false;   // the status bar said that old rows go
+    QStringList cmdHistory;          // sent from the command line, oldest first, at most 100
+    int historyPos = 0;              // cmdHistory.size(): the line being typed
+    QString historyDraft;            // the line being typed, while walking the history
+    // console: times, hex view, copy, find, save and record — console/quorvel_logtools.cpp
+    LogDelegate *logDelegate = nullptr;
+    int logWidest = 0;               // px of the widest row's text
+    int logFound = 0;                // rows matching the find line
+    logtext::Needle findNeedle;
+    std::unique_ptr<LogRecorder> recorder;   // set while recording
+    logtext::FileLine recordFormat;
+    QTimer *recordTimer = nullptr;
+    QLabel *recordLabel = nullptr;   // in the status bar's permanent area
 
     friend class QuorvelTestAccess;
 };

@@ -6,14 +6,18 @@
 // the CPU share of the window process (user and system time over wall time),
 // and the close time of each unplug in that span (kill to port closed).
 //
-//   bench_soak [--rate N] [--seconds S] [--chunk MS] [--modsim PATH]
+//   bench_soak [--rate N] [--seconds S] [--chunk MS] [--modsim PATH] [--times] [--record]
 //   --rate 0 streams as fast as the pty takes the lines (default 6400, the
 //   "OK" CR LF lines 256000 baud allows); --chunk 10 writes the lines due
-//   every 10 ms in one piece, as a USB adapter delivers them.
+//   every 10 ms in one piece, as a USB adapter delivers them. --times shows
+//   the rows' times; --record records the log to a file for the whole run,
+//   prints the file's size every 10 s and at the end counts its lines
+//   against the lines the window received.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,6 +39,10 @@ public:
     }
     static bool isOpen(const Quorvel &w) { return w.comIsOpen; }
     static int rows(const Quorvel &w) { return w.ui.tableWidget_log->rowCount(); }
+    static void showTimes(Quorvel &w) { w.ui.checkBox_timestamp->setChecked(true); }
+    static bool record(Quorvel &w, const QString &path) { return w.startRecording(path); }
+    static bool recording(const Quorvel &w) { return bool(w.recorder); }
+    static void stopRecording(Quorvel &w) { w.ui.pushButton_recordLog->click(); }
 };
 using A = QuorvelTestAccess;
 
@@ -76,6 +84,8 @@ int main(int argc, char **argv)
     const int rate = option(args, QStringLiteral("--rate"), QStringLiteral("6400")).toInt();
     const int seconds = option(args, QStringLiteral("--seconds"), QStringLiteral("600")).toInt();
     const int chunk = option(args, QStringLiteral("--chunk"), QStringLiteral("0")).toInt();
+    const bool times = args.contains(QStringLiteral("--times"));
+    const bool record = args.contains(QStringLiteral("--record"));
     const QString modsim = option(args, QStringLiteral("--modsim"),
                                   QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/modsim/quorvel-modsim"));
     constexpr int unplugEvery = 20;   // s
@@ -110,12 +120,19 @@ int main(int argc, char **argv)
         std::printf("cannot open %s\n", qPrintable(link));
         return 1;
     }
+    if (times)
+        A::showTimes(w);
+    const QString recordPath = dir.filePath(QStringLiteral("recording.log"));
+    if (record && !A::record(w, recordPath)) {
+        std::printf("cannot record to %s\n", qPrintable(recordPath));
+        return 1;
+    }
 
-    std::printf("soak: %s, 4-byte lines%s, %d s, module killed every %d s\n",
+    std::printf("soak: %s, 4-byte lines%s, %d s, module killed every %d s%s%s\n",
                 rate > 0 ? qPrintable(QStringLiteral("%1 lines/s").arg(rate)) : "full speed",
                 chunk > 0 ? qPrintable(QStringLiteral(" in %1 ms chunks").arg(chunk)) : " one write each", seconds,
-                unplugEvery);
-    std::printf("    s   RSS MiB      rows   lines/s   CPU %%   unplug closed after (ms)\n");
+                unplugEvery, times ? ", times shown" : "", record ? ", recording to a file" : "");
+    std::printf("    s   RSS MiB      rows   lines/s   CPU %%   %sunplug closed after (ms)\n", record ? "file MiB  " : "");
     std::fflush(stdout);
 
     QElapsedTimer clock;
@@ -171,8 +188,10 @@ int main(int argc, char **argv)
         const double share = 100.0 * (cpu - lastCpu) / ((wall - lastWall) / 1000.0);
         cpuSum += share;
         ++spans;
-        std::printf("  %4lld  %8.1f  %8d  %8.0f  %6.1f   %s\n", wall / 1000, residentKiB() / 1024.0, A::rows(w),
-                    (received - lastReceived) * 1000.0 / (wall - lastWall), share,
+        const QString file = record ? QStringLiteral("%1  ").arg(QFileInfo(recordPath).size() / 1048576.0, 8, 'f', 1)
+                                    : QString();
+        std::printf("  %4lld  %8.1f  %8d  %8.0f  %6.1f   %s%s\n", wall / 1000, residentKiB() / 1024.0, A::rows(w),
+                    (received - lastReceived) * 1000.0 / (wall - lastWall), share, qPrintable(file),
                     closeTimes.isEmpty() ? "-" : qPrintable(closeTimes.join(QLatin1Char(' '))));
         std::fflush(stdout);
         closeTimes.clear();
@@ -187,6 +206,22 @@ int main(int argc, char **argv)
 
     std::printf("  %lld lines received in %.0f s; mean CPU share %.1f %%; %d unplugs, %d reopened by the window itself\n",
                 received, clock.elapsed() / 1000.0, spans ? cpuSum / spans : 0.0, unplugs, reopenedByItself);
+    if (record) {
+        const bool stillRecording = A::recording(w);
+        A::stopRecording(w);
+        QFile file(recordPath);
+        qint64 lines = 0, wellFormed = 0;
+        if (file.open(QIODevice::ReadOnly)) {
+            while (!file.atEnd()) {
+                const QByteArray line = file.readLine();
+                ++lines;
+                wellFormed += line.size() == 30 && line.endsWith('\n') && line.mid(23, 4) == "\tRX\t";
+            }
+        }
+        std::printf("  recording: %s to the end, %lld lines (%lld well formed) against %lld received: %s\n",
+                    stillRecording ? "ran" : "STOPPED", lines, wellFormed, received,
+                    lines == received && wellFormed == lines ? "none missing" : "LINES MISSING");
+    }
     module.kill();
     module.waitForFinished(5000);
     return status;

@@ -1,7 +1,12 @@
 // Drawing of log rows; see logdelegate.h.
 #include "console/logdelegate.h"
 
+#include <QApplication>
+#include <QPainter>
 #include <QTextLayout>
+
+#include "console/logtext.h"
+#include "serial/lineframer.h"
 
 namespace {
 
@@ -21,7 +26,37 @@ bool drawsControlPictures(const QFont &font)
     return !runs.isEmpty() && !runs.first().glyphIndexes().isEmpty() && runs.first().glyphIndexes().first() != 0;
 }
 
+const QColor sendColor(220, 245, 250, 255);
+const QColor recvColor(250, 240, 220, 255);
+const QColor timeColor(105, 105, 105);   // muted, still 4.5:1 on both row colours
+
 } // namespace
+
+LogItem::LogItem(qint64 msecs, const QByteArray &raw, bool sent, wiretext::Encoding encoding)
+    : raw(raw), msecs(msecs), sent(sent), encoding(encoding)
+{
+}
+
+QVariant LogItem::data(int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return lineToText(raw, encoding);
+    case Qt::BackgroundRole: {
+        // One shared brush per colour: a brush per row costs an allocation each.
+        static const QBrush sendBrush(sendColor);
+        static const QBrush recvBrush(recvColor);
+        return sent ? sendBrush : recvBrush;
+    }
+    case RawRole:
+        return raw;
+    case TimeRole:
+        return msecs;
+    default:
+        return QTableWidgetItem::data(role);
+    }
+}
 
 QString logDisplayText(const QString &logged, bool pictures)
 {
@@ -60,7 +95,40 @@ void LogDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelInde
     auto known = m_fontHasPictures.constFind(key);
     if (known == m_fontHasPictures.constEnd())
         known = m_fontHasPictures.insert(key, drawsControlPictures(option->font));
-    option->text = logDisplayText(index.data(Qt::DisplayRole).toString(), *known);
+    option->text = m_hexView ? logtext::hex(index.data(LogItem::RawRole).toByteArray())
+                             : logDisplayText(index.data(Qt::DisplayRole).toString(), *known);
     option->palette.setColor(QPalette::Text, Qt::black);
     option->palette.setColor(QPalette::HighlightedText, Qt::black);
+}
+
+void LogDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();   // the style draws background, selection and focus; the text is drawn here
+    const QWidget *widget = opt.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    QRect rect = opt.rect.adjusted(textMargin, 0, -textMargin, 0);
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
+    painter->save();
+    painter->setFont(opt.font);
+    if (m_showTime) {
+        const QString time = logtext::clock(index.data(LogItem::TimeRole).toLongLong()) + u' ';
+        // On the selection's colour the muted grey would not read.
+        painter->setPen(opt.state & QStyle::State_Selected ? opt.palette.color(QPalette::Text) : timeColor);
+        painter->drawText(rect, flags, time);
+        rect.setLeft(rect.left() + opt.fontMetrics.horizontalAdvance(time));
+    }
+    painter->setPen(opt.palette.color(QPalette::Text));
+    painter->drawText(rect, flags, text);
+    painter->restore();
+}
+
+QSize LogDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    // Without decoding the row: rows are as wide as the column, which the
+    // window keeps as wide as the widest row.
+    return QSize(0, rowHeight(option.fontMetrics));
 }

@@ -3,6 +3,7 @@
 #include "app/quorvel.h"
 
 #include <QCompleter>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -14,8 +15,6 @@
 #include "console/logdelegate.h"
 
 namespace {
-const QColor sendColor(220, 245, 250, 255);
-const QColor recvColor(250, 240, 220, 255);
 // New rows and the receive counter reach the screen at most this often.
 constexpr int logFlushMs = 33;
 } // namespace
@@ -27,11 +26,13 @@ void Quorvel::initLogTable()
     ui.tableWidget_log->horizontalHeader()->hide();
     ui.tableWidget_log->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     ui.tableWidget_log->horizontalHeader()->setStretchLastSection(true);
-    ui.tableWidget_log->setItemDelegate(new LogDelegate(ui.tableWidget_log));
+    logDelegate = new LogDelegate(ui.tableWidget_log);
+    ui.tableWidget_log->setItemDelegate(logDelegate);
     logFlushTimer = new QTimer(this);
     logFlushTimer->setSingleShot(true);
     logFlushTimer->setInterval(logFlushMs);
     connect(logFlushTimer, &QTimer::timeout, this, &Quorvel::flushLog);
+    initLogTools();
 }
 
 void Quorvel::initCmdCompleter()
@@ -57,15 +58,28 @@ void Quorvel::initCmdCompleter()
 // would have the table laid out and painted thousands of times a second.
 void Quorvel::addStrToLog(QString str, Quorvel::logType type)
 {
+    logBytes(wiretext::encode(str, wireEncoding), type, QDateTime::currentMSecsSinceEpoch());
+}
+
+void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs)
+{
     if (type == logSend) {
         if (!ui.checkBox_log_cmd->isChecked())
             return;
     } else if (type != logRecv) {
         return;
     }
-    logPending.append(LogEntry{str, type});
+    QByteArray kept = raw;
+    if (kept.capacity() > kept.size() + 16)
+        kept.squeeze();   // an encoder's or a read's spare room would stay with the row
+    logPending.append(LogEntry{kept, msecs, type, wireEncoding});
     if (!logFlushTimer->isActive())
         logFlushTimer->start();
+    if (recorder) {
+        recorder->append(recordFormat.line(msecs, type == logSend, kept, wireEncoding, ui.checkBox_hexView->isChecked()));
+        if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
+            writeRecording();
+    }
 }
 
 void Quorvel::flushLog()
@@ -77,19 +91,18 @@ void Quorvel::flushLog()
     }
     if (logPending.isEmpty())
         return;
-    // One shared brush per colour: a brush made per row costs an allocation each.
-    static const QBrush sendBrush(sendColor);
-    static const QBrush recvBrush(recvColor);
     QTableWidget *log = ui.tableWidget_log;
-    int row = log->rowCount();
+    const int first = log->rowCount();
+    int row = first;
     log->setRowCount(row + int(logPending.size()));
-    for (const LogEntry &entry : std::as_const(logPending)) {
-        auto *item = new QTableWidgetItem(entry.text);
-        item->setBackground(entry.type == logSend ? sendBrush : recvBrush);
-        log->setItem(row++, 0, item);
-    }
+    for (const LogEntry &entry : std::as_const(logPending))
+        log->setItem(row++, 0, new LogItem(entry.msecs, entry.raw, entry.type == logSend, entry.encoding));
     logPending.clear();
-    dropOldLogRows();
+    fitLogWidth(first);
+    const int before = log->rowCount();
+    dropOldLogRows();   // counts the find line's matches afresh when it drops rows
+    if (log->rowCount() == before)
+        countFound(first);
     if (ui.checkBox_logAutoScroll->isChecked())
         log->scrollToBottom();
 }
@@ -109,6 +122,7 @@ void Quorvel::dropOldLogRows()
     const int value = bar->value();
     log->model()->removeRows(0, drop);
     bar->setValue(qMax(0, value - drop * step));
+    countFound(0);
     if (!logDropAnnounced) {
         logDropAnnounced = true;
         statusBar()->showMessage(tr("日志已超过 %1 行，最早的行正在被删除").arg(logMaxRows), 10000);
@@ -122,18 +136,79 @@ void Quorvel::on_pushButton_clearLog_clicked()
     recvCountPending = 0;
     logFlushTimer->stop();
     ui.tableWidget_log->setRowCount(0);
+    logWidest = 0;
+    fitLogWidth(0);
+    countFound(0);
     ui.label_sendCnt->setText(QStringLiteral("0"));
     ui.label_recvCnt->setText(QStringLiteral("0"));
 }
 
+// Text goes out only when the wire encoding has bytes for all of it, hex
+// only when it is whole byte pairs: a refused line sends nothing and says
+// which character stopped it.
 void Quorvel::on_pushButton_send_clicked()
 {
     if (!comIsOpen)
         return;
-    QString text = ui.lineEdit_cmd->text();
+    const QString line = ui.lineEdit_cmd->text();
+    if (ui.checkBox_hexSend->isChecked()) {
+        qsizetype bad = -1;
+        const std::optional<QByteArray> bytes = logtext::parseHex(line, &bad);
+        if (!bytes) {
+            refuseSend(tr("不是十六进制字节，第 %1 个字符“%2”有误，没有发送")
+                           .arg(QStringView(line).left(bad).toUcs4().size() + 1)
+                           .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1)));
+            return;
+        }
+        rememberCmd(line);
+        comSendBytes(*bytes);   // exactly these bytes: no line end added
+        return;
+    }
+    QString text = line;
     if (ui.checkBox_sendNewLine->isChecked())
         text += QStringLiteral("\r\n");
+    const qsizetype bad = logtext::firstUnencodable(text, wireEncoding);
+    if (bad >= 0) {
+        const QString character = text.mid(bad, text.at(bad).isHighSurrogate() ? 2 : 1);
+        refuseSend(tr("%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送")
+                       .arg(wiretext::name(wireEncoding))
+                       .arg(QStringView(text).left(bad).toUcs4().size() + 1)
+                       .arg(character)
+                       .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));
+        return;
+    }
+    rememberCmd(line);
     comSend(text);
+}
+
+void Quorvel::refuseSend(const QString &why)
+{
+    statusBar()->showMessage(why, 10000);
+}
+
+// The history: the last 100 lines sent from the command line, no two the
+// same in a row; Up and Down walk it, past the newest is the line being typed.
+void Quorvel::rememberCmd(const QString &cmd)
+{
+    if (!cmd.isEmpty() && (cmdHistory.isEmpty() || cmdHistory.constLast() != cmd)) {
+        cmdHistory.append(cmd);
+        if (cmdHistory.size() > 100)
+            cmdHistory.removeFirst();
+    }
+    historyPos = int(cmdHistory.size());
+}
+
+void Quorvel::walkHistory(int step)
+{
+    const int size = int(cmdHistory.size());
+    historyPos = qBound(0, historyPos, size);
+    const int next = historyPos + step;
+    if (next < 0 || next > size)
+        return;
+    if (historyPos == size)
+        historyDraft = ui.lineEdit_cmd->text();
+    historyPos = next;
+    ui.lineEdit_cmd->setText(next == size ? historyDraft : cmdHistory.at(next));
 }
 
 void Quorvel::on_checkBox_regulerSend_toggled(bool checked)

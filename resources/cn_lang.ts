@@ -387,6 +387,66 @@
         <source>设置不能保存到 %1（%2）</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>不是十六进制字节，第 %1 个字符“%2”有误，没有发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文件已被删除</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>查找</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 行匹配</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存日志</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>日志 (*.log *.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>日志已保存到 %1（%2 行）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能保存日志到 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录到文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能记录到 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录已结束：%1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录到 %1 失败：%2。记录已停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录中：%1 · %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -808,6 +868,26 @@
     </message>
     <message>
         <source>编码</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>时间戳</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>十六进制显示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>十六进制发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存日志</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>记录到文件</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

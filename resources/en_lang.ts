@@ -384,6 +384,66 @@
         <translation>The settings could not be saved to %1 (%2)</translation>
     </message>
     <message>
+        <source>不是十六进制字节，第 %1 个字符“%2”有误，没有发送</source>
+        <translation>Not hex bytes: character %1 “%2” is wrong; nothing was sent</translation>
+    </message>
+    <message>
+        <source>%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送</source>
+        <translation>%1 cannot carry character %2 “%3” (U+%4); nothing was sent</translation>
+    </message>
+    <message>
+        <source>文件已被删除</source>
+        <translation>the file was removed</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>查找</source>
+        <translation>Find</translation>
+    </message>
+    <message>
+        <source>%1 行匹配</source>
+        <translation>%1 matching rows</translation>
+    </message>
+    <message>
+        <source>保存日志</source>
+        <translation>Save Log</translation>
+    </message>
+    <message>
+        <source>日志 (*.log *.txt)</source>
+        <translation>Logs (*.log *.txt)</translation>
+    </message>
+    <message>
+        <source>日志已保存到 %1（%2 行）</source>
+        <translation>Log saved to %1 (%2 rows)</translation>
+    </message>
+    <message>
+        <source>不能保存日志到 %1：%2</source>
+        <translation>Cannot save the log to %1: %2</translation>
+    </message>
+    <message>
+        <source>记录到文件</source>
+        <translation>Record to a file</translation>
+    </message>
+    <message>
+        <source>不能记录到 %1：%2</source>
+        <translation>Cannot record to %1: %2</translation>
+    </message>
+    <message>
+        <source>记录已结束：%1（%2）</source>
+        <translation>Recording ended: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>记录到 %1 失败：%2。记录已停止</source>
+        <translation>Recording to %1 failed: %2. The recording has stopped</translation>
+    </message>
+    <message>
+        <source>记录中：%1 · %2</source>
+        <translation>Recording: %1 · %2</translation>
+    </message>
+    <message>
         <source>串口已关闭</source>
         <translation>The serial port is closed</translation>
     </message>
@@ -809,6 +869,26 @@
     <message>
         <source>编码</source>
         <translation>Encoding</translation>
+    </message>
+    <message>
+        <source>时间戳</source>
+        <translation>Timestamp</translation>
+    </message>
+    <message>
+        <source>十六进制显示</source>
+        <translation>Hex view</translation>
+    </message>
+    <message>
+        <source>十六进制发送</source>
+        <translation>Hex send</translation>
+    </message>
+    <message>
+        <source>保存日志</source>
+        <translation>Save Log</translation>
+    </message>
+    <message>
+        <source>记录到文件</source>
+        <translation>Record</translation>
     </message>
     <message>
         <source>写入后校验</source>

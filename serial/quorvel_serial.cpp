@@ -3,6 +3,7 @@
 // comIsOpen is the one gate: while it is false nothing is sent or received.
 #include "app/quorvel.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -402,9 +403,10 @@ void Quorvel::readCom()
     readingCom = true;
     QByteArray line;
     bool unterminated = false;
+    const qint64 cutAt = QDateTime::currentMSecsSinceEpoch();   // the time of every row cut now
     while (recvBuffer.takeLine(&line, &unterminated)) {
         const QString text = lineToText(line, wireEncoding, &recvLineClean);
-        addStrToLog(text, logRecv);
+        logBytes(line, logRecv, cutAt);
         if (!unterminated) {
             emit recvNewLine(text);
         } else if (!unterminatedAnnounced) {
@@ -416,13 +418,22 @@ void Quorvel::readCom()
     readingCom = false;
 }
 
+// Text the wire encoding cannot carry would go out with '?' for it: the
+// console refuses such text before it comes here, a write checks its fields.
 void Quorvel::comSend(QString sendStr)
+{
+    comSendBytes(wiretext::encode(sendStr, wireEncoding));
+}
+
+// Counted as the bytes on the wire, like the receive counter, and logged as
+// those bytes: the log shows what went out.
+void Quorvel::comSendBytes(const QByteArray &bytes)
 {
     if (!comIsOpen)
         return;
-    addToCounter(ui.label_sendCnt, sendStr.size());
-    addStrToLog(sendStr, logSend);
-    serialPort->write(wiretext::encode(sendStr, wireEncoding));
+    addToCounter(ui.label_sendCnt, bytes.size());
+    logBytes(bytes, logSend, QDateTime::currentMSecsSinceEpoch());
+    serialPort->write(bytes);
 }
 
 void Quorvel::sendCmd(QString cmd)

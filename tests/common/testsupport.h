@@ -44,6 +44,9 @@ public:
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
     static void setAnswerTimeout(Quorvel &w, int ms) { w.cfgAnswerTimeoutMs = ms; }
+    static bool saveLogTo(Quorvel &w, const QString &path) { return w.saveLogTo(path); }
+    static bool startRecording(Quorvel &w, const QString &path) { return w.startRecording(path); }
+    static QTimer *recordTimer(const Quorvel &w) { return w.recordTimer; }
 };
 
 namespace testsupport {

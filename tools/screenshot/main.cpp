@@ -1,14 +1,18 @@
 // Drives the real window through a short session with a simulated module and
 // saves what the user sees at each step as PNG files in the folder given:
-// the start-up form, the console after a few commands, the form after a
+// the start-up form, the console after a few commands (times shown, the
+// find line open, then in hex), the form after a
 // configuration read, the same in English, and the box of a port that
 // cannot be opened, with its reason.
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -105,7 +109,19 @@ int main(int argc, char *argv[])
         waitFor([&] { return module.receivedLines().size() > before; }, 2000);
         settle(150);
     }
+    // Times shown, the find line open on the module's answers, the next
+    // match selected; then the same rows in hex.
+    child<QCheckBox>(w, "checkBox_timestamp")->setChecked(true);
+    w.findChild<QAction *>(QStringLiteral("action_find"))->trigger();
+    child<QLineEdit>(w, "lineEdit_find")->setText(QStringLiteral("OK="));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(child<QLineEdit>(w, "lineEdit_find"), &enter);
     ok = save(w, out, QStringLiteral("console.png")) && ok;
+    child<QCheckBox>(w, "checkBox_hexView")->setChecked(true);
+    ok = save(w, out, QStringLiteral("console-hex.png")) && ok;
+    child<QCheckBox>(w, "checkBox_hexView")->setChecked(false);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(child<QLineEdit>(w, "lineEdit_find"), &escape);
 
     // A full configuration read into the form.
     auto *read = child<QPushButton>(w, "pushButton_readConfiguration");

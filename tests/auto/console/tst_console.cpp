@@ -1,10 +1,41 @@
-// The console with a simulated module on a pseudo-terminal: log rows, clearing, the bounded log, periodic sending.
+// The console with a simulated module on a pseudo-terminal: log rows, clearing, the bounded log, periodic
+// sending, what a send puts on the wire or refuses, the saved and recorded files, copy, find and history.
+#include <QClipboard>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 
+#include "console/logdelegate.h"
 #include "tests/common/testsupport.h"
+
+using A = QuorvelTestAccess;
+
+namespace {
+
+// A saved or recorded file's rows: "TX text" / "RX text", each checked for its form and its time, which
+// grows and lies between `from` and now.
+QStringList fileRows(const QByteArray &file, qint64 from)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3})\t(TX|RX)\t([^\t]*)$"));
+    QStringList rows;
+    qint64 last = from;
+    for (const QByteArray &line : file.split('\n')) {
+        const QRegularExpressionMatch m = form.match(QString::fromUtf8(line));
+        const qint64 at = m.hasMatch()
+            ? QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toMSecsSinceEpoch() : -1;
+        if (at < last || at > QDateTime::currentMSecsSinceEpoch())
+            rows << QStringLiteral("BAD: ") + QString::fromUtf8(line);
+        else
+            rows << m.captured(2) + u' ' + m.captured(3);
+        last = qMax(last, at);
+    }
+    return rows;
+}
+
+} // namespace
 
 class tst_Console : public QObject
 {
@@ -27,6 +58,18 @@ private slots:
         log->resizeRowsToContents();
         auto cell = [log](int r) { return log->viewport()->grab(log->visualItemRect(log->item(r, 0))).toImage(); };
         QVERIFY(cell(1) == cell(0) && cell(2) != cell(3));
+        // A terminal's rows: the font's line and a little padding, half again as many rows as at 30 px.
+        const int spacing = log->fontMetrics().lineSpacing();
+        QVERIFY2(log->rowHeight(0) >= spacing && log->rowHeight(0) <= spacing + 6, qPrintable(QString::number(spacing)));
+        // Times and hex switch the rows already shown.
+        const QImage plain = cell(0);
+        ui().checkBox_timestamp->setChecked(true);
+        QVERIFY(cell(0) != plain);
+        ui().checkBox_hexView->setChecked(true);
+        QVERIFY(cell(1) != cell(0));   // "OK" and "OK\r\n" now differ: 4F 4B against 4F 4B 0D 0A
+        ui().checkBox_timestamp->setChecked(false);
+        ui().checkBox_hexView->setChecked(false);
+        QCOMPARE(log->horizontalScrollBar()->maximum(), 0);
         for (int row = 0; row < log->rowCount(); ++row) {
             const QImage image = cell(row);
             int darkest = 255;
@@ -34,6 +77,11 @@ private slots:
                 darkest = qMin(darkest, qGray(image.pixel(i % image.width(), i / image.width())));
             QVERIFY2(darkest < 100 && log->rowHeight(row) == log->rowHeight(0), qPrintable(QString::number(row)));
         }
+        // A long line stays one line, reached by scrolling.
+        const QString longLine = QString(300, u'W') + u'.';
+        QuorvelTestAccess::addStrToLog(*m_f->w, longLine, Quorvel::logRecv);
+        QTRY_VERIFY(log->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(log->columnWidth(0) > log->fontMetrics().horizontalAdvance(longLine));
     }
 
     // Clear empties the log and counters but keeps a line half-way in. Past the limit the oldest tenth goes
@@ -111,6 +159,199 @@ private slots:
         QTRY_COMPARE(m_f->sim.receivedLines().last(), QByteArray("AT+VER?\r\n"));
         ui().checkBox_regulerSend->setChecked(false);
         QVERIFY(!QSignalSpy(&m_f->sim, &ModSim::lineReceived).wait(500));   // five periods
+    }
+
+    void sending_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<bool>("hexSend");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QByteArray>("wire");   // with the new-line box ticked
+        QTest::addColumn<QString>("said");      // the refusal, or nothing
+        QTest::newRow("GBK: Chinese goes out as GBK, counted and logged as those bytes")
+            << "GBK" << false << "OK=办公室" << QByteArray("OK=\xb0\xec\xb9\xab\xca\xd2\r\n") << "";
+        QTest::newRow("GBK: an emoji is refused, named, not sent as '?'")
+            << "GBK" << false << "AT+X=a😀b" << QByteArray() << "GBK 编码不能表示第 7 个字符“😀”（U+1F600），没有发送";
+        QTest::newRow("GBK: a letter outside GBK after two inside") << "GBK" << false << "éü ع" << QByteArray()
+                                                                    << "GBK 编码不能表示第 4 个字符“ع”（U+0639），没有发送";
+        QTest::newRow("hex: pairs, spaces optional, exactly those bytes, no line end")
+            << "UTF-8" << true << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
+        QTest::newRow("hex: a lone last digit") << "UTF-8" << true << "41 5" << QByteArray()
+                                                << "不是十六进制字节，第 4 个字符“5”有误，没有发送";
+        QTest::newRow("hex: not a digit") << "UTF-8" << true << "41 G4" << QByteArray()
+                                          << "不是十六进制字节，第 4 个字符“G”有误，没有发送";
+        QTest::newRow("hex: a space inside a pair") << "UTF-8" << true << "4 1" << QByteArray()
+                                                    << "不是十六进制字节，第 2 个字符“ ”有误，没有发送";
+    }
+
+    // What a send puts on the wire, counts and logs; a refused line sends, counts and logs nothing.
+    void sending()
+    {
+        QFETCH(QString, encoding);
+        QFETCH(bool, hexSend);
+        QFETCH(QString, line);
+        QFETCH(QByteArray, wire);
+        QFETCH(QString, said);
+        QVERIFY(m_f->openPort());
+        ui().comboBox_encoding->setCurrentText(encoding);
+        ui().checkBox_hexSend->setChecked(hexSend);
+        ui().lineEdit_cmd->setText(line);
+        ui().pushButton_send->click();
+        QCOMPARE(m_f->status(), said.isEmpty() ? m_f->status() : said);
+        QVERIFY(!said.isEmpty() || !m_f->status().contains(QStringLiteral("没有发送")));
+        QCOMPARE(ui().label_sendCnt->text(), QString::number(wire.size()));
+        A::serialPort(*m_f->w)->write("#fence#");   // nothing else went out before it
+        QTRY_COMPARE(m_f->sim.receivedBytes(), wire + "#fence#");
+        QTableWidget *log = ui().tableWidget_log;
+        QVERIFY(said.isEmpty() == QTest::qWaitFor([log] { return log->rowCount() > 0; }, 2000));
+        if (!said.isEmpty())
+            return;
+        QCOMPARE(log->item(0, 0)->data(LogItem::RawRole).toByteArray(), wire);
+    }
+
+    // The recording appends every row, across the row limit, at least once a second and at its end; the
+    // saved file holds the rows in the log, in hex in hex view. Both: time, direction, text, \xNN.
+    void savedAndRecordedFiles()
+    {
+        QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat).setValue("comSettings/logMaxRows", 1000);
+        m_f->w = std::make_unique<Quorvel>();
+        QVERIFY(m_f->openPort());
+        const QString recorded = m_f->dir.filePath("rec.log"), saved = m_f->dir.filePath("saved.log");
+        testsupport::writeFile(recorded, "an earlier recording\n");
+        const qint64 from = QDateTime::currentMSecsSinceEpoch();
+        QVERIFY(A::startRecording(*m_f->w, recorded));
+        auto *label = m_f->w->statusBar()->findChild<QLabel *>("label_recording");
+        QVERIFY(label->isVisibleTo(m_f->w.get()) && label->text().startsWith(QStringLiteral("记录中：rec.log")));
+        QVERIFY(ui().pushButton_recordLog->isChecked());
+        m_f->w->sendCmd(QStringLiteral("AT+VER?"));
+        QTRY_COMPARE(ui().tableWidget_log->rowCount(), 2);
+        QByteArray lines("OK=\xe5\x8a\x9e\t\\x41\xff\x00Z\r\n", 16);
+        QStringList expected{"TX AT+VER?", ui().tableWidget_log->item(1, 0)->text().prepend("RX ").chopped(2),
+                             "RX OK=办\\x09\\\\x41\\xFF\\x00Z"};
+        for (int i = 1; i <= 1200; ++i) {
+            lines += 'L' + QByteArray::number(i) + "\r\n";
+            expected << QStringLiteral("RX L%1").arg(i);
+        }
+        m_f->sim.sendRaw(lines);
+        QTRY_VERIFY(testsupport::readFile(recorded).endsWith("\tRX\tL1200\n"));   // without stopping it
+        ui().checkBox_hexView->setChecked(true);
+        m_f->sim.sendRaw("OK\r\n");
+        expected << "RX 4F 4B 0D 0A";
+        QTRY_COMPARE(ui().tableWidget_log->item(ui().tableWidget_log->rowCount() - 1, 0)->text(), "OK\r\n");
+        QVERIFY(A::saveLogTo(*m_f->w, saved));
+        ui().pushButton_recordLog->click();
+        QVERIFY(!label->isVisibleTo(m_f->w.get()));
+        const QByteArray file = testsupport::readFile(recorded);
+        QVERIFY(file.startsWith("an earlier recording\n") && file.endsWith('\n'));
+        QCOMPARE(fileRows(file.mid(21).chopped(1), from), expected);
+        // Saved: the rows the log still holds (the oldest went at the limit), all in hex.
+        const QStringList rows = fileRows(testsupport::readFile(saved).chopped(1), from);
+        QCOMPARE(rows.size(), ui().tableWidget_log->rowCount());
+        QCOMPARE(rows.mid(rows.size() - 2), (QStringList{"RX 4C 31 32 30 30 0D 0A", "RX 4F 4B 0D 0A"}));
+
+        // What a recording holds when the program ends, before its next second.
+        QVERIFY(A::startRecording(*m_f->w, recorded));
+        A::recordTimer(*m_f->w)->stop();
+        m_f->sim.sendRaw("BYE\r\n");
+        QTRY_VERIFY(ui().tableWidget_log->item(ui().tableWidget_log->rowCount() - 1, 0)->text() == "BYE\r\n");
+        m_f->w.reset();
+        QVERIFY(testsupport::readFile(recorded).endsWith("\tRX\t42 59 45 0D 0A\n"));
+    }
+
+    // A recording that cannot be written stops with one message naming the file and the reason; the port
+    // and the console go on.
+    void recordingToFullDisk()
+    {
+        QVERIFY(m_f->openPort());
+        QSignalSpy messages(m_f->w->statusBar(), &QStatusBar::messageChanged);
+        QVERIFY(A::startRecording(*m_f->w, QStringLiteral("/dev/full")));
+        m_f->sim.sendRaw("OK\r\n");
+        const QString said = QStringLiteral("记录到 /dev/full 失败：No space left on device。记录已停止");
+        QTRY_COMPARE(m_f->status(), said);
+        QVERIFY(!ui().pushButton_recordLog->isChecked());
+        m_f->w->sendCmd(QStringLiteral("AT"));
+        QTRY_COMPARE(m_f->sim.receivedLines().value(0), QByteArray("AT\r\n"));
+        QTRY_COMPARE(ui().tableWidget_log->rowCount(), 3);
+        QCOMPARE(messages.count(QVariantList{said}), 1);
+    }
+
+    // Rows copied as text, with times and in hex as shown; the find line counts, goes forward and back
+    // round the end, follows new rows, closes with Esc.
+    void copyAndFind()
+    {
+        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
+        QTableWidget *log = ui().tableWidget_log;
+        for (const char *text : {"OK\r\n", "ERR=3\r\n", "ok=\t2\r\n", "AT\r\n"})
+            A::addStrToLog(*m_f->w, text, text[0] == 'A' ? Quorvel::logSend : Quorvel::logRecv);
+        log->selectRow(2);
+        log->selectionModel()->select(log->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        log->setFocus();
+        QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), "ERR=3\nok=\\x092");
+        ui().checkBox_timestamp->setChecked(true);
+        QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ERR=3\n\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ok=\\\\x092$")
+                     .match(clipboard->text()).hasMatch(), qPrintable(clipboard->text()));
+        ui().checkBox_timestamp->setChecked(false);
+        ui().checkBox_hexView->setChecked(true);
+        QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), "45 52 52 3D 33 0D 0A\n6F 6B 3D 09 32 0D 0A");
+        ui().checkBox_hexView->setChecked(false);
+
+        QVERIFY(ui().widget_find->isHidden());
+        QTest::keyClick(m_f->w.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(ui().widget_find->isVisible() && ui().lineEdit_find->hasFocus());
+        QTest::keyClicks(ui().lineEdit_find, "oK");
+        QCOMPARE(ui().label_findCount->text(), "2 行匹配");
+        log->setCurrentCell(1, 0);
+        QList<int> visited;
+        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, Qt::Key(key), modifiers);
+            visited << log->currentRow();
+        };
+        press(Qt::Key_Return);
+        press(Qt::Key_Return);
+        press(Qt::Key_Enter, Qt::ShiftModifier);
+        press(Qt::Key_F3, Qt::ShiftModifier);
+        press(Qt::Key_F3);
+        QCOMPARE(visited, (QList<int>{2, 0, 2, 0, 2}));
+        QCOMPARE(log->selectionModel()->selectedRows().value(0).row(), 2);
+        A::addStrToLog(*m_f->w, "BOOK\r\n", Quorvel::logRecv);
+        QCOMPARE(ui().label_findCount->text(), "3 行匹配");
+        ui().checkBox_hexView->setChecked(true);   // in hex view the needle is bytes
+        ui().lineEdit_find->setText(QStringLiteral("4f 4B"));
+        QCOMPARE(ui().label_findCount->text(), "2 行匹配");
+        QTest::keyClick(ui().lineEdit_find, Qt::Key_Escape);
+        QVERIFY(ui().widget_find->isHidden());
+    }
+
+    // Up and Down walk the last 100 lines sent from the command line, no repeated neighbours, back to the
+    // line being typed; the history outlives the window.
+    void history()
+    {
+        QStringList stored;
+        for (int i = 0; i < 99; ++i)
+            stored << QStringLiteral("C%1").arg(i);
+        QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat).setValue("consoleSettings/history", stored);
+        m_f->w = std::make_unique<Quorvel>();
+        QVERIFY(m_f->openPort());
+        QLineEdit *cmd = ui().lineEdit_cmd;
+        for (const char *text : {"AT", "AT", "AT+VER?"}) {
+            cmd->setText(QString::fromLatin1(text));
+            ui().pushButton_send->click();
+        }
+        cmd->setText(QStringLiteral("draft"));
+        QStringList walked;
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down}) {
+            QTest::keyClick(cmd, key);
+            walked << cmd->text();
+        }
+        QCOMPARE(walked, (QStringList{"AT+VER?", "AT", "C98", "AT", "AT+VER?", "draft"}));
+        QVERIFY(m_f->w->close());
+        const QStringList kept = QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat)
+                                     .value("consoleSettings/history").toStringList();
+        QCOMPARE(kept, stored.mid(1) + QStringList({"AT", "AT+VER?"}));
     }
 };
 

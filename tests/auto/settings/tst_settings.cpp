@@ -21,7 +21,10 @@ class tst_Settings : public QObject
                 {"geometry", w.isMaximized() ? QVariant("maximized") : QVariant(QRect(w.pos(), w.size()))},
                 {"console", QStringList{ui.lineEdit_cmd->text(), ui.lineEdit_regular_time->text(),
                                         ui.checkBox_autoReconnect->isChecked() ? "reconnect" : "no reconnect",
-                                        ui.checkBox_verifyWrite->isChecked() ? "verify" : "no verify"}}};
+                                        ui.checkBox_verifyWrite->isChecked() ? "verify" : "no verify",
+                                        QString::number(ui.checkBox_timestamp->isChecked())
+                                            + QString::number(ui.checkBox_hexView->isChecked())
+                                            + QString::number(ui.checkBox_hexSend->isChecked())}}};
     }
 
 private slots:
@@ -44,9 +47,10 @@ private slots:
         row("Chinese, lowest limit, no reconnect, no verify, unquoted commas, partly off the left edge",
             "[LANG]\nlang=中文\n[comSettings]\nbps=2\ndataBit=1\nparBit=2\nstopBit=1\nencoding=GBK\nlogMaxRows=1000\n"
             "autoReconnect=false\nverifyWrite=false\n[consoleSettings]\ncmd_line=AT+UART=5,8,0,1,0\nregularly_send_time=250\n"
+            "timestamp=true\nhexView=true\nhexSend=true\n"
             "[pos%26size]\npos=@Point(-300 30)\nsize=@Size(600 400)",
             {{"lang", "中文 COM Cosole"}, {"line", QStringList{"19200", "6", "Odd", "2", "GBK"}}, {"logMaxRows", 1000},
-             {"console", QStringList{"AT+UART=5,8,0,1,0", "250", "no reconnect", "no verify"}},
+             {"console", QStringList{"AT+UART=5,8,0,1,0", "250", "no reconnect", "no verify", "111"}},
              {"geometry", QRect(-300, 30, 600, 400)}});
     }
 
@@ -58,7 +62,7 @@ private slots:
         QUORVEL_START(m_f, /*open*/ false);
         QVariantMap expected{{"lang", "English COM控制台"}, {"line", QStringList{"115200", "8", "None", "1", "UTF-8"}},
                              {"port", m_f->ui().comboBox_comPort->currentText()}, {"logMaxRows", 100000},
-                             {"console", QStringList{"AT", "", "reconnect", "verify"}}, {"geometry", QRect(100, 50, 1200, 550)}};
+                             {"console", QStringList{"AT", "", "reconnect", "verify", "000"}}, {"geometry", QRect(100, 50, 1200, 550)}};
         expected.insert(changed);
         if (!ini.isNull())
             testsupport::writeFile(QStringLiteral("Quorvel.ini"), ini + '\n');

@@ -1,0 +1,50 @@
+// Appending a recording of the log to its file; see logrecorder.h.
+#include "console/logrecorder.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+LogRecorder::~LogRecorder()
+{
+    if (m_file.isOpen()) {
+        QString ignored;
+        writeOut(&ignored);
+    }
+}
+
+bool LogRecorder::open(const QString &path, QString *why)
+{
+    m_file.setFileName(path);
+    // Unbuffered: every write reaches the system at once and its error with it.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        *why = m_file.errorString();
+        return false;
+    }
+    m_size = m_file.size();
+    return true;
+}
+
+bool LogRecorder::writeOut(QString *why)
+{
+    if (!m_file.isOpen())
+        return false;
+    if (!QFileInfo::exists(m_file.fileName())) {
+        *why = QCoreApplication::translate("Quorvel", "文件已被删除");
+        m_file.close();
+        return false;
+    }
+    if (m_waiting.isEmpty())
+        return true;
+    const qint64 written = m_file.write(m_waiting);
+    if (written != m_waiting.size()) {
+        *why = m_file.errorString();
+        if (written > 0)
+            (void)m_file.resize(m_size);   // no half line stays behind
+        m_file.close();
+        m_waiting.clear();
+        return false;
+    }
+    m_size += written;
+    m_waiting.clear();
+    return true;
+}
