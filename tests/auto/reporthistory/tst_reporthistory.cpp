@@ -31,10 +31,10 @@ private slots:
         QTest::newRow("quoted comma, quote and line break; newest first; other MACs left out")
             << header + "2026-12-07T08:00:01.000+01:00,/dev/ttyUSB0,AC:CF:23:5A:10:7E,V1,apply+verify,p.xml,ab,pass,0,,170\r\n"
                         "2026-12-07T08:00:03.000+01:00,/dev/ttyUSB0,AC:CF:23:5A:10:7E,V1,apply+verify,p.xml,ab,fail,1,"
-                        "\"WIFI_STA STA_SSID: file \"\"Plant, Net\"\", module \"\"a\r\nb\"\"\",2400\r\n"
+                        "\"WIFI_STA STA_SSID: file \"\"Plant, Net\"\", module \"\"办公\r\n室\"\"\",2400\r\n"
                         "2026-12-07T08:00:02.000+01:00,/dev/ttyUSB1,AC:CF:23:5A:10:7F,V1,apply+verify,p.xml,ab,pass,0,,171\r\n"
             << "AC:CF:23:5A:10:7E"
-            << QStringList{"2400/1/fail WIFI_STA STA_SSID: file \"Plant, Net\", module \"a\r\nb\"", "170/0/pass "};
+            << QStringList{"2400/1/fail WIFI_STA STA_SSID: file \"Plant, Net\", module \"办公\r\n室\"", "170/0/pass "};
         QTest::newRow("LF, a byte-order mark, no last line end, the MAC typed another way")
             << QByteArray("\xEF\xBB\xBF") + header.chopped(2) + "\n"
                    "2026-12-07T09:00:00+01:00,COM3,ac:cf:23:5a:10:7e,V1,read,m.xml,,fail,3,\"port, busy\",5\n"
