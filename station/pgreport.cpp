@@ -65,7 +65,8 @@ constexpr qint64 migrationLock = 0x51756f7276656cLL;
 const QString insertSql = QStringLiteral(
     "INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action, profile,"
     " profile_sha256, result, exit, detail, ms)"
-    " VALUES (?, CAST(? AS timestamptz), ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
+    " VALUES (?, CAST(? AS timestamptz), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''),"
+    " COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), ?, ?, COALESCE(?, ''), ?)"
     " ON CONFLICT (run_id) DO NOTHING");
 
 QStringList spoolColumns()
@@ -438,7 +439,6 @@ QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
 {
     QList<ReportRow> rows;
     Target target;
-    QString error;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
         *why = tr("the PostgreSQL driver of Qt (QPSQL) is not installed");
         return rows;
