@@ -10,7 +10,9 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QUrl>
@@ -62,12 +64,12 @@ const QList<QStringList> &migrations()
 // Serialises migrations of one database across stations.
 constexpr qint64 migrationLock = 0x51756f7276656cLL;
 
+// One statement, one round trip: the values are literals quoted by the driver
+// (as its own prepared statements do), empty text stored as '' rather than NULL.
 const QString insertSql = QStringLiteral(
     "INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action, profile,"
     " profile_sha256, result, exit, detail, ms)"
-    " VALUES (?, CAST(? AS timestamptz), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''),"
-    " COALESCE(?, ''), COALESCE(?, ''), COALESCE(?, ''), ?, ?, COALESCE(?, ''), ?)"
-    " ON CONFLICT (run_id) DO NOTHING");
+    " VALUES (%1) ON CONFLICT (run_id) DO NOTHING");
 
 QStringList spoolColumns()
 {
@@ -125,17 +127,25 @@ bool exec(QSqlQuery &q, const QString &sql, QString *why)
     return false;
 }
 
-// The schema's version, 0 when there is none yet.
-bool readVersion(QSqlDatabase db, int *version, QString *why)
+// The schema's version, 0 when there is none yet. Outside a transaction one
+// query that may fail; inside one (where a failure would end the transaction)
+// the table is looked up first.
+bool readVersion(QSqlDatabase db, bool inTransaction, int *version, QString *why)
 {
     QSqlQuery q(db);
-    if (!exec(q, QStringLiteral("SELECT to_regclass('quorvel_schema') IS NOT NULL"), why) || !q.next())
-        return false;
     *version = 0;
-    if (!q.value(0).toBool())
-        return true;
-    if (!exec(q, QStringLiteral("SELECT version FROM quorvel_schema"), why))
+    if (inTransaction) {
+        if (!exec(q, QStringLiteral("SELECT to_regclass('quorvel_schema') IS NOT NULL"), why) || !q.next())
+            return false;
+        if (!q.value(0).toBool())
+            return true;
+    }
+    if (!q.exec(QStringLiteral("SELECT version FROM quorvel_schema"))) {
+        if (!inTransaction && q.lastError().nativeErrorCode() == u"42P01")   // no such table
+            return true;
+        *why = oneLine(q.lastError());
         return false;
+    }
     if (q.next())
         *version = q.value(0).toInt();
     return true;
@@ -146,7 +156,7 @@ bool readVersion(QSqlDatabase db, int *version, QString *why)
 bool ensureSchema(QSqlDatabase db, QString *why)
 {
     int version = 0;
-    if (!readVersion(db, &version, why))
+    if (!readVersion(db, false, &version, why))
         return false;
     if (version >= pgreport::schemaVersion)
         return true;
@@ -156,7 +166,7 @@ bool ensureSchema(QSqlDatabase db, QString *why)
     }
     QSqlQuery q(db);
     bool ok = exec(q, QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(migrationLock), why)
-              && readVersion(db, &version, why);
+              && readVersion(db, true, &version, why);
     for (int step = version; ok && step < pgreport::schemaVersion; ++step) {
         for (const QString &sql : migrations().at(step))
             ok = ok && exec(q, sql, why);
@@ -174,29 +184,24 @@ bool ensureSchema(QSqlDatabase db, QString *why)
 
 bool insert(QSqlDatabase db, const ReportRow &row, QString *why)
 {
-    QSqlQuery q(db);
-    if (!q.prepare(insertSql)) {
-        *why = oneLine(q.lastError());
-        return false;
-    }
+    const QSqlDriver *driver = db.driver();
+    const auto literal = [driver](const QVariant &value) {
+        QSqlField field(QString(), value.metaType());
+        field.setValue(value);
+        return driver->formatValue(field);
+    };
+    const auto text = [&literal](const QString &value) {
+        return QStringLiteral("COALESCE(%1, '')").arg(literal(value));
+    };
     const QDateTime time = row.time.isValid() ? row.time : QDateTime::currentDateTime();
-    q.addBindValue(row.runId);
-    q.addBindValue(time.toString(Qt::ISODateWithMs));
-    q.addBindValue(row.station);
-    q.addBindValue(row.port);
-    q.addBindValue(row.mac);
-    q.addBindValue(row.firmware);
-    q.addBindValue(row.action);
-    q.addBindValue(row.profile);
-    q.addBindValue(row.profileSha256);
-    q.addBindValue(row.pass ? QStringLiteral("pass") : QStringLiteral("fail"));
-    q.addBindValue(row.exitCode);
-    q.addBindValue(row.detail);
-    q.addBindValue(row.ms);
-    if (q.exec())
-        return true;
-    *why = oneLine(q.lastError());
-    return false;
+    const QStringList values = {
+        literal(row.runId),
+        QStringLiteral("CAST(%1 AS timestamptz)").arg(literal(time.toString(Qt::ISODateWithMs))),
+        text(row.station), text(row.port), text(row.mac), text(row.firmware), text(row.action), text(row.profile),
+        text(row.profileSha256), literal(row.pass ? QStringLiteral("pass") : QStringLiteral("fail")),
+        literal(row.exitCode), text(row.detail), literal(row.ms)};
+    QSqlQuery q(db);
+    return exec(q, insertSql.arg(values.join(QStringLiteral(", "))), why);
 }
 
 // The rows of one spool file (several rows a file are read too).

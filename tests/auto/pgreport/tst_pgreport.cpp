@@ -32,7 +32,7 @@ ReportRow makeRow(const QString &mac, bool pass, const QDateTime &time)
     r.profileSha256 = QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08");
     r.pass = pass;
     r.exitCode = pass ? 0 : 1;
-    r.detail = pass ? QString() : QStringLiteral("WIFI_STA STA_SSID: file \"Plant, Net\", module \"办公室\"");
+    r.detail = pass ? QString() : QStringLiteral("WIFI_STA STA_SSID: file \"Plant, Net\", module \"办公室's\\\\net\"");
     r.ms = pass ? 176 : 2412;
     r.station = QStringLiteral("line-3");
     r.runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
