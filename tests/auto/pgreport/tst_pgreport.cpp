@@ -12,7 +12,6 @@
 #include <QTest>
 #include <QUuid>
 
-#include "station/csvtable.h"
 #include "station/pgreport.h"
 #include "tests/common/pgserver.h"
 
@@ -80,10 +79,11 @@ class tst_pgreport : public QObject
         return rows;
     }
     // Every value of a row, its time as an instant in UTC.
-    static QStringList fields(ReportRow row)
+    static QStringList fields(const ReportRow &r)
     {
-        row.time = row.time.toUTC();
-        return csvtable::fields(row, ReportRow::columns() << QStringLiteral("station") << QStringLiteral("run_id"));
+        return {r.time.toUTC().toString(Qt::ISODateWithMs), r.port, r.mac, r.firmware, r.action, r.profile,
+                r.profileSha256, r.pass ? "pass" : "fail", QString::number(r.exitCode), r.detail,
+                QString::number(r.ms), r.station, r.runId};
     }
     // The run ids in the database among `ids`, in the order they reached it.
     QStringList stored(const QStringList &ids)
