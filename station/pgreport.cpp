@@ -379,7 +379,7 @@ bool spool(const ReportRow &row, QString *path, QString *why)
     return false;
 }
 
-bool insertRow(const QString &uri, const ReportRow &given, QString *where)
+Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
 {
     ReportRow row = given;
     if (row.runId.isEmpty())
@@ -409,22 +409,24 @@ bool insertRow(const QString &uri, const ReportRow &given, QString *where)
         }
     }
     QString line;
+    Stored stored = Stored::Inserted;
     if (inserted) {
         line = flushed > 0 ? tr("Report row inserted into %1, after %2 spooled row(s)").arg(uri).arg(flushed)
                            : tr("Report row inserted into %1").arg(uri);
     } else {
         QString path, spoolWhy;
-        if (spool(row, &path, &spoolWhy))
+        stored = spool(row, &path, &spoolWhy) ? Stored::Spooled : Stored::Lost;
+        if (stored == Stored::Spooled)
             line = tr("Report row spooled to %1 because %2").arg(path, why);
         else
-            line = tr("Report row lost: the database failed (%1) and the spool too (%2: %3)")
+            line = tr("Report row lost: the database failed (%1) and so did the spool (%2: %3)")
                        .arg(why, path, spoolWhy);
     }
     for (const QString &note : std::as_const(notes))
         line += QStringLiteral("; ") + note;
     if (where)
         *where = line;
-    return inserted;
+    return stored;
 }
 
 QString normalizedMac(const QString &mac)

@@ -41,8 +41,10 @@ bool parseUri(const QString &uri, Target *target, QString *why);
 
 // Inserts `row` (the spooled rows first), or spools it. Fills an empty run id
 // and station (host name). `where` gets one line for standard error: where the
-// row went, and why when it was spooled. True when the row is in the database.
-bool insertRow(const QString &uri, const ReportRow &row, QString *where);
+// row went, and why when it was spooled or lost. Lost means neither the
+// database nor the spool took it (a report that cannot be written).
+enum class Stored { Inserted, Spooled, Lost };
+Stored insertRow(const QString &uri, const ReportRow &row, QString *where);
 
 // The spool folder, and a row written into it (the file's path in `path`, or
 // false with `why`).

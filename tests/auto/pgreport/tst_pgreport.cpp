@@ -133,10 +133,10 @@ private slots:
         const ReportRow other = makeRow(QStringLiteral("AC:CF:23:5A:10:7F"), true, tick());
         const ReportRow fail = makeRow(QStringLiteral("AC:CF:23:5A:10:7E"), false, tick());
         QString where;
-        QVERIFY2(pgreport::insertRow(ownerUri, pass, &where), qPrintable(where));
+        QVERIFY2(pgreport::insertRow(ownerUri, pass, &where) == pgreport::Stored::Inserted, qPrintable(where));
         QCOMPARE(where, QStringLiteral("Report row inserted into ") + ownerUri);
-        QVERIFY2(pgreport::insertRow(stationUri, other, &where), qPrintable(where));
-        QVERIFY2(pgreport::insertRow(stationUri, fail, &where), qPrintable(where));
+        QVERIFY2(pgreport::insertRow(stationUri, other, &where) == pgreport::Stored::Inserted, qPrintable(where));
+        QVERIFY2(pgreport::insertRow(stationUri, fail, &where) == pgreport::Stored::Inserted, qPrintable(where));
         QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("1")}});
         QCOMPARE(sql(QStringLiteral("SELECT indexdef LIKE '%(mac)', indexdef LIKE '%(\"time\")' FROM pg_indexes"
                                     " WHERE tablename = 'quorvel_module_runs' AND indexname <> 'quorvel_module_runs_pkey'"
@@ -178,7 +178,7 @@ private slots:
             ids << row.runId;
             spooled << row;
             QString where;
-            QVERIFY(!pgreport::insertRow(stationUri, row, &where));
+            QVERIFY2(pgreport::insertRow(stationUri, row, &where) == pgreport::Stored::Spooled, qPrintable(where));
             QVERIFY2(where.startsWith(QStringLiteral("Report row spooled to ") + pgreport::spoolDir() + u'/'),
                      qPrintable(where));
             QVERIFY2(where.contains(QStringLiteral(" because ")) && where.contains(said), qPrintable(where));
@@ -194,7 +194,7 @@ private slots:
             const ReportRow row = makeRow(QStringLiteral("AC:CF:23:00:00:10"), true, tick());
             ids << row.runId;
             QString where;
-            QVERIFY2(pgreport::insertRow(stationUri, row, &where), qPrintable(where));
+            QVERIFY2(pgreport::insertRow(stationUri, row, &where) == pgreport::Stored::Inserted, qPrintable(where));
             QCOMPARE(where, QStringLiteral("Report row inserted into %1, after 3 spooled row(s)").arg(stationUri));
             QCOMPARE(QDir(pgreport::spoolDir()).entryList(QDir::Files), QStringList());
             QCOMPARE(stored(ids), ids);
@@ -255,7 +255,7 @@ int main(int argc, char *argv[])
         ReportRow row = makeRow(QStringLiteral("AC:CF:23:00:04:00"), true, QDateTime::currentDateTime());
         row.runId = QString::fromLocal8Bit(argv[3]);
         QString where;
-        const bool in = pgreport::insertRow(QString::fromLocal8Bit(argv[2]), row, &where);
+        const bool in = pgreport::insertRow(QString::fromLocal8Bit(argv[2]), row, &where) == pgreport::Stored::Inserted;
         fputs(qPrintable(where + u'\n'), stdout);
         return in ? 0 : 1;
     }

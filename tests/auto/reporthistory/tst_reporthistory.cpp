@@ -1,6 +1,6 @@
 // --history from a CSV report as other programs write it (quoted commas,
-// quotes and line breaks, CRLF or LF, a byte-order mark), and the database
-// URIs the report takes.
+// quotes and line breaks, CRLF or LF, a byte-order mark), the database URIs
+// the report takes, and a row with no database and no spool to go to.
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -107,6 +107,33 @@ private slots:
         } else {
             QVERIFY2(parsed.startsWith(QStringLiteral("refused: ")) && why.startsWith(parsed.mid(9)), qPrintable(why));
         }
+    }
+
+    void nowhere_data()
+    {
+        QTest::addColumn<bool>("spoolBlocked");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("no server: spooled") << false << int(pgreport::Stored::Spooled) << "Report row spooled to ";
+        QTest::newRow("no server and no spool: lost") << true << int(pgreport::Stored::Lost) << "Report row lost: ";
+    }
+    // A database that cannot be reached, and a spool that cannot be made (its folder under a file).
+    void nowhere()
+    {
+        QFETCH(bool, spoolBlocked);
+        QFETCH(int, stored);
+        QFETCH(QString, said);
+        const QString file = write("not a folder");
+        qputenv("XDG_DATA_HOME", (spoolBlocked ? file : dir.filePath(QStringLiteral("data"))).toLocal8Bit());
+        ReportRow row;
+        row.time = QDateTime::currentDateTime();
+        row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
+        QString where;
+        QCOMPARE(int(pgreport::insertRow(QStringLiteral("postgresql://u@/r?host=") + dir.filePath(QStringLiteral("none")),
+                                         row, &where)),
+                 stored);
+        QVERIFY2(where.startsWith(said) && where.contains(QStringLiteral("No such file or directory")), qPrintable(where));
+        QCOMPARE(QDir(pgreport::spoolDir()).entryList({QStringLiteral("*.csv")}).size(), spoolBlocked ? 0 : 1);
     }
 };
 
