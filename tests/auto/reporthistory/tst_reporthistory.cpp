@@ -40,7 +40,6 @@ private slots:
                    "2026-12-07T09:00:00+01:00,COM3,ac:cf:23:5a:10:7e,V1,read,m.xml,,fail,3,\"port, busy\",5\n"
                    "2026-12-07T09:00:00+01:00,COM3,AC:CF:23:5A:10:7E,V1,read,m.xml,,pass,0,,6"
             << "AC-CF-23-5A-10-7E" << QStringList{"6/0/pass ", "5/3/fail port, busy"};
-        QTest::newRow("header only") << header << "AC:CF:23:5A:10:7E" << QStringList();
     }
     void csvHistory()
     {
@@ -89,7 +88,6 @@ private slots:
         QTest::newRow("socket folder as a parameter, libpq options")
             << "postgresql:///runs?host=/tmp/pg&sslmode=disable&connect_timeout=2"
             << "|/tmp/pg|-1|runs|sslmode=disable connect_timeout=2";
-        QTest::newRow("IPv6") << "postgresql://u@[::1]:5432/r" << "u|::1|5432|r|connect_timeout=5";
         QTest::newRow("password in the user part") << "postgresql://u:secret@h/r" << "refused: a password does not belong";
         QTest::newRow("password as a parameter") << "postgresql://u@h/r?password=secret" << "refused: a password does not belong";
         QTest::newRow("port not a number") << "postgresql://u@h:54x/r" << "refused: the port \"54x\"";
