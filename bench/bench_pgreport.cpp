@@ -21,7 +21,7 @@
 
 #include "station/csvtable.h"
 #include "station/pgreport.h"
-#include "tests/common/pgserver.h"
+#include "tools/pgserver/pgserver.h"
 
 namespace {
 

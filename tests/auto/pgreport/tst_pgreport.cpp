@@ -13,7 +13,7 @@
 #include <QUuid>
 
 #include "station/pgreport.h"
-#include "tests/common/pgserver.h"
+#include "tools/pgserver/pgserver.h"
 
 namespace {
 
