@@ -203,14 +203,18 @@ void Quorvel::loadCatalogue(bool english)
                                    : QStringLiteral(":/Quorvel/cn_lang"));
 }
 
-// A failure that stops an action: a message box in the window; in a batch run,
-// where nobody could close one, a status message that the run prints.
-void Quorvel::warnUser(const QString &text)
+// A failure that stops an action: a message box in the window, `info` under
+// its text; in a batch run, where nobody could close one, a status message
+// (the detail when there is one) that the run prints.
+void Quorvel::warnUser(const QString &text, const QString &info)
 {
-    if (batchRun)
-        statusBar()->showMessage(text, 10000);
-    else
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), text);
+    if (batchRun) {
+        statusBar()->showMessage(info.isEmpty() ? text : info, 10000);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quorvel"), text, QMessageBox::Ok, this);
+    box.setInformativeText(info);
+    box.exec();
 }
 
 void Quorvel::retranslate()
@@ -383,7 +387,7 @@ void Quorvel::saveSettings()
     if (batchRun)
         printStep(text);
     else
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), text);
+        warnUser(text);
 }
 
 void Quorvel::closeEvent(QCloseEvent *event)

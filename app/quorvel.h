@@ -171,7 +171,7 @@ private:
     void loadSettings();
     void saveSettings();
     void loadCatalogue(bool english);
-    void warnUser(const QString &text);
+    void warnUser(const QString &text, const QString &info = QString());
     void fitValueWidgets();
 
     // serial — serial/quorvel_serial.cpp

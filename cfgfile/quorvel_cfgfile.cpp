@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -201,9 +200,7 @@ void Quorvel::on_pushButton_Export_clicked()
     if (!path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive)) {
         path += QStringLiteral(".xml");
         if (QFileInfo::exists(path)
-            && QMessageBox::question(this, QStringLiteral("Quorvel"), tr("%1 已存在。要替换它吗？").arg(path),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                   != QMessageBox::Yes)
+            && !askUser(tr("%1 已存在。要替换它吗？").arg(path), QString(), QString(), false))
             return;
     }
     exportCfgFile(path);

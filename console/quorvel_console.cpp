@@ -5,7 +5,6 @@
 #include <QCompleter>
 #include <QDateTime>
 #include <QHeaderView>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -225,7 +224,7 @@ void Quorvel::on_checkBox_regulerSend_toggled(bool checked)
     bool ok = digitsOnly.match(text).hasMatch();
     const qulonglong period = ok ? text.toULongLong(&ok) : 0;
     if (!ok || period == 0 || period > qulonglong(std::numeric_limits<int>::max())) {
-        QMessageBox::warning(this, QStringLiteral("Quorvel"), tr("定时时间错误"));
+        warnUser(tr("定时时间错误"));
         ui.checkBox_regulerSend->setChecked(false);
         return;
     }

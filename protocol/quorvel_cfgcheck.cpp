@@ -340,7 +340,9 @@ bool Quorvel::confirmWrite()
         break;
     }
     // The whole profile: nothing of it is known to be on the module already.
-    QStringList profile = cfgFieldDifferences({}, form, tr("%1：%3"));
+    QStringList profile;
+    for (const QString &line : cfgFieldDifferences({}, form, QStringLiteral("%1\n%2\n%3")))
+        profile << tr("%1：%2").arg(line.section(u'\n', 0, 0), line.section(u'\n', 2));
     return askUser(why + tr("写入会用表单中的配置替换模块的配置。要写入吗？"), QString(), profile.join(u'\n'), yes);
 }
 

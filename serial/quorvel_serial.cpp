@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -183,12 +182,7 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
 void Quorvel::comPortFailed(const QString &portText, const QString &why)
 {
     statusBar()->showMessage(why, 10000);
-    if (batchRun)   // the reason is the batch run's line; nobody could close a box
-        return;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quorvel"), tr("Can not open %1").arg(portText),
-                    QMessageBox::Ok, this);
-    box.setInformativeText(why);
-    box.exec();
+    warnUser(tr("Can not open %1").arg(portText), why);   // a batch run's line is the reason
 }
 
 // The one open path of the button, a port switch and a reconnect: `portText`

@@ -85,7 +85,7 @@ struct ModuleWindow
     std::unique_ptr<Quorvel> w;
     QString error;
     static constexpr int answerTimeoutMs = 1000;
-    QString boxText, boxInfo;   // of the last box dismissNextBox closed
+    QString boxText, boxInfo, boxDetails;   // of the last box dismissNextBox closed
     bool boxYesByDefault = false;
 
     // Starts the module and makes the window, shown when `show`, with the
@@ -135,6 +135,7 @@ struct ModuleWindow
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 boxText = box->text();
                 boxInfo = box->informativeText();
+                boxDetails = box->detailedText();
                 boxYesByDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Yes);
                 if (QAbstractButton *button = box->button(press))
                     button->click();

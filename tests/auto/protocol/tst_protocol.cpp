@@ -211,6 +211,7 @@ private slots:
         m_f->dismissNextBox(QMessageBox::No);
         ui().pushButton_writeConfiguartion->click();
         QVERIFY(m_f->boxText.startsWith(QStringLiteral("读取之后串口关闭过")) && m_f->boxYesByDefault);
+        QVERIFY2(m_f->boxDetails.contains(QStringLiteral("\nTP设置/端口：5001\n")), qPrintable(m_f->boxDetails));
 
         const QString file = m_f->dir.filePath(QStringLiteral("sta.xml"));
         testsupport::writeFile(file, "<TESSELANE_CFG><WIFI_GROUP_ELEM><WIFI_STA>net,pw</WIFI_STA></WIFI_GROUP_ELEM>"
