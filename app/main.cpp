@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/quorvel.h"
+#include "station/stationwindow.h"
 
 namespace {
 
@@ -50,7 +51,23 @@ int main(int argc, char *argv[])
                                    QStringLiteral("FILE"));
     const QCommandLineOption verify(QStringLiteral("verify"),
                                     QStringLiteral("With --apply: read the module back and print every difference."));
-    parser.addOptions({port, baud, open, read, apply, verify});
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("With --read or --apply: append the run's row to the CSV file FILE."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption expectVersion(QStringLiteral("expect-version"),
+                                           QStringLiteral("With --apply: write only to a module whose firmware "
+                                                          "version is TEXT."),
+                                           QStringLiteral("TEXT"));
+    const QCommandLineOption waitNew(QStringLiteral("wait-new"),
+                                     QStringLiteral("With --read or --apply: first wait until a module whose MAC is "
+                                                    "not MAC answers on the port (empty: any module)."),
+                                     QStringLiteral("MAC"));
+    const QCommandLineOption progress(QStringLiteral("progress"),
+                                      QStringLiteral("With --read or --apply: progress lines starting with @ on "
+                                                     "standard output, for the station."));
+    const QCommandLineOption station(QStringLiteral("station"),
+                                     QStringLiteral("Open the production station window instead of the main window."));
+    parser.addOptions({port, baud, open, read, apply, verify, report, expectVersion, waitNew, progress, station});
 
     // No display is needed, and none is used even when there is one (a
     // window restored maximized from the settings would appear): the
@@ -99,6 +116,11 @@ int main(int argc, char *argv[])
     if (batch)
         return w.runBatch(parser.value(read), parser.value(apply), parser.isSet(verify));
 
+    if (parser.isSet(station)) {
+        StationWindow stationWindow(QCoreApplication::applicationFilePath());
+        stationWindow.show();
+        return app.exec();
+    }
     w.show();
     if (parser.isSet(open))
         w.on_pushButton_openCom_clicked();

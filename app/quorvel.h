@@ -26,7 +26,9 @@
 #define QUORVEL_H
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QHash>
 #include <QMap>
@@ -43,6 +45,7 @@
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
+#include "station/progress.h"
 #include "ui_quorvel.h"
 
 class QCloseEvent;
@@ -99,6 +102,8 @@ public:
     // command line — app/quorvel_batch.cpp
     QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
     int runBatch(const QString &readFile, const QString &applyFile, bool verify);
+    // Why --apply would refuse the profile before opening any port, or empty.
+    static QString profileRefusal(const QString &path);
 
 signals:
     void recvNewLine(QString recvStr);
@@ -163,6 +168,7 @@ protected:
 
 private:
     // app — app/quorvel.cpp
+    void openStation();
     void loadSettings();
     void saveSettings();
     void loadCatalogue(bool english);
@@ -294,11 +300,28 @@ private:
     bool workModeAccepted(const QString &answer);
     int printDifferences(const QList<CfgFileField> &expected);
     void printStep(const QString &text);
+    void printProgress(progress::Event event, const QString &text = QString());
+    int runBatchSteps(const QString &readFile, const QString &applyFile, bool verify);
+    bool waitForNewModule();
+    bool identifyModule();
+    void startBatchClock();
     bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
+    QString batchReport;            // --report: where the run's row goes
+    QString batchExpectVersion;     // --expect-version
+    std::optional<QString> batchWaitNew;   // --wait-new: the MAC of the module to wait past
+    bool batchProgress = false;     // --progress
+    QString batchLastStep;          // the last line printed on standard error
+    QStringList batchDifferences;   // the differences --verify printed
+    QString batchMac, batchFirmware;   // the module's answers to AT+MAC? and AT+VER?
+    bool batchPortOpened = false;   // the run reached its module: it has a report row
+    QDateTime batchStart;           // when the run started (or its module was found)
+    QElapsedTimer batchClock;
 
     // app — app/quorvel.cpp
     QTranslator *translator = nullptr;
     QPushButton *langButton = nullptr;
+    QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
+    QPointer<QWidget> stationWindow;         // the production station, once opened
     QSettings *settings = nullptr;
     bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
     // serial — serial/quorvel_serial.cpp

@@ -375,6 +375,50 @@
         <source>串口已关闭</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>--%1 只能与 --read 或 --apply 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--expect-version 只能与 --apply 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report 需要一个文件名</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--station 不能与 --read、--apply 或 --open 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能写入报告，模块已处理：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>固件版本为 %1，需要 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待 %1 以外的模块接入 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块接入 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块时被中断</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取模块信息遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>量产</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -796,6 +840,165 @@
     </message>
     <message>
         <source>写入后校验</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>StationWindow</name>
+    <message>
+        <source> · 已停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> · 等待下一个模块</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1，SHA-256 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAC %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quorvel 量产</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能使用该配置文件：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能写入报告：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能创建报告文件夹 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>任意版本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入后校验</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合格 %1 · 不合格 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合计：合格 %1，不合格 %2，每小时 %3 个模块</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>固件版本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已被停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>报告文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>校验中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>添加工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>移除工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>空闲</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请指定报告文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请添加至少一个工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请选择一个完整的配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>超过 %1 秒没有结束，已终止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>运行异常结束</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择报告文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>量产正在进行。终止所有工位并关闭窗口？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（正在停止：等待模块完成，再按一次停止则终止）</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
