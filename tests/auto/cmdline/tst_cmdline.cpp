@@ -182,7 +182,7 @@ private slots:
         row("report, another firmware: nothing written", apply + report + QStringList{"--expect-version", "V3.0"},
             profile, 1, "固件版本为 V2.1.7，需要 V3.0", {}, {}, {},
             {"mac=AC:CF:23:5A:10:7E", "firmware=V2.1.7", "result=fail", "detail=固件版本为 V2.1.7，需要 V3.0"});
-        row("report, the module's write refused", apply + report, profile, 1, "AT+APSTA= 回答 ERR=3",
+        row("report, the module's write refused", apply + report, noWorkMode, 1, "AT+APSTA= 回答 ERR=3",
             "error AT+APSTA=:3", {}, {}, {"result=fail", "exit=1", "detail~AT+APSTA= 回答 ERR=3"});
         row("report, read", read + report, profile, 0, "导出完成", {}, {}, {},
             {"action=read", "profile=f.xml", "profile_sha256=", "result=pass", "firmware=V2.1.7"});

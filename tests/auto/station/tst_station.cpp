@@ -76,7 +76,7 @@ private slots:
     {
         QFETCH(int, offset);
         QFETCH(QString, text);
-        const QDateTime t(QDate(2026, 12, 7), QTime(10, 55, 37, 42), QTimeZone::fromSecondsAheadOfUtc(offset));
+        const QDateTime t(QDate(2026, 12, 7), QTime(10, 55, 37, 42), Qt::OffsetFromUTC, offset);
         QCOMPARE(report::isoTimeWithOffset(t), text);
     }
 
