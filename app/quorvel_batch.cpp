@@ -319,7 +319,9 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     const QString detail = batchDifferences.isEmpty() ? batchLastStep : batchDifferences.join(QStringLiteral("; "));
     if (status != Done)
         printProgress(progress::Event::Detail, detail);
-    if (batchReport.isEmpty() || !batchPortOpened)
+    if (batchReport.isEmpty())
+        return status;
+    if (!batchPortOpened)   // no module reached: nothing to record
         return status;
 
     ReportRow row;
@@ -344,7 +346,7 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     QString why;
     if (!report::writeReportRow(batchReport, row, &why)) {
         printStep(tr("不能写入报告，模块已处理：%1").arg(why));
-        return BadFile;
+        return BadFile;   // the module's work stands, its record does not
     }
     printProgress(progress::Event::Reported);
     return status;
@@ -389,7 +391,7 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
     batchPortOpened = true;
     printStep(tr("已打开串口 %1").arg(ui.comboBox_comPort->currentText()));
 
-    if (!applyFile.isEmpty() && (!batchReport.isEmpty() || !batchExpectVersion.isEmpty())) {
+    if (!applyFile.isEmpty() && !(batchReport.isEmpty() && batchExpectVersion.isEmpty())) {
         if (!identifyModule())
             return ModuleFailed;
         if (!batchExpectVersion.isEmpty() && batchFirmware != batchExpectVersion) {

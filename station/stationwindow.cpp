@@ -28,6 +28,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/quorvel.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
@@ -289,7 +291,7 @@ void StationWindow::addFixture(const QString &port, const QString &baud)
     QFont large = f->portLabel->font();
     large.setPointSizeF(large.pointSizeF() * 1.3);
     large.setBold(true);
-    for (QLabel *label : {f->portLabel, f->macLabel, f->countLabel})
+    for (QLabel *label : {f->portLabel, f->macLabel, f->countLabel, f->reasonLabel})
         label->setFont(large);
     box->addWidget(f->portLabel);
     box->addWidget(f->phaseLabel, 1);
@@ -471,9 +473,7 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
         f.halted = true;
     else if (m_running && m_stopPresses == 0)
         startChild(f);
-    const bool anyRunning = std::any_of(m_fixtures.cbegin(), m_fixtures.cend(),
-                                        [](const auto &g) { return g->process != nullptr; });
-    if (m_running && !anyRunning)
+    if (m_running && runningChildren() == 0)
         setRunning(false);
 }
 
@@ -553,6 +553,11 @@ const FixtureState &StationWindow::fixtureState(int index) const
 QFrame *StationWindow::tile(int index) const
 {
     return m_fixtures.at(index)->tile;
+}
+
+int StationWindow::runningChildren() const
+{
+    return int(std::count_if(m_fixtures.cbegin(), m_fixtures.cend(), [](const auto &f) { return f->process != nullptr; }));
 }
 
 int StationWindow::totalPasses() const

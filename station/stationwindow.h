@@ -45,6 +45,7 @@ public:
     void stop();   // the first waits for the modules on the fixtures, a second kills their runs
 
     bool isRunning() const { return m_running; }
+    int runningChildren() const;
     int fixtureCount() const { return int(m_fixtures.size()); }
     const station::FixtureState &fixtureState(int index) const;
     QFrame *tile(int index) const;

@@ -352,7 +352,7 @@ QString ModSim::nextMac(const QString &mac)
         const QChar c = next.at(i);
         if (c == u'F') {
             next[i] = u'0';
-            continue;
+            continue;   // carried into the next digit
         }
         if (c.isDigit() || (c >= u'A' && c <= u'E')) {
             next[i] = c == u'9' ? QChar(u'A') : QChar(c.unicode() + 1);

@@ -211,9 +211,9 @@ private slots:
         QTEST(again, "again");
     }
 
-    // Two fixtures, each through a module swap: the second module on fixture 1 refuses the write. The tiles end
-    // PASS and FAIL, the counts add up, the report holds one row per module with its MAC, and Stop ends the
-    // runs still waiting for a module.
+    // Two fixtures, each through a module swap: the second module on fixture 0 refuses the write. The tiles show
+    // PASS and FAIL, the counts add up, and the report holds one row per module with its MAC, the killed run's
+    // included.
     void stationDrivesTwoFixtures()
     {
         QTemporaryDir dir;
@@ -256,18 +256,27 @@ private slots:
         QVERIFY(w.tile(0)->styleSheet().contains(QStringLiteral("#c62828")));
         QCOMPARE(w.tile(1)->findChild<QLabel *>(QStringLiteral("phase"))->text(), QStringLiteral("合格"));
 
-        // The next runs wait for new modules; Stop ends them without a row.
-        QSignalSpy running(&w, &StationWindow::runningChanged);
+        // Fixture 1's next module hangs in the write. The first Stop ends the run still waiting for a module
+        // and lets the busy one go on; the second kills it, and the station writes its row.
+        b.setSilent(QStringLiteral("AT+APSTA="));
+        b.swapModule();
+        QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(1).phase(), FixtureState::Phase::Writing, 15000);
+        w.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(w.runningChildren(), 1, 15000);
+        QVERIFY(w.isRunning());
         w.stop();
         QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 15000);
+        QCOMPARE(w.fixtureState(1).phase(), FixtureState::Phase::Fail);
+        QCOMPARE(w.totalFails(), 2);
+
         const QList<QStringList> rows = testsupport::csvRows(reportPath);
-        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows.size(), 6);
         QStringList macs;
         for (const QStringList &row : rows.mid(1))
-            macs << row.at(2) + u' ' + row.at(7);
+            macs << row.at(2) + u' ' + row.at(7) + u' ' + row.at(8);
         macs.sort();
-        QCOMPARE(macs, (QStringList{"AC:CF:23:00:00:0F pass", "AC:CF:23:00:00:10 fail", "AC:CF:23:00:01:00 pass",
-                                    "AC:CF:23:00:01:01 pass"}));
+        QCOMPARE(macs, (QStringList{"AC:CF:23:00:00:0F pass 0", "AC:CF:23:00:00:10 fail 1", "AC:CF:23:00:01:00 pass 0",
+                                    "AC:CF:23:00:01:01 pass 0", "AC:CF:23:00:01:02 fail -1"}));
     }
 };
 
