@@ -346,6 +346,7 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     QString why;
     if (!report::writeReportRow(batchReport, row, &why)) {
         printStep(tr("不能写入报告，模块已处理：%1").arg(why));
+        printProgress(progress::Event::Detail, batchLastStep);
         return BadFile;   // the module's work stands, its record does not
     }
     printProgress(progress::Event::Reported);

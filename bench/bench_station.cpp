@@ -4,7 +4,9 @@
 // SECONDS each (default 60). Prints modules per hour in total and per
 // fixture, the station's own CPU (this process; the runs are children), and
 // the report's rows counted against the modules the simulators served.
-//   bench_station [SECONDS] [FIXTURES...]
+// DELAY_MS makes every simulated module answer each command that much later
+// (0: at once, which measures the machine's CPU rather than the station).
+//   bench_station [SECONDS [DELAY_MS [FIXTURES...]]]
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -46,7 +48,7 @@ struct Result
     double seconds = 0, cpu = 0;
 };
 
-Result runStation(int fixtures, int seconds, const QString &profile, const QDir &work)
+Result runStation(int fixtures, int seconds, int delayMs, const QString &profile, const QDir &work)
 {
     Result result;
     result.fixtures = fixtures;
@@ -55,7 +57,8 @@ Result runStation(int fixtures, int seconds, const QString &profile, const QDir 
     for (int i = 0; i < fixtures; ++i) {
         auto *sim = new QProcess;
         sim->start(QStringLiteral(QUORVEL_MODSIM_BIN),
-                   {QStringLiteral("--mac"), QStringLiteral("02:00:00:%1:00:00").arg(fixtures * 16 + i, 2, 16, QLatin1Char('0'))});
+                   {QStringLiteral("--delay"), QString::number(delayMs), QStringLiteral("--mac"),
+                    QStringLiteral("02:00:00:%1:00:00").arg(fixtures * 16 + i, 2, 16, QLatin1Char('0'))});
         if (!sim->waitForReadyRead(10000))
             qFatal("quorvel-modsim did not start");
         ports << QString::fromLocal8Bit(sim->readLine().trimmed());
@@ -119,8 +122,9 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     const int seconds = args.isEmpty() ? 60 : args.first().toInt();
+    const int delayMs = args.size() < 2 ? 0 : args.at(1).toInt();
     QList<int> counts;
-    for (const QString &a : args.mid(1))
+    for (const QString &a : args.mid(2))
         counts << a.toInt();
     if (counts.isEmpty())
         counts = {1, 4, 8};
@@ -139,12 +143,13 @@ int main(int argc, char *argv[])
     sim.terminate();
     sim.waitForFinished(5000);
 
-    std::printf("%d s per run; modules per hour since Start; station CPU = this process only\n", seconds);
+    std::printf("%d s per run, answers after %d ms; modules per hour since Start; station CPU = this process only\n",
+                seconds, delayMs);
     std::printf("%8s %8s %6s %12s %14s %10s %12s %10s\n", "fixtures", "modules", "failed", "modules/h",
                 "per fixture/h", "vs one", "station CPU", "rows/MACs");
     double one = 0;
     for (int n : std::as_const(counts)) {
-        const Result r = runStation(n, seconds, profile, QDir(work.path()));
+        const Result r = runStation(n, seconds, delayMs, profile, QDir(work.path()));
         const double perHour = r.modulesInTime * 3600.0 / r.seconds;
         if (n == 1)
             one = perHour;

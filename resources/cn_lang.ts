@@ -846,6 +846,14 @@
 <context>
     <name>StationWindow</name>
     <message>
+        <source>配置文件在选择之后已改变，请重新选择</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能复制配置文件：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source> · 已停止</source>
         <translation type="unfinished"></translation>
     </message>

@@ -335,6 +335,19 @@ void StationWindow::start()
         refusal = tr("请指定报告文件");
     else if (!QDir().mkpath(QFileInfo(reportFile()).absolutePath()))
         refusal = tr("不能创建报告文件夹 %1").arg(QFileInfo(reportFile()).absolutePath());
+    if (refusal.isEmpty()) {
+        m_runDir = std::make_unique<QTemporaryDir>();
+        m_runProfile = m_runDir->filePath(QFileInfo(m_profile).fileName());
+        QFile file(m_profile);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        QFile copy(m_runProfile);
+        if (QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()) != m_profileSha)
+            refusal = tr("配置文件在选择之后已改变，请重新选择");
+        else if (!m_runDir->isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
+            refusal = tr("不能复制配置文件：%1").arg(copy.errorString());
+    }
     if (!refusal.isEmpty()) {
         m_totals->setText(refusal);
         return;
@@ -391,7 +404,7 @@ void StationWindow::startChild(Fixture &f)
     run.port = f.port;
     run.baud = f.baud;
     run.lastMac = f.state.lastMac();
-    run.profile = m_profile;
+    run.profile = m_runProfile;
     run.report = reportFile();
     run.expectVersion = m_versionEdit->text().trimmed();
 

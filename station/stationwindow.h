@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <memory>
@@ -99,6 +100,10 @@ private:
 
     const QString m_program;
     QString m_profile, m_profileSha;
+    // While running, the runs apply a copy of the profile taken at Start
+    // (same file name): an edit of the file meanwhile reaches no module.
+    std::unique_ptr<QTemporaryDir> m_runDir;
+    QString m_runProfile;
     bool m_running = false;
     int m_stopPresses = 0;
     QElapsedTimer m_since;   // since Start

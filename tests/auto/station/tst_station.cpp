@@ -231,7 +231,11 @@ private slots:
         QVERIFY(!w.setProfile(dir.filePath(QStringLiteral("none.xml"))));
         QVERIFY(w.setProfile(profile));
         w.setReportFile(reportPath);
+        writeFile(profile, testsupport::completeProfile + ' ');   // edited after it was chosen: no Start
         w.addFixture(a.slavePath());
+        w.start();
+        QVERIFY(!w.isRunning());
+        writeFile(profile, testsupport::completeProfile);
         w.addFixture(b.slavePath());
         QSignalSpy finished(&w, &StationWindow::moduleFinished);
         w.start();
