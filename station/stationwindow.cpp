@@ -474,9 +474,14 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
         recordKilledRun(f, killed.isEmpty() ? QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)) : killed,
                         killed.isEmpty() ? exitCode : -1);
     const int passesBefore = f.state.passes();
-    FixtureState::Next next = f.state.childFinished(exitCode, killed);
-    if (!module && next == FixtureState::Next::Halt && f.state.reason().isEmpty())
-        next = f.state.childFinished(exitCode, QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)));
+    FixtureState::Next next = FixtureState::Next::Again;
+    // A run that Stop ended while it waited for a module (by SIGTERM, or
+    // before it could catch it) served nothing: the tile stays as it was.
+    if (module || m_stopPresses == 0) {
+        next = f.state.childFinished(exitCode, killed);
+        if (!module && next == FixtureState::Next::Halt && f.state.reason().isEmpty())
+            next = f.state.childFinished(exitCode, QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)));
+    }
     showTile(f);
     showTotals();
     if (module)
