@@ -211,6 +211,37 @@ private slots:
         QTEST(again, "again");
     }
 
+    // Closing the window while its fixtures run asks first; No keeps it running, Yes ends the runs.
+    void closingWhileRunningAsks()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString profile = dir.filePath(QStringLiteral("line.xml"));
+        writeFile(profile, testsupport::completeProfile);
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(w.setProfile(profile));
+        w.setReportFile(dir.filePath(QStringLiteral("r.csv")));
+        w.addFixture(dir.filePath(QStringLiteral("no-adapter-yet")));   // waits for its port
+        w.show();
+        w.start();
+        QString asked;
+        const auto answerNext = [&asked](QMessageBox::StandardButton press) {
+            QTimer::singleShot(0, [&asked, press] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                asked = box->text();
+                box->button(press)->click();
+            });
+        };
+        answerNext(QMessageBox::No);
+        QVERIFY(!w.close());
+        QVERIFY(asked.contains(QStringLiteral("终止")));
+        QVERIFY(w.isRunning());
+        answerNext(QMessageBox::Yes);
+        QVERIFY(w.close());
+        QVERIFY(!w.isRunning());
+    }
+
     // Two fixtures, each through a module swap: the second module on fixture 0 refuses the write. The tiles show
     // PASS and FAIL, the counts add up, and the report holds one row per module with its MAC, the killed run's
     // included.
