@@ -296,7 +296,10 @@ bool Quorvel::identifyModule()
 
 QString Quorvel::profileRefusal(const QString &path)
 {
-    Quorvel checker;
+    // A window inside a widget never shown: settings that restore the
+    // window maximized must not flash it up on the screen.
+    QWidget host;
+    Quorvel checker(&host);
     checker.batchRun = true;
     checker.cfgGroupWaitMs = 0;
     if (!checker.importCfgFile(path))
