@@ -154,6 +154,13 @@ void StationWindow::buildForm()
     connect(m_removeButton, &QPushButton::clicked, this, &StationWindow::removeChosenFixture);
     connect(m_startButton, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_stopButton, &QPushButton::clicked, this, &StationWindow::stop);
+    // Modules per hour drift while no module ends: refreshed now and then.
+    auto *totalsTimer = new QTimer(this);
+    connect(totalsTimer, &QTimer::timeout, this, [this] {
+        if (m_running)
+            showTotals();
+    });
+    totalsTimer->start(5000);
 }
 
 void StationWindow::retranslate()
