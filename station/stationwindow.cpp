@@ -478,7 +478,7 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
 
     const bool module = f.state.moduleSeen();
     if (module && !f.state.reported())
-        recordKilledRun(f, killed.isEmpty() ? QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)) : killed,
+        recordMissingRow(f, killed.isEmpty() ? QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)) : killed,
                         killed.isEmpty() ? exitCode : -1);
     const int passesBefore = f.state.passes();
     FixtureState::Next next = FixtureState::Next::Again;
@@ -504,7 +504,7 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
 
 // A run that ended without its row (killed, crashed, or its report failed)
 // still gets one, so that the report lists every module the station served.
-void StationWindow::recordKilledRun(Fixture &f, const QString &why, int exitCode)
+void StationWindow::recordMissingRow(Fixture &f, const QString &why, int exitCode)
 {
     ReportRow row;
     row.time = f.moduleTime;

@@ -92,7 +92,7 @@ private:
     void childOutput(Fixture &f);
     void childFinished(Fixture &f, int exitCode, bool crashed);
     void killChild(Fixture &f, const QString &why);
-    void recordKilledRun(Fixture &f, const QString &why, int exitCode);
+    void recordMissingRow(Fixture &f, const QString &why, int exitCode);
     void showTile(const Fixture &f);
     void showTotals();
     void setRunning(bool running);
