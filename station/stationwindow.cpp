@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
@@ -247,7 +248,8 @@ void StationWindow::setReportFile(const QString &path)
 
 QString StationWindow::reportFile() const
 {
-    return m_reportEdit->text().trimmed();
+    const QString path = m_reportEdit->text().trimmed();
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
 }
 
 void StationWindow::addChosenFixture()
@@ -354,6 +356,8 @@ void StationWindow::start()
             refusal = tr("配置文件在选择之后已改变，请重新选择");
         else if (!m_runDir->isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
             refusal = tr("不能复制配置文件：%1").arg(copy.errorString());
+        else
+            prepareRunSettings();
     }
     if (!refusal.isEmpty()) {
         m_totals->setText(refusal);
@@ -366,6 +370,21 @@ void StationWindow::start()
         f->halted = false;
         startChild(*f);
     }
+}
+
+// The runs start in the run folder and read its settings file: the
+// station's own (line settings, encoding), in the language the station
+// shows, so that a tile's reason reads like the tile.
+void StationWindow::prepareRunSettings()
+{
+    const QString own = settingsFilePath(QDir::currentPath(), QDir::homePath(),
+                                         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    const QString copy = m_runDir->filePath(QStringLiteral("Quorvel.ini"));
+    QFile::copy(own, copy);
+    QSettings settings(copy, QSettings::IniFormat);
+    // The language button names the language a click would switch to.
+    const bool english = tr("合格") != QStringLiteral("合格");
+    settings.setValue(QStringLiteral("LANG/lang"), english ? QStringLiteral("中文") : QStringLiteral("English"));
 }
 
 void StationWindow::stop()
@@ -416,6 +435,7 @@ void StationWindow::startChild(Fixture &f)
     run.expectVersion = m_versionEdit->text().trimmed();
 
     auto *process = new QProcess(this);
+    process->setWorkingDirectory(m_runDir->path());
     f.process = process;
     f.pendingOut.clear();
     f.killWhy.clear();

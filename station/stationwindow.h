@@ -88,6 +88,7 @@ private:
     void chooseReport();
     void addChosenFixture();
     void removeChosenFixture();
+    void prepareRunSettings();
     void startChild(Fixture &f);
     void childOutput(Fixture &f);
     void childFinished(Fixture &f, int exitCode, bool crashed);

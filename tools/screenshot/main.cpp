@@ -167,11 +167,6 @@ int main(int argc, char *argv[])
         return 1;
     }
     refusing.setMac(QStringLiteral("AC:CF:23:5A:10:9C"));
-    // The fixtures' runs take their language from the settings file: English, as on screen.
-    QFile ini(QStringLiteral("Quorvel.ini"));
-    if (!ini.open(QIODevice::WriteOnly) || ini.write("[LANG]\nlang=\xe4\xb8\xad\xe6\x96\x87\n") < 0)
-        return 1;
-    ini.close();
     refusing.setError(QStringLiteral("AT+APSTA="), 3);
     const QString profile = QDir::current().filePath(QStringLiteral("line-profile.xml"));
     QFile profileFile(profile);

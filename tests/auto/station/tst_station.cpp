@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QThread>
+#include <QTranslator>
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -240,6 +241,34 @@ private slots:
         answerNext(QMessageBox::Yes);
         QVERIFY(w.close());
         QVERIFY(!w.isRunning());
+    }
+
+    // With the English catalogue installed, the runs report in English too: the tile's reason reads like the tile.
+    void runsSpeakTheStationsLanguage()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        writeFile(dir.filePath(QStringLiteral("Quorvel.ini")), "[LANG]\nlang=English\n");   // Chinese on screen
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral(":/Quorvel/en_lang")));
+        QCoreApplication::installTranslator(&english);
+        ModSim sim;
+        QString why;
+        QVERIFY2(sim.start(&why), qPrintable(why));
+        sim.setError(QStringLiteral("AT+APSTA="), 3);
+        const QString profile = dir.filePath(QStringLiteral("line.xml"));
+        writeFile(profile, testsupport::completeProfile);
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(w.setProfile(profile));
+        w.setReportFile(dir.filePath(QStringLiteral("r.csv")));
+        w.addFixture(sim.slavePath());
+        w.start();
+        QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(0).phase(), FixtureState::Phase::Fail, 15000);
+        QCoreApplication::removeTranslator(&english);
+        QVERIFY2(w.fixtureState(0).reason().startsWith(QStringLiteral("Configuration Write Failed: AT+APSTA= answered")),
+                 qPrintable(w.fixtureState(0).reason()));
+        w.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 15000);
     }
 
     // Two fixtures, each through a module swap: the second module on fixture 0 refuses the write. The tiles show
