@@ -8,6 +8,8 @@
 #include <cstdio>
 
 #include "app/quorvel.h"
+#include "station/pgreport.h"
+#include "station/stationwindow.h"
 
 namespace {
 
@@ -50,7 +52,32 @@ int main(int argc, char *argv[])
                                    QStringLiteral("FILE"));
     const QCommandLineOption verify(QStringLiteral("verify"),
                                     QStringLiteral("With --apply: read the module back and print every difference."));
-    parser.addOptions({port, baud, open, read, apply, verify});
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("With --read or --apply: append the run's row to the CSV file FILE."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption expectVersion(QStringLiteral("expect-version"),
+                                           QStringLiteral("With --apply: write only to a module whose firmware "
+                                                          "version is TEXT."),
+                                           QStringLiteral("TEXT"));
+    const QCommandLineOption waitNew(QStringLiteral("wait-new"),
+                                     QStringLiteral("With --read or --apply: first wait until a module whose MAC is "
+                                                    "not MAC answers on the port (empty: any module)."),
+                                     QStringLiteral("MAC"));
+    const QCommandLineOption progress(QStringLiteral("progress"),
+                                      QStringLiteral("With --read or --apply: progress lines starting with @ on "
+                                                     "standard output, for the station."));
+    const QCommandLineOption station(QStringLiteral("station"),
+                                     QStringLiteral("Open the production station window instead of the main window."));
+    const QCommandLineOption stationName(QStringLiteral("station-name"),
+                                         QStringLiteral("With --report: the station's name in a database row "
+                                                        "(the host name by default)."),
+                                         QStringLiteral("NAME"));
+    const QCommandLineOption history(QStringLiteral("history"),
+                                     QStringLiteral("With --report FILE.csv or URI: print the runs of the module MAC, "
+                                                    "newest first, as CSV, and exit."),
+                                     QStringLiteral("MAC"));
+    parser.addOptions({port, baud, open, read, apply, verify, report, expectVersion, waitNew, progress, station,
+                       stationName, history});
 
     // No display is needed, and none is used even when there is one (a
     // window restored maximized from the settings would appear): the
@@ -61,7 +88,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         rawArgs.append(QString::fromLocal8Bit(argv[i]));
     const bool rawParsed = parser.parse(rawArgs);
-    if (!rawParsed || parser.isSet(read) || parser.isSet(apply) || parser.isSet(QStringLiteral("help"))
+    if (!rawParsed || parser.isSet(read) || parser.isSet(apply) || parser.isSet(history)
+        || parser.isSet(QStringLiteral("help"))
         || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"))) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(batchMessages);
@@ -84,6 +112,23 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
 
+    // A module's runs, from a report file or the database: no window at all.
+    if (parser.isSet(history)) {
+        if (!parser.isSet(report) || parser.isSet(read) || parser.isSet(apply) || parser.isSet(station)) {
+            usageError(QStringLiteral("--history MAC needs --report FILE.csv or URI, and nothing else"));
+            return 2;
+        }
+        QString why;
+        const QList<ReportRow> rows = reporthistory::read(parser.value(report), parser.value(history), &why);
+        if (!why.isEmpty()) {
+            usageError(why);
+            return 2;
+        }
+        const QByteArray csv = reporthistory::toCsv(rows);
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+        return 0;
+    }
+
     // Constructed before the checks: it loads the language of the settings
     // file, in which they are reported.
     Quorvel w;
@@ -99,6 +144,11 @@ int main(int argc, char *argv[])
     if (batch)
         return w.runBatch(parser.value(read), parser.value(apply), parser.isSet(verify));
 
+    if (parser.isSet(station)) {
+        StationWindow stationWindow(QCoreApplication::applicationFilePath());
+        stationWindow.show();
+        return app.exec();
+    }
     w.show();
     if (parser.isSet(open))
         w.on_pushButton_openCom_clicked();

@@ -2,6 +2,7 @@
 // the settings file (read once here, written once at close) and the
 // interface language.
 #include "app/quorvel.h"
+#include "station/stationwindow.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -107,6 +108,10 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     langButton = new QPushButton;
     langButton->setObjectName(QStringLiteral("langButton"));
     translator = new QTranslator;
+    // The station opens from the status bar, left of the language button.
+    stationButton = new QPushButton;
+    stationButton->setObjectName(QStringLiteral("pushButton_station"));
+    statusBar()->addPermanentWidget(stationButton, 0);
     statusBar()->addPermanentWidget(langButton, 0);
 
     fillComPortCombo();
@@ -135,6 +140,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(readCfgTimer, &QTimer::timeout, this, &Quorvel::readCfgTimeout);
     connect(writeCfgTimer, &QTimer::timeout, this, &Quorvel::writeCfgTimeout);
     connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
+    connect(stationButton, &QPushButton::clicked, this, &Quorvel::openStation);
     initCfgFieldChecks();
     fitValueWidgets();
     // Plain "OK" and "ERR=" answers to anything, a control button or a typed
@@ -227,6 +233,19 @@ void Quorvel::retranslate()
     ui.label_sendCnt->setText(sent);
     ui.label_recvCnt->setText(received);
     ui.pushButton_openCom->setText(comIsOpen ? tr("关闭") : tr("打开"));
+    stationButton->setText(tr("量产"));
+}
+
+// The station is a window of its own; one at a time, kept while open.
+void Quorvel::openStation()
+{
+    if (!stationWindow) {
+        stationWindow = new StationWindow(QCoreApplication::applicationFilePath());
+        stationWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    stationWindow->show();
+    stationWindow->raise();
+    stationWindow->activateWindow();
 }
 
 void Quorvel::langSwitch()

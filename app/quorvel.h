@@ -26,7 +26,9 @@
 #define QUORVEL_H
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QHash>
 #include <QMap>
@@ -46,6 +48,7 @@
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
+#include "station/progress.h"
 #include "ui_quorvel.h"
 
 class LogDelegate;
@@ -102,6 +105,8 @@ public:
     // command line — app/quorvel_batch.cpp
     QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
     int runBatch(const QString &readFile, const QString &applyFile, bool verify);
+    // Why --apply would refuse the profile before opening any port, or empty.
+    static QString profileRefusal(const QString &path);
 
 signals:
     void recvNewLine(QString recvStr);
@@ -168,6 +173,7 @@ protected:
 
 private:
     // app — app/quorvel.cpp
+    void openStation();
     void loadSettings();
     void saveSettings();
     void loadCatalogue(bool english);
@@ -308,11 +314,29 @@ private:
     bool workModeAccepted(const QString &answer);
     int printDifferences(const QList<CfgFileField> &expected);
     void printStep(const QString &text);
+    void printProgress(progress::Event event, const QString &text = QString());
+    int runBatchSteps(const QString &readFile, const QString &applyFile, bool verify);
+    bool waitForNewModule();
+    bool identifyModule();
+    void startBatchClock();
     bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
+    QString batchReport;            // --report: where the run's row goes
+    QString batchStationName;       // --station-name: the row's station (the host name when empty)
+    QString batchExpectVersion;     // --expect-version
+    std::optional<QString> batchWaitNew;   // --wait-new: the MAC of the module to wait past
+    bool batchProgress = false;     // --progress
+    QString batchLastStep;          // the last line printed on standard error
+    QStringList batchDifferences;   // the differences --verify printed
+    QString batchMac, batchFirmware;   // the module's answers to AT+MAC? and AT+VER?
+    bool batchPortOpened = false;   // the run reached its module: it has a report row
+    QDateTime batchStart;           // when the run started (or its module was found)
+    QElapsedTimer batchClock;
 
     // app — app/quorvel.cpp
     QTranslator *translator = nullptr;
     QPushButton *langButton = nullptr;
+    QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
+    QPointer<QWidget> stationWindow;         // the production station, once opened
     QSettings *settings = nullptr;
     bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
     bool settingsProblemSaid = false;   // the settings could not be written, and the user was told

@@ -3,18 +3,31 @@
 // never shown, one line per step on standard error (the status bar's text
 // where it has one) and, for --verify, the differences on standard output.
 // Exit status: 0 done, 1 the module failed, 2 usage or file, 3 the port.
+// With --report each run that reached its module ends with one report row;
+// with --wait-new it first waits for a new module on the port; with
+// --progress the station gets its events on standard output.
 #include "app/quorvel.h"
 
 #include <QCommandLineParser>
+#include <QCryptographicHash>
 #include <QEventLoop>
 #include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "protocol/atanswer.h"
+#include "station/pgreport.h"
+#include "station/report.h"
 
 namespace {
 
@@ -57,6 +70,28 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
         return tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
     if (isSet("verify") && !isSet("apply"))
         return tr("--verify 只能与 --apply 同用");
+    if (isSet("expect-version") && !isSet("apply"))
+        return tr("--expect-version 只能与 --apply 同用");
+    for (const char *name : {"report", "wait-new", "progress"}) {
+        if (isSet(name) && !batch)
+            return tr("--%1 只能与 --read 或 --apply 同用").arg(QLatin1String(name));
+    }
+    if (isSet("station") && (batch || isSet("open")))
+        return tr("--station 不能与 --read、--apply 或 --open 同用");
+    batchReport = parser.value(QStringLiteral("report"));
+    if (isSet("report") && batchReport.trimmed().isEmpty())
+        return tr("--report 需要一个文件名");
+    pgreport::Target database;
+    QString uriProblem;
+    if (pgreport::isUri(batchReport) && !pgreport::parseUri(batchReport, &database, &uriProblem))
+        return tr("--report %1：%2").arg(batchReport, uriProblem);
+    if (isSet("station-name") && !isSet("report"))
+        return tr("--station-name 只能与 --report 同用");
+    batchStationName = parser.value(QStringLiteral("station-name"));
+    batchExpectVersion = parser.value(QStringLiteral("expect-version"));
+    if (isSet("wait-new"))
+        batchWaitNew = parser.value(QStringLiteral("wait-new"));
+    batchProgress = isSet("progress");
     if (isSet("baud")) {
         const QString baud = parser.value(QStringLiteral("baud"));
         const int index = ui.comboBox_bps->findText(baud, Qt::MatchExactly | Qt::MatchCaseSensitive);
@@ -77,7 +112,22 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 
 void Quorvel::printStep(const QString &text)
 {
+    batchLastStep = text;
     printLine(stderr, text);
+}
+
+void Quorvel::printProgress(progress::Event event, const QString &text)
+{
+    if (!batchProgress)
+        return;
+    std::fputs(progress::line(event, text).constData(), stdout);
+    std::fflush(stdout);
+}
+
+void Quorvel::startBatchClock()
+{
+    batchStart = QDateTime::currentDateTime();
+    batchClock.start();
 }
 
 // Starts a sequence as its button does and serves events until it ends.
@@ -134,12 +184,204 @@ int Quorvel::printDifferences(const QList<CfgFileField> &expected)
         if (want.text == actual.at(i).text)
             continue;
         ++differences;
-        printLine(stdout, tr("%1 %2：文件为“%3”，模块为“%4”").arg(want.leaf, want.field, want.text, actual.at(i).text));
+        batchDifferences << tr("%1 %2：文件为“%3”，模块为“%4”").arg(want.leaf, want.field, want.text, actual.at(i).text);
+        printLine(stdout, batchDifferences.last());
     }
     return differences;
 }
 
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onStopSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
+}
+
+// SIGINT and SIGTERM end the wait for a module instead of the process, for
+// as long as an object of this class lives.
+class StopSignals
+{
+public:
+    StopSignals()
+    {
+        if (signalPipe[0] < 0 && ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        struct sigaction sa = {};
+        sa.sa_handler = onStopSignal;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGINT, &sa, &oldInt);
+        ::sigaction(SIGTERM, &sa, &oldTerm);
+        notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [this] {
+            char buf[16];
+            while (::read(signalPipe[0], buf, sizeof buf) > 0) {
+            }
+            stopped = true;
+            if (loop)
+                loop->quit();
+        });
+    }
+    ~StopSignals()
+    {
+        ::sigaction(SIGINT, &oldInt, nullptr);
+        ::sigaction(SIGTERM, &oldTerm, nullptr);
+        delete notifier;
+    }
+    bool stopped = false;
+    QEventLoop *loop = nullptr;   // quit by a signal
+
+private:
+    struct sigaction oldInt = {}, oldTerm = {};
+    QSocketNotifier *notifier = nullptr;
+};
+
+constexpr int pollPeriodMs = 500;   // --wait-new asks the port at most this often
+constexpr int pollAnswerMs = 1000;
+
+} // namespace
+
+// --wait-new: opens the port, asks AT+MAC? and closes it again, at most
+// every half second, until a module answers with a MAC other than the one
+// given (any MAC when that is empty). An absent port, one that cannot be
+// opened and a silent module are all waited out. The port stays open for
+// the run. False when SIGINT or SIGTERM ended the wait.
+bool Quorvel::waitForNewModule()
+{
+    const QString portText = ui.comboBox_comPort->currentText();
+    const QString oldMac = batchWaitNew->trimmed();
+    printStep(oldMac.isEmpty() ? tr("等待模块接入 %1").arg(portText)
+                               : tr("等待 %1 以外的模块接入 %2").arg(oldMac, portText));
+    printProgress(progress::Event::Waiting);
+    StopSignals stop;
+    QElapsedTimer sincePoll;
+    while (!stop.stopped) {
+        sincePoll.start();
+        QString why;
+        if (openComPort(portText, &why)) {
+            sendCmd(QStringLiteral("AT+MAC?"));
+            const QString answer = awaitAnswer(pollAnswerMs);
+            QStringList f;
+            if (comIsOpen && atanswer::dataFields(answer, 1, &f) && !f.first().isEmpty()
+                && f.first().compare(oldMac, Qt::CaseInsensitive) != 0) {
+                on_comPortToggle(true);
+                batchMac = f.first();
+                printProgress(progress::Event::Module, batchMac);
+                return true;
+            }
+            if (comIsOpen)
+                closeComPort();
+            stopAwaitingPort();   // the wait is the reconnect
+        }
+        const qint64 rest = pollPeriodMs - sincePoll.elapsed();
+        if (rest > 0 && !stop.stopped) {
+            QEventLoop pause;
+            stop.loop = &pause;
+            QTimer::singleShot(int(rest), &pause, &QEventLoop::quit);
+            pause.exec();
+            stop.loop = nullptr;
+        }
+    }
+    printStep(tr("等待模块时被中断"));
+    return false;
+}
+
+// The module's version and MAC, asked as the read asks them (one retry
+// each), before anything is written: the report then names the module even
+// when the write fails, and --expect-version can refuse it.
+bool Quorvel::identifyModule()
+{
+    for (const QString &query : {QStringLiteral("AT+VER?"), QStringLiteral("AT+MAC?")}) {
+        QString answer;
+        QStringList f;
+        for (int attempt = 0; attempt < 2 && f.isEmpty(); ++attempt) {
+            sendCmd(query);
+            answer = awaitAnswer(3000);   // as long as the read waits
+            if (!atanswer::dataFields(answer, 1, &f))
+                f.clear();
+        }
+        if (f.isEmpty()) {
+            printStep(tr("读取模块信息遇到错误：%1").arg(cfgFailureText(query, answer)));
+            return false;
+        }
+        if (query == QLatin1String("AT+VER?"))
+            batchFirmware = f.first();
+        else
+            batchMac = f.first();
+    }
+    printProgress(progress::Event::Firmware, batchFirmware);
+    printProgress(progress::Event::Module, batchMac);
+    return true;
+}
+
+QString Quorvel::profileRefusal(const QString &path)
+{
+    // A window inside a widget never shown: settings that restore the
+    // window maximized must not flash it up on the screen.
+    QWidget host;
+    Quorvel checker(&host);
+    checker.batchRun = true;
+    checker.cfgGroupWaitMs = 0;
+    if (!checker.importCfgFile(path))
+        return checker.statusBar()->currentMessage();
+    const QStringList missing = checker.missingProfileLeaves();
+    if (!missing.isEmpty())
+        return tr("配置文件不完整，缺少 %1：没有写入模块").arg(missing.join(QStringLiteral(", ")));
+    const QStringList problems = checker.writeCfgProblems();
+    if (!problems.isEmpty())
+        return tr("未写入：%1").arg(problems.join(tr("；")));
+    return QString();
+}
+
+// The batch run, then its report row: written whenever the run reached its
+// module, whatever the outcome, after the module's work.
 int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool verify)
+{
+    startBatchClock();
+    int status = runBatchSteps(readFile, applyFile, verify);
+    const QString detail = batchDifferences.isEmpty() ? batchLastStep : batchDifferences.join(QStringLiteral("; "));
+    if (status != Done)
+        printProgress(progress::Event::Detail, detail);
+    if (batchReport.isEmpty())
+        return status;
+    if (!batchPortOpened)   // no module reached: nothing to record
+        return status;
+
+    ReportRow row;
+    row.time = batchStart;
+    row.port = ui.comboBox_comPort->currentText();
+    row.mac = batchMac.isEmpty() ? ui.lineEdit_device_mac->text() : batchMac;
+    row.firmware = batchFirmware.isEmpty() ? ui.lineEdit_deviceSoftwareVer->text() : batchFirmware;
+    row.action = readFile.isEmpty() ? (verify ? QStringLiteral("apply+verify") : QStringLiteral("apply"))
+                                    : QStringLiteral("read");
+    const QString profile = readFile.isEmpty() ? applyFile : readFile;
+    row.profile = QFileInfo(profile).fileName();
+    if (!applyFile.isEmpty()) {
+        QFile file(applyFile);
+        if (file.open(QIODevice::ReadOnly))
+            row.profileSha256 = QString::fromLatin1(QCryptographicHash::hash(file.readAll(),
+                                                                              QCryptographicHash::Sha256).toHex());
+    }
+    row.pass = status == Done;
+    row.exitCode = status;
+    row.detail = status == Done ? QString() : atanswer::withoutLineBreaks(detail);
+    row.ms = batchClock.elapsed();
+    row.station = batchStationName;
+    QString why;
+    if (!report::writeReportRow(batchReport, row, &why)) {
+        printStep(tr("不能写入报告，模块已处理：%1").arg(why));
+        printProgress(progress::Event::Detail, batchLastStep);
+        return BadFile;   // the module's work stands, its record does not
+    }
+    if (!why.isEmpty())   // where a database row went: inserted, or spooled and why
+        printStep(why);
+    printProgress(progress::Event::Reported);
+    return status;
+}
+
+int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bool verify)
 {
     batchRun = true;
     cfgGroupWaitMs = 0;   // nobody watches the tabs
@@ -174,24 +416,42 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
         }
     }
 
-    on_pushButton_openCom_clicked();
+    if (batchWaitNew) {
+        if (!waitForNewModule())
+            return PortFailed;
+        startBatchClock();   // the module's run starts now
+    } else {
+        on_pushButton_openCom_clicked();
+    }
     if (!comIsOpen) {
         printStep(statusBar()->currentMessage());
         return PortFailed;
     }
+    batchPortOpened = true;
     printStep(tr("已打开串口 %1").arg(ui.comboBox_comPort->currentText()));
+
+    if (!applyFile.isEmpty() && !(batchReport.isEmpty() && batchExpectVersion.isEmpty())) {
+        if (!identifyModule())
+            return ModuleFailed;
+        if (!batchExpectVersion.isEmpty() && batchFirmware != batchExpectVersion) {
+            printStep(tr("固件版本为 %1，需要 %2").arg(batchFirmware, batchExpectVersion));
+            return ModuleFailed;
+        }
+    }
 
     if (!applyFile.isEmpty()) {
         // A profile without a work mode leaves the module's as it is.
         if (workModeChosen && !workModeAccepted(sendWorkMode()))
             return ModuleFailed;
         expected = cfgFileFields();
+        printProgress(progress::Event::Writing);
         const int written = waitForSequence(&Quorvel::writeCfgFinished,
                                             &Quorvel::on_pushButton_writeConfiguartion_clicked);
         if (written != Done)
             return written;
         if (!verify)
             return Done;
+        printProgress(progress::Event::Verifying);
     }
 
     const int readBack = waitForSequence(&Quorvel::readCfgFinished,

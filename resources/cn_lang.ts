@@ -320,10 +320,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1：%3</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>写入会用表单中的配置替换模块的配置。要写入吗？</source>
         <translation type="unfinished"></translation>
     </message>
@@ -444,7 +440,63 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>--%1 只能与 --read 或 --apply 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--expect-version 只能与 --apply 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report 需要一个文件名</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--station 不能与 --read、--apply 或 --open 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能写入报告，模块已处理：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>固件版本为 %1，需要 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待 %1 以外的模块接入 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块接入 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块时被中断</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取模块信息遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>量产</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--station-name 只能与 --report 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>记录中：%1 · %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1：%2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -892,6 +944,246 @@
     </message>
     <message>
         <source>写入后校验</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>StationWindow</name>
+    <message>
+        <source>配置文件在选择之后已改变，请重新选择</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能复制配置文件：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> · 已停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> · 等待下一个模块</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1，SHA-256 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MAC %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quorvel 量产</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能使用该配置文件：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能写入报告：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能创建报告文件夹 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>任意版本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>写入后校验</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合格 %1 · 不合格 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合计：合格 %1，不合格 %2，每小时 %3 个模块</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>固件版本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已被停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>开始</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>报告文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>校验中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>添加工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>移除工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>空闲</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请指定报告文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请添加至少一个工位</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请选择一个完整的配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>超过 %1 秒没有结束，已终止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>运行异常结束</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择报告文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>量产正在进行。终止所有工位并关闭窗口？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（正在停止：等待模块完成，再按一次停止则终止）</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>csvtable</name>
+    <message>
+        <source>a quote opened on line %1 is never closed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 &quot;%2&quot; does not read</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>pgreport</name>
+    <message>
+        <source>not a postgresql:// URI</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a password does not belong in the URI: give it in PGPASSWORD or ~/.pgpass</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>an IPv6 address without its closing ]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the parameter &quot;%1&quot; is not of the form key=value</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the port &quot;%1&quot; is not a number from 1 to 65535</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot create %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the PostgreSQL driver of Qt (QPSQL) is not installed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the database refused the spooled row in %1 (%2); it was set aside as %1.rejected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report row inserted into %1, after %2 spooled row(s)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report row inserted into %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report row spooled to %1 because %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report row lost: the database failed (%1) and so did the spool (%2: %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>reporthistory</name>
+    <message>
+        <source>%1: the first line is not a report&apos;s header</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: record %2: %3</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -50,6 +53,45 @@ public:
 };
 
 namespace testsupport {
+
+// A complete profile that differs from the simulated module's factory
+// values everywhere except the station key.
+inline const QByteArray completeProfile =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>"
+    "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM>"
+    "<WIFI_GROUP_ELEM><WIFI_MODE>STA</WIFI_MODE><WIFI_AP>LineAP,secret99,WAP2,AES,11g,11</WIFI_AP>"
+    "<WIFI_STA>PlantNet,office-pass</WIFI_STA><WIFI_IP>Static IP,10.0.0.7,10.0.0.1,255.255.255.0</WIFI_IP>"
+    "<WIFI_DHCP>0,10.0.0.100,10.0.0.200</WIFI_DHCP></WIFI_GROUP_ELEM>"
+    "<TP_GROUP_ELEM><TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>"
+    "</TESSELANE_CFG>\n";
+
+// The records of a CSV file as Python's csv module reads them (header
+// included); empty when the file is missing, and a test failure when the
+// reader cannot run or refuses the file.
+inline QList<QStringList> csvRows(const QString &path)
+{
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import csv, json, os, sys\n"
+                                 "p = sys.argv[1]\n"
+                                 "rows = list(csv.reader(open(p, newline='', encoding='utf-8'), strict=True)) "
+                                 "if os.path.exists(p) else []\n"
+                                 "print(json.dumps(rows))"),
+                  path});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) {
+        qWarning("python3 csv: %s", python.readAllStandardError().constData());
+        return {QStringList{QStringLiteral("<csv reader failed>")}};
+    }
+    QList<QStringList> rows;
+    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
+        QStringList fields;
+        for (const QJsonValue &field : row.toArray())
+            fields << field.toString();
+        rows << fields;
+    }
+    return rows;
+}
 
 // A file's bytes, or "<unreadable>".
 inline QByteArray readFile(const QString &path)

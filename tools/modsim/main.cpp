@@ -1,6 +1,7 @@
 // quorvel-modsim: the simulated Wi-Fi module as a program. Parses the options,
 // starts the engine, prints the slave's path as the first line on stdout and
 // runs until SIGINT/SIGTERM or --exit-after; the engine removes the link.
+// SIGUSR1 puts a fresh module on the port (the next MAC, factory settings).
 #include "tools/modsim/modsim.h"
 
 #include <QCommandLineParser>
@@ -20,23 +21,33 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int)
+void onSignal(int sig)
 {
-    const char c = 1;
+    const char c = char(sig);
     [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &c, 1);
 }
 
-// SIGINT and SIGTERM end the event loop, so that destructors run.
-bool quitOnSignals(QCoreApplication &app)
+// SIGINT and SIGTERM end the event loop, so that destructors run; SIGUSR1
+// swaps the module.
+bool handleSignals(QCoreApplication &app, ModSim &sim)
 {
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return false;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&sim] {
+        char sig;
+        while (::read(signalPipe[0], &sig, 1) == 1) {
+            if (sig == SIGUSR1)
+                sim.swapModule();
+            else
+                QCoreApplication::quit();
+        }
+    });
     struct sigaction sa = {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
-    return ::sigaction(SIGINT, &sa, nullptr) == 0 && ::sigaction(SIGTERM, &sa, nullptr) == 0;
+    return ::sigaction(SIGINT, &sa, nullptr) == 0 && ::sigaction(SIGTERM, &sa, nullptr) == 0
+        && ::sigaction(SIGUSR1, &sa, nullptr) == 0;
 }
 
 [[noreturn]] void die(const QString &message)
@@ -87,7 +98,11 @@ int main(int argc, char *argv[])
                                    QStringLiteral("MS"), QStringLiteral("0"));
     const QCommandLineOption trace(QStringLiteral("trace"), QStringLiteral("Append every received line to FILE."),
                                    QStringLiteral("FILE"));
-    parser.addOptions({link, exitAfter, delay, silent, error, ignore, split, echo, noise, stream, lineLength, chunk, trace});
+    const QCommandLineOption mac(QStringLiteral("mac"),
+                                 QStringLiteral("The module's MAC address (default AC:CF:23:5A:10:7E); each SIGUSR1 "
+                                                "swaps in a fresh module with the next one."),
+                                 QStringLiteral("MAC"));
+    parser.addOptions({mac, link, exitAfter, delay, silent, error, ignore, split, echo, noise, stream, lineLength, chunk, trace});
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption &option) {
@@ -99,6 +114,13 @@ int main(int argc, char *argv[])
     };
 
     ModSim sim;
+    if (parser.isSet(mac)) {
+        static const QRegularExpression macRe(QStringLiteral("^[0-9A-Fa-f]{2}(:[0-9A-Fa-f]{2}){5}$"));
+        if (!macRe.match(parser.value(mac)).hasMatch())
+            die(QStringLiteral("--mac needs six hexadecimal pairs such as AC:CF:23:00:00:01, not \"%1\"")
+                    .arg(parser.value(mac)));
+        sim.setMac(parser.value(mac).toUpper());
+    }
     if (parser.isSet(delay))
         sim.setDelay(number(delay));
     static const QRegularExpression silentRe(QStringLiteral("^(.+?)(?::(\\d+))?$"));
@@ -135,7 +157,7 @@ int main(int argc, char *argv[])
         sim.clearTrace();
     });
 
-    if (!quitOnSignals(app))
+    if (!handleSignals(app, sim))
         die(QStringLiteral("cannot catch signals"));
     QString why;
     if (!sim.start(&why))

@@ -59,7 +59,7 @@ const struct {
     const char *values;
 } factoryTable[] = {
     {"VER", "V2.1.7"},
-    {"MAC", "AC:CF:23:5A:10:7E"},
+    {"MAC", "AC:CF:23:5A:10:7E"},   // replaced by m_mac
     {"APSTA", "0"},
     {"NETS", "1,1"},
     {"CURIP", "192.168.4.1,192.168.4.1,255.255.255.0"},
@@ -334,6 +334,42 @@ void ModSim::factoryReset()
         m_values.insert(f.word, QByteArray(f.values).split(','));
         Q_ASSERT(m_values.value(f.word).size() == findCommand(f.word)->queryFields);
     }
+    m_values.insert("MAC", {m_mac});
+}
+
+void ModSim::setMac(const QString &mac)
+{
+    m_mac = mac.toLatin1();
+    m_values.insert("MAC", {m_mac});
+}
+
+// Counts the MAC's hexadecimal digits up by one, keeping its separators and
+// its length; the largest MAC wraps round to zero.
+QString ModSim::nextMac(const QString &mac)
+{
+    QString next = mac.toUpper();
+    for (qsizetype i = next.size() - 1; i >= 0; --i) {
+        const QChar c = next.at(i);
+        if (c == u'F') {
+            next[i] = u'0';
+            continue;   // carried into the next digit
+        }
+        if (c.isDigit() || (c >= u'A' && c <= u'E')) {
+            next[i] = c == u'9' ? QChar(u'A') : QChar(c.unicode() + 1);
+            break;
+        }
+    }
+    return next;
+}
+
+void ModSim::swapModule()
+{
+    dropOutput();
+    m_lineBuf.clear();
+    m_plusHeld = 0;
+    m_transparent = false;
+    m_mac = nextMac(mac()).toLatin1();
+    factoryReset();
 }
 
 bool ModSim::networkOn() const

@@ -60,6 +60,13 @@ public:
     QList<QByteArray> rawFields(const QString &word) const { return m_values.value(word.toLatin1()); }
     void setRawFields(const QString &word, const QList<QByteArray> &values);
     void factoryReset();
+    // The MAC the module answers, kept by a factory reset (--mac).
+    void setMac(const QString &mac);
+    QString mac() const { return QString::fromLatin1(m_mac); }
+    // A fresh module in place of this one (a swap on a fixture): the next MAC
+    // up, the factory configuration, command mode, nothing pending.
+    void swapModule();
+    static QString nextMac(const QString &mac);
     bool networkOn() const;
     bool transparent() const { return m_transparent; }
     QList<QByteArray> receivedLines() const { return m_lines; }
@@ -127,6 +134,7 @@ private:
     bool m_connected = false;
 
     QHash<QByteArray, QList<QByteArray>> m_values;
+    QByteArray m_mac = "AC:CF:23:5A:10:7E";
     bool m_transparent = false;
     QByteArray m_lineBuf;
     int m_plusHeld = 0;

@@ -3,7 +3,8 @@
 // the start-up form, the console after a few commands (times shown, the
 // find line open, then in hex), the form after a
 // configuration read, the same in English, and the box of a port that
-// cannot be opened, with its reason.
+// cannot be opened, with its reason; then the production station with a PASS
+// and a FAIL tile.
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -23,12 +24,22 @@
 #include <QTextStream>
 
 #include "app/quorvel.h"
+#include "station/stationwindow.h"
 #include "tools/modsim/modsim.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+const char stationProfile[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>"
+    "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM>"
+    "<WIFI_GROUP_ELEM><WIFI_MODE>STA</WIFI_MODE><WIFI_AP>LineAP,secret99,WAP2,AES,11g,11</WIFI_AP>"
+    "<WIFI_STA>PlantNet,plant-pass</WIFI_STA><WIFI_IP>Static IP,10.0.0.7,10.0.0.1,255.255.255.0</WIFI_IP>"
+    "<WIFI_DHCP>0,10.0.0.100,10.0.0.200</WIFI_DHCP></WIFI_GROUP_ELEM>"
+    "<TP_GROUP_ELEM><TP_TP>UDP,Client,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>"
+    "</TESSELANE_CFG>\n";
 
 template <typename Pred>
 bool waitFor(Pred done, int ms)
@@ -166,6 +177,36 @@ int main(int argc, char *argv[])
         ::chmod(slave.constData(), 0620);
     }
     ok = boxSaved && ok;
+
+    // The production station, in English, with two fixtures: the module on
+    // the first takes the profile, the one on the second refuses a command.
+    ModSim good, refusing;
+    if (!good.start(&error) || !refusing.start(&error)) {
+        QTextStream(stderr) << "simulated module: " << error << Qt::endl;
+        return 1;
+    }
+    refusing.setMac(QStringLiteral("AC:CF:23:5A:10:9C"));
+    refusing.setError(QStringLiteral("AT+APSTA="), 3);
+    const QString profile = QDir::current().filePath(QStringLiteral("line-profile.xml"));
+    QFile profileFile(profile);
+    if (!profileFile.open(QIODevice::WriteOnly) || profileFile.write(stationProfile) != qint64(sizeof stationProfile - 1))
+        return 1;
+    profileFile.close();
+    StationWindow station(QStringLiteral(QUORVEL_BIN));
+    ok = station.setProfile(profile) && ok;
+    station.setReportFile(QDir::current().filePath(QStringLiteral("report.csv")));
+    station.setExpectedVersion(QStringLiteral("V2.1.7"));
+    station.addFixture(good.slavePath(), QStringLiteral("115200"));
+    station.addFixture(refusing.slavePath(), QStringLiteral("115200"));
+    station.resize(900, 640);
+    station.move(0, 0);
+    station.show();
+    station.start();
+    ok = waitFor([&] { return station.totalPasses() >= 1 && station.totalFails() >= 1; }, 30000) && ok;
+    ok = save(station, out, QStringLiteral("station-en.png")) && ok;
+    station.stop();
+    waitFor([&] { return !station.isRunning(); }, 10000);
+    station.close();
 
     w.close();
     return ok ? 0 : 1;

@@ -1,11 +1,15 @@
 // The command line as a technician's script meets it: whole quorvel processes with no display, against
 // the simulated module served in this process. What counts is the exit status, the files, stdout and
 // stderr, and the bytes the module received.
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
+#include <csignal>
+
+#include "station/reportrow.h"
 #include "tests/common/testsupport.h"
 
 using Access = QuorvelTestAccess;
@@ -14,16 +18,7 @@ using testsupport::writeFile;
 
 namespace {
 
-// A complete profile that differs from the simulated module's factory
-// values everywhere except the station key.
-const QByteArray profile =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>"
-    "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM>"
-    "<WIFI_GROUP_ELEM><WIFI_MODE>STA</WIFI_MODE><WIFI_AP>LineAP,secret99,WAP2,AES,11g,11</WIFI_AP>"
-    "<WIFI_STA>PlantNet,office-pass</WIFI_STA><WIFI_IP>Static IP,10.0.0.7,10.0.0.1,255.255.255.0</WIFI_IP>"
-    "<WIFI_DHCP>0,10.0.0.100,10.0.0.200</WIFI_DHCP></WIFI_GROUP_ELEM>"
-    "<TP_GROUP_ELEM><TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>"
-    "</TESSELANE_CFG>\n";
+const QByteArray &profile = testsupport::completeProfile;
 
 struct Run { int exitCode; QByteArray out, err; qint64 ms; };
 
@@ -37,19 +32,25 @@ class tst_CmdLine : public QObject
     ModSim &sim() { return m_f->sim; }
     QString path(const QString &name) const { return m_f->dir.filePath(name); }
 
-    // Runs quorvel in the fixture's folder (its settings file there), serving the simulated module meanwhile.
-    Run run(QStringList args)
+    // Starts quorvel in the fixture's folder (its settings file there) without a display.
+    void start(QProcess &proc, QStringList args)
     {
-        QProcess proc;
         proc.setWorkingDirectory(m_f->dir.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(name));
         proc.setProcessEnvironment(env);
+        proc.start(QStringLiteral(QUORVEL_BIN), args.replaceInStrings(QStringLiteral("SIM"), sim().slavePath()));
+    }
+
+    // Runs quorvel to its end, serving the simulated module meanwhile.
+    Run run(QStringList args)
+    {
+        QProcess proc;
         QSignalSpy finished(&proc, &QProcess::finished);
         QElapsedTimer clock;
         clock.start();
-        proc.start(QStringLiteral(QUORVEL_BIN), args.replaceInStrings(QStringLiteral("SIM"), sim().slavePath()));
+        start(proc, args);
         const bool ended = finished.wait(30000) && proc.exitStatus() == QProcess::NormalExit;
         return {ended ? proc.exitCode() : -1, proc.readAllStandardOutput(), proc.readAllStandardError(),
                 clock.elapsed()};
@@ -186,10 +187,12 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QString>("message");   // on stderr
+        // r.csv's row, "column=value" or "column~part of the value"; "none": no file. SIM: the module's port.
+        QTest::addColumn<QStringList>("report");
         const auto row = [](const char *name, const QStringList &args, const QByteArray &file, int exitCode,
                             const QString &message, const QByteArray &quiet = {}, const QByteArray &out = {},
-                            const QByteArray &ini = {}) {
-            QTest::newRow(name) << args << file << ini << quiet << exitCode << out << message;
+                            const QByteArray &ini = {}, const QStringList &report = {}) {
+            QTest::newRow(name) << args << file << ini << quiet << exitCode << out << message << report;
         };
         QByteArray noUart = profile, badLeaf = profile, noWorkMode = profile, emoji = profile;
         noUart.replace("<UART>115200,8,None,1,None</UART>", "");
@@ -237,6 +240,30 @@ private slots:
         row("unknown option", {"--port", "SIM", "--aply", "f.xml"}, profile, 2, "aply");
         row("verify without apply", read + QStringList{"--verify"}, profile, 2, "--verify");
         row("version", {"--version"}, {}, 0, {}, {}, "Quorvel " QUORVEL_VERSION "\n");
+
+        const QStringList report{"--report", "r.csv"};
+        const QString sha = QString::fromLatin1(QCryptographicHash::hash(profile, QCryptographicHash::Sha256).toHex());
+        row("report, pass", verify + report, profile, 0, "核对完成", {}, {}, {},
+            {"port=SIM", "mac=AC:CF:23:5A:10:7E", "firmware=V2.1.7", "action=apply+verify", "profile=f.xml",
+             "profile_sha256=" + sha, "result=pass", "exit=0", "detail="});
+        row("report, a difference with a comma and quotes", verify + report, profile, 1, "1 difference",
+            "ignore AT+STAMOD=", "WIFI_STA STA_SSID: file \"PlantNet\", module \"OfficeNet\"\n", "[LANG]\nlang=中文\n",
+            {"result=fail", "exit=1", "detail=WIFI_STA STA_SSID: file \"PlantNet\", module \"OfficeNet\""});
+        row("report, silent module", apply + report, profile, 1, "AT+VER? 没有回答", "silent AT+VER?", {}, {},
+            {"mac=", "action=apply", "result=fail", "exit=1", "detail~AT+VER? 没有回答"});
+        row("report, another firmware: nothing written", apply + report + QStringList{"--expect-version", "V3.0"},
+            profile, 1, "固件版本为 V2.1.7，需要 V3.0", {}, {}, {},
+            {"mac=AC:CF:23:5A:10:7E", "firmware=V2.1.7", "result=fail", "detail=固件版本为 V2.1.7，需要 V3.0"});
+        row("report, the module's write refused", apply + report, noWorkMode, 1, "AT+APSTA= 回答 ERR=3",
+            "error AT+APSTA=:3", {}, {}, {"result=fail", "exit=1", "detail~AT+APSTA= 回答 ERR=3"});
+        row("report, read", read + report, profile, 0, "导出完成", {}, {}, {},
+            {"action=read", "profile=f.xml", "profile_sha256=", "result=pass", "firmware=V2.1.7"});
+        row("report, port missing: no row", {"--port", "/dev/quorvel-no-such-port", "--read", "f.xml", "--report", "r.csv"},
+            profile, 3, "/dev/quorvel-no-such-port", {}, {}, {}, {"none"});
+        row("report cannot be written: the module keeps its write", verify + QStringList{"--report", "no/such/r.csv"},
+            profile, 2, "不能写入报告，模块已处理", {}, {}, {}, {"none"});
+        row("expect-version without apply", read + QStringList{"--expect-version", "V2.1.7"}, profile, 2,
+            "--expect-version");
     }
 
     void runs()
@@ -248,6 +275,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QByteArray, out);
         QFETCH(QString, message);
+        QFETCH(QStringList, report);
         const QString f = path(QStringLiteral("f.xml"));
         if (!file.isEmpty())
             writeFile(f, file);
@@ -264,14 +292,44 @@ private slots:
             sim().setRawFields(QString::fromLatin1(command.left(command.indexOf('='))),
                                command.mid(command.indexOf('=') + 1).split(';'));
 
-        const Run r = run(args.replaceInStrings(QStringLiteral("f.xml"), f));
+        const Run r = run(args.replaceInStrings(QStringLiteral("f.xml"), f)
+                              .replaceInStrings(QRegularExpression(QStringLiteral("^r.csv$")), path(QStringLiteral("r.csv"))));
         QCOMPARE(r.exitCode, exitCode);
         QCOMPARE(r.out, out);
         QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
         if (exitCode != 0 && !file.isEmpty())
             QCOMPARE(readFile(f), file);   // a failed read writes no file
-        if (exitCode >= 2)
+        const bool unwritableReport = args.contains(QStringLiteral("no/such/r.csv"));
+        if (exitCode >= 2 && !unwritableReport)
             QCOMPARE(sim().receivedBytes(), QByteArray());
+        if (unwritableReport)   // the report's failure comes after the module's work, which stands
+            QCOMPARE(sim().fields(QStringLiteral("STAMOD")), (QStringList{"PlantNet", "office-pass"}));
+        if (args.contains(QStringLiteral("--expect-version")))   // a refused firmware: no set command
+            QVERIFY(!sim().receivedBytes().contains('='));
+        if (!report.isEmpty()) {
+            const QList<QStringList> rows = testsupport::csvRows(path(QStringLiteral("r.csv")));
+            if (report == QStringList{"none"}) {
+                QCOMPARE(rows.size(), 0);
+            } else {
+                QCOMPARE(rows.size(), 2);
+                QCOMPARE(rows.at(0), ReportRow::columns());
+                const QStringList &got = rows.at(1);
+                QCOMPARE(got.size(), 11);
+                static const QRegularExpression iso(
+                    QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d$"));
+                QVERIFY2(iso.match(got.at(0)).hasMatch(), qPrintable(got.at(0)));
+                QVERIFY(got.at(10).toInt() > 0 && got.at(10).toInt() < r.ms + 1);
+                for (QString want : std::as_const(report)) {
+                    want.replace(QStringLiteral("SIM"), sim().slavePath());
+                    const qsizetype mark = want.indexOf(QRegularExpression(QStringLiteral("[=~]")));
+                    const QString value = got.at(ReportRow::columns().indexOf(want.left(mark)));
+                    if (want.at(mark) == u'=')
+                        QCOMPARE(value, want.mid(mark + 1));
+                    else
+                        QVERIFY2(value.contains(want.mid(mark + 1)), qPrintable(value));
+                }
+            }
+        }
         if (!file.contains("<DFWM>") || what == "error")   // a work mode only from the file, nothing after a refusal
             QVERIFY(!sim().receivedBytes().contains(file.contains("<DFWM>") ? "AT+APSTA=" : "AT+ATTP"));
         // A read that came to its end, --read's or --verify's, left one backup of the module.
@@ -281,6 +339,92 @@ private slots:
         // Not one time-out and not three (coarse timers may fire up to 5 % early).
         if (what == "silent")
             QVERIFY2(r.ms >= 4500 && r.ms < 8500, qPrintable(QString::number(r.ms)));
+    }
+
+    // Four runs on four modules append to one report at once: one header, four whole rows, one per module.
+    void fourProcessesAppend()
+    {
+        const QString f = path(QStringLiteral("f.xml")), r = path(QStringLiteral("r.csv"));
+        writeFile(f, profile);
+        std::vector<std::unique_ptr<ModSim>> more;
+        QList<ModSim *> sims{&sim()};
+        QString why;
+        for (int i = 0; i < 3; ++i) {
+            more.push_back(std::make_unique<ModSim>());
+            QVERIFY2(more.back()->start(&why), qPrintable(why));
+            more.back()->setMac(QStringLiteral("AC:CF:23:00:00:0%1").arg(i));
+            sims << more.back().get();
+        }
+        QProcess procs[4];
+        QStringList macs;
+        for (int i = 0; i < 4; ++i) {
+            start(procs[i], {"--port", sims.at(i)->slavePath(), "--apply", f, "--verify", "--report", r});
+            macs << sims.at(i)->mac();
+        }
+        for (QProcess &p : procs) {
+            QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 30000);
+            QCOMPARE(p.exitCode(), 0);
+        }
+        const QList<QStringList> rows = testsupport::csvRows(r);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows.first(), ReportRow::columns());
+        QStringList got;
+        for (const QStringList &row : rows.mid(1)) {
+            QCOMPARE(row.size(), 11);
+            QCOMPARE(row.at(7), QStringLiteral("pass"));
+            got << row.at(2);
+        }
+        got.sort();
+        macs.sort();
+        QCOMPARE(got, macs);
+    }
+
+    // --wait-new on a fixture whose port is absent at first, then holds the module already served, vanishes and
+    // comes back with it, and finally holds a new module (a swap): the run starts only then, and until then the
+    // module heard nothing but the MAC question.
+    void waitNewAcrossVanishAndSwap()
+    {
+        const QString f = path(QStringLiteral("f.xml")), r = path(QStringLiteral("r.csv"));
+        const QString link = path(QStringLiteral("fixture"));
+        writeFile(f, profile);
+        const QString served = sim().mac();
+        QProcess proc;
+        start(proc, {"--wait-new", served, "--port", link, "--apply", f, "--verify", "--report", r, "--progress"});
+        const auto macQuestions = [this] { return sim().receivedLines().count("AT+MAC?\r\n"); };
+        QString why;
+        QVERIFY2(sim().makeLink(link, &why), qPrintable(why));
+        QTRY_VERIFY_WITH_TIMEOUT(macQuestions() >= 1, 10000);
+        sim().stop();
+        sim().clearTrace();
+        QVERIFY2(sim().start(&why) && sim().makeLink(link, &why), qPrintable(why));
+        QTRY_VERIFY_WITH_TIMEOUT(macQuestions() >= 2, 10000);
+        QCOMPARE(proc.state(), QProcess::Running);
+        QCOMPARE(sim().receivedLines().size(), macQuestions());
+        sim().swapModule();
+        QTRY_COMPARE_WITH_TIMEOUT(proc.state(), QProcess::NotRunning, 30000);
+        QCOMPARE(proc.exitCode(), 0);
+        const QString fresh = ModSim::nextMac(served);
+        QVERIFY(proc.readAllStandardOutput().startsWith("@waiting\n@module " + fresh.toLatin1() + '\n'));
+        const QList<QStringList> rows = testsupport::csvRows(r);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(1).at(2), fresh);
+        QCOMPARE(rows.at(1).at(7), QStringLiteral("pass"));
+    }
+
+    // Ctrl+C during the wait ends the run with exit 3, nothing sent but the polls and no row.
+    void waitNewEndsOnCtrlC()
+    {
+        writeFile(path(QStringLiteral("f.xml")), profile);
+        QProcess proc;
+        start(proc, {"--wait-new", sim().mac().toLower(), "--port", "SIM", "--apply", path(QStringLiteral("f.xml")),
+                     "--report", path(QStringLiteral("r.csv"))});
+        QTRY_VERIFY_WITH_TIMEOUT(sim().receivedLines().count("AT+MAC?\r\n") >= 2, 10000);
+        ::kill(pid_t(proc.processId()), SIGINT);
+        QTRY_COMPARE_WITH_TIMEOUT(proc.state(), QProcess::NotRunning, 10000);
+        QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(proc.exitCode(), 3);
+        QCOMPARE(sim().receivedLines().size(), sim().receivedLines().count("AT+MAC?\r\n"));
+        QVERIFY(!QFile::exists(path(QStringLiteral("r.csv"))));
     }
 };
 

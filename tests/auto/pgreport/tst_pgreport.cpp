@@ -4,6 +4,7 @@
 // The roles are those docs/production.md tells a factory to make.
 #include <QCoreApplication>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +14,7 @@
 #include <QUuid>
 
 #include "station/pgreport.h"
+#include "tools/modsim/modsim.h"
 #include "tools/pgserver/pgserver.h"
 
 namespace {
@@ -242,6 +244,45 @@ private slots:
         QCOMPARE(got, ids);
         QCOMPARE(spoolFiles(), QStringList());
         QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("1")}});
+    }
+
+    // Whole runs against a simulated module: --report with the station's URI records a pass and a fail under
+    // --station-name, and --history prints them newest first, from the database as from a CSV report.
+    void wholeRuns()
+    {
+        ModSim sim;
+        QString error;
+        QVERIFY2(sim.start(&error), qPrintable(error));
+        QTemporaryDir dir;
+        const auto run = [&](const QStringList &args, QByteArray *out = nullptr) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            QSignalSpy finished(&p, &QProcess::finished);
+            p.start(QStringLiteral(QUORVEL_BIN), QStringList(args).replaceInStrings(QStringLiteral("SIM"), sim.slavePath()));
+            const bool ended = finished.wait(60000);   // serving the module meanwhile
+            if (out)
+                *out = p.readAllStandardOutput() + p.readAllStandardError();
+            return ended ? p.exitCode() : -1;
+        };
+        const QString profile = dir.filePath(QStringLiteral("p.xml")), csv = dir.filePath(QStringLiteral("r.csv"));
+        QCOMPARE(run({"--port", "SIM", "--read", profile}), 0);
+        const QStringList apply{"--port", "SIM", "--apply", profile, "--verify", "--station-name", "bay-2", "--report"};
+        QCOMPARE(run(apply + QStringList{ownerUri}), 0);   // the owner's run makes the tables when missing
+        sim.setError(QStringLiteral("AT+APSTA="), 1, 2);
+        QCOMPARE(run(apply + QStringList{stationUri}), 1);
+        sim.setError(QStringLiteral("AT+APSTA="), 1, 2);
+        QCOMPARE(run(apply + QStringList{csv}), 1);
+        for (const QString &target : {stationUri, csv}) {
+            QByteArray out;
+            QVERIFY2(run({"--history", "ac:cf:23:5a:10:7e", "--report", target}, &out) == 0, out.constData());
+            QStringList lines = QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts);
+            QVERIFY2(lines.size() == (target == csv ? 2 : 3), out.constData());
+            QVERIFY2(lines.at(1).contains(QStringLiteral(",fail,1,")) && lines.at(1).contains(QStringLiteral("AT+APSTA=")),
+                     out.constData());
+            if (target == stationUri)
+                QVERIFY2(lines.at(2).contains(QStringLiteral(",pass,0,")) && lines.at(2).contains(QStringLiteral("bay-2")),
+                         out.constData());
+        }
     }
 
     void cleanupTestCase() { QVERIFY2(server.stop(), qPrintable(server.error)); }

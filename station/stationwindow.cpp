@@ -1,0 +1,652 @@
+// The station window: the form (profile, firmware, report, fixtures), Start
+// and Stop, one child process per fixture and module, and the tiles.
+#include "station/stationwindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/quorvel.h"
+#include "serial/portlist.h"
+#include "serial/portsettings.h"
+#include "station/pgreport.h"
+#include "station/report.h"
+
+using station::FixtureState;
+
+StationWindow::StationWindow(const QString &program, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_program(program)
+{
+    setObjectName(QStringLiteral("StationWindow"));
+    buildForm();
+    m_reportEdit->setText(defaultReportFile());
+    retranslate();
+    resize(900, 640);
+}
+
+StationWindow::~StationWindow()
+{
+    for (auto &f : m_fixtures) {
+        if (f->process) {
+            f->process->disconnect(this);
+            f->process->kill();
+            f->process->waitForFinished(2000);
+        }
+    }
+}
+
+QString StationWindow::defaultReportFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/quorvel/reports/%1.csv").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+}
+
+void StationWindow::buildForm()
+{
+    auto *form = new QFormLayout;
+    m_profileLabel = new QLabel;
+    m_profileEdit = new QLineEdit;
+    m_profileEdit->setReadOnly(true);
+    m_profileButton = new QPushButton;
+    m_profileInfo = new QLabel;
+    m_profileInfo->setWordWrap(true);
+    auto *profileRow = new QHBoxLayout;
+    profileRow->addWidget(m_profileEdit, 1);
+    profileRow->addWidget(m_profileButton);
+    form->addRow(m_profileLabel, profileRow);
+    form->addRow(QString(), m_profileInfo);
+
+    m_versionLabel = new QLabel;
+    m_versionEdit = new QLineEdit;
+    m_verify = new QCheckBox;
+    m_verify->setChecked(true);
+    m_verify->setEnabled(false);   // a station always reads back what it wrote
+    auto *versionRow = new QHBoxLayout;
+    versionRow->addWidget(m_versionEdit, 1);
+    versionRow->addWidget(m_verify);
+    form->addRow(m_versionLabel, versionRow);
+
+    m_reportLabel = new QLabel;
+    m_reportEdit = new QLineEdit;
+    m_reportButton = new QPushButton;
+    auto *reportRow = new QHBoxLayout;
+    reportRow->addWidget(m_reportEdit, 1);
+    reportRow->addWidget(m_reportButton);
+    form->addRow(m_reportLabel, reportRow);
+
+    m_fixturesLabel = new QLabel;
+    m_portBox = new QComboBox;
+    m_portBox->setEditable(true);
+    m_portBox->setMinimumContentsLength(16);
+    for (const PortEntry &p : systemPortEntries())
+        m_portBox->addItem(p.portName);
+    m_baudBox = new QComboBox;
+    qint32 rate = 0;
+    for (int i = 0; baudRateForIndex(i, &rate); ++i)
+        m_baudBox->addItem(QString::number(rate));
+    m_baudBox->setCurrentText(QStringLiteral("115200"));
+    m_addButton = new QPushButton;
+    m_removeButton = new QPushButton;
+    auto *fixtureRow = new QHBoxLayout;
+    fixtureRow->addWidget(m_portBox, 1);
+    fixtureRow->addWidget(m_baudBox);
+    fixtureRow->addWidget(m_addButton);
+    fixtureRow->addWidget(m_removeButton);
+    form->addRow(m_fixturesLabel, fixtureRow);
+    m_fixtureTable = new QTableWidget(0, 2);
+    m_fixtureTable->verticalHeader()->hide();
+    m_fixtureTable->horizontalHeader()->setStretchLastSection(true);
+    m_fixtureTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_fixtureTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_fixtureTable->setMaximumHeight(120);
+    form->addRow(QString(), m_fixtureTable);
+
+    m_startButton = new QPushButton;
+    m_stopButton = new QPushButton;
+    m_stopButton->setEnabled(false);
+    m_totals = new QLabel;
+    QFont big = m_totals->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    m_totals->setFont(big);
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(m_startButton);
+    controls->addWidget(m_stopButton);
+    controls->addWidget(m_totals, 1);
+
+    auto *tileHost = new QWidget;
+    m_tiles = new QGridLayout(tileHost);
+    auto *scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(tileHost);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(controls);
+    layout->addWidget(scroll, 1);
+
+    connect(m_profileButton, &QPushButton::clicked, this, &StationWindow::chooseProfile);
+    connect(m_reportButton, &QPushButton::clicked, this, &StationWindow::chooseReport);
+    connect(m_addButton, &QPushButton::clicked, this, &StationWindow::addChosenFixture);
+    connect(m_removeButton, &QPushButton::clicked, this, &StationWindow::removeChosenFixture);
+    connect(m_startButton, &QPushButton::clicked, this, &StationWindow::start);
+    connect(m_stopButton, &QPushButton::clicked, this, &StationWindow::stop);
+    // Modules per hour drift while no module ends: refreshed now and then.
+    auto *totalsTimer = new QTimer(this);
+    connect(totalsTimer, &QTimer::timeout, this, [this] {
+        if (m_running)
+            showTotals();
+    });
+    totalsTimer->start(5000);
+}
+
+void StationWindow::retranslate()
+{
+    setWindowTitle(tr("Quorvel 量产"));
+    m_profileLabel->setText(tr("配置文件"));
+    m_profileButton->setText(tr("选择…"));
+    m_versionLabel->setText(tr("固件版本"));
+    m_versionEdit->setPlaceholderText(tr("任意版本"));
+    m_verify->setText(tr("写入后校验"));
+    m_reportLabel->setText(tr("报告文件"));
+    m_reportButton->setText(tr("选择…"));
+    m_fixturesLabel->setText(tr("工位"));
+    m_addButton->setText(tr("添加工位"));
+    m_removeButton->setText(tr("移除工位"));
+    m_fixtureTable->setHorizontalHeaderLabels({tr("串口"), tr("波特率")});
+    m_startButton->setText(tr("开始"));
+    m_stopButton->setText(tr("停止"));
+    if (!m_profileRefusal.isEmpty())
+        m_profileInfo->setText(tr("不能使用该配置文件：%1").arg(m_profileRefusal));
+    else if (!m_profile.isEmpty())
+        m_profileInfo->setText(tr("%1，SHA-256 %2").arg(QFileInfo(m_profile).fileName(), m_profileSha.left(12)));
+    else
+        m_profileInfo->setText(tr("请选择一个完整的配置文件"));
+    for (const auto &f : m_fixtures)
+        showTile(*f);
+    showTotals();
+}
+
+void StationWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void StationWindow::chooseProfile()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("选择配置文件"), QString(), QStringLiteral("XML (*.xml)"));
+    if (!path.isEmpty())
+        setProfile(path);
+}
+
+void StationWindow::chooseReport()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("选择报告文件"), m_reportEdit->text(),
+                                                      QStringLiteral("CSV (*.csv)"), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty())
+        m_reportEdit->setText(path);
+}
+
+// The profile is checked as --apply checks it, once, here: a profile the
+// runs would refuse never starts them.
+bool StationWindow::setProfile(const QString &path)
+{
+    if (m_running)
+        return false;
+    m_profileRefusal = Quorvel::profileRefusal(path);
+    QFile file(path);
+    if (m_profileRefusal.isEmpty() && !file.open(QIODevice::ReadOnly))
+        m_profileRefusal = file.errorString();
+    if (m_profileRefusal.isEmpty()) {
+        m_profile = QFileInfo(path).absoluteFilePath();
+        m_profileSha = QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+    } else {
+        m_profile.clear();
+        m_profileSha.clear();
+    }
+    m_profileEdit->setText(path);
+    retranslate();
+    return m_profileRefusal.isEmpty();
+}
+
+void StationWindow::setExpectedVersion(const QString &version)
+{
+    m_versionEdit->setText(version);
+}
+
+void StationWindow::setReportFile(const QString &path)
+{
+    m_reportEdit->setText(path);
+}
+
+QString StationWindow::reportFile() const
+{
+    const QString path = m_reportEdit->text().trimmed();
+    return path.isEmpty() || pgreport::isUri(path) ? path : QFileInfo(path).absoluteFilePath();
+}
+
+void StationWindow::addChosenFixture()
+{
+    addFixture(m_portBox->currentText().trimmed(), m_baudBox->currentText());
+}
+
+void StationWindow::addFixture(const QString &port, const QString &baud)
+{
+    if (m_running || port.isEmpty())
+        return;
+    for (const auto &f : m_fixtures) {
+        if (f->port == port)
+            return;   // one run per port
+    }
+    auto f = std::make_unique<Fixture>();
+    f->port = port;
+    f->baud = baud;
+    f->limit = new QTimer(this);
+    f->limit->setSingleShot(true);
+    Fixture *raw = f.get();
+    connect(f->limit, &QTimer::timeout, this, [this, raw] {
+        killChild(*raw, tr("超过 %1 秒没有结束，已终止").arg(station::childRunLimitMs / 1000));
+    });
+
+    f->tile = new QFrame;
+    f->tile->setObjectName(QStringLiteral("tile_%1").arg(m_fixtures.size()));
+    f->tile->setFrameShape(QFrame::StyledPanel);
+    f->tile->setAutoFillBackground(true);
+    f->tile->setMinimumSize(260, 200);
+    auto *box = new QVBoxLayout(f->tile);
+    f->portLabel = new QLabel;
+    f->phaseLabel = new QLabel;
+    QFont huge = f->phaseLabel->font();
+    huge.setPointSize(40);
+    huge.setBold(true);
+    f->phaseLabel->setFont(huge);
+    f->phaseLabel->setAlignment(Qt::AlignCenter);
+    f->macLabel = new QLabel;
+    f->reasonLabel = new QLabel;
+    f->reasonLabel->setWordWrap(true);
+    f->countLabel = new QLabel;
+    f->portLabel->setObjectName(QStringLiteral("port"));
+    f->phaseLabel->setObjectName(QStringLiteral("phase"));
+    f->macLabel->setObjectName(QStringLiteral("mac"));
+    f->reasonLabel->setObjectName(QStringLiteral("reason"));
+    f->countLabel->setObjectName(QStringLiteral("counts"));
+    QFont large = f->portLabel->font();
+    large.setPointSizeF(large.pointSizeF() * 1.3);
+    large.setBold(true);
+    for (QLabel *label : {f->portLabel, f->macLabel, f->countLabel, f->reasonLabel})
+        label->setFont(large);
+    box->addWidget(f->portLabel);
+    box->addWidget(f->phaseLabel, 1);
+    box->addWidget(f->macLabel);
+    box->addWidget(f->reasonLabel);
+    box->addWidget(f->countLabel);
+    const int index = int(m_fixtures.size());
+    m_tiles->addWidget(f->tile, index / 4, index % 4);
+
+    const int row = m_fixtureTable->rowCount();
+    m_fixtureTable->insertRow(row);
+    m_fixtureTable->setItem(row, 0, new QTableWidgetItem(port));
+    m_fixtureTable->setItem(row, 1, new QTableWidgetItem(baud));
+    m_fixtures.push_back(std::move(f));
+    showTile(*raw);
+}
+
+void StationWindow::removeChosenFixture()
+{
+    const int row = m_fixtureTable->currentRow();
+    if (m_running || row < 0 || row >= fixtureCount())
+        return;
+    m_fixtureTable->removeRow(row);
+    delete m_fixtures.at(row)->tile;
+    delete m_fixtures.at(row)->limit;
+    m_fixtures.erase(m_fixtures.begin() + row);
+    for (int i = 0; i < fixtureCount(); ++i)   // close the gap
+        m_tiles->addWidget(m_fixtures.at(i)->tile, i / 4, i % 4);
+}
+
+void StationWindow::start()
+{
+    if (m_running)
+        return;
+    QString refusal;
+    if (m_profile.isEmpty())
+        refusal = tr("请选择一个完整的配置文件");
+    else if (m_fixtures.empty())
+        refusal = tr("请添加至少一个工位");
+    else if (reportFile().isEmpty())
+        refusal = tr("请指定报告文件");
+    else if (!pgreport::isUri(reportFile()) && !QDir().mkpath(QFileInfo(reportFile()).absolutePath()))
+        refusal = tr("不能创建报告文件夹 %1").arg(QFileInfo(reportFile()).absolutePath());
+    if (refusal.isEmpty()) {
+        m_runDir = std::make_unique<QTemporaryDir>();
+        m_runProfile = m_runDir->filePath(QFileInfo(m_profile).fileName());
+        QFile file(m_profile);
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        QFile copy(m_runProfile);
+        if (QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()) != m_profileSha)
+            refusal = tr("配置文件在选择之后已改变，请重新选择");
+        else if (!m_runDir->isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size())
+            refusal = tr("不能复制配置文件：%1").arg(copy.errorString());
+        else
+            prepareRunSettings();
+    }
+    if (!refusal.isEmpty()) {
+        m_totals->setText(refusal);
+        return;
+    }
+    m_stopPresses = 0;
+    m_since.start();
+    setRunning(true);
+    for (auto &f : m_fixtures) {
+        f->halted = false;
+        startChild(*f);
+    }
+}
+
+// The runs start in the run folder and read its settings file: the
+// station's own (line settings, encoding), in the language the station
+// shows, so that a tile's reason reads like the tile.
+void StationWindow::prepareRunSettings()
+{
+    const QString own = settingsFilePath(QDir::currentPath(), QDir::homePath(),
+                                         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    const QString copy = m_runDir->filePath(QStringLiteral("Quorvel.ini"));
+    QFile::copy(own, copy);
+    QSettings settings(copy, QSettings::IniFormat);
+    // The language button names the language a click would switch to.
+    const bool english = tr("合格") != QStringLiteral("合格");
+    settings.setValue(QStringLiteral("LANG/lang"), english ? QStringLiteral("中文") : QStringLiteral("English"));
+}
+
+void StationWindow::stop()
+{
+    if (!m_running)
+        return;
+    ++m_stopPresses;
+    for (auto &f : m_fixtures) {
+        if (!f->process)
+            continue;
+        if (m_stopPresses > 1)
+            killChild(*f, tr("已被停止"));
+        else if (!f->state.moduleSeen())
+            f->process->terminate();   // a run still waiting for its module ends with exit 3
+    }
+    showTotals();
+}
+
+void StationWindow::setRunning(bool running)
+{
+    m_running = running;
+    for (QWidget *w : std::initializer_list<QWidget *>{m_profileButton, m_versionEdit, m_reportEdit, m_reportButton,
+                                                        m_addButton, m_removeButton, m_startButton, m_portBox,
+                                                        m_baudBox})
+        w->setEnabled(!running);
+    m_stopButton->setEnabled(running);
+    showTotals();
+    emit runningChanged(running);
+}
+
+int StationWindow::indexOf(const Fixture &f) const
+{
+    for (int i = 0; i < fixtureCount(); ++i) {
+        if (m_fixtures.at(i).get() == &f)
+            return i;
+    }
+    return -1;
+}
+
+void StationWindow::startChild(Fixture &f)
+{
+    station::ChildRun run;
+    run.port = f.port;
+    run.baud = f.baud;
+    run.lastMac = f.state.lastMac();
+    run.profile = m_runProfile;
+    run.report = reportFile();
+    run.expectVersion = m_versionEdit->text().trimmed();
+
+    auto *process = new QProcess(this);
+    process->setWorkingDirectory(m_runDir->path());
+    f.process = process;
+    f.pendingOut.clear();
+    f.killWhy.clear();
+    Fixture *raw = &f;
+    connect(process, &QProcess::readyReadStandardOutput, this, [this, raw] { childOutput(*raw); });
+    connect(process, &QProcess::finished, this, [this, raw](int exitCode, QProcess::ExitStatus status) {
+        childFinished(*raw, exitCode, status == QProcess::CrashExit);
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, raw, process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart && raw->process == process)
+            childFinished(*raw, -1, true);
+    });
+    f.state.childStarted();
+    showTile(f);
+    process->start(m_program, station::childArguments(run));
+}
+
+void StationWindow::childOutput(Fixture &f)
+{
+    if (!f.process)
+        return;
+    f.pendingOut += f.process->readAllStandardOutput();
+    qsizetype end;
+    while ((end = f.pendingOut.indexOf('\n')) >= 0) {
+        const progress::Parsed line = progress::parse(f.pendingOut.left(end));
+        f.pendingOut.remove(0, end + 1);
+        if (line.event == progress::Event::None)
+            continue;
+        if (line.event == progress::Event::Module) {
+            f.moduleTime = QDateTime::currentDateTime();
+            f.moduleClock.start();
+            f.limit->start(station::childRunLimitMs);
+        }
+        f.state.progressLine(line);
+    }
+    showTile(f);
+}
+
+void StationWindow::killChild(Fixture &f, const QString &why)
+{
+    if (!f.process || f.process->state() == QProcess::NotRunning)
+        return;
+    f.killWhy = why;
+    f.process->kill();
+}
+
+void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
+{
+    QProcess *process = f.process;
+    if (!process)
+        return;
+    childOutput(f);
+    f.process = nullptr;
+    f.limit->stop();
+    QString killed = f.killWhy;
+    if (crashed && killed.isEmpty())
+        killed = tr("运行异常结束");
+    const QByteArray err = process->readAllStandardError().trimmed();
+    process->deleteLater();
+
+    const bool module = f.state.moduleSeen();
+    if (module && !f.state.reported())
+        recordMissingRow(f, killed.isEmpty() ? QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)) : killed,
+                        killed.isEmpty() ? exitCode : -1);
+    const int passesBefore = f.state.passes();
+    FixtureState::Next next = FixtureState::Next::Again;
+    // A run that Stop ended while it waited for a module (by SIGTERM, or
+    // before it could catch it) served nothing: the tile stays as it was.
+    if (module || m_stopPresses == 0) {
+        next = f.state.childFinished(exitCode, killed);
+        if (!module && next == FixtureState::Next::Halt && f.state.reason().isEmpty())
+            next = f.state.childFinished(exitCode, QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)));
+    }
+    showTile(f);
+    showTotals();
+    if (module)
+        emit moduleFinished(indexOf(f), f.state.passes() > passesBefore);
+
+    if (next == FixtureState::Next::Halt)
+        f.halted = true;
+    else if (m_running && m_stopPresses == 0)
+        startChild(f);
+    if (m_running && runningChildren() == 0)
+        setRunning(false);
+}
+
+// A run that ended without its row (killed, crashed, or its report failed)
+// still gets one, so that the report lists every module the station served.
+void StationWindow::recordMissingRow(Fixture &f, const QString &why, int exitCode)
+{
+    ReportRow row;
+    row.time = f.moduleTime;
+    row.port = f.port;
+    row.mac = f.state.mac();
+    row.firmware = f.state.firmware();
+    row.action = QStringLiteral("apply+verify");
+    row.profile = QFileInfo(m_profile).fileName();
+    row.profileSha256 = m_profileSha;
+    row.pass = false;
+    row.exitCode = exitCode;
+    row.detail = why;
+    row.ms = f.moduleClock.elapsed();
+    QString failure;
+    if (!report::writeReportRow(reportFile(), row, &failure))
+        m_totals->setText(tr("不能写入报告：%1").arg(failure));
+}
+
+void StationWindow::showTile(const Fixture &f)
+{
+    const FixtureState &s = f.state;
+    QString phase;
+    QString colour;
+    switch (s.phase()) {
+    case FixtureState::Phase::Idle: phase = tr("空闲"); break;
+    case FixtureState::Phase::Waiting: phase = tr("等待模块"); break;
+    case FixtureState::Phase::Writing: phase = tr("写入中"); break;
+    case FixtureState::Phase::Verifying: phase = tr("校验中"); break;
+    case FixtureState::Phase::Pass:
+        phase = tr("合格");
+        colour = QStringLiteral("#1e7e34");
+        break;
+    case FixtureState::Phase::Fail:
+        phase = tr("不合格");
+        colour = QStringLiteral("#c62828");
+        break;
+    }
+    // White on full green or red reads from across the bench; the rest
+    // keeps the window's own colours.
+    f.tile->setStyleSheet(colour.isEmpty() ? QString()
+                                           : QStringLiteral("QFrame#%1 { background: %2; } QFrame#%1 QLabel { color: white; }")
+                                                 .arg(f.tile->objectName(), colour));
+    QString portLine = f.port;
+    if (f.process && !s.moduleSeen() && (s.phase() == FixtureState::Phase::Pass || s.phase() == FixtureState::Phase::Fail))
+        portLine += tr(" · 等待下一个模块");
+    else if (f.halted)
+        portLine += tr(" · 已停止");
+    f.portLabel->setText(portLine);
+    f.phaseLabel->setText(phase);
+    f.macLabel->setText(s.mac().isEmpty() ? QString() : tr("MAC %1").arg(s.mac()));
+    f.reasonLabel->setText(s.reason());
+    f.countLabel->setText(tr("合格 %1 · 不合格 %2").arg(s.passes()).arg(s.fails()));
+}
+
+void StationWindow::showTotals()
+{
+    QString text = tr("合计：合格 %1，不合格 %2，每小时 %3 个模块")
+                       .arg(totalPasses())
+                       .arg(totalFails())
+                       .arg(qRound(modulesPerHour()));
+    if (m_running && m_stopPresses == 1)
+        text += tr("（正在停止：等待模块完成，再按一次停止则终止）");
+    m_totals->setText(text);
+}
+
+const FixtureState &StationWindow::fixtureState(int index) const
+{
+    return m_fixtures.at(index)->state;
+}
+
+QFrame *StationWindow::tile(int index) const
+{
+    return m_fixtures.at(index)->tile;
+}
+
+int StationWindow::runningChildren() const
+{
+    return int(std::count_if(m_fixtures.cbegin(), m_fixtures.cend(), [](const auto &f) { return f->process != nullptr; }));
+}
+
+int StationWindow::totalPasses() const
+{
+    int n = 0;
+    for (const auto &f : m_fixtures)
+        n += f->state.passes();
+    return n;
+}
+
+int StationWindow::totalFails() const
+{
+    int n = 0;
+    for (const auto &f : m_fixtures)
+        n += f->state.fails();
+    return n;
+}
+
+double StationWindow::modulesPerHour() const
+{
+    if (!m_since.isValid() || m_since.elapsed() <= 0)
+        return 0;
+    return (totalPasses() + totalFails()) * 3600000.0 / double(m_since.elapsed());
+}
+
+void StationWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_running) {
+        QMessageBox box(QMessageBox::Question, windowTitle(), tr("量产正在进行。终止所有工位并关闭窗口？"),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        if (box.exec() != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+        m_stopPresses = 2;
+        for (auto &f : m_fixtures) {
+            if (QProcess *process = f->process) {
+                killChild(*f, tr("已被停止"));
+                if (process->waitForFinished(2000) && f->process)
+                    childFinished(*f, process->exitCode(), true);
+            }
+        }
+    }
+    event->accept();
+}

@@ -1,0 +1,123 @@
+// The production station: a window of its own (not part of the main form)
+// that drives several fixtures at once. Each fixture runs one child
+// `quorvel --wait-new … --apply … --verify --report …` per module, so a
+// crash or hang of one module's run touches no other fixture and not the
+// station; the child's progress lines drive the fixture's tile
+// (station/fixture.h), and its report row goes to the shared report.
+#ifndef STATIONWINDOW_H
+#define STATIONWINDOW_H
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "station/fixture.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QProcess;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+class StationWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `program`: the quorvel executable the fixtures' runs start.
+    explicit StationWindow(const QString &program, QWidget *parent = nullptr);
+    ~StationWindow() override;
+
+    // What the form sets; public for the tests, the benchmark and the screenshots.
+    bool setProfile(const QString &path);   // false: refused, the reason on screen
+    void setExpectedVersion(const QString &version);
+    void setReportFile(const QString &path);
+    void addFixture(const QString &port, const QString &baud = QString());
+    void start();
+    void stop();   // the first waits for the modules on the fixtures, a second kills their runs
+
+    bool isRunning() const { return m_running; }
+    int runningChildren() const;
+    int fixtureCount() const { return int(m_fixtures.size()); }
+    const station::FixtureState &fixtureState(int index) const;
+    QFrame *tile(int index) const;
+    int totalPasses() const;
+    int totalFails() const;
+    double modulesPerHour() const;
+    QString reportFile() const;
+    static QString defaultReportFile();
+
+signals:
+    // A fixture's module ended (before its next child starts).
+    void moduleFinished(int fixture, bool pass);
+    void runningChanged(bool running);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct Fixture
+    {
+        QString port, baud;
+        station::FixtureState state;
+        QProcess *process = nullptr;
+        QTimer *limit = nullptr;       // the module's run outlived its time
+        QByteArray pendingOut;         // a partial progress line
+        QString killWhy;               // set when the station kills the run
+        QDateTime moduleTime;          // when the current module answered
+        QElapsedTimer moduleClock;
+        bool halted = false;
+        QFrame *tile = nullptr;
+        QLabel *portLabel = nullptr, *phaseLabel = nullptr, *macLabel = nullptr, *reasonLabel = nullptr,
+               *countLabel = nullptr;
+    };
+
+    void buildForm();
+    void retranslate();
+    void chooseProfile();
+    void chooseReport();
+    void addChosenFixture();
+    void removeChosenFixture();
+    void prepareRunSettings();
+    void startChild(Fixture &f);
+    void childOutput(Fixture &f);
+    void childFinished(Fixture &f, int exitCode, bool crashed);
+    void killChild(Fixture &f, const QString &why);
+    void recordMissingRow(Fixture &f, const QString &why, int exitCode);
+    void showTile(const Fixture &f);
+    void showTotals();
+    void setRunning(bool running);
+    int indexOf(const Fixture &f) const;
+
+    const QString m_program;
+    QString m_profile, m_profileSha;
+    // While running, the runs apply a copy of the profile taken at Start
+    // (same file name): an edit of the file meanwhile reaches no module.
+    std::unique_ptr<QTemporaryDir> m_runDir;
+    QString m_runProfile;
+    bool m_running = false;
+    int m_stopPresses = 0;
+    QElapsedTimer m_since;   // since Start
+    std::vector<std::unique_ptr<Fixture>> m_fixtures;
+
+    QLabel *m_profileLabel, *m_profileInfo, *m_versionLabel, *m_reportLabel, *m_fixturesLabel, *m_totals;
+    QLineEdit *m_profileEdit, *m_versionEdit, *m_reportEdit;
+    QPushButton *m_profileButton, *m_reportButton, *m_addButton, *m_removeButton, *m_startButton, *m_stopButton;
+    QCheckBox *m_verify;
+    QComboBox *m_portBox, *m_baudBox;
+    QTableWidget *m_fixtureTable;
+    QGridLayout *m_tiles;
+    QString m_profileRefusal;
+};
+
+#endif // STATIONWINDOW_H
