@@ -79,10 +79,17 @@ int main(int argc, char *argv[])
         usageError(parser.errorText());
         return 2;
     }
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    // Printed rather than left to showHelp()/showVersion(), which on Windows
+    // put them in a message box.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
 
     // Constructed before the checks: it loads the language of the settings
     // file, in which they are reported.
