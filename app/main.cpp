@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "app/consoletext.h"
 #include "app/quorvel.h"
 
 namespace {
@@ -22,7 +23,7 @@ void batchMessages(QtMsgType type, const QMessageLogContext &context, const QStr
 
 void usageError(const QString &text)
 {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
+    printConsoleLine(stderr, text);
 }
 
 } // namespace

@@ -13,17 +13,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/consoletext.h"
 #include "protocol/atanswer.h"
 
 namespace {
 
 enum Exit { Done = 0, ModuleFailed = 1, BadFile = 2, PortFailed = 3 };
-
-void printLine(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().append('\n').constData(), stream);
-    std::fflush(stream);
-}
 
 } // namespace
 
@@ -63,7 +58,7 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 
 void Quorvel::printStep(const QString &text)
 {
-    printLine(stderr, text);
+    printConsoleLine(stderr, text);
 }
 
 // Starts a sequence as its button does and serves events until it ends.
@@ -129,7 +124,7 @@ int Quorvel::printDifferences(const QList<CfgFileField> &expected)
         if (want.text == actual.at(i).text)
             continue;
         ++differences;
-        printLine(stdout, tr("%1 %2：文件为“%3”，模块为“%4”").arg(want.leaf, want.field, want.text, actual.at(i).text));
+        printConsoleLine(stdout, tr("%1 %2：文件为“%3”，模块为“%4”").arg(want.leaf, want.field, want.text, actual.at(i).text));
     }
     return differences;
 }
