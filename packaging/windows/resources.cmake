@@ -8,9 +8,10 @@ add_custom_command(OUTPUT ${QUORVEL_WINDOWS_ICON}
     DEPENDS ${CMAKE_CURRENT_LIST_DIR}/make-ico.py ${QUORVEL_ICON_FILES}
     COMMENT "Packing the window icon into quorvel.ico")
 
-set(QUORVEL_VERSION_PATCH ${PROJECT_VERSION_PATCH})
-if(QUORVEL_VERSION_PATCH STREQUAL "")
-    set(QUORVEL_VERSION_PATCH 0)
+# A version without a third number (0.1) is 0.1.0 in the resource.
+set(QUORVEL_VERSION_PATCH 0)
+if(NOT PROJECT_VERSION_PATCH STREQUAL "")
+    set(QUORVEL_VERSION_PATCH ${PROJECT_VERSION_PATCH})
 endif()
 set(QUORVEL_WINDOWS_RESOURCE ${CMAKE_CURRENT_BINARY_DIR}/quorvel.rc)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/quorvel.rc.in ${QUORVEL_WINDOWS_RESOURCE} @ONLY)
