@@ -7,6 +7,10 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 #include "app/consoletext.h"
 #include "app/quorvel.h"
 
@@ -20,6 +24,19 @@ void batchMessages(QtMsgType type, const QMessageLogContext &context, const QStr
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
+
+#ifdef Q_OS_WIN
+// Under Wine the Windows platform's default font engine draws no text in
+// line edits (labels and lists are fine), so every field of the form looks
+// empty; Qt's FreeType engine draws them. Windows itself keeps its engine,
+// and a platform chosen in QT_QPA_PLATFORM is left alone.
+void chooseFontEngineUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll && GetProcAddress(ntdll, "wine_get_version") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+}
+#endif
 
 void usageError(const QString &text)
 {
@@ -67,6 +84,9 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(batchMessages);
     }
+#ifdef Q_OS_WIN
+    chooseFontEngineUnderWine();
+#endif
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ondrel"));
