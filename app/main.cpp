@@ -7,6 +7,11 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
+#include "app/consoletext.h"
 #include "app/quorvel.h"
 #include "station/pgreport.h"
 #include "station/stationwindow.h"
@@ -22,9 +27,22 @@ void batchMessages(QtMsgType type, const QMessageLogContext &context, const QStr
         std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
+#ifdef Q_OS_WIN
+// Under Wine the Windows platform's default font engine draws no text in
+// line edits (labels and lists are fine), so every field of the form looks
+// empty; Qt's FreeType engine draws them. Windows itself keeps its engine,
+// and a platform chosen in QT_QPA_PLATFORM is left alone.
+void chooseFontEngineUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll && GetProcAddress(ntdll, "wine_get_version") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+}
+#endif
+
 void usageError(const QString &text)
 {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
+    printConsoleLine(stderr, text);
 }
 
 } // namespace
@@ -94,6 +112,9 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(batchMessages);
     }
+#ifdef Q_OS_WIN
+    chooseFontEngineUnderWine();
+#endif
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Ondrel"));
@@ -107,10 +128,17 @@ int main(int argc, char *argv[])
         usageError(parser.errorText());
         return 2;
     }
-    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
+    // Printed rather than left to showHelp()/showVersion(), which on Windows
+    // put them in a message box.
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
+        return 0;
+    }
 
     // A module's runs, from a report file or the database: no window at all.
     if (parser.isSet(history)) {

@@ -81,12 +81,20 @@ QString fileWriteProblem(const QString &path)
 
 QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir)
 {
+#ifdef Q_OS_WIN
+    // On Windows the settings always stay in the working folder.
+    Q_UNUSED(workDir);
+    Q_UNUSED(homeDir);
+    Q_UNUSED(configDir);
+    return QStringLiteral("./Quorvel.ini");
+#else
     const QString here = QFileInfo(workDir).canonicalFilePath();
     const bool fromMenu = here == QFileInfo(homeDir).canonicalFilePath() || QDir(here).isRoot();
     // A file a technician already keeps in the home folder stays in use.
     if (fromMenu && !configDir.isEmpty() && !QFileInfo::exists(here + QStringLiteral("/Quorvel.ini")))
         return configDir + QStringLiteral("/quorvel/Quorvel.ini");
     return QStringLiteral("./Quorvel.ini");
+#endif
 }
 
 Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)

@@ -25,6 +25,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "app/consoletext.h"
 #include "protocol/atanswer.h"
 #include "station/pgreport.h"
 #include "station/report.h"
@@ -32,12 +33,6 @@
 namespace {
 
 enum Exit { Done = 0, ModuleFailed = 1, BadFile = 2, PortFailed = 3 };
-
-void printLine(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().append('\n').constData(), stream);
-    std::fflush(stream);
-}
 
 // Why the export at the end of a read could not write `path` (its folder
 // is missing or read-only, the name is a folder), or empty when it can: the
@@ -113,7 +108,7 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 void Quorvel::printStep(const QString &text)
 {
     batchLastStep = text;
-    printLine(stderr, text);
+    printConsoleLine(stderr, text);
 }
 
 void Quorvel::printProgress(progress::Event event, const QString &text)
@@ -185,7 +180,7 @@ int Quorvel::printDifferences(const QList<CfgFileField> &expected)
             continue;
         ++differences;
         batchDifferences << tr("%1 %2：文件为“%3”，模块为“%4”").arg(want.leaf, want.field, want.text, actual.at(i).text);
-        printLine(stdout, batchDifferences.last());
+        printConsoleLine(stdout, batchDifferences.last());
     }
     return differences;
 }

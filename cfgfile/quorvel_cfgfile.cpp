@@ -229,8 +229,10 @@ bool Quorvel::exportCfgFile(const QString &path)
     // existing file as it was.
     // No direct-write fallback: in a folder where nothing can be created
     // beside the file, the export fails rather than overwrite it in place.
+    // LF line ends on every system: a profile saved on Windows is the same
+    // file, byte for byte, as one saved on Linux.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::WriteOnly)) {
         warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
