@@ -9,11 +9,13 @@
 #include <QLockFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#ifdef QUORVEL_HAVE_SQL
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
+#endif
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUuid>
@@ -76,6 +78,7 @@ QStringList spoolColumns()
     return ReportRow::columns() << QStringLiteral("station") << QStringLiteral("run_id");
 }
 
+#ifdef QUORVEL_HAVE_SQL
 QString oneLine(const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
@@ -269,6 +272,8 @@ int flushSpool(QSqlDatabase db, QStringList *notes, QString *failed, QString *fa
     return inserted;
 }
 
+#endif // QUORVEL_HAVE_SQL
+
 } // namespace
 
 namespace pgreport {
@@ -392,9 +397,14 @@ Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
     bool inserted = false;
     int flushed = 0;
     Target target;
+#ifndef QUORVEL_HAVE_SQL
+    why = tr("this build of Quorvel has no PostgreSQL support");
+    if (false) {
+#else
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
         why = tr("the PostgreSQL driver of Qt (QPSQL) is not installed");
     } else if (parseUri(uri, &target, &why)) {
+#endif
         Connection connection(target);
         if (connection.open(&why) && ensureSchema(connection.db(), &why)) {
             QString failed, failedWhy;
@@ -444,6 +454,12 @@ QString normalizedMac(const QString &mac)
 
 QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
 {
+#ifndef QUORVEL_HAVE_SQL
+    Q_UNUSED(uri);
+    Q_UNUSED(mac);
+    *why = tr("this build of Quorvel has no PostgreSQL support");
+    return {};
+#else
     QList<ReportRow> rows;
     Target target;
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
@@ -491,6 +507,7 @@ QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
         rows.append(row);
     }
     return rows;
+#endif
 }
 
 } // namespace pgreport
