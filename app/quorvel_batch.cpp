@@ -22,8 +22,10 @@
 #include <csignal>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include "app/consoletext.h"
 #include "protocol/atanswer.h"
@@ -187,6 +189,7 @@ int Quorvel::printDifferences(const QList<CfgFileField> &expected)
 
 namespace {
 
+#ifdef Q_OS_UNIX
 int signalPipe[2] = {-1, -1};
 
 void onStopSignal(int)
@@ -232,6 +235,14 @@ private:
     struct sigaction oldInt = {}, oldTerm = {};
     QSocketNotifier *notifier = nullptr;
 };
+#else
+// Elsewhere Ctrl+C ends the process as it always does.
+struct StopSignals
+{
+    bool stopped = false;
+    QEventLoop *loop = nullptr;
+};
+#endif
 
 constexpr int pollPeriodMs = 500;   // --wait-new asks the port at most this often
 constexpr int pollAnswerMs = 1000;

@@ -8,10 +8,14 @@
 #include <cerrno>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <QLockFile>
+#endif
 
 namespace report {
 
@@ -56,6 +60,7 @@ QStringList rowFields(const ReportRow &row)
             QString::number(row.ms)};
 }
 
+#ifdef Q_OS_UNIX
 namespace {
 
 QString systemError(const QString &path, const char *what)
@@ -64,7 +69,30 @@ QString systemError(const QString &path, const char *what)
 }
 
 } // namespace
+#endif
 
+#ifndef Q_OS_UNIX
+// Without flock: a lock file beside the report serializes the writers.
+bool appendLocked(const QString &path, const QByteArray &header, const QByteArray &record, QString *why)
+{
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.lock()) {
+        *why = QStringLiteral("%1.lock: cannot be locked").arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *why = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.size() == 0 ? header + record : record;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        *why = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+#else
 bool appendLocked(const QString &path, const QByteArray &header, const QByteArray &record, QString *why)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
@@ -105,6 +133,7 @@ bool appendLocked(const QString &path, const QByteArray &header, const QByteArra
     }
     return ok;
 }
+#endif
 
 bool writeReportRow(const QString &target, const ReportRow &row, QString *why)
 {
