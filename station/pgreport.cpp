@@ -397,14 +397,10 @@ Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
     bool inserted = false;
     int flushed = 0;
     Target target;
-#ifndef QUORVEL_HAVE_SQL
-    why = tr("this build of Quorvel has no PostgreSQL support");
-    if (false) {
-#else
+#ifdef QUORVEL_HAVE_SQL
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
         why = tr("the PostgreSQL driver of Qt (QPSQL) is not installed");
     } else if (parseUri(uri, &target, &why)) {
-#endif
         Connection connection(target);
         if (connection.open(&why) && ensureSchema(connection.db(), &why)) {
             QString failed, failedWhy;
@@ -418,6 +414,10 @@ Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
             }
         }
     }
+#else
+    Q_UNUSED(target);
+    why = tr("this build of Quorvel has no PostgreSQL support");
+#endif
     QString line;
     Stored stored = Stored::Inserted;
     if (inserted) {
