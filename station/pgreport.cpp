@@ -32,6 +32,7 @@ QString tr(const char *text)
     return QCoreApplication::translate("pgreport", text);
 }
 
+#ifdef QUORVEL_HAVE_SQL
 // Each step brings the schema from the version before it to its own (index + 1).
 // A later column is one more step: ALTER TABLE … ADD COLUMN …, and schemaVersion + 1.
 const QList<QStringList> &migrations()
@@ -62,6 +63,7 @@ const QList<QStringList> &migrations()
     };
     return steps;
 }
+#endif
 
 // Serialises migrations of one database across stations.
 constexpr qint64 migrationLock = 0x51756f7276656cLL;
