@@ -213,6 +213,11 @@ QList<const Field *> written()
     return fields;
 }
 
+bool staticAddressOnly(const Field &field)
+{
+    return field.set && qstrcmp(field.set, "AT+IPCFG=") == 0 && field.setPos > 0;
+}
+
 QString name(const Field &field, bool english)
 {
     return QString::fromUtf8(english ? field.nameEn : field.nameZh);

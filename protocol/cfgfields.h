@@ -66,6 +66,10 @@ QStringList leaves(QStringView group = {});   // the profile's leaves (of one gr
 QList<const Field *> leafFields(QStringView leaf);
 QList<const Field *> written();            // the fields the write sends, in the order it sends them
 
+// Whether the write sends the field only with a static address (the static
+// IP, gateway and mask: a dynamic address sends the mode alone).
+bool staticAddressOnly(const Field &field);
+
 // The field's name in the language on screen.
 QString name(const Field &field, bool english);
 

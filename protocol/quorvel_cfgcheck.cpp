@@ -93,7 +93,7 @@ QList<QLineEdit *> Quorvel::writtenTexts() const
     QList<QLineEdit *> edits;
     for (const cfgfields::Field *f : cfgfields::written()) {
         auto *edit = qobject_cast<QLineEdit *>(cfgWidget(f->widget));
-        if (edit && !(dynamicIp && qstrcmp(f->set, "AT+IPCFG=") == 0))
+        if (edit && !(dynamicIp && cfgfields::staticAddressOnly(*f)))
             edits << edit;
     }
     return edits;
@@ -263,10 +263,9 @@ QStringList Quorvel::cfgFieldDifferences(const QHash<QString, QString> &from, co
                                          const QString &line) const
 {
     const bool dynamicIp = to.value(ui.comboBox_ip_mode->objectName()) == QLatin1String("0");
-    const QList<const QWidget *> staticAddress{ui.lineEdit_set_ip, ui.lineEdit_set_gatway, ui.lineEdit_set_mask};
     QStringList lines;
     for (const QWidget *field : writtenFields()) {
-        if (dynamicIp && staticAddress.contains(field))
+        if (dynamicIp && cfgfields::staticAddressOnly(*cfgfields::find(field->objectName())))
             continue;
         const QString name = field->objectName();
         if (from.value(name) != to.value(name))
