@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
@@ -215,20 +214,6 @@ void Quorvel::loadCatalogue(bool english)
 {
     (void)translator->load(english ? QStringLiteral(":/Quorvel/en_lang")
                                    : QStringLiteral(":/Quorvel/cn_lang"));
-}
-
-// A failure that stops an action: a message box in the window, `info` under
-// its text; in a batch run, where nobody could close one, a status message
-// (the detail when there is one) that the run prints.
-void Quorvel::warnUser(const QString &text, const QString &info)
-{
-    if (batchRun) {
-        statusBar()->showMessage(info.isEmpty() ? text : info, 10000);
-        return;
-    }
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Quorvel"), text, QMessageBox::Ok, this);
-    box.setInformativeText(info);
-    box.exec();
 }
 
 void Quorvel::retranslate()

@@ -43,6 +43,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/outcome.h"
 #include "console/logrecorder.h"
 #include "console/logtext.h"
 #include "serial/lineframer.h"
@@ -113,6 +114,10 @@ signals:
     // The end of a configuration read or write, after its status message.
     void readCfgFinished(bool ok);
     void writeCfgFinished(bool ok);
+    // The end of every action the window reports (a port opened or refused, a
+    // read, a write, an import, an export), as data; emitted after its status
+    // message or box.
+    void actionEnded(const Outcome &outcome);
 
 private slots:
     // serial — serial/quorvel_serial.cpp
@@ -177,7 +182,6 @@ private:
     void loadSettings();
     void saveSettings();
     void loadCatalogue(bool english);
-    void warnUser(const QString &text, const QString &info = QString());
     void fitValueWidgets();
 
     // serial — serial/quorvel_serial.cpp
@@ -241,6 +245,7 @@ private:
     void nextReadCfgCmd();
     void finishReadCfg(bool ok);
     void failCfgSequence(const QString &cmd, const QString &answer);
+    void failCfgSequence(const QString &cmd, const QString &answer, const QString &text);
     QString cfgFailureText(const QString &cmd, const QString &answer);
     bool readCfgAnswer(const QString &line, bool *advance);   // any query's answer, by the field table
     bool readCurIpRsp(const QString &line, bool *advance);    // the current address: none while off the net
@@ -275,12 +280,23 @@ private:
     void setModuleValues(const QHash<QString, QString> &values);
     void markChangedFields();
     bool confirmWrite();
+
+    // outcomes — app/quorvel_outcome.cpp: everything that reaches the user goes through here
+    void reportOutcome(Outcome outcome, std::function<QString()> text, int ms);
+    void reportFailure(Outcome outcome, const QString &text, const QString &info = QString());
+    void reportDeclined(Outcome::Action action);
+    void warnUser(const QString &text, const QString &info = QString());
     bool askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault);
     void showFinalStatus(std::function<QString()> text, int ms);
     void showFinalStatus(const QString &text, int ms) { showFinalStatus([text] { return text; }, ms); }
     void showPortStatus(const QString &text, int ms = 0);
     void showPendingPortStatus();
     void retranslateStatus();
+    QDeadlineTimer finalStatusDeadline;   // the final message of a read, write, import or export shows
+    std::function<QString()> finalStatusText;   // that message, in the language on screen
+    QString pendingPortStatus;            // a port message held back while a final message shows
+    QTimer *portStatusTimer = nullptr;
+    QString declinedQuestion;             // the question a batch run answered No by default
 
     // cfgfile — cfgfile/quorvel_cfgfile.cpp
     QByteArray cfgFileDocument(bool withWorkMode);   // the XML of Export and of a backup
@@ -310,7 +326,8 @@ private:
     QString lastBackupFolder;    // the backup folder of the module last read
 
     // command line — app/quorvel_batch.cpp
-    int waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)());
+    Outcome outcomeOf(Outcome::Action action, const std::function<void()> &start);
+    int printOutcome(const Outcome &outcome);
     bool workModeAccepted(const QString &answer);
     int printDifferences(const QList<CfgFileField> &expected);
     void printStep(const QString &text);
@@ -360,7 +377,8 @@ private:
     int savedTabIndex = 0;
     int readCfgRetry = 0;
     int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
-    QString cfgSequenceFailure;   // the command and answer that ended the running read or write
+    QString cfgSequenceFailure;   // what ended the running read or write, as the user is told
+    QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
     // protocol — protocol/quorvel_writecfg.cpp
     QVector<CfgCmd> writeCfgCmds;
     int writeCfgIndex = 0;
@@ -380,10 +398,6 @@ private:
     // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
     // last successful read or write on the open port; empty while they are unknown.
     QHash<QString, QString> moduleValues;
-    QDeadlineTimer finalStatusDeadline;   // the final message of a read, write, import or export shows
-    std::function<QString()> finalStatusText;   // that message, in the language on screen
-    QString pendingPortStatus;            // a port message held back while a final message shows
-    QTimer *portStatusTimer = nullptr;
 
     Ui::QuorvelClass ui;
 

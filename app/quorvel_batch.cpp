@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
-#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -127,27 +126,40 @@ void Quorvel::startBatchClock()
     batchClock.start();
 }
 
-// Starts a sequence as its button does and serves events until it ends.
-// 0 done, 1 failed, 2 the window refused to start it (its reason is in the
-// status bar).
-int Quorvel::waitForSequence(void (Quorvel::*finished)(bool), void (Quorvel::*start)())
+// Starts an action as its button does and serves events until the window
+// reports how it ended.
+Outcome Quorvel::outcomeOf(Outcome::Action action, const std::function<void()> &start)
 {
     QEventLoop loop;
-    bool ended = false;
-    bool ok = false;
-    const auto connection = connect(this, finished, &loop, [&](bool result) {
-        ended = true;
-        ok = result;
+    std::optional<Outcome> ended;
+    const auto connection = connect(this, &Quorvel::actionEnded, &loop, [&](const Outcome &outcome) {
+        if (outcome.action != action)
+            return;
+        ended = outcome;
         loop.quit();
     });
-    (this->*start)();
+    start();
     if (!ended && (readCfgRunning || writeCfgRunning))
         loop.exec();
     disconnect(connection);
-    printStep(statusBar()->currentMessage());
-    if (!ended)
-        return BadFile;
-    return ok ? Done : ModuleFailed;
+    if (ended)
+        return *ended;
+    // Every way out of the actions reports; this is the net under a new one that forgets.
+    return Outcome{action, Outcome::End::Refused, {}, {}, tr("没有结果")};
+}
+
+// Prints an action's outcome; the run's status for it: 0 done, 1 the module
+// failed it, 2 the window refused it (a file, the form, a question), 3 the
+// port could not be opened.
+int Quorvel::printOutcome(const Outcome &outcome)
+{
+    printStep(outcome.text);
+    if (outcome.ok())
+        return Done;
+    if (outcome.action == Outcome::Action::OpenPort)
+        return PortFailed;
+    const bool module = outcome.action == Outcome::Action::Read || outcome.action == Outcome::Action::Write;
+    return module && outcome.end == Outcome::End::Failed ? ModuleFailed : BadFile;
 }
 
 // The module's answer to the profile's work mode; anything but "OK" stops the apply.
@@ -330,8 +342,9 @@ QString Quorvel::profileRefusal(const QString &path)
     Quorvel checker(&host);
     checker.batchRun = true;
     checker.cfgGroupWaitMs = 0;
-    if (!checker.importCfgFile(path))
-        return checker.statusBar()->currentMessage();
+    const Outcome imported = checker.outcomeOf(Outcome::Action::Import, [&] { checker.importCfgFile(path); });
+    if (!imported.ok())
+        return imported.text;
     const QStringList missing = checker.missingProfileLeaves();
     if (!missing.isEmpty())
         return tr("配置文件不完整，缺少 %1：没有写入模块").arg(missing.join(QStringLiteral(", ")));
@@ -406,10 +419,9 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
     if (!applyFile.isEmpty()) {
         // The file is read, and every check that can refuse it made, with the
         // port still closed: nothing reaches the module unless all of it can.
-        const bool imported = importCfgFile(applyFile);
-        printStep(statusBar()->currentMessage());
-        if (!imported)
-            return BadFile;
+        const int imported = printOutcome(outcomeOf(Outcome::Action::Import, [&] { importCfgFile(applyFile); }));
+        if (imported != Done)
+            return imported;
         const QStringList missing = missingProfileLeaves();
         if (!missing.isEmpty()) {
             printStep(tr("配置文件不完整，缺少 %1：没有写入模块").arg(missing.join(QStringLiteral(", "))));
@@ -427,11 +439,9 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
             return PortFailed;
         startBatchClock();   // the module's run starts now
     } else {
-        on_pushButton_openCom_clicked();
-    }
-    if (!comIsOpen) {
-        printStep(statusBar()->currentMessage());
-        return PortFailed;
+        const Outcome opened = outcomeOf(Outcome::Action::OpenPort, [this] { on_pushButton_openCom_clicked(); });
+        if (!opened.ok())
+            return printOutcome(opened);
     }
     batchPortOpened = true;
     printStep(tr("已打开串口 %1").arg(ui.comboBox_comPort->currentText()));
@@ -451,8 +461,8 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
             return ModuleFailed;
         expected = cfgFileFields();
         printProgress(progress::Event::Writing);
-        const int written = waitForSequence(&Quorvel::writeCfgFinished,
-                                            &Quorvel::on_pushButton_writeConfiguartion_clicked);
+        const int written = printOutcome(outcomeOf(Outcome::Action::Write,
+                                                   [this] { on_pushButton_writeConfiguartion_clicked(); }));
         if (written != Done)
             return written;
         if (!verify)
@@ -460,8 +470,8 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
         printProgress(progress::Event::Verifying);
     }
 
-    const int readBack = waitForSequence(&Quorvel::readCfgFinished,
-                                         &Quorvel::on_pushButton_readConfiguration_clicked);
+    const int readBack = printOutcome(outcomeOf(Outcome::Action::Read,
+                                                [this] { on_pushButton_readConfiguration_clicked(); }));
     if (readBack != Done)
         return readBack;
 
@@ -478,7 +488,5 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
         printStep(tr("读取的配置不能原样写入文件：%1；没有写入 %2").arg(problems.join(tr("；")), readFile));
         return ModuleFailed;
     }
-    const bool exported = exportCfgFile(readFile);
-    printStep(statusBar()->currentMessage());
-    return exported ? Done : BadFile;
+    return printOutcome(outcomeOf(Outcome::Action::Export, [&] { exportCfgFile(readFile); }));
 }

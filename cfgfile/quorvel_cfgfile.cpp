@@ -223,8 +223,10 @@ bool Quorvel::exportCfgFile(const QString &path)
     const QStringList problems = profileProblems();
     if (!problems.isEmpty()
         && !askUser(tr("导出的文件不能原样保存表单：%1。仍要导出吗？").arg(problems.join(tr("；"))), QString(),
-                    QString(), false))
+                    QString(), false)) {
+        reportDeclined(Outcome::Action::Export);
         return false;
+    }
     // Written aside and renamed at the end: a failed export leaves an
     // existing file as it was.
     // No direct-write fallback: in a folder where nothing can be created
@@ -233,7 +235,8 @@ bool Quorvel::exportCfgFile(const QString &path)
     // file, byte for byte, as one saved on Linux.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
+        reportFailure({Outcome::Action::Export, Outcome::End::Refused},
+                      tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
     savedTabIndex = ui.tabWidget->currentIndex();
@@ -260,14 +263,14 @@ bool Quorvel::exportCfgFile(const QString &path)
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     setCfgFileBusy(false);
     if (!written) {
-        warnUser(tr("不能写入文件%1（%2）").arg(path, why));
+        reportFailure({Outcome::Action::Export, Outcome::End::Failed}, tr("不能写入文件%1（%2）").arg(path, why));
         return false;
     }
     const QStringList lost = cfgFieldsLostToCommas();
     if (lost.isEmpty())
-        showFinalStatus([this] { return tr("导出完成"); }, 10000);
+        reportOutcome({Outcome::Action::Export}, [this] { return tr("导出完成"); }, 10000);
     else
-        showFinalStatus([this, lost] {
+        reportOutcome({Outcome::Action::Export}, [this, lost] {
             return tr("导出完成，但%1含有逗号，导入时不能原样取回").arg(joinCfgFieldNames(lost)); }, 10000);
     return true;
 }
@@ -302,7 +305,8 @@ bool Quorvel::importCfgFile(const QString &path)
     // read could drop bytes before the size bound sees them.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        warnUser(tr("不能打开文件%1（%2）").arg(path, file.errorString()));
+        reportFailure({Outcome::Action::Import, Outcome::End::Refused},
+                      tr("不能打开文件%1（%2）").arg(path, file.errorString()));
         return false;
     }
     const QByteArray data = file.read(maxFileBytes + 1);
@@ -327,7 +331,8 @@ bool Quorvel::importCfgFile(const QString &path)
     }
     if (reader.isStartElement() && reader.name() != rootName) {
         setCfgFileBusy(false);
-        showFinalStatus([this] { return tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")); }, 10000);
+        reportOutcome({Outcome::Action::Import, Outcome::End::Failed},
+                      [this] { return tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel")); }, 10000);
         return false;
     }
 
@@ -356,9 +361,12 @@ bool Quorvel::importCfgFile(const QString &path)
     // named one wins, and one command carries it, whatever the combo showed
     // before. A file without one leaves the module alone.
     QString workModeRefused;
+    Outcome outcome{Outcome::Action::Import};
     if (importWorkModeSet && comIsOpen) {
         const QString answer = sendWorkMode();
         if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
+            outcome.command = workModeCommand();
+            outcome.answer = answer;
             workModeRefused = cfgFailureText(workModeCommand(), answer);
             const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
             ui.comboBox_defaultWorkMode->setCurrentIndex(workModeBefore);
@@ -368,7 +376,9 @@ bool Quorvel::importCfgFile(const QString &path)
     setCfgFileBusy(false);
     const bool failed = reader.hasError();
     const QStringList missing = formMissingLeaves;
-    showFinalStatus([this, failed, missing, workModeRefused] {
+    if (failed)
+        outcome.end = Outcome::End::Failed;
+    reportOutcome(outcome, [this, failed, missing, workModeRefused] {
         QStringList buts;
         if (!missing.isEmpty() && !failed)   // a failed import says so; Write names what is missing
             buts << tr("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));

@@ -8,7 +8,6 @@
 // screen for its full time and in the language on screen.
 #include "app/quorvel.h"
 
-#include <QMessageBox>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QTimer>
@@ -345,54 +344,3 @@ bool Quorvel::confirmWrite()
     return askUser(why + tr("写入会用表单中的配置替换模块的配置。要写入吗？"), QString(), profile.join(u'\n'), yes);
 }
 
-// A question with Yes and No. In a batch run nobody could answer a box: the
-// question takes its default answer there.
-bool Quorvel::askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault)
-{
-    if (batchRun)
-        return yesByDefault;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Quorvel"), text, QMessageBox::Yes | QMessageBox::No,
-                    this);
-    box.setInformativeText(info);
-    box.setDetailedText(details);
-    box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
-}
-
-// The final message of a read, a write, an import or an export: it stays its
-// full time, and a language switch shows it again in the new language.
-void Quorvel::showFinalStatus(std::function<QString()> text, int ms)
-{
-    finalStatusText = std::move(text);
-    statusBar()->showMessage(finalStatusText(), ms);
-    finalStatusDeadline.setRemainingTime(ms);
-}
-
-void Quorvel::retranslateStatus()
-{
-    if (!finalStatusText || finalStatusDeadline.hasExpired())
-        return;
-    statusBar()->showMessage(finalStatusText(), int(finalStatusDeadline.remainingTime()));
-}
-
-// The port's state (lost, awaited, back): on the lamp's tooltip at once, and
-// in the status bar once the final message of a read or write has had its
-// time, so that a cut sequence's failure is not replaced at once.
-void Quorvel::showPortStatus(const QString &text, int ms)
-{
-    ui.label_comLed->setToolTip(text);
-    if (finalStatusDeadline.hasExpired()) {
-        pendingPortStatus.clear();
-        statusBar()->showMessage(text, ms);
-        return;
-    }
-    pendingPortStatus = text;
-    portStatusTimer->start(int(finalStatusDeadline.remainingTime()));
-}
-
-void Quorvel::showPendingPortStatus()
-{
-    if (!pendingPortStatus.isEmpty())
-        statusBar()->showMessage(pendingPortStatus);
-    pendingPortStatus.clear();
-}

@@ -31,7 +31,7 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 void Quorvel::startReadCfg()
 {
     readCfgRunning = true;
-    cfgSequenceFailure.clear();
+    failCfgSequence(QString(), QString(), QString());
     setModuleValues({});   // known again only when this read ends well
     updateCfgButtons();
     resetCfgWidgets();
@@ -110,7 +110,9 @@ void Quorvel::finishReadCfg(bool ok)
     // the message then stays twice as long, and so does a failure's.
     const QString failure = cfgSequenceFailure;
     const bool clean = readCfgProblems().isEmpty();
-    showFinalStatus([this, ok, failure, backupFailure] {
+    const Outcome outcome{Outcome::Action::Read, ok ? Outcome::End::Done : Outcome::End::Failed, cfgFailedCommand,
+                          cfgFailedAnswer};
+    reportOutcome(outcome, [this, ok, failure, backupFailure] {
         const QString list = readCfgProblems().join(tr("；"));
         QString text;
         if (ok)
@@ -125,10 +127,17 @@ void Quorvel::finishReadCfg(bool ok)
 }
 
 // What ended the running sequence: the command, and the module's answer to it
-// (none: it did not answer in time).
+// (none: it did not answer in time); `text` when something else ended it.
+void Quorvel::failCfgSequence(const QString &cmd, const QString &answer, const QString &text)
+{
+    cfgFailedCommand = cmd;
+    cfgFailedAnswer = answer;
+    cfgSequenceFailure = text;
+}
+
 void Quorvel::failCfgSequence(const QString &cmd, const QString &answer)
 {
-    cfgSequenceFailure = cfgFailureText(cmd, answer);
+    failCfgSequence(cmd, answer, cfgFailureText(cmd, answer));
 }
 
 QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)

@@ -23,11 +23,18 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
         return;
     // Nothing is sent while a field could not go out as the form shows it.
     if (!writeCfgProblems().isEmpty()) {
-        showFinalStatus([this] { return tr("未写入：%1").arg(writeCfgProblems().join(tr("；"))); }, 10000);
+        reportOutcome({Outcome::Action::Write, Outcome::End::Refused},
+                      [this] { return tr("未写入：%1").arg(writeCfgProblems().join(tr("；"))); }, 10000);
         return;
     }
-    if (!comIsOpen || !confirmWrite())
+    if (!comIsOpen) {   // the button is off then: only a caller can get here
+        emit actionEnded({Outcome::Action::Write, Outcome::End::Refused, {}, {}, tr("串口没有打开，没有写入")});
         return;
+    }
+    if (!confirmWrite()) {
+        reportDeclined(Outcome::Action::Write);
+        return;
+    }
     startWriteCfg();
     sendWriteCfgCmd();
 }
@@ -39,7 +46,7 @@ void Quorvel::startWriteCfg()
     savedTabIndex = ui.tabWidget->currentIndex();
     writeCfgIndex = 0;
     writeCfgRetry = 0;
-    cfgSequenceFailure.clear();
+    failCfgSequence(QString(), QString(), QString());
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
 }
 
@@ -96,7 +103,8 @@ void Quorvel::finishWriteCfg(bool ok)
         // Some commands may have gone through: what the module holds is unknown.
         setModuleValues({});
         const QString failure = cfgSequenceFailure;
-        showFinalStatus([this, failure] { return tr("写入配置遇到错误：%1").arg(failure); }, 10000);
+        reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
+                      [this, failure] { return tr("写入配置遇到错误：%1").arg(failure); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
@@ -110,7 +118,7 @@ void Quorvel::finishWriteCfg(bool ok)
         sendReadCfgCmd();
         return;
     }
-    showFinalStatus([this] { return tr("写入配置完成"); }, 5000);
+    reportOutcome({Outcome::Action::Write}, [this] { return tr("写入配置完成"); }, 5000);
     emit writeCfgFinished(true);
 }
 
@@ -121,14 +129,16 @@ void Quorvel::finishVerify(bool ok)
     verifyingWrite = false;
     if (!ok) {
         const QString failure = cfgSequenceFailure;
-        showFinalStatus([this, failure] { return tr("写入配置完成，但校验时读取遇到错误：%1").arg(failure); }, 10000);
+        reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
+                      [this, failure] { return tr("写入配置完成，但校验时读取遇到错误：%1").arg(failure); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
     const QHash<QString, QString> expected = verifyExpected;
     const QHash<QString, QString> actual = cfgFieldValues();
     const bool same = cfgFieldDifferences(expected, actual, QStringLiteral("%1")).isEmpty();
-    showFinalStatus([this, expected, actual] {
+    reportOutcome({Outcome::Action::Write, same ? Outcome::End::Done : Outcome::End::Failed},
+                  [this, expected, actual] {
         const QStringList differences = cfgFieldDifferences(expected, actual, tr("%1 写入“%2”，模块为“%3”"));
         return differences.isEmpty() ? tr("写入并校验完成")
                                      : tr("写入配置完成，但校验发现不同：%1").arg(differences.join(tr("；")));

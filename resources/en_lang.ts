@@ -499,6 +499,14 @@
         <source>%1：%2</source>
         <translation>%1: %2</translation>
     </message>
+    <message>
+        <source>没有结果</source>
+        <translation>No result</translation>
+    </message>
+    <message>
+        <source>串口没有打开，没有写入</source>
+        <translation>The port is not open; nothing written</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -1173,6 +1181,10 @@
     </message>
     <message>
         <source>Report row lost: the database failed (%1) and so did the spool (%2: %3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>this build of Quorvel has no PostgreSQL support</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

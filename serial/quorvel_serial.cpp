@@ -182,7 +182,7 @@ QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
 void Quorvel::comPortFailed(const QString &portText, const QString &why)
 {
     statusBar()->showMessage(why, 10000);
-    warnUser(tr("Can not open %1").arg(portText), why);   // a batch run's line is the reason
+    reportFailure({Outcome::Action::OpenPort, Outcome::End::Failed}, tr("Can not open %1").arg(portText), why);
 }
 
 // The one open path of the button, a port switch and a reconnect: `portText`
@@ -208,6 +208,8 @@ void Quorvel::openChosenPort()
     if (!openComPort(portText, &why))
         comPortFailed(portText, why);
     on_comPortToggle(comIsOpen);
+    if (comIsOpen)
+        emit actionEnded({Outcome::Action::OpenPort});
 }
 
 void Quorvel::on_pushButton_openCom_clicked()
@@ -247,7 +249,7 @@ void Quorvel::comPortError(QSerialPort::SerialPortError error)
     // A sequence cannot go on without its port, and a reconnect must not
     // take it up again half-way. Its failure shows for its full time.
     if (readCfgRunning || writeCfgRunning)
-        cfgSequenceFailure = tr("串口 %1 已断开").arg(openPortText);
+        failCfgSequence(QString(), QString(), tr("串口 %1 已断开").arg(openPortText));
     if (readCfgRunning)
         finishReadCfg(false);
     if (writeCfgRunning)
