@@ -286,7 +286,9 @@ void Quorvel::setModuleValues(const QHash<QString, QString> &values)
 void Quorvel::markChangedFields()
 {
     const QHash<QString, QString> form = moduleValues.isEmpty() ? QHash<QString, QString>() : cfgFieldValues();
-    const QStringList changed = cfgFieldDifferences(moduleValues, form, QStringLiteral("%1"));
+    QStringList changed;   // the names: the first of each difference's three lines
+    for (const QString &line : cfgFieldDifferences(moduleValues, form, QStringLiteral("%1\n%2\n%3")))
+        changed << line.section(u'\n', 0, 0);
     for (QWidget *field : writtenFields()) {
         QWidget *mark = cfgFieldLabel(field);
         const bool on = !moduleValues.isEmpty() && changed.contains(cfgFieldName(field));

@@ -131,7 +131,7 @@ void Quorvel::finishReadCfg(bool ok)
 void Quorvel::failCfgSequence(const QString &cmd, const QString &answer, const QString &text)
 {
     cfgFailedCommand = cmd;
-    cfgFailedAnswer = answer;
+    cfgFailedAnswer = atanswer::withoutLineBreaks(answer);
     cfgSequenceFailure = text;
 }
 

@@ -172,11 +172,16 @@ private slots:
         m_f->sim.setSilent(QStringLiteral("AT+VER?"));
         m_f->sim.setSilent(QStringLiteral("AT+STANET="));
         const QDeadlineTimer early(testsupport::ModuleWindow::answerTimeoutMs * 95 / 100);
+        QSignalSpy ended(w(), &Quorvel::actionEnded);
         ui().pushButton_readConfiguration->click();
         ui().pushButton_startNet->click();
         QTRY_COMPARE_WITH_TIMEOUT(m_f->sim.receivedLines().size(), 3, 5000);
         QVERIFY(early.hasExpired());
         QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), readFailed + "AT+VER? 没有回答", 5000);
+        QCOMPARE(ended.size(), 1);
+        const auto read = ended.first().first().value<Outcome>();
+        QCOMPARE(read.end, Outcome::End::Failed);
+        QCOMPARE(read.command + '|' + read.answer, QStringLiteral("AT+VER?|"));
         m_f->sim.setSilent(QStringLiteral("AT+APSTA="));
         m_f->dismissNextBox(QMessageBox::Yes);   // the form is not the module's
         ui().pushButton_writeConfiguartion->click();
@@ -290,10 +295,20 @@ private:
     {
         ui().tabWidget->setCurrentIndex(2);
         QSignalSpy shown(w()->statusBar(), &QStatusBar::messageChanged);
+        QSignalSpy ended(w(), &Quorvel::actionEnded);
         button->click();
         QCOMPARE(cfgButtonsEnabled(), QList<bool>(4, false));
         QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), end, 10000);
         QCOMPARE(shown.size() - shown.count({QString()}), 1);   // the sequence's own answers never show
+        // The same end as data: the action, whether it failed, and the command and answer the message names.
+        QCOMPARE(ended.size(), 1);
+        const auto outcome = ended.first().first().value<Outcome>();
+        QCOMPARE(outcome.action, button == ui().pushButton_readConfiguration ? Outcome::Action::Read
+                                                                             : Outcome::Action::Write);
+        QCOMPARE(outcome.text, end);
+        QCOMPARE(outcome.ok(), !end.contains(QStringLiteral("错误")) && !end.contains(QStringLiteral("发现不同")));
+        const QString named = outcome.answer.isEmpty() ? QStringLiteral(" 没有回答") : " 回答 " + outcome.answer;
+        QVERIFY(outcome.command.isEmpty() || end.contains(outcome.command + named));
         QCOMPARE(ui().tabWidget->currentIndex(), 2);
         QCOMPARE(cfgButtonsEnabled(), QList<bool>(4, true));
     }
