@@ -377,6 +377,7 @@ private:
     int savedTabIndex = 0;
     int readCfgRetry = 0;
     int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
+    static constexpr int cfgCommandTries = 2;   // how often a command of the read or the write is sent at most
     QString cfgSequenceFailure;   // what ended the running read or write, as the user is told
     QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
     // protocol — protocol/quorvel_writecfg.cpp

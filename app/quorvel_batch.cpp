@@ -52,6 +52,11 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 {
     const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
     const bool batch = isSet("read") || isSet("apply");
+    // For slow modules (and the test suite's silent ones): how long each answer is awaited.
+    bool numeric = false;
+    const int answerMs = qEnvironmentVariableIntValue("QUORVEL_ANSWER_TIMEOUT_MS", &numeric);
+    if (numeric && answerMs >= 100 && answerMs <= 600000)
+        cfgAnswerTimeoutMs = answerMs;
     if (!parser.positionalArguments().isEmpty())
         return tr("多余的参数：%1").arg(parser.positionalArguments().first());
     if (isSet("read") && isSet("apply"))
@@ -314,9 +319,9 @@ bool Quorvel::identifyModule()
     for (const QString &query : {QStringLiteral("AT+VER?"), QStringLiteral("AT+MAC?")}) {
         QString answer;
         QStringList f;
-        for (int attempt = 0; attempt < 2 && f.isEmpty(); ++attempt) {
+        for (int attempt = 0; attempt < cfgCommandTries && f.isEmpty(); ++attempt) {
             sendCmd(query);
-            answer = awaitAnswer(3000);   // as long as the read waits
+            answer = awaitAnswer(cfgAnswerTimeoutMs);
             if (!atanswer::dataFields(answer, 1, &f))
                 f.clear();
         }

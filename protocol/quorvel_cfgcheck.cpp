@@ -34,11 +34,11 @@ void Quorvel::updateCfgButtons()
 }
 
 // The retry both sequences share: a command without a usable answer (none:
-// a time-out) is sent once more; its second failure ends the sequence, named.
-// True: send it again.
+// a time-out) is sent again, up to cfgCommandTries in all; the last failure
+// ends the sequence, named. True: send it again.
 bool Quorvel::retryCfgCommand(int *retry, const QString &cmd, const QString &answer)
 {
-    if (*retry < 1) {
+    if (*retry < cfgCommandTries - 1) {
         ++*retry;
         return true;
     }

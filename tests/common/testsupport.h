@@ -45,7 +45,7 @@ public:
     static int logMaxRows(const Quorvel &w) { return w.logMaxRows; }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
-    static void noPauses(Quorvel &w) { w.cfgGroupWaitMs = 0; }
+    static void setGroupPause(Quorvel &w, int ms) { w.cfgGroupWaitMs = ms; }
     static void setAnswerTimeout(Quorvel &w, int ms) { w.cfgAnswerTimeoutMs = ms; }
     static bool saveLogTo(Quorvel &w, const QString &path) { return w.saveLogTo(path); }
     static bool startRecording(Quorvel &w, const QString &path) { return w.startRecording(path); }
@@ -127,6 +127,7 @@ struct ModuleWindow
     std::unique_ptr<Quorvel> w;
     QString error;
     static constexpr int answerTimeoutMs = 1000;
+    static constexpr int groupPauseMs = 20;   // an import's or export's pause on each tab
     QString boxText, boxInfo, boxDetails;   // of the last box dismissNextBox closed
     bool boxYesByDefault = false;
 
@@ -145,6 +146,7 @@ struct ModuleWindow
         w = std::make_unique<Quorvel>();
         // A silent module costs two time-outs; a second each is still far more than a simulated module takes.
         QuorvelTestAccess::setAnswerTimeout(*w, answerTimeoutMs);
+        QuorvelTestAccess::setGroupPause(*w, groupPauseMs);   // still long enough to serve events
         if (show) {
             w->show();
             if (!QTest::qWaitForWindowExposed(w.get())) {

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QDir::setCurrent(dir.path());
         auto *window = new Quorvel;
         QDir::setCurrent(started);
-        A::noPauses(*window);
+        A::setGroupPause(*window, 0);
         return window;
     }();
     Q_UNUSED(platformSet);

@@ -168,7 +168,6 @@ private slots:
         QUORVEL_START(m_f);
         Quorvel &w = *m_f->w;
         Ui::QuorvelClass &ui = m_f->ui();
-        Access::noPauses(w);
         const QString modules = m_f->dir.filePath(QStringLiteral("data/quorvel/modules"));
         QString shownIn;
         // Clicks Restore backup; notes the folder its dialog shows, then picks `answer` or cancels.
