@@ -121,20 +121,28 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     statusBar()->addPermanentWidget(stationButton, 0);
     statusBar()->addPermanentWidget(langButton, 0);
 
-    fillComPortCombo();
-    loadSettings();
-    initErrStrMap();
-    initReadCfgCmds();
-    initWriteCfgCmds();
-    initCmdCompleter();
-
+    // The window's timers (the console's log and recording timers are made
+    // with the log table, in initLogTable).
     regularSendTimer = new QTimer(this);
     readComTimer = new QTimer(this);
     readCfgTimer = new QTimer(this);
     readCfgTimer->setSingleShot(true);
     writeCfgTimer = new QTimer(this);
     writeCfgTimer->setSingleShot(true);
+    reconnectTimer = new QTimer(this);   // polls a lost port
+    reconnectTimer->setInterval(500);
+    connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
+    portStatusTimer = new QTimer(this);  // a port message held back until the final message has had its time
+    portStatusTimer->setSingleShot(true);
+    connect(portStatusTimer, &QTimer::timeout, this, &Quorvel::showPendingPortStatus);
 
+    fillComPortCombo();
+    loadSettings();
+    initErrStrMap();
+    initAnswerTimeout();
+    initReadCfgCmds();
+    initWriteCfgCmds();
+    initCmdCompleter();
     initLogTable();
 
     // The configuration fields take their limits from the field table (initCfgFieldChecks).

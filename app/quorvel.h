@@ -2,7 +2,10 @@
 //
 // Map. The class is declared here and implemented by subsystem:
 //   app/       constructor, destructor, closeEvent, settings file, language;
-//              the command line's --read/--apply runs (quorvel_batch.cpp)
+//              the command line's --read/--apply runs (quorvel_batch.cpp);
+//              the end of every action as data (Outcome, actionEnded), the
+//              status bar's final message, boxes and questions: the one
+//              place that knows whether a person is watching (quorvel_outcome.cpp)
 //   serial/    port list, open/close/switch, line settings, sending, receiving
 //   console/   log table, command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
@@ -183,6 +186,14 @@ private:
     void saveSettings();
     void loadCatalogue(bool english);
     void fitValueWidgets();
+    Ui::QuorvelClass ui;
+    QTranslator *translator = nullptr;
+    QPushButton *langButton = nullptr;
+    QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
+    QPointer<QWidget> stationWindow;         // the production station, once opened
+    QSettings *settings = nullptr;
+    bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
+    bool settingsProblemSaid = false;   // the settings could not be written, and the user was told
 
     // serial — serial/quorvel_serial.cpp
     void fillComPortCombo();
@@ -202,16 +213,52 @@ private:
     void comPortActivated();
     void switchComPort();
     void addToCounter(QLabel *label, qint64 n);
+    void comSendBytes(const QByteArray &bytes);   // the bytes of a hex send (and of every text sent)
+    bool comIsOpen = false;
+    QSerialPort *serialPort = nullptr;
+    QString openPortText;       // the port box text the open port was opened with
+    PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
+    wiretext::Encoding wireEncoding = wiretext::Encoding::Utf8;
+    // Receiving: readyRead and a 50 ms poll, cut into lines.
+    QTimer *readComTimer = nullptr;
+    LineFramer recvBuffer;
+    bool readingCom = false;    // readCom is delivering lines (guards re-entry)
+    bool recvLineClean = true;  // the line being delivered decoded without error
+    bool unterminatedAnnounced = false;   // the status bar said that a line had no end
+    // The reconnect: a lost port awaited.
+    QTimer *reconnectTimer = nullptr;   // active while a lost port is awaited
+    QString reconnectWhy;               // why the last reopen failed, said once
 
     // console — console/quorvel_console.cpp
     void initLogTable();
     void initCmdCompleter();
+    void countReceived(qint64 n);
     void flushLog();
     void dropOldLogRows();
     void logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs);
     void refuseSend(const QString &why);
     void rememberCmd(const QString &cmd);
     void walkHistory(int step);
+    QTimer *regularSendTimer = nullptr;
+    QStringList comWordList;
+    QStringList cmdHistory;          // sent from the command line, oldest first, at most 100
+    int historyPos = 0;              // cmdHistory.size(): the line being typed
+    QString historyDraft;            // the line being typed, while walking the history
+    // The log queue. Entries reach the table at most at screen rate: they wait
+    // here, in order, with the received bytes not yet counted, until
+    // logFlushTimer. A row keeps the bytes as they were on the wire and the time.
+    struct LogEntry
+    {
+        QByteArray raw;
+        qint64 msecs;
+        logType type;
+        wiretext::Encoding encoding;
+    };
+    QList<LogEntry> logPending;
+    qint64 recvCountPending = 0;
+    QTimer *logFlushTimer = nullptr;
+    int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
+    bool logDropAnnounced = false;   // the status bar said that old rows go
     // console: times, hex view, copy, find, save and record — console/quorvel_logtools.cpp
     void initLogTools();
     void showTimes(bool on);
@@ -231,13 +278,21 @@ private:
     void stopRecording();
     void writeRecording();
     void showRecording();
-    // serial — serial/quorvel_serial.cpp: the bytes of a hex send (and of every text sent)
-    void comSendBytes(const QByteArray &bytes);
+    LogDelegate *logDelegate = nullptr;
+    int logWidest = 0;               // px of the widest row's text
+    int logFound = 0;                // rows matching the find line
+    logtext::Needle findNeedle;
+    std::unique_ptr<LogRecorder> recorder;   // set while recording
+    logtext::FileLine recordFormat;
+    QTimer *recordTimer = nullptr;
+    QLabel *recordLabel = nullptr;   // in the status bar's permanent area
 
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
+    void initAnswerTimeout();
     QString errAnswerText(const QString &line);
     QString awaitAnswer(int msec);
+    QMap<int, QString> errStrMap;
     // protocol — protocol/quorvel_readcfg.cpp
     void initReadCfgCmds();
     void startReadCfg();
@@ -249,6 +304,17 @@ private:
     QString cfgFailureText(const QString &cmd, const QString &answer);
     bool readCfgAnswer(const QString &line, bool *advance);   // any query's answer, by the field table
     bool readCurIpRsp(const QString &line, bool *advance);    // the current address: none while off the net
+    // The read's and the write's shared mechanics (retryCfgCommand, failCfgSequence).
+    int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
+    static constexpr int cfgCommandTries = 2;   // how often a command of the read or the write is sent at most
+    int savedTabIndex = 0;           // the tab shown before a read, a write, an import or an export
+    QString cfgSequenceFailure;   // what ended the running read or write, as the user is told
+    QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
+    QVector<CfgCmd> readCfgCmds;
+    int readCfgIndex = 0;
+    bool readCfgRunning = false;
+    QTimer *readCfgTimer = nullptr;
+    int readCfgRetry = 0;
     // protocol — protocol/quorvel_writecfg.cpp
     void initWriteCfgCmds();
     void startWriteCfg();
@@ -256,6 +322,13 @@ private:
     void finishWriteCfg(bool ok);
     void finishVerify(bool ok);
     bool writeCfgCommand(const QString &line, bool *advance);   // any set command, by the field table
+    QVector<CfgCmd> writeCfgCmds;
+    int writeCfgIndex = 0;
+    bool writeCfgRunning = false;
+    QTimer *writeCfgTimer = nullptr;
+    int writeCfgRetry = 0;
+    bool verifyingWrite = false;               // the read after a write, checking what the module took
+    QHash<QString, QString> verifyExpected;    // the values that write sent
     // protocol — protocol/quorvel_cfgcheck.cpp
     bool cfgBusy() const;
     void updateCfgButtons();
@@ -280,6 +353,16 @@ private:
     void setModuleValues(const QHash<QString, QString> &values);
     void markChangedFields();
     bool confirmWrite();
+    // Where the form's values came from: what Write asks before it sends them.
+    enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
+    QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name
+    QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
+    QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
+    FormSource formSource = FormSource::Defaults;
+    QStringList formMissingLeaves;        // the leaves an incomplete import lacked
+    // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
+    // last successful read or write on the open port; empty while they are unknown.
+    QHash<QString, QString> moduleValues;
 
     // outcomes — app/quorvel_outcome.cpp: everything that reaches the user goes through here
     void reportOutcome(Outcome outcome, std::function<QString()> text, int ms);
@@ -304,6 +387,7 @@ private:
     void importWifiGroup(QXmlStreamReader &reader);
     void importTpGroup(QXmlStreamReader &reader);
     void delayMsec(int msec);
+    int groupPauseMs() const;
     bool exportCfgFile(const QString &path);   // the export after its dialog
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
     QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
@@ -315,11 +399,12 @@ private:
     void showImportGroupTab(int index);
     void setCfgFileBusy(bool busy);
     int cfgGroupWaitMs = 200;           // the pause that lets the user see a group's tab
-    unsigned importTabsShown = 0;       // one bit per tab the running import has shown
-    bool importWorkModeSet = false;     // a DFWM leaf of the running import named a work mode
     bool workModeChosen = false;        // the work mode box shows a choice (the user's or a profile's)
     bool cfgFileBusy = false;           // an import or export runs (its pauses serve events)
-    QStringList importedLeaves;         // the leaves the running import applied whole
+    // The running import.
+    unsigned importTabsShown = 0;       // one bit per tab it has shown
+    bool importWorkModeSet = false;     // a DFWM leaf named a work mode
+    QStringList importedLeaves;         // the leaves it applied whole
 
     // backups — cfgfile/quorvel_backup.cpp
     QString storeBackup();       // after a successful read: the form as a profile; why it failed, or empty
@@ -348,96 +433,6 @@ private:
     bool batchPortOpened = false;   // the run reached its module: it has a report row
     QDateTime batchStart;           // when the run started (or its module was found)
     QElapsedTimer batchClock;
-
-    // app — app/quorvel.cpp
-    QTranslator *translator = nullptr;
-    QPushButton *langButton = nullptr;
-    QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
-    QPointer<QWidget> stationWindow;         // the production station, once opened
-    QSettings *settings = nullptr;
-    bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
-    bool settingsProblemSaid = false;   // the settings could not be written, and the user was told
-    // serial — serial/quorvel_serial.cpp
-    bool comIsOpen = false;
-    QSerialPort *serialPort = nullptr;
-    PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
-    QTimer *reconnectTimer = nullptr;   // active while a lost port is awaited
-    QString reconnectWhy;               // why the last reopen failed, said once
-    // console — console/quorvel_console.cpp
-    QTimer *regularSendTimer = nullptr;
-    // serial — serial/quorvel_serial.cpp
-    QTimer *readComTimer = nullptr;
-    // protocol — protocol/quorvel_protocol.cpp
-    QMap<int, QString> errStrMap;
-    // protocol — protocol/quorvel_readcfg.cpp
-    QVector<CfgCmd> readCfgCmds;
-    int readCfgIndex = 0;
-    bool readCfgRunning = false;
-    QTimer *readCfgTimer = nullptr;
-    int savedTabIndex = 0;
-    int readCfgRetry = 0;
-    int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
-    static constexpr int cfgCommandTries = 2;   // how often a command of the read or the write is sent at most
-    QString cfgSequenceFailure;   // what ended the running read or write, as the user is told
-    QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
-    // protocol — protocol/quorvel_writecfg.cpp
-    QVector<CfgCmd> writeCfgCmds;
-    int writeCfgIndex = 0;
-    bool writeCfgRunning = false;
-    QTimer *writeCfgTimer = nullptr;
-    int writeCfgRetry = 0;
-    bool verifyingWrite = false;               // the read after a write, checking what the module took
-    QHash<QString, QString> verifyExpected;    // the values that write sent
-    // protocol — protocol/quorvel_cfgcheck.cpp
-    // Where the form's values came from: what Write asks before it sends them.
-    enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
-    QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name
-    QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
-    QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
-    FormSource formSource = FormSource::Defaults;
-    QStringList formMissingLeaves;        // the leaves an incomplete import lacked
-    // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
-    // last successful read or write on the open port; empty while they are unknown.
-    QHash<QString, QString> moduleValues;
-
-    Ui::QuorvelClass ui;
-
-    // serial — serial/quorvel_serial.cpp
-    LineFramer recvBuffer;
-    QString openPortText;       // the port box text the open port was opened with
-    bool readingCom = false;    // readCom is delivering lines (guards re-entry)
-    wiretext::Encoding wireEncoding = wiretext::Encoding::Utf8;
-    bool recvLineClean = true;  // the line being delivered decoded without error
-    bool unterminatedAnnounced = false;   // the status bar said that a line had no end
-    // console — console/quorvel_console.cpp
-    QStringList comWordList;
-    // Entries reach the table at most at screen rate: they wait here, in
-    // order, with the received bytes not yet counted, until logFlushTimer.
-    // A row keeps the bytes as they were on the wire and the time.
-    struct LogEntry
-    {
-        QByteArray raw;
-        qint64 msecs;
-        logType type;
-        wiretext::Encoding encoding;
-    };
-    QList<LogEntry> logPending;
-    qint64 recvCountPending = 0;
-    QTimer *logFlushTimer = nullptr;
-    int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
-    bool logDropAnnounced = false;   // the status bar said that old rows go
-    QStringList cmdHistory;          // sent from the command line, oldest first, at most 100
-    int historyPos = 0;              // cmdHistory.size(): the line being typed
-    QString historyDraft;            // the line being typed, while walking the history
-    // console: times, hex view, copy, find, save and record — console/quorvel_logtools.cpp
-    LogDelegate *logDelegate = nullptr;
-    int logWidest = 0;               // px of the widest row's text
-    int logFound = 0;                // rows matching the find line
-    logtext::Needle findNeedle;
-    std::unique_ptr<LogRecorder> recorder;   // set while recording
-    logtext::FileLine recordFormat;
-    QTimer *recordTimer = nullptr;
-    QLabel *recordLabel = nullptr;   // in the status bar's permanent area
 
     friend class QuorvelTestAccess;
 };

@@ -52,11 +52,6 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 {
     const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
     const bool batch = isSet("read") || isSet("apply");
-    // For slow modules (and the test suite's silent ones): how long each answer is awaited.
-    bool numeric = false;
-    const int answerMs = qEnvironmentVariableIntValue("QUORVEL_ANSWER_TIMEOUT_MS", &numeric);
-    if (numeric && answerMs >= 100 && answerMs <= 600000)
-        cfgAnswerTimeoutMs = answerMs;
     if (!parser.positionalArguments().isEmpty())
         return tr("多余的参数：%1").arg(parser.positionalArguments().first());
     if (isSet("read") && isSet("apply"))
@@ -346,7 +341,6 @@ QString Quorvel::profileRefusal(const QString &path)
     QWidget host;
     Quorvel checker(&host);
     checker.batchRun = true;
-    checker.cfgGroupWaitMs = 0;
     const Outcome imported = checker.outcomeOf(Outcome::Action::Import, [&] { checker.importCfgFile(path); });
     if (!imported.ok())
         return imported.text;
@@ -408,7 +402,6 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
 int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bool verify)
 {
     batchRun = true;
-    cfgGroupWaitMs = 0;   // nobody watches the tabs
 
     // A read whose file cannot be written would be lost: find out before
     // the module is asked anything.

@@ -245,7 +245,7 @@ bool Quorvel::exportCfgFile(const QString &path)
     // Each group's tab is shown, and paused on, before the file is made.
     for (int tab = 0; tab < 3; ++tab) {
         ui.tabWidget->setCurrentIndex(tab);
-        delayMsec(cfgGroupWaitMs);
+        delayMsec(groupPauseMs());
     }
     // A profile states a work mode only when someone chose one: no read learns it.
     const QByteArray document = cfgFileDocument(workModeChosen);
@@ -471,7 +471,7 @@ void Quorvel::showImportGroupTab(int index)
         return;
     importTabsShown |= bit;
     ui.tabWidget->setCurrentIndex(index);
-    delayMsec(cfgGroupWaitMs);
+    delayMsec(groupPauseMs());
 }
 
 // The work-mode leaves are applied without the combo's signal; the module
@@ -497,6 +497,12 @@ void Quorvel::importTpGroup(QXmlStreamReader &reader)
 // Waits on a monotonic clock, so that neither midnight nor a change of the
 // system time can end the wait early or stretch it; events are served in
 // slices of at most 100 ms meanwhile, without spinning.
+// Nobody watches the tabs of a batch run.
+int Quorvel::groupPauseMs() const
+{
+    return batchRun ? 0 : cfgGroupWaitMs;
+}
+
 void Quorvel::delayMsec(int msec)
 {
     if (msec <= 0)

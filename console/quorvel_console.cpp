@@ -81,6 +81,14 @@ void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msec
     }
 }
 
+// Received bytes are counted with the log rows, at the next repaint.
+void Quorvel::countReceived(qint64 n)
+{
+    recvCountPending += n;
+    if (!logFlushTimer->isActive())
+        logFlushTimer->start();
+}
+
 void Quorvel::flushLog()
 {
     logFlushTimer->stop();

@@ -58,6 +58,16 @@ QString Quorvel::errAnswerText(const QString &line)
     return tr("错误：%1").arg(text);
 }
 
+// How long each answer is awaited: 3 s, or QUORVEL_ANSWER_TIMEOUT_MS (100 ms
+// to 10 min) for slow modules, and for the test suite's silent ones.
+void Quorvel::initAnswerTimeout()
+{
+    bool numeric = false;
+    const int ms = qEnvironmentVariableIntValue("QUORVEL_ANSWER_TIMEOUT_MS", &numeric);
+    if (numeric && ms >= 100 && ms <= 600000)
+        cfgAnswerTimeoutMs = ms;
+}
+
 // Serves events until the module answers ("OK…" or "ERR=…") or `msec` pass;
 // the answer line, or an empty text when none came. For a single command
 // sent outside the read and write sequences whose answer must not be taken

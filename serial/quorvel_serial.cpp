@@ -43,12 +43,6 @@ QString hexId(int id)
 // Start-up: the port list, and what keeps it and a lost port up to date.
 void Quorvel::fillComPortCombo()
 {
-    reconnectTimer = new QTimer(this);
-    reconnectTimer->setInterval(500);
-    connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
-    portStatusTimer = new QTimer(this);
-    portStatusTimer->setSingleShot(true);
-    connect(portStatusTimer, &QTimer::timeout, this, &Quorvel::showPendingPortStatus);
     connect(ui.checkBox_autoReconnect, &QCheckBox::toggled, this, [this](bool on) {
         if (!on)
             stopAwaitingPort();
@@ -388,10 +382,7 @@ void Quorvel::readCom()
     if (bytes.isEmpty())
         return;
     recvBuffer.append(bytes);
-    // Counted with the log rows, at the next repaint.
-    recvCountPending += bytes.size();
-    if (!logFlushTimer->isActive())
-        logFlushTimer->start();
+    countReceived(bytes.size());
 
     // Every line goes out, in order, each logged and then signalled before
     // the next is cut; a listener may send (nested comSend) meanwhile. A
