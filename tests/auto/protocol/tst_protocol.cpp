@@ -130,6 +130,29 @@ private slots:
             QCOMPARE(formState(*w(), fullForm.keys()), written);
     }
 
+    // Each command of the read and of the write goes out twice at most: refused twice, it ends its sequence,
+    // named, and nothing after it is sent.
+    void everyCommandTriedTwice()
+    {
+        const auto tries = [this](const Lines &commands, QPushButton *button, const QString &failed) {
+            for (int i = 0; i < commands.size(); ++i) {
+                const QByteArray head = ModSim::commandHead(commands.at(i));
+                m_f->sim.setError(QString::fromLatin1(head), 1);
+                m_f->sim.clearTrace();
+                if (button == ui().pushButton_writeConfiguartion)
+                    m_f->dismissNextBox(QMessageBox::Yes);   // the form is not the module's
+                button->click();
+                QTRY_COMPARE(m_f->status(), failed + head + QStringLiteral(" 回答 ERR=1（通用错误）"));
+                QCOMPARE(sentSoFar(), commands.mid(0, i + 1) << commands.at(i) << "AT\r\n");
+                m_f->sim.setError(QString::fromLatin1(head), 1, 0);
+            }
+        };
+        ui().checkBox_verifyWrite->setChecked(false);
+        tries(readQueries, ui().pushButton_readConfiguration, readFailed);
+        w()->resetCfgWidgets();
+        tries(defaultWrite, ui().pushButton_writeConfiguartion, writeFailed);
+    }
+
     // Read in UTF-8, GBK text, an empty speed, a Wi-Fi role 7 and a DHCP flag "yes" are named and stop the
     // write; in GBK a text read goes back as it came, and a typed one GBK cannot carry stops the write.
     void textsThatCannotGoBack()
