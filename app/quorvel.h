@@ -332,6 +332,7 @@ private:
     // protocol — protocol/quorvel_cfgcheck.cpp
     bool cfgBusy() const;
     void updateCfgButtons();
+    void cfgCommandFailed(const QString &answer);
     bool retryCfgCommand(int *retry, const QString &cmd, const QString &answer);
     QWidget *cfgWidget(const char *objectName) const;
     QString cfgFieldName(const QWidget *field) const;

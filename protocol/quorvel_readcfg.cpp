@@ -68,10 +68,7 @@ void Quorvel::readCfgRecvNewLine(QString recvStr)
     bool advance = false;
     const auto handler = readCfgCmds.at(readCfgIndex).handler;
     if (!(this->*handler)(recvStr, &advance)) {
-        if (retryCfgCommand(&readCfgRetry, readCfgCmds.at(readCfgIndex).cmd, recvStr))
-            sendReadCfgCmd();
-        else
-            finishReadCfg(false);
+        cfgCommandFailed(recvStr);
         return;
     }
     if (advance)
@@ -81,12 +78,8 @@ void Quorvel::readCfgRecvNewLine(QString recvStr)
 
 void Quorvel::readCfgTimeout()
 {
-    if (!readCfgRunning)
-        return;
-    if (retryCfgCommand(&readCfgRetry, readCfgCmds.at(readCfgIndex).cmd, QString()))
-        sendReadCfgCmd();
-    else
-        finishReadCfg(false);
+    if (readCfgRunning)
+        cfgCommandFailed(QString());
 }
 
 void Quorvel::finishReadCfg(bool ok)

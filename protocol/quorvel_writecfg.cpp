@@ -76,20 +76,13 @@ void Quorvel::writeCfgRecvNewLine(QString recvStr)
         return;
     }
     // "ERR…", or "OK" with more text: a failure of the current command.
-    if (retryCfgCommand(&writeCfgRetry, writeCfgCmds.at(writeCfgIndex).cmd, recvStr))
-        sendWriteCfgCmd();
-    else
-        finishWriteCfg(false);
+    cfgCommandFailed(recvStr);
 }
 
 void Quorvel::writeCfgTimeout()
 {
-    if (!writeCfgRunning)
-        return;
-    if (retryCfgCommand(&writeCfgRetry, writeCfgCmds.at(writeCfgIndex).cmd, QString()))
-        sendWriteCfgCmd();
-    else
-        finishWriteCfg(false);
+    if (writeCfgRunning)
+        cfgCommandFailed(QString());
 }
 
 void Quorvel::finishWriteCfg(bool ok)
