@@ -266,8 +266,7 @@ void Quorvel::langSwitch()
 // check boxes at their reset values; the Wi-Fi role keeps what it shows.
 void Quorvel::resetCfgWidgets()
 {
-    uncleanCfgFields.clear();
-    unreadFlags.clear();
+    forgetReadProblems();
     for (const cfgfields::Field &f : cfgfields::all()) {
         QWidget *widget = cfgWidget(f.widget);
         if (auto *edit = qobject_cast<QLineEdit *>(widget)) {

@@ -346,6 +346,7 @@ private:
     void setReadValue(QWidget *field, const QString &value);
     QStringList blankSelectorNames() const;
     QStringList readCfgProblems() const;
+    void forgetReadProblems();
     QStringList writeCfgProblems() const;
     QHash<QString, QString> cfgFieldValues() const;
     QString cfgFieldShown(const QWidget *field, const QString &value) const;
@@ -360,7 +361,6 @@ private:
     QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
     QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
     FormSource formSource = FormSource::Defaults;
-    QStringList formMissingLeaves;        // the leaves an incomplete import lacked
     // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
     // last successful read or write on the open port; empty while they are unknown.
     QHash<QString, QString> moduleValues;
@@ -406,6 +406,7 @@ private:
     unsigned importTabsShown = 0;       // one bit per tab it has shown
     bool importWorkModeSet = false;     // a DFWM leaf named a work mode
     QStringList importedLeaves;         // the leaves it applied whole
+    QStringList formMissingLeaves;      // the leaves the last import lacked (Write names them)
 
     // backups — cfgfile/quorvel_backup.cpp
     QString storeBackup();       // after a successful read: the form as a profile; why it failed, or empty

@@ -61,6 +61,14 @@ bool Quorvel::retryCfgCommand(int *retry, const QString &cmd, const QString &ans
     return false;
 }
 
+// The fields a read could not show as the module holds them: none, before the
+// next read or import fills the form.
+void Quorvel::forgetReadProblems()
+{
+    uncleanCfgFields.clear();
+    unreadFlags.clear();
+}
+
 QWidget *Quorvel::cfgWidget(const char *objectName) const
 {
     return cfgWidgets.value(QLatin1String(objectName));
