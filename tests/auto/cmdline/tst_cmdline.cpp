@@ -30,6 +30,7 @@ class tst_CmdLine : public QObject
 {
     Q_OBJECT
     std::unique_ptr<testsupport::ModuleWindow> m_f;   // its window stays closed while quorvel runs
+    bool m_programTimeout = false;   // the run waits for answers as long as the program does by itself
 
     ModSim &sim() { return m_f->sim; }
     QString path(const QString &name) const { return m_f->dir.filePath(name); }
@@ -42,8 +43,9 @@ class tst_CmdLine : public QObject
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(name));
         // A silent module costs the fixture's time-outs, not the program's.
-        env.insert(QStringLiteral("QUORVEL_ANSWER_TIMEOUT_MS"),
-                   QString::number(testsupport::ModuleWindow::answerTimeoutMs));
+        if (!m_programTimeout)
+            env.insert(QStringLiteral("QUORVEL_ANSWER_TIMEOUT_MS"),
+                       QString::number(testsupport::ModuleWindow::answerTimeoutMs));
         proc.setProcessEnvironment(env);
         proc.start(QStringLiteral(QUORVEL_BIN), args.replaceInStrings(QStringLiteral("SIM"), sim().slavePath()));
     }
@@ -81,7 +83,11 @@ class tst_CmdLine : public QObject
     }
 
 private slots:
-    void init() { QUORVEL_START(m_f, false); }
+    void init()
+    {
+        QUORVEL_START(m_f, false);
+        m_programTimeout = false;
+    }
 
     // The module hears from --apply exactly what it hears from Import then Write in the window, and --read
     // writes what Export writes after a Read, byte for byte (a comma inside the access point's name included).
@@ -187,7 +193,8 @@ private slots:
         QTest::addColumn<QByteArray>("file");    // written to f.xml first
         QTest::addColumn<QByteArray>("ini");     // Quorvel.ini, SIM for the module's port
         // What the module does: ignores a command ("ignore CMD"), never answers it ("silent CMD"), refuses it
-        // ("error CMD:CODE"), or holds other values ("fields WORD=a;b;c", raw bytes).
+        // ("error CMD:CODE"), answers it late ("slow CMD:MS", waited for with the program's own time-out),
+        // or holds other values ("fields WORD=a;b;c", raw bytes).
         QTest::addColumn<QByteArray>("quiet");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
@@ -211,6 +218,8 @@ private slots:
         row("verify, module keeps its station SSID", verify, profile, 1, "核对发现 1 处不同\n", "ignore AT+STAMOD=",
             "WIFI_STA STA_SSID：文件为“PlantNet”，模块为“OfficeNet”\n");
         row("read, first query silent", read, profile, 1, "读取配置遇到错误：AT+VER? 没有回答\n", "silent AT+VER?");
+        row("read, first query answered after 1.2 s: waited for", read, profile, 0, "读取配置完成\n",
+            "slow AT+VER?:1200");
         row("apply, first command silent", apply, profile, 1, "写入配置遇到错误：AT+APSTA= 没有回答\n",
             "silent AT+APSTA=");
         row("read, GBK text as UTF-8: no file", read, profile, 1, "AP设置/SSID不是有效的UTF-8文本",
@@ -293,7 +302,13 @@ private slots:
             sim().setSilent(QString::fromLatin1(command));
         else if (what == "error")
             sim().setError(QString::fromLatin1(command.left(command.indexOf(':'))), command.split(':').last().toInt());
-        else if (what == "fields")
+        else if (what == "slow") {
+            m_programTimeout = true;
+            const QByteArray late = command.left(command.indexOf(':'));
+            const int ms = command.split(':').last().toInt();
+            connect(&sim(), &ModSim::lineReceived, &sim(),
+                    [this, late, ms](const QByteArray &line) { sim().setDelay(line.startsWith(late) ? ms : 0); });
+        } else if (what == "fields")
             sim().setRawFields(QString::fromLatin1(command.left(command.indexOf('='))),
                                command.mid(command.indexOf('=') + 1).split(';'));
 
