@@ -276,6 +276,7 @@ private:
     void toggleRecording(bool on);
     bool startRecording(const QString &path);
     void stopRecording();
+    void endRecording();
     void writeRecording();
     void showRecording();
     LogDelegate *logDelegate = nullptr;
@@ -350,6 +351,7 @@ private:
     QStringList writeCfgProblems() const;
     QHash<QString, QString> cfgFieldValues() const;
     QString cfgFieldShown(const QWidget *field, const QString &value) const;
+    QList<QWidget *> changedCfgFields(const QHash<QString, QString> &from, const QHash<QString, QString> &to) const;
     QStringList cfgFieldDifferences(const QHash<QString, QString> &from, const QHash<QString, QString> &to,
                                     const QString &line) const;
     void setModuleValues(const QHash<QString, QString> &values);

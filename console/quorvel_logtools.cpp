@@ -356,13 +356,19 @@ void Quorvel::stopRecording()
         return;   // the last write failed and said so
     const QString path = recorder->path();
     const qint64 size = recorder->size();
+    endRecording();
+    statusBar()->showMessage(tr("记录已结束：%1（%2）").arg(QDir::toNativeSeparators(path), QLocale().formattedDataSize(size)),
+                             10000);
+}
+
+// The recording closed: its file, its once-a-second write, its label and the button's state.
+void Quorvel::endRecording()
+{
     recorder.reset();
     recordTimer->stop();
     recordLabel->hide();
     const QSignalBlocker quiet(ui.pushButton_recordLog);
     ui.pushButton_recordLog->setChecked(false);
-    statusBar()->showMessage(tr("记录已结束：%1（%2）").arg(QDir::toNativeSeparators(path), QLocale().formattedDataSize(size)),
-                             10000);
 }
 
 // The rows formatted since the last write go to the file; a failure ends
@@ -377,13 +383,7 @@ void Quorvel::writeRecording()
         return;
     }
     const QString path = recorder->path();
-    recorder.reset();
-    recordTimer->stop();
-    recordLabel->hide();
-    {
-        const QSignalBlocker quiet(ui.pushButton_recordLog);
-        ui.pushButton_recordLog->setChecked(false);
-    }
+    endRecording();
     showFinalStatus(tr("记录到 %1 失败：%2。记录已停止").arg(QDir::toNativeSeparators(path), why), 10000);
 }
 

@@ -280,18 +280,31 @@ QString Quorvel::cfgFieldShown(const QWidget *field, const QString &value) const
 // One `line` (%1 the field's name, %2 and %3 its two values) per field whose
 // value differs between `from` and `to`, in the order of the write. The
 // static address counts only where `to` sends it (static IP).
-QStringList Quorvel::cfgFieldDifferences(const QHash<QString, QString> &from, const QHash<QString, QString> &to,
-                                         const QString &line) const
+// The written fields whose values differ between `from` and `to`; with a
+// dynamic address in `to`, the static address fields do not count.
+QList<QWidget *> Quorvel::changedCfgFields(const QHash<QString, QString> &from,
+                                           const QHash<QString, QString> &to) const
 {
     const bool dynamicIp = to.value(ui.comboBox_ip_mode->objectName()) == QLatin1String("0");
-    QStringList lines;
-    for (const QWidget *field : writtenFields()) {
+    QList<QWidget *> changed;
+    for (QWidget *field : writtenFields()) {
         if (dynamicIp && cfgfields::staticAddressOnly(*cfgfields::find(field->objectName())))
             continue;
         const QString name = field->objectName();
         if (from.value(name) != to.value(name))
-            lines << line.arg(cfgFieldName(field), cfgFieldShown(field, from.value(name)),
-                              cfgFieldShown(field, to.value(name)));
+            changed << field;
+    }
+    return changed;
+}
+
+QStringList Quorvel::cfgFieldDifferences(const QHash<QString, QString> &from, const QHash<QString, QString> &to,
+                                         const QString &line) const
+{
+    QStringList lines;
+    for (const QWidget *field : changedCfgFields(from, to)) {
+        const QString name = field->objectName();
+        lines << line.arg(cfgFieldName(field), cfgFieldShown(field, from.value(name)),
+                          cfgFieldShown(field, to.value(name)));
     }
     return lines;
 }
@@ -307,13 +320,11 @@ void Quorvel::setModuleValues(const QHash<QString, QString> &values)
 // The label of every field the next write would change is bold.
 void Quorvel::markChangedFields()
 {
-    const QHash<QString, QString> form = moduleValues.isEmpty() ? QHash<QString, QString>() : cfgFieldValues();
-    QStringList changed;   // the names: the first of each difference's three lines
-    for (const QString &line : cfgFieldDifferences(moduleValues, form, QStringLiteral("%1\n%2\n%3")))
-        changed << line.section(u'\n', 0, 0);
+    const QList<QWidget *> changed =
+        moduleValues.isEmpty() ? QList<QWidget *>() : changedCfgFields(moduleValues, cfgFieldValues());
     for (QWidget *field : writtenFields()) {
         QWidget *mark = cfgFieldLabel(field);
-        const bool on = !moduleValues.isEmpty() && changed.contains(cfgFieldName(field));
+        const bool on = changed.contains(field);
         if (mark->font().bold() == on)
             continue;
         QFont font = mark->font();

@@ -129,7 +129,7 @@ void Quorvel::finishVerify(bool ok)
     }
     const QHash<QString, QString> expected = verifyExpected;
     const QHash<QString, QString> actual = cfgFieldValues();
-    const bool same = cfgFieldDifferences(expected, actual, QStringLiteral("%1 %2 %3")).isEmpty();
+    const bool same = changedCfgFields(expected, actual).isEmpty();
     reportOutcome({Outcome::Action::Write, same ? Outcome::End::Done : Outcome::End::Failed},
                   [this, expected, actual] {
         const QStringList differences = cfgFieldDifferences(expected, actual, tr("%1 写入“%2”，模块为“%3”"));
