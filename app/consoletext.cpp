@@ -1,12 +1,17 @@
 #include "app/consoletext.h"
 
+#include "protocol/cfgfields.h"
+
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #include <io.h>
 #endif
 
-void printConsoleLine(std::FILE *stream, const QString &text)
+void printConsoleLine(std::FILE *stream, const QString &given)
 {
+    // One line each, and nothing a module said can move the cursor, clear
+    // the screen or retitle the terminal: control characters show as \xNN.
+    const QString text = cfgfields::escapedText(given);
 #ifdef Q_OS_WIN
     std::fflush(stream);
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));

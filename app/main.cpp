@@ -12,6 +12,7 @@
 #endif
 
 #include "app/consoletext.h"
+#include "app/pathcheck.h"
 #include "app/quorvel.h"
 #include "station/pgreport.h"
 #include "station/stationwindow.h"
@@ -144,6 +145,12 @@ int main(int argc, char *argv[])
     if (parser.isSet(history)) {
         if (!parser.isSet(report) || parser.isSet(read) || parser.isSet(apply) || parser.isSet(station)) {
             usageError(QStringLiteral("--history MAC needs --report FILE.csv or URI, and nothing else"));
+            return 2;
+        }
+        // A FIFO or a device would never end the read.
+        if (!pgreport::isUri(parser.value(report))
+            && pathcheck::kindOf(parser.value(report), true) == pathcheck::Kind::Other) {
+            usageError(QStringLiteral("--report %1: not a regular file").arg(parser.value(report)));
             return 2;
         }
         QString why;

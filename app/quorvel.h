@@ -47,6 +47,7 @@
 #include <optional>
 
 #include "app/outcome.h"
+#include "cfgfile/cfgleaf.h"
 #include "console/logrecorder.h"
 #include "console/logtext.h"
 #include "serial/lineframer.h"
@@ -288,12 +289,20 @@ private:
     QTimer *recordTimer = nullptr;
     QLabel *recordLabel = nullptr;   // in the status bar's permanent area
 
+    // protocol — protocol/quorvel_control.cpp
+    bool sendControl(const QString &command, bool lineEnd = true);
     // protocol — protocol/quorvel_protocol.cpp
     void initErrStrMap();
     void initAnswerTimeout();
     QString errAnswerText(const QString &line);
     QString awaitAnswer(int msec);
+    bool linkHeld() const;
+    void expectConsoleAnswer();
+    bool consoleAnswer(const QString &line);
     QMap<int, QString> errStrMap;
+    bool awaitingAnswer = false;         // awaitAnswer runs: one command waits for its answer
+    int consoleAnswersDue = 0;           // console and control commands not answered yet
+    QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
     // protocol — protocol/quorvel_readcfg.cpp
     void initReadCfgCmds();
     void startReadCfg();
@@ -301,15 +310,16 @@ private:
     void nextReadCfgCmd();
     void finishReadCfg(bool ok);
     void failCfgSequence(const QString &cmd, const QString &answer);
-    void failCfgSequence(const QString &cmd, const QString &answer, const QString &text);
+    void failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text);
     QString cfgFailureText(const QString &cmd, const QString &answer);
     bool readCfgAnswer(const QString &line, bool *advance);   // any query's answer, by the field table
     bool readCurIpRsp(const QString &line, bool *advance);    // the current address: none while off the net
+    void takeReadValues(const QHash<QString, QString> &values);
     // The read's and the write's shared mechanics (retryCfgCommand, failCfgSequence).
     int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
     static constexpr int cfgCommandTries = 2;   // how often a command of the read or the write is sent at most
     int savedTabIndex = 0;           // the tab shown before a read, a write, an import or an export
-    QString cfgSequenceFailure;   // what ended the running read or write, as the user is told
+    std::function<QString()> cfgSequenceFailure;   // what ended the running read or write, in the language on screen
     QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
     QVector<CfgCmd> readCfgCmds;
     int readCfgIndex = 0;
@@ -329,13 +339,15 @@ private:
     QTimer *writeCfgTimer = nullptr;
     int writeCfgRetry = 0;
     bool verifyingWrite = false;               // the read after a write, checking what the module took
-    QHash<QString, QString> verifyExpected;    // the values that write sent
+    QHash<QString, QString> writeValues;       // the values the running (or last) write sends, fixed at its start
+    QHash<QString, QString> verifyActual;      // what the verifying read found, by field object name
     // protocol — protocol/quorvel_cfgcheck.cpp
     bool cfgBusy() const;
     void updateCfgButtons();
     void cfgCommandFailed(const QString &answer);
     bool retryCfgCommand(int *retry, const QString &cmd, const QString &answer);
     QWidget *cfgWidget(const char *objectName) const;
+    bool englishOnScreen() const;
     QString cfgFieldName(const QWidget *field) const;
     QWidget *cfgFieldLabel(const QWidget *field) const;
     QString joinCfgFieldNames(const QStringList &names) const;
@@ -362,6 +374,7 @@ private:
     QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name
     QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
     QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
+    bool readMacBad = false;              // the last read's MAC answer was no MAC address
     FormSource formSource = FormSource::Defaults;
     // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
     // last successful read or write on the open port; empty while they are unknown.
@@ -397,6 +410,7 @@ private:
     QString workModeCommand() const;
     QString sendWorkMode();
     QStringList missingProfileLeaves();  // the leaves of a complete profile the last import lacked
+    QStringList profileRefusals() const; // why the profile imported last cannot be written as it is
     QStringList profileProblems();             // fields a profile written now would not hold as the form shows
     QStringList cfgFieldsLostToCommas();
     void showImportGroupTab(int index);
@@ -408,13 +422,17 @@ private:
     unsigned importTabsShown = 0;       // one bit per tab it has shown
     bool importWorkModeSet = false;     // a DFWM leaf named a work mode
     QStringList importedLeaves;         // the leaves it applied whole
+    QStringList importSeenLeaves;       // every leaf it met, a repeated one as often as it came
+    QList<cfgleaf::Problem> importProblems;   // what the leaves it met got wrong (Write names them)
+    std::function<QString()> importReadFailure;   // why the file could not be read to its end, or none
     QStringList formMissingLeaves;      // the leaves the last import lacked (Write names them)
 
     // backups — cfgfile/quorvel_backup.cpp
-    QString storeBackup();       // after a successful read: the form as a profile; why it failed, or empty
+    std::function<QString()> storeBackup();   // after a successful read: the form as a profile; why it failed, or none
     QString lastBackupFolder;    // the backup folder of the module last read
 
     // command line — app/quorvel_batch.cpp
+    QString fileArgumentProblem(const QString &readFile, const QString &applyFile, const QString &reportFile);
     Outcome outcomeOf(Outcome::Action action, const std::function<void()> &start);
     int printOutcome(const Outcome &outcome);
     bool workModeAccepted(const QString &answer);

@@ -27,7 +27,9 @@
 #endif
 
 #include "app/consoletext.h"
+#include "app/pathcheck.h"
 #include "protocol/atanswer.h"
+#include "protocol/cfgfields.h"
 #include "station/pgreport.h"
 #include "station/report.h"
 
@@ -51,17 +53,28 @@ QString writeProblem(const QString &path)
 QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 {
     const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
     const bool batch = isSet("read") || isSet("apply");
     if (!parser.positionalArguments().isEmpty())
         return tr("多余的参数：%1").arg(parser.positionalArguments().first());
+    // A script that says an option twice means one of them; which one is not
+    // for the program to guess.
+    for (const char *name : {"port", "baud", "read", "apply", "report", "expect-version", "wait-new", "station-name",
+                             "history"}) {
+        if (parser.values(QLatin1String(name)).size() > 1)
+            return tr("--%1 只能给一次").arg(QLatin1String(name));
+    }
+    // "--apply=" or "--expect-version \"\"" (an unset variable in a script)
+    // would read the module, or write to any module, before failing; "--port="
+    // must not fall back to the remembered port, or the first in the list.
+    for (const char *name : {"port", "read", "apply", "report", "expect-version", "station-name"}) {
+        if (isSet(name) && value(name).trimmed().isEmpty())
+            return tr("--%1 不能为空").arg(QLatin1String(name));
+    }
     if (isSet("read") && isSet("apply"))
         return tr("--read 与 --apply 不能同时使用");
     if (batch && !isSet("port"))
         return tr("--read 和 --apply 需要 --port");
-    // "--port=" (an unset variable in a script) must not fall back to the
-    // remembered port, or to the first in the list, and write to that.
-    if (isSet("port") && parser.value(QStringLiteral("port")).trimmed().isEmpty())
-        return tr("--port 不能为空");
     if (batch && isSet("open"))
         return tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
     if (isSet("verify") && !isSet("apply"))
@@ -75,18 +88,25 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
     if (isSet("station") && (batch || isSet("open")))
         return tr("--station 不能与 --read、--apply 或 --open 同用");
     batchReport = parser.value(QStringLiteral("report"));
-    if (isSet("report") && batchReport.trimmed().isEmpty())
-        return tr("--report 需要一个文件名");
     pgreport::Target database;
     QString uriProblem;
     if (pgreport::isUri(batchReport) && !pgreport::parseUri(batchReport, &database, &uriProblem))
         return tr("--report %1：%2").arg(batchReport, uriProblem);
+    const QString fileProblem = fileArgumentProblem(value("read"), value("apply"),
+                                                    pgreport::isUri(batchReport) ? QString() : batchReport);
+    if (!fileProblem.isEmpty())
+        return fileProblem;
     if (isSet("station-name") && !isSet("report"))
         return tr("--station-name 只能与 --report 同用");
     batchStationName = parser.value(QStringLiteral("station-name"));
     batchExpectVersion = parser.value(QStringLiteral("expect-version"));
-    if (isSet("wait-new"))
-        batchWaitNew = parser.value(QStringLiteral("wait-new"));
+    if (isSet("wait-new")) {
+        // Compared in the MAC's one spelling: any case, ":", "-" or nothing between the pairs.
+        const QString mac = value("wait-new").trimmed();
+        batchWaitNew = cfgfields::canonicalMac(mac);
+        if (!mac.isEmpty() && batchWaitNew->isEmpty())
+            return tr("--wait-new %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）").arg(mac);
+    }
     batchProgress = isSet("progress");
     if (isSet("baud")) {
         const QString baud = parser.value(QStringLiteral("baud"));
@@ -102,6 +122,40 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
             ui.comboBox_comPort->setCurrentIndex(index);
         else
             ui.comboBox_comPort->setEditText(port);
+    }
+    return QString();
+}
+
+// Why the files of a run cannot be used as given, or empty: a file the run
+// replaces (--read) or appends to (--report) must be an ordinary file, or
+// not there yet (a device node, a FIFO or a folder would be replaced, hang
+// the run, or take its bytes); a report is not reached through a link and
+// is a report; and no file is two of them at once.
+QString Quorvel::fileArgumentProblem(const QString &readFile, const QString &applyFile, const QString &reportFile)
+{
+    using pathcheck::Kind;
+    if (!readFile.isEmpty()) {
+        const Kind kind = pathcheck::kindOf(readFile, true);
+        if (kind != Kind::Absent && kind != Kind::Regular)
+            return tr("--read %1：已存在且不是普通文件，不能写入").arg(readFile);
+    }
+    if (reportFile.isEmpty())
+        return QString();
+    switch (pathcheck::kindOf(reportFile, false)) {
+    case Kind::Absent:
+        break;
+    case Kind::Regular:
+        if (!pathcheck::looksLikeReport(reportFile))
+            return tr("--report %1：已存在，但不是报告文件（第一行不是报告的表头）").arg(reportFile);
+        break;
+    case Kind::Link:
+        return tr("--report %1：是一个链接，请给出报告文件本身").arg(reportFile);
+    case Kind::Other:
+        return tr("--report %1：已存在且不是普通文件").arg(reportFile);
+    }
+    for (const QString &other : {readFile, applyFile}) {
+        if (!other.isEmpty() && pathcheck::sameFile(reportFile, other))
+            return tr("--report %1：与配置文件是同一个文件").arg(reportFile);
     }
     return QString();
 }
@@ -269,7 +323,7 @@ constexpr int pollAnswerMs = 1000;
 bool Quorvel::waitForNewModule()
 {
     const QString portText = ui.comboBox_comPort->currentText();
-    const QString oldMac = batchWaitNew->trimmed();
+    const QString oldMac = *batchWaitNew;
     printStep(oldMac.isEmpty() ? tr("等待模块接入 %1").arg(portText)
                                : tr("等待 %1 以外的模块接入 %2").arg(oldMac, portText));
     printProgress(progress::Event::Waiting);
@@ -282,10 +336,12 @@ bool Quorvel::waitForNewModule()
             sendCmd(QStringLiteral("AT+MAC?"));
             const QString answer = awaitAnswer(pollAnswerMs);
             QStringList f;
-            if (comIsOpen && atanswer::dataFields(answer, 1, &f) && !f.first().isEmpty()
-                && f.first().compare(oldMac, Qt::CaseInsensitive) != 0) {
+            // An answer that is no MAC identifies no module: waited past, as silence is.
+            const QString mac = comIsOpen && atanswer::dataFields(answer, 1, &f) ? cfgfields::canonicalMac(f.first())
+                                                                                : QString();
+            if (!mac.isEmpty() && mac != oldMac) {
                 on_comPortToggle(true);
-                batchMac = f.first();
+                batchMac = mac;
                 printProgress(progress::Event::Module, batchMac);
                 return true;
             }
@@ -324,10 +380,15 @@ bool Quorvel::identifyModule()
             printStep(tr("读取模块信息遇到错误：%1").arg(cfgFailureText(query, answer)));
             return false;
         }
-        if (query == QLatin1String("AT+VER?"))
-            batchFirmware = f.first();
-        else
-            batchMac = f.first();
+        if (query == QLatin1String("AT+VER?")) {
+            batchFirmware = cfgfields::escapedText(f.first());
+            continue;
+        }
+        batchMac = cfgfields::canonicalMac(f.first());
+        if (batchMac.isEmpty()) {   // nothing may be written to, or recorded for, a module not identified
+            printStep(tr("模块的 MAC 地址“%1”不是 MAC 地址").arg(cfgfields::escapedText(f.first())));
+            return false;
+        }
     }
     printProgress(progress::Event::Firmware, batchFirmware);
     printProgress(progress::Event::Module, batchMac);
@@ -341,16 +402,12 @@ QString Quorvel::profileRefusal(const QString &path)
     QWidget host;
     Quorvel checker(&host);
     checker.batchRun = true;
-    const Outcome imported = checker.outcomeOf(Outcome::Action::Import, [&] { checker.importCfgFile(path); });
-    if (!imported.ok())
+    bool read = false;
+    const Outcome imported = checker.outcomeOf(Outcome::Action::Import, [&] { read = checker.importCfgFile(path); });
+    if (!read)   // not opened, not ours, or not XML to its end
         return imported.text;
-    const QStringList missing = checker.missingProfileLeaves();
-    if (!missing.isEmpty())
-        return tr("配置文件不完整，缺少 %1：没有写入模块").arg(missing.join(QStringLiteral(", ")));
-    const QStringList problems = checker.writeCfgProblems();
-    if (!problems.isEmpty())
-        return tr("未写入：%1").arg(problems.join(tr("；")));
-    return QString();
+    const QStringList refusals = checker.profileRefusals();
+    return refusals.isEmpty() ? QString() : tr("配置文件有误，没有写入模块：%1").arg(refusals.join(tr("；")));
 }
 
 // The batch run, then its report row: written whenever the run reached its
@@ -384,7 +441,7 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     }
     row.pass = status == Done;
     row.exitCode = status;
-    row.detail = status == Done ? QString() : atanswer::withoutLineBreaks(detail);
+    row.detail = status == Done ? QString() : cfgfields::escapedText(atanswer::withoutLineBreaks(detail));
     row.ms = batchClock.elapsed();
     row.station = batchStationName;
     QString why;
@@ -416,20 +473,18 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
     QList<CfgFileField> expected;
     if (!applyFile.isEmpty()) {
         // The file is read, and every check that can refuse it made, with the
-        // port still closed: nothing reaches the module unless all of it can.
-        const int imported = printOutcome(outcomeOf(Outcome::Action::Import, [&] { importCfgFile(applyFile); }));
-        if (imported != Done)
-            return imported;
-        const QStringList missing = missingProfileLeaves();
-        if (!missing.isEmpty()) {
-            printStep(tr("配置文件不完整，缺少 %1：没有写入模块").arg(missing.join(QStringLiteral(", "))));
+        // port still closed: nothing reaches the module unless all of it can,
+        // and a refusal names every problem at once.
+        bool read = false;
+        const Outcome imported = outcomeOf(Outcome::Action::Import, [&] { read = importCfgFile(applyFile); });
+        if (!read)
+            return printOutcome(imported);
+        const QStringList refusals = profileRefusals();
+        if (!refusals.isEmpty()) {
+            printStep(tr("配置文件有误，没有写入模块：%1").arg(refusals.join(tr("；"))));
             return BadFile;
         }
-        const QStringList problems = writeCfgProblems();
-        if (!problems.isEmpty()) {
-            printStep(tr("未写入：%1").arg(problems.join(tr("；"))));
-            return BadFile;
-        }
+        printStep(imported.text);
     }
 
     if (batchWaitNew) {
@@ -472,6 +527,12 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
                                                 [this] { on_pushButton_readConfiguration_clicked(); }));
     if (readBack != Done)
         return readBack;
+    // The module identified at the start is the one read back: one put in its
+    // place meanwhile holds another configuration, and has not been written.
+    if (!batchMac.isEmpty() && ui.lineEdit_device_mac->text() != batchMac) {
+        printStep(tr("模块在运行中被更换：开始时 MAC %1，读回时 MAC %2").arg(batchMac, ui.lineEdit_device_mac->text()));
+        return ModuleFailed;
+    }
 
     if (!applyFile.isEmpty()) {
         const int differences = printDifferences(expected);

@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace backupstore {
 
@@ -35,6 +37,16 @@ QString folderName(const QString &mac)
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("unknown");
     return name;
+}
+
+bool makeFolder(const QString &folder, QString *why)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdU16String()), error);
+    if (!error && QFileInfo(folder).isDir())
+        return true;
+    *why = error ? QString::fromLocal8Bit(error.message().c_str()) : QStringLiteral("not a folder");
+    return false;
 }
 
 QString freeFileName(const QString &folder, const QDateTime &when)

@@ -18,6 +18,11 @@ QString modulesFolder();
 // system refuses in a name are replaced by '-'.
 QString folderName(const QString &mac);
 
+// Makes `folder` and the folders above it that are missing; false, with the
+// system's reason in *why (permission denied, a file in the way), when it
+// cannot.
+bool makeFolder(const QString &folder, QString *why);
+
 // A name for a backup made at `when` that `folder` does not hold yet:
 // yyyyMMdd-HHmmss.xml, or with -2, -3, … when that second is taken.
 QString freeFileName(const QString &folder, const QDateTime &when);

@@ -10,23 +10,32 @@
 #include <QSaveFile>
 
 #include "cfgfile/backupstore.h"
+#include "protocol/cfgfields.h"
 
 // Called at the successful end of a read. A backup that cannot be written
-// returns its reason, which the read's final message adds (the one line of a
-// batch run); nothing else changes.
-QString Quorvel::storeBackup()
+// returns its reason (in the language on screen whenever it is asked), which
+// the read's final message adds (the one line of a batch run); nothing else
+// changes. None: the backup is stored.
+std::function<QString()> Quorvel::storeBackup()
 {
-    const QString folder = backupstore::modulesFolder() + u'/'
-                           + backupstore::folderName(ui.lineEdit_device_mac->text());
+    // A module is filed under its MAC, in its one spelling; a module that
+    // answered something else has no folder of its own.
+    const QString mac = cfgfields::canonicalMac(ui.lineEdit_device_mac->text());
+    if (mac.isEmpty())
+        return [this] { return tr("没有备份：没有有效的 MAC 地址"); };
+    const QString folder = backupstore::modulesFolder() + u'/' + backupstore::folderName(mac);
     lastBackupFolder = folder;
-    QDir().mkpath(folder);   // a failure shows in the open below
-    // Written aside and renamed: a backup is whole or absent.
-    QSaveFile file(folder + u'/' + backupstore::freeFileName(folder, QDateTime::currentDateTime()));
-    if (file.open(QIODevice::WriteOnly) && file.write(cfgFileDocument(false)) >= 0 && file.commit()) {
-        backupstore::prune(folder);
-        return QString();
+    QString why;
+    if (backupstore::makeFolder(folder, &why)) {
+        // Written aside and renamed: a backup is whole or absent.
+        QSaveFile file(folder + u'/' + backupstore::freeFileName(folder, QDateTime::currentDateTime()));
+        if (file.open(QIODevice::WriteOnly) && file.write(cfgFileDocument(false)) >= 0 && file.commit()) {
+            backupstore::prune(folder);
+            return {};
+        }
+        why = file.errorString();
     }
-    return tr("备份没有写入 %1（%2）").arg(folder, file.errorString());
+    return [this, folder, why] { return tr("备份没有写入 %1（%2）").arg(folder, why); };
 }
 
 void Quorvel::on_pushButton_restoreBackup_clicked()

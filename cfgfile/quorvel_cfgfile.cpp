@@ -110,29 +110,39 @@ bool selectItem(const Field &field, const QString &text)
     return true;
 }
 
-// Every field the leaf carries is applied: an empty line-edit field empties
-// the line edit (an open access point has no key); an empty combo or check
-// box field says nothing and leaves its widget as it is. Returns whether
-// every combo field named an item.
-bool applyLeaf(const Leaf &leaf, const QString &text)
+// Every field the leaf carries is applied: a line-edit field sets its line
+// edit's text, an empty one too (an open access point has no key); a combo
+// field that names no item, or none at all, leaves its combo as it is; a
+// check box field unticks for "0" and ticks for anything else. A text with
+// a line break applies nothing. What the leaf gets wrong is returned, each
+// field named; none: it was applied whole.
+QList<cfgleaf::Problem> applyLeaf(const Leaf &leaf, const QString &text)
 {
+    using cfgleaf::Problem;
+    if (text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(u'\0')))
+        return {Problem{leaf.name, Problem::LineBreak}};
     QStringList values;
     if (!cfgleaf::splitFields(text, int(leaf.fields.size()), &values))
-        return false;
-    bool named = true;
+        return {Problem{leaf.name, Problem::FieldCount, 0, int(leaf.fields.size())}};
+    QList<Problem> problems;
     for (qsizetype i = 0; i < values.size(); ++i) {
         const Field &field = leaf.fields.at(i);
         const QString &value = values.at(i);
-        if (field.lineEdit)   // no imported value may end a command line early
-            field.lineEdit->setText(atanswer::withoutLineBreaks(value));
-        else if (value.isEmpty())
-            named = named && !field.combo;
-        else if (field.combo)
-            named = selectItem(field, value) && named;
-        else
+        const int number = int(i) + 1;
+        if (field.lineEdit) {
+            field.lineEdit->setText(value);
+        } else if (field.combo) {
+            if (value.isEmpty())
+                problems << Problem{leaf.name, Problem::EmptyChoice, number};
+            else if (!selectItem(field, value))
+                problems << Problem{leaf.name, Problem::NotAnItem, number, 0, value};
+        } else {
+            if (value != QLatin1String("0") && value != QLatin1String("1"))
+                problems << Problem{leaf.name, Problem::NotAFlag, number, 0, value};
             field.check->setChecked(value != QLatin1String("0"));
+        }
     }
-    return named;
+    return problems;
 }
 
 // Line-edit fields of a leaf that a reader of the file would not get back
@@ -156,10 +166,12 @@ QList<QLineEdit *> fieldsLostToCommas(const Leaf &leaf)
 
 // Reads the leaves of the group whose start tag the reader has just passed,
 // up to its end tag or the first element that is not one of its leaves.
-// The names of the leaves applied whole go to `applied`; *workModeSet becomes
-// true when a DFWM leaf names a work mode.
-void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList *applied,
-               bool *workModeSet = nullptr)
+// Every leaf met is added to `seen` (a second time when repeated); the
+// names of the leaves applied whole go to `applied`, what was wrong with the
+// others to `problems`; *workModeSet becomes true when a DFWM leaf names a
+// work mode.
+void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList *seen, QStringList *applied,
+               QList<cfgleaf::Problem> *problems, bool *workModeSet = nullptr)
 {
     while (!reader.atEnd()) {
         reader.readNext();
@@ -175,8 +187,12 @@ void readGroup(QXmlStreamReader &reader, const QList<Leaf> &leaves, QStringList 
         const QString text = reader.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement);
         if (reader.hasError())   // a child element, or the input ends inside the leaf
             return;
-        if (!applyLeaf(*leaf, text))
+        seen->append(leaf->name);
+        const QList<cfgleaf::Problem> wrong = applyLeaf(*leaf, text);
+        if (!wrong.isEmpty()) {
+            *problems << wrong;
             continue;
+        }
         if (!applied->contains(leaf->name))
             applied->append(leaf->name);
         if (workModeSet && leaf->name == QLatin1String("DFWM"))
@@ -322,7 +338,7 @@ bool Quorvel::importCfgFile(const QString &path)
 
     QXmlStreamReader reader(data);
     if (data.size() > maxFileBytes)
-        reader.raiseError(QStringLiteral("larger than any configuration file"));
+        reader.raiseError(QStringLiteral("too large"));   // said in the language on screen below
 
     while (!reader.atEnd()) {
         reader.readNext();
@@ -339,6 +355,8 @@ bool Quorvel::importCfgFile(const QString &path)
     savedTabIndex = ui.tabWidget->currentIndex();
     importTabsShown = 0;
     importedLeaves.clear();
+    importSeenLeaves.clear();
+    importProblems.clear();
     while (!reader.atEnd()) {
         reader.readNext();
         if (!reader.isStartElement())
@@ -350,45 +368,85 @@ bool Quorvel::importCfgFile(const QString &path)
         else if (reader.name() == tpGroupName)
             importTpGroup(reader);
     }
+    // A leaf given twice makes the file no profile: which of the two is meant?
+    for (const QString &leaf : cfgfields::leaves()) {
+        if (const int times = int(importSeenLeaves.count(leaf)); times > 1)
+            importProblems.prepend({leaf, cfgleaf::Problem::Repeated, 0, times});
+    }
 
     // A leaf the file lacks (or that did not apply whole) leaves its fields at
     // their defaults: the next write asks before it sends them.
     workModeChosen = importWorkModeSet;
     formMissingLeaves = missingProfileLeaves();
-    formSource = formMissingLeaves.isEmpty() ? FormSource::Import : FormSource::ImportIncomplete;
+    const bool complete = formMissingLeaves.isEmpty() && importProblems.isEmpty();
+    formSource = complete ? FormSource::Import : FormSource::ImportIncomplete;
 
     // The module is left in the file's work mode: the last DFWM leaf that
     // named one wins, and one command carries it, whatever the combo showed
-    // before. A file without one leaves the module alone.
-    QString workModeRefused;
+    // before. A file without one leaves the module alone, and so does a file
+    // with a wrong leaf: nothing of it reaches the module.
+    const bool failed = reader.hasError();
+    const bool refused = failed || !importProblems.isEmpty();
+    std::function<QString()> workModeRefused;
     Outcome outcome{Outcome::Action::Import};
-    if (importWorkModeSet && comIsOpen) {
+    if (importWorkModeSet && comIsOpen && !refused) {
         const QString answer = sendWorkMode();
         if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
             outcome.command = workModeCommand();
             outcome.answer = answer;
-            workModeRefused = cfgFailureText(workModeCommand(), answer);
+            workModeRefused = [this, command = workModeCommand(), answer] { return cfgFailureText(command, answer); };
             const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
             ui.comboBox_defaultWorkMode->setCurrentIndex(workModeBefore);
             workModeChosen = workModeChosenBefore;
         }
     }
     setCfgFileBusy(false);
-    const bool failed = reader.hasError();
-    const QStringList missing = formMissingLeaves;
-    if (failed)
+    importReadFailure = {};
+    if (failed && data.size() > maxFileBytes) {
+        importReadFailure = [this] { return tr("文件大于 %1 MiB，不是配置文件").arg(maxFileBytes >> 20); };
+    } else if (failed) {   // the reader's words, and where it stopped
+        importReadFailure = [this, why = reader.errorString(), line = reader.lineNumber(), column = reader.columnNumber()] {
+            return tr("%1（第 %2 行第 %3 列）").arg(why, QString::number(line), QString::number(column));
+        };
+    }
+    if (refused)
         outcome.end = Outcome::End::Failed;
-    reportOutcome(outcome, [this, failed, missing, workModeRefused] {
-        QStringList buts;
-        if (!missing.isEmpty() && !failed)   // a failed import says so; Write names what is missing
-            buts << tr("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));
-        if (!workModeRefused.isEmpty())
-            buts << tr("模块没有接受默认工作模式：%1").arg(workModeRefused);
-        const QString done = failed ? tr("导入遇到错误") : tr("导入完成");
-        return buts.isEmpty() ? done : done + tr("，但") + buts.join(tr("；"));
+    const std::function<QString()> readFailure = importReadFailure;
+    const QList<cfgleaf::Problem> problems = importProblems;
+    const QStringList missing = formMissingLeaves;
+    reportOutcome(outcome, [this, readFailure, problems, missing, workModeRefused] {
+        if (readFailure)   // what was read up to the error stays in the form
+            return tr("导入遇到错误：%1").arg(readFailure());
+        QStringList wrong;
+        for (const cfgleaf::Problem &problem : problems)
+            wrong << cfgleaf::problemText(problem);
+        if (!missing.isEmpty())
+            wrong << tr("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));
+        if (!problems.isEmpty())
+            return tr("导入遇到错误：%1").arg(wrong.join(tr("；")));
+        // Values the module would not take are Write's to name: the file itself is whole.
+        QStringList buts = wrong;
+        if (workModeRefused)
+            buts << tr("模块没有接受默认工作模式：%1").arg(workModeRefused());
+        return buts.isEmpty() ? tr("导入完成") : tr("导入完成") + tr("，但") + buts.join(tr("；"));
     }, 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     return !failed;
+}
+
+// Why the profile the last import read cannot be written to a module as it
+// is, every problem named: the leaves it got wrong, those it lacks, and the
+// values of the form the module would not take. Empty: it can.
+QStringList Quorvel::profileRefusals() const
+{
+    QStringList refusals;
+    if (importReadFailure)
+        refusals << tr("导入遇到错误：%1").arg(importReadFailure());
+    for (const cfgleaf::Problem &problem : importProblems)
+        refusals << cfgleaf::problemText(problem);
+    if (!formMissingLeaves.isEmpty())
+        refusals << tr("文件缺少 %1").arg(formMissingLeaves.join(QStringLiteral(", ")));
+    return refusals + writeCfgProblems();
 }
 
 QString Quorvel::workModeCommand() const
@@ -406,12 +464,14 @@ QString Quorvel::sendWorkMode()
     return awaitAnswer(cfgAnswerTimeoutMs);   // as long as the read and write wait for one
 }
 
+// The leaves of a complete profile the last import did not meet at all (a
+// leaf it met but got wrong is named as wrong, in importProblems).
 QStringList Quorvel::missingProfileLeaves()
 {
     QStringList missing;
     for (const Leaf &leaf : groupLeaves(cfgWidgets, QString())) {
         // A profile states a work mode only when someone chose one.
-        if (leaf.name != QLatin1String("DFWM") && !importedLeaves.contains(leaf.name))
+        if (leaf.name != QLatin1String("DFWM") && !importSeenLeaves.contains(leaf.name))
             missing << leaf.name;
     }
     return missing;
@@ -479,19 +539,20 @@ void Quorvel::showImportGroupTab(int index)
 void Quorvel::importBaseGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(0);
-    readGroup(reader, groupLeaves(cfgWidgets, baseGroupName), &importedLeaves, &importWorkModeSet);
+    readGroup(reader, groupLeaves(cfgWidgets, baseGroupName), &importSeenLeaves, &importedLeaves, &importProblems,
+              &importWorkModeSet);
 }
 
 void Quorvel::importWifiGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(1);
-    readGroup(reader, groupLeaves(cfgWidgets, wifiGroupName), &importedLeaves);
+    readGroup(reader, groupLeaves(cfgWidgets, wifiGroupName), &importSeenLeaves, &importedLeaves, &importProblems);
 }
 
 void Quorvel::importTpGroup(QXmlStreamReader &reader)
 {
     showImportGroupTab(2);
-    readGroup(reader, groupLeaves(cfgWidgets, tpGroupName), &importedLeaves);
+    readGroup(reader, groupLeaves(cfgWidgets, tpGroupName), &importSeenLeaves, &importedLeaves, &importProblems);
 }
 
 // Waits on a monotonic clock, so that neither midnight nor a change of the

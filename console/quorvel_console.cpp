@@ -157,10 +157,22 @@ void Quorvel::on_pushButton_send_clicked()
 {
     if (!comIsOpen)
         return;
+    // A read, a write or an awaited command owns the link: a line of the
+    // console in between would be answered in its place. The periodic send
+    // skips its turns meanwhile and goes on after.
+    if (linkHeld()) {
+        if (sender() != regularSendTimer)
+            refuseSend(tr("正在读写模块的配置，控制台暂不发送"));
+        return;
+    }
     const QString line = ui.lineEdit_cmd->text();
     if (ui.checkBox_hexSend->isChecked()) {
         qsizetype bad = -1;
         const std::optional<QByteArray> bytes = logtext::parseHex(line, &bad);
+        if (bytes && bytes->isEmpty()) {
+            refuseSend(tr("没有要发送的十六进制字节"));
+            return;
+        }
         if (!bytes) {
             refuseSend(tr("不是十六进制字节，第 %1 个字符“%2”有误，没有发送")
                            .arg(QStringView(line).left(bad).toUcs4().size() + 1)
@@ -168,6 +180,8 @@ void Quorvel::on_pushButton_send_clicked()
             return;
         }
         rememberCmd(line);
+        if (bytes->endsWith("\r\n"))
+            expectConsoleAnswer();
         comSendBytes(*bytes);   // exactly these bytes: no line end added
         return;
     }
@@ -185,6 +199,8 @@ void Quorvel::on_pushButton_send_clicked()
         return;
     }
     rememberCmd(line);
+    if (text.endsWith(QLatin1String("\r\n")))
+        expectConsoleAnswer();
     comSend(text);
 }
 

@@ -22,6 +22,9 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <QAbstractItemView>
+#include <QCompleter>
+
 #include <functional>
 
 #include "console/logdelegate.h"
@@ -112,6 +115,15 @@ void Quorvel::initLogTools()
     connect(ui.lineEdit_find, &QLineEdit::textChanged, this, [this] { countFound(0); });
 
     ui.lineEdit_cmd->installEventFilter(new KeyHandler(ui.lineEdit_cmd, [this](QKeyEvent *key) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Enter sends, as Send does; with the completer's list open it
+            // takes the highlighted word first, and the next Enter sends.
+            const QCompleter *completer = ui.lineEdit_cmd->completer();
+            if (completer && completer->popup() && completer->popup()->isVisible())
+                return false;
+            on_pushButton_send_clicked();
+            return true;
+        }
         if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
             return false;
         walkHistory(key->key() == Qt::Key_Up ? -1 : 1);

@@ -1,6 +1,9 @@
 // The configuration field table and what is computed from it alone.
 #include "protocol/cfgfields.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
+
 #include <algorithm>
 
 #include "protocol/atanswer.h"
@@ -12,61 +15,61 @@ namespace {
 using K = Kind;
 using S = Shown;
 constexpr int kept = -2;   // reset: the field keeps what it shows (the Wi-Fi role)
-const char *const address = "[0-9.]*";
-const char *const digits = "[0-9]*";
+constexpr Value any = Value::Any, address = Value::Address, port = Value::Port, number = Value::Number,
+                ssid = Value::Ssid, key = Value::Key;
 
 // widget, kind, shown, query, answer pos, set command, set pos, code offset, items, leaf, leaf pos, reset,
-// characters, label, name (Chinese, English), items by language (Chinese, English)
+// value a text takes, label, name (Chinese, English), items by language (Chinese, English)
 const QList<Field> table = {
     // The module's own information: read only.
-    {"lineEdit_deviceSoftwareVer", K::Text, S::AsIs, "AT+VER?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_deviceSoftwareVer", K::Text, S::Info, "AT+VER?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_4", "设备相关/软件版本", "Device/Software Ver", nullptr, nullptr},
-    {"lineEdit_device_mac", K::Text, S::AsIs, "AT+MAC?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_device_mac", K::Text, S::Mac, "AT+MAC?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_10", "设备相关/MAC地址", "Device/MAC Address", nullptr, nullptr},
-    {"lineEdit_wifi_mode", K::Text, S::Role, "AT+APSTA?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_wifi_mode", K::Text, S::Role, "AT+APSTA?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_14", "设备相关/WIFI模式", "Device/WIFI mode", nullptr, nullptr},
-    {"lineEdit_net_state", K::Text, S::OnOff, "AT+NETS?", 1, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_net_state", K::Text, S::OnOff, "AT+NETS?", 1, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_11", "设备相关/网络状态", "Device/Network state", nullptr, nullptr},
-    {"lineEdit_ip", K::Text, S::AsIs, "AT+CURIP?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_ip", K::Text, S::AsIs, "AT+CURIP?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_18", "设备相关/IP", "Device/IP", nullptr, nullptr},
-    {"lineEdit_ip_gatway", K::Text, S::AsIs, "AT+CURIP?", 1, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_ip_gatway", K::Text, S::AsIs, "AT+CURIP?", 1, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_19", "设备相关/网关", "Device/gateway", nullptr, nullptr},
-    {"lineEdit_ip_mask", K::Text, S::AsIs, "AT+CURIP?", 2, nullptr, 0, 0, 0, nullptr, 0, 0, nullptr,
+    {"lineEdit_ip_mask", K::Text, S::AsIs, "AT+CURIP?", 2, nullptr, 0, 0, 0, nullptr, 0, 0, any,
      "label_20", "设备相关/地址隐码", "Device/IP mask", nullptr, nullptr},
     // The module's UART.
-    {"comboBox_deviceBps", K::Selector, S::AsIs, "AT+UART?", 0, "AT+UART=", 0, 0, 8, "UART", 0, 5, nullptr,
+    {"comboBox_deviceBps", K::Selector, S::AsIs, "AT+UART?", 0, "AT+UART=", 0, 0, 8, "UART", 0, 5, any,
      "label_bps_2", "UART参数/波特率", "UART/BaudRate", nullptr, nullptr},
-    {"comboBox_deviceDataBit", K::Selector, S::AsIs, "AT+UART?", 1, "AT+UART=", 1, 5, 4, "UART", 1, 3, nullptr,
+    {"comboBox_deviceDataBit", K::Selector, S::AsIs, "AT+UART?", 1, "AT+UART=", 1, 5, 4, "UART", 1, 3, any,
      "label_dataBit_2", "UART参数/数据位", "UART/DataBit", nullptr, nullptr},
-    {"comboBox_deviceParBit", K::Selector, S::AsIs, "AT+UART?", 2, "AT+UART=", 2, 0, 3, "UART", 2, 0, nullptr,
+    {"comboBox_deviceParBit", K::Selector, S::AsIs, "AT+UART?", 2, "AT+UART=", 2, 0, 3, "UART", 2, 0, any,
      "label_94", "UART参数/校验位", "UART/Parity", nullptr, nullptr},
-    {"comboBox_deviceStopBit", K::Selector, S::AsIs, "AT+UART?", 3, "AT+UART=", 3, 1, 2, "UART", 3, 0, nullptr,
+    {"comboBox_deviceStopBit", K::Selector, S::AsIs, "AT+UART?", 3, "AT+UART=", 3, 1, 2, "UART", 3, 0, any,
      "label_stopBit_2", "UART参数/停止位", "UART/StopBit", nullptr, nullptr},
-    {"comboBox_deviceFlow", K::Selector, S::AsIs, "AT+UART?", 4, "AT+UART=", 4, 0, 2, "UART", 4, 0, nullptr,
+    {"comboBox_deviceFlow", K::Selector, S::AsIs, "AT+UART?", 4, "AT+UART=", 4, 0, 2, "UART", 4, 0, any,
      "label_stopBit_3", "UART参数/流控", "UART/Flow Control", nullptr, nullptr},
     // Sent by its own control when chosen; the profile carries it.
-    {"comboBox_defaultWorkMode", K::Selector, S::AsIs, nullptr, 0, nullptr, 0, 0, 2, "DFWM", 0, 0, nullptr,
+    {"comboBox_defaultWorkMode", K::Selector, S::AsIs, nullptr, 0, nullptr, 0, 0, 2, "DFWM", 0, 0, any,
      "label_95", "系统控制/默认工作模式", "System Control/Default Work Mode", nullptr, nullptr},
     // Wi-Fi.
     {"comboBox_wifi_mode", K::Selector, S::AsIs, "AT+APSTA?", 0, "AT+APSTA=", 0, 0, 2, "WIFI_MODE", 0, kept,
-     nullptr, "label_2", "WIFI模式", "WIFI mode", "AP模式|STA模式", "AP|STA"},
-    {"lineEdit_AP_SSID", K::Text, S::AsIs, "AT+APMOD?", 0, "AT+APMOD=", 0, 0, 0, "WIFI_AP", 0, 0, nullptr,
+     any, "label_2", "WIFI模式", "WIFI mode", "AP模式|STA模式", "AP|STA"},
+    {"lineEdit_AP_SSID", K::Text, S::AsIs, "AT+APMOD?", 0, "AT+APMOD=", 0, 0, 0, "WIFI_AP", 0, 0, ssid,
      "label_3", "AP设置/SSID", "AP Mode/SSID", nullptr, nullptr},
-    {"comboBox_MODE", K::Selector, S::AsIs, "AT+APMOD?", 1, "AT+APMOD=", 1, 1, 5, "WIFI_AP", 4, 3, nullptr,
+    {"comboBox_MODE", K::Selector, S::AsIs, "AT+APMOD?", 1, "AT+APMOD=", 1, 1, 5, "WIFI_AP", 4, 3, any,
      "label_8", "AP设置/无线模式", "AP Mode/Wireless Mode", nullptr, nullptr},
-    {"comboBox_CH", K::Selector, S::AsIs, "AT+APMOD?", 2, "AT+APMOD=", 2, 1, 13, "WIFI_AP", 5, 1, nullptr,
+    {"comboBox_CH", K::Selector, S::AsIs, "AT+APMOD?", 2, "AT+APMOD=", 2, 1, 13, "WIFI_AP", 5, 1, any,
      "label_9", "AP设置/信道", "AP Mode/Channel", nullptr, nullptr},
-    {"comboBox_AUTH", K::Selector, S::AsIs, "AT+APKEY?", 0, "AT+APKEY=", 0, 0, 8, "WIFI_AP", 2, 4, nullptr,
+    {"comboBox_AUTH", K::Selector, S::AsIs, "AT+APKEY?", 0, "AT+APKEY=", 0, 0, 8, "WIFI_AP", 2, 4, any,
      "label_6", "AP设置/安全模式", "AP Mode/Authorization", nullptr, nullptr},
-    {"comboBox_CRYPT", K::Selector, S::AsIs, "AT+APKEY?", 1, "AT+APKEY=", 1, 0, 6, "WIFI_AP", 3, 3, nullptr,
+    {"comboBox_CRYPT", K::Selector, S::AsIs, "AT+APKEY?", 1, "AT+APKEY=", 1, 0, 6, "WIFI_AP", 3, 3, any,
      "label_7", "AP设置/加密模式", "AP Mode/Encryption", nullptr, nullptr},
-    {"lineEdit_AP_KEY", K::Text, S::AsIs, "AT+APKEY?", 2, "AT+APKEY=", 2, 0, 0, "WIFI_AP", 1, 0, nullptr,
+    {"lineEdit_AP_KEY", K::Text, S::AsIs, "AT+APKEY?", 2, "AT+APKEY=", 2, 0, 0, "WIFI_AP", 1, 0, key,
      "label_5", "AP设置/密码", "AP Mode/Key", nullptr, nullptr},
-    {"lineEdit_STA_SSID", K::Text, S::AsIs, "AT+STAMOD?", 0, "AT+STAMOD=", 0, 0, 0, "WIFI_STA", 0, 0, nullptr,
+    {"lineEdit_STA_SSID", K::Text, S::AsIs, "AT+STAMOD?", 0, "AT+STAMOD=", 0, 0, 0, "WIFI_STA", 0, 0, ssid,
      "label_12", "STA设置/目标SSID", "STA Mode/AP SSID", nullptr, nullptr},
-    {"lineEdit_STA_KEY", K::Text, S::AsIs, "AT+STAMOD?", 1, "AT+STAMOD=", 1, 0, 0, "WIFI_STA", 1, 0, nullptr,
+    {"lineEdit_STA_KEY", K::Text, S::AsIs, "AT+STAMOD?", 1, "AT+STAMOD=", 1, 0, 0, "WIFI_STA", 1, 0, key,
      "label_13", "STA设置/密码", "STA Mode/Key", nullptr, nullptr},
-    {"comboBox_ip_mode", K::Selector, S::AsIs, "AT+IPCFG?", 0, "AT+IPCFG=", 0, 0, 2, "WIFI_IP", 0, 0, nullptr,
+    {"comboBox_ip_mode", K::Selector, S::AsIs, "AT+IPCFG?", 0, "AT+IPCFG=", 0, 0, 2, "WIFI_IP", 0, 0, any,
      "comboBox_ip_mode", "IP设置", "IP", "动态IP|静态IP", "Dynamic IP|Static IP"},
     {"lineEdit_set_ip", K::Text, S::AsIs, "AT+IPCFG?", 1, "AT+IPCFG=", 1, 0, 0, "WIFI_IP", 1, 0, address,
      "label_15", "IP设置/IP", "IP/IP", nullptr, nullptr},
@@ -74,26 +77,26 @@ const QList<Field> table = {
      "label_21", "IP设置/网关", "IP/gateway", nullptr, nullptr},
     {"lineEdit_set_mask", K::Text, S::AsIs, "AT+IPCFG?", 3, "AT+IPCFG=", 3, 0, 0, "WIFI_IP", 3, 0, address,
      "label_30", "IP设置/地址隐码", "IP/IP mask", nullptr, nullptr},
-    {"checkBox_en_dhcp", K::Check, S::AsIs, "AT+DHCP?", 0, "AT+DHCP=", 0, 0, 0, "WIFI_DHCP", 0, 0, nullptr,
+    {"checkBox_en_dhcp", K::Check, S::AsIs, "AT+DHCP?", 0, "AT+DHCP=", 0, 0, 0, "WIFI_DHCP", 0, 0, any,
      "checkBox_en_dhcp", "IP设置/使能DHCP", "IP/Enable DHCP", nullptr, nullptr},
     {"lineEdit_dhcp_start_ip", K::Text, S::AsIs, "AT+DHCP?", 1, "AT+DHCP=", 1, 0, 0, "WIFI_DHCP", 1, 0, address,
      "label_16", "IP设置/起始地址", "IP/Start IP", nullptr, nullptr},
     {"lineEdit_dhcp_end_ip", K::Text, S::AsIs, "AT+DHCP?", 2, "AT+DHCP=", 2, 0, 0, "WIFI_DHCP", 2, 0, address,
      "label_23", "IP设置/结束地址", "IP/End IP", nullptr, nullptr},
     // Transparent mode.
-    {"comboBox_TP_TCP_UDP", K::Selector, S::AsIs, "AT+TPSOCK?", 0, "AT+TPSOCK=", 0, 0, 2, "TP_TP", 0, 0, nullptr,
+    {"comboBox_TP_TCP_UDP", K::Selector, S::AsIs, "AT+TPSOCK?", 0, "AT+TPSOCK=", 0, 0, 2, "TP_TP", 0, 0, any,
      "label_31", "TP设置/协议", "TP setting/Protocol", nullptr, nullptr},
-    {"comboBox_TP_S_C", K::Selector, S::AsIs, "AT+TPSOCK?", 1, "AT+TPSOCK=", 1, 0, 2, "TP_TP", 1, 0, nullptr,
+    {"comboBox_TP_S_C", K::Selector, S::AsIs, "AT+TPSOCK?", 1, "AT+TPSOCK=", 1, 0, 2, "TP_TP", 1, 0, any,
      "label_32", "TP设置/类型", "TP setting/Type", "服务器|客户端", "Server|Client"},
     {"lineEdit_TP_ADDR", K::Text, S::AsIs, "AT+TPSOCK?", 2, "AT+TPSOCK=", 2, 0, 0, "TP_TP", 2, 0, address,
      "label_34", "TP设置/地址", "TP setting/Address", nullptr, nullptr},
-    {"lineEdit_TP_PORT", K::Text, S::AsIs, "AT+TPSOCK?", 3, "AT+TPSOCK=", 3, 0, 0, "TP_TP", 3, 0, digits,
+    {"lineEdit_TP_PORT", K::Text, S::AsIs, "AT+TPSOCK?", 3, "AT+TPSOCK=", 3, 0, 0, "TP_TP", 3, 0, port,
      "label_35", "TP设置/端口", "TP setting/Port", nullptr, nullptr},
-    {"lineEdit_fframe_time", K::Text, S::AsIs, "AT+FFRAME?", 0, "AT+FFRAME=", 0, 0, 0, "TP_FRAME", 0, 0, digits,
+    {"lineEdit_fframe_time", K::Text, S::AsIs, "AT+FFRAME?", 0, "AT+FFRAME=", 0, 0, 0, "TP_FRAME", 0, 0, number,
      "label_36", "成帧设置/自由成帧时间间隔", "Frame setting/Free Frame Time", nullptr, nullptr},
-    {"lineEdit_aframe_len", K::Text, S::AsIs, "AT+AFRAME?", 0, "AT+AFRAME=", 0, 0, 0, "TP_FRAME", 1, 0, digits,
+    {"lineEdit_aframe_len", K::Text, S::AsIs, "AT+AFRAME?", 0, "AT+AFRAME=", 0, 0, 0, "TP_FRAME", 1, 0, number,
      "label_38", "成帧设置/自动成帧长度", "Frame setting/Auto Frame Len", nullptr, nullptr},
-    {"lineEdit_aframe_time", K::Text, S::AsIs, "AT+AFRAME?", 1, "AT+AFRAME=", 1, 0, 0, "TP_FRAME", 2, 0, digits,
+    {"lineEdit_aframe_time", K::Text, S::AsIs, "AT+AFRAME?", 1, "AT+AFRAME=", 1, 0, 0, "TP_FRAME", 2, 0, number,
      "label_37", "成帧设置/自动成帧时间", "Frame setting/Auto Frame Time", nullptr, nullptr},
 };
 
@@ -130,6 +133,12 @@ int indexOfCode(const Field &field, const QString &code)
 QString shownValue(const Field &field, const QString &text)
 {
     switch (field.shown) {
+    case Shown::Info:
+        return escapedText(text);
+    case Shown::Mac: {
+        const QString mac = canonicalMac(text);
+        return mac.isEmpty() ? escapedText(text) : mac;
+    }
     case Shown::OnOff:
         return text == QLatin1String("1") ? QStringLiteral("ON") : QStringLiteral("OFF");
     case Shown::Role:
@@ -270,6 +279,215 @@ int bilingualItemIndex(QStringView widget, QStringView text)
             return index;
     }
     return -1;
+}
+
+const char *formChars(const Field &field)
+{
+    switch (field.value) {
+    case Value::Address:
+        return "[0-9.]*";
+    case Value::Port:
+    case Value::Number:
+        return "[0-9]*";
+    case Value::Any:
+    case Value::Ssid:
+    case Value::Key:
+        break;
+    }
+    return nullptr;
+}
+
+bool mayHoldComma(const Field &field)
+{
+    if (!field.set || field.kind != Kind::Text)
+        return false;
+    for (const Field &other : table) {
+        if (&other == &field || !other.set || qstrcmp(other.set, field.set) != 0)
+            continue;
+        if (other.kind == Kind::Text || other.setPos > field.setPos)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool isAddress(const QString &text)
+{
+    static const QRegularExpression quad(QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+    const QRegularExpressionMatch m = quad.match(text);
+    if (!m.hasMatch())
+        return false;
+    for (int i = 1; i <= 4; ++i) {
+        if (m.capturedView(i).toInt() > 255)
+            return false;
+    }
+    return true;
+}
+
+bool allDigits(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// Whether the write sends the field with the form's values as they are, and
+// whether the module needs it filled in then.
+bool sentNow(const Field &field, const QHash<QString, QString> &values)
+{
+    return !(staticAddressOnly(field) && values.value(QStringLiteral("comboBox_ip_mode")) == QLatin1String("0"));
+}
+
+bool neededNow(const Field &field, const QHash<QString, QString> &values)
+{
+    if (staticAddressOnly(field))
+        return true;   // sent only in static mode, where the module needs all three
+    const bool pool = field.set && qstrcmp(field.set, "AT+DHCP=") == 0 && field.kind == Kind::Text;
+    return pool && values.value(QStringLiteral("checkBox_en_dhcp")) == QLatin1String("1");
+}
+
+} // namespace
+
+QList<Problem> valueProblems(const QHash<QString, QString> &values, wiretext::Encoding encoding)
+{
+    QList<Problem> problems;
+    for (const Field *field : written()) {
+        if (!sentNow(*field, values))
+            continue;
+        const QString value = values.value(QLatin1String(field->widget));
+        const auto add = [&](Problem::Kind kind, int limit = 0) { problems.append({field, kind, limit}); };
+        if (field->kind == Kind::Selector) {
+            bool number = false;
+            const int index = value.toInt(&number);
+            if (!number || index < 0 || index >= field->items)
+                add(Problem::NoChoice);
+            continue;
+        }
+        if (field->kind == Kind::Check) {
+            if (value != QLatin1String("0") && value != QLatin1String("1"))
+                add(Problem::NoChoice);
+            continue;
+        }
+        if (value.contains(u'\r') || value.contains(u'\n') || value.contains(QChar(u'\0'))) {
+            add(Problem::LineBreak);
+            continue;
+        }
+        if (value.contains(u',') && !mayHoldComma(*field))
+            add(Problem::Comma);
+        bool clean = true;
+        const qsizetype bytes = wiretext::encode(value, encoding, &clean).size();
+        if (!clean)
+            add(Problem::Unencodable);
+        if (value.isEmpty()) {
+            if (neededNow(*field, values))
+                add(Problem::Missing);
+            continue;
+        }
+        switch (field->value) {
+        case Value::Any:
+            break;
+        case Value::Ssid:
+            if (bytes > 32)
+                add(Problem::TooLong, 32);
+            break;
+        case Value::Key:
+            if (bytes > 64)
+                add(Problem::TooLong, 64);
+            break;
+        case Value::Address:
+            if (!isAddress(value))
+                add(Problem::NotAddress);
+            break;
+        case Value::Port:
+            if (!allDigits(value) || value.size() > 5 || value.toInt() < 1 || value.toInt() > 65535)
+                add(Problem::NotPort);
+            break;
+        case Value::Number:
+            if (!allDigits(value) || value.size() > 9)
+                add(Problem::NotNumber);
+            break;
+        }
+    }
+    return problems;
+}
+
+QStringList problemTexts(const QList<Problem> &problems, bool english, wiretext::Encoding encoding)
+{
+    const auto tr = [](const char *text) { return QCoreApplication::translate("cfgfields", text); };
+    QStringList texts;
+    for (int kind = Problem::NoChoice; kind <= Problem::Missing; ++kind) {
+        // One text for the fields of a kind (and of a limit), in the order they came.
+        QList<int> limits;
+        for (const Problem &p : problems) {
+            if (p.kind == kind && !limits.contains(p.limit))
+                limits << p.limit;
+        }
+        for (const int limit : std::as_const(limits)) {
+            QStringList names;
+            for (const Problem &p : problems) {
+                if (p.kind == kind && p.limit == limit)
+                    names << name(*p.field, english);
+            }
+            const QString fields = names.join(tr("、"));
+            switch (Problem::Kind(kind)) {
+            case Problem::NoChoice:
+                texts << tr("%1没有选择值").arg(fields);
+                break;
+            case Problem::LineBreak:
+                texts << tr("%1含有换行").arg(fields);
+                break;
+            case Problem::Comma:
+                texts << tr("%1含有逗号（模块会把它当作分隔符）").arg(fields);
+                break;
+            case Problem::Unencodable:
+                texts << tr("%1含有%2不能表示的字符").arg(fields, wiretext::name(encoding));
+                break;
+            case Problem::TooLong:
+                texts << tr("%1超过 %2 字节").arg(fields, QString::number(limit));
+                break;
+            case Problem::NotAddress:
+                texts << tr("%1不是 IP 地址（四个 0 到 255 的数，以点分隔）").arg(fields);
+                break;
+            case Problem::NotPort:
+                texts << tr("%1不是 1 到 65535 的端口").arg(fields);
+                break;
+            case Problem::NotNumber:
+                texts << tr("%1不是最多 9 位的数").arg(fields);
+                break;
+            case Problem::Missing:
+                texts << tr("%1不能为空").arg(fields);
+                break;
+            }
+        }
+    }
+    return texts;
+}
+
+QString canonicalMac(QStringView text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^[0-9A-Fa-f]{2}([:-]?)[0-9A-Fa-f]{2}(?:\\1[0-9A-Fa-f]{2}){4}$"));
+    const QString trimmed = text.trimmed().toString();
+    if (!form.match(trimmed).hasMatch())
+        return QString();
+    QString hex = trimmed.toUpper();
+    hex.remove(u':').remove(u'-');
+    for (int i = 10; i > 0; i -= 2)
+        hex.insert(i, u':');
+    return hex;
+}
+
+QString escapedText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7f)
+            out += QLatin1String("\\x") + QLatin1Char("0123456789ABCDEF"[u >> 4]) + QLatin1Char("0123456789ABCDEF"[u & 15]);
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace cfgfields

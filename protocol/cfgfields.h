@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "serial/wiretext.h"
+
 namespace cfgfields {
 
 enum class Kind {
@@ -24,8 +26,21 @@ enum class Kind {
 // How a read answer's field becomes what the form shows, beyond the kind.
 enum class Shown {
     AsIs,       // by kind
+    Info,       // the module's own text (its version): control characters shown as \xNN
+    Mac,        // a MAC address in its one spelling (AC:CF:23:5A:10:7E); anything else as Info
     OnOff,      // "1" shows "ON", anything else "OFF" (the network state)
     Role,       // "0" shows "AP", "1" "STA", any other code itself (the Wi-Fi role)
+};
+
+// What a text field holds, beyond the characters of the wire encoding. Every
+// text may be empty; a value is checked against its field before a write.
+enum class Value {
+    Any,        // any one-line text
+    Address,    // a dotted quad, 0-255 each ("[0-9.]*" in the form)
+    Port,       // 1 to 65535 ("[0-9]*")
+    Number,     // at most nine digits ("[0-9]*")
+    Ssid,       // at most 32 bytes on the wire
+    Key,        // at most 64 bytes on the wire
 };
 
 struct Field
@@ -42,7 +57,7 @@ struct Field
     const char *leaf;        // the profile leaf that holds it, or null
     int leafPos;             // its place among the leaf's fields, from 0
     int reset;               // selector: item after a reset; check: 1 ticked; text: cleared
-    const char *chars;       // text: the characters the form takes ("[0-9.]*"), or null
+    Value value;             // text: what it holds
     const char *label;       // object name of what names it on the form (its label, or itself)
     const char *nameZh;      // its name in messages and the change list
     const char *nameEn;
@@ -69,6 +84,49 @@ QList<const Field *> written();            // the fields the write sends, in the
 // Whether the write sends the field only with a static address (the static
 // IP, gateway and mask: a dynamic address sends the mode alone).
 bool staticAddressOnly(const Field &field);
+
+// The characters the form lets the user type into a text field, or null.
+const char *formChars(const Field &field);
+
+// Whether a comma in the field reaches the module as part of it: only in the
+// last value of a set command whose other values are codes (the access
+// point's key). Anywhere else the module takes it for a field separator.
+bool mayHoldComma(const Field &field);
+
+// Why the form's `values` (as cfgFieldValues gives them) cannot go to the
+// module: one entry per written field whose value it would not take as it
+// stands, in the order of the write. Static addresses count only in static
+// mode, and are needed then; the DHCP pool is needed while DHCP is on.
+struct Problem
+{
+    const Field *field;
+    enum Kind {
+        NoChoice,     // a selector shows no item, a flag is neither "0" nor "1"
+        LineBreak,    // CR, LF or NUL: the command line would end early
+        Comma,        // where the module takes it for a separator
+        Unencodable,  // a character the wire encoding has no bytes for
+        TooLong,      // more bytes on the wire than `limit`
+        NotAddress,   // not a dotted quad
+        NotPort,      // not 1-65535
+        NotNumber,    // not at most nine digits
+        Missing,      // empty where the module needs it
+    } kind;
+    int limit = 0;
+};
+QList<Problem> valueProblems(const QHash<QString, QString> &values, wiretext::Encoding encoding);
+// The problems as the user reads them, one text for the fields of each kind
+// ("STA设置/目标SSID、STA设置/密码含有逗号…"), kinds in the order of Problem::Kind;
+// the texts in the language of the installed catalogue, the fields' names in
+// the language `english` picks.
+QStringList problemTexts(const QList<Problem> &problems, bool english, wiretext::Encoding encoding);
+
+// The MAC address in its one spelling, upper-case pairs with colons, for six
+// hex pairs separated by colons, dashes or nothing (any case, surrounding
+// white space ignored); empty for anything else.
+QString canonicalMac(QStringView text);
+// A text from the module as it may be shown, printed or stored: control
+// characters and DEL as \xNN; any other text stays as it is.
+QString escapedText(QStringView text);
 
 // The field's name in the language on screen.
 QString name(const Field &field, bool english);

@@ -31,6 +31,21 @@ void Quorvel::updateCfgButtons()
     ui.pushButton_Import->setEnabled(idle);
     ui.pushButton_restoreBackup->setEnabled(idle);
     ui.pushButton_Export->setEnabled(idle);
+    // What a read fills, a write sends or an import or export reads is not
+    // edited meanwhile, and no control talks to the module in between.
+    const bool locked = !idle || linkHeld();
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        QWidget *field = cfgWidget(f.widget);
+        if (!field || (!f.set && !f.leaf))   // the module's own information is never edited
+            continue;
+        if (auto *edit = qobject_cast<QLineEdit *>(field))
+            edit->setReadOnly(locked);
+        else
+            field->setEnabled(!locked);
+    }
+    for (QPushButton *control : {ui.pushButton_reset, ui.pushButton_restore, ui.pushButton_startNet,
+                                 ui.pushButton_leaveNet, ui.pushButton_enter_TP, ui.pushButton_quit_TP})
+        control->setEnabled(!locked);
 }
 
 // The current command of the running read or write had no usable answer
@@ -67,6 +82,7 @@ void Quorvel::forgetReadProblems()
 {
     uncleanCfgFields.clear();
     unreadFlags.clear();
+    readMacBad = false;
 }
 
 QWidget *Quorvel::cfgWidget(const char *objectName) const
@@ -74,11 +90,16 @@ QWidget *Quorvel::cfgWidget(const char *objectName) const
     return cfgWidgets.value(QLatin1String(objectName));
 }
 
+bool Quorvel::englishOnScreen() const
+{
+    return langButton->text() != QLatin1String("English");   // the button names the other language
+}
+
 // A field's name in the language on screen, e.g. "AP设置/密码".
 QString Quorvel::cfgFieldName(const QWidget *field) const
 {
     const cfgfields::Field *f = cfgfields::find(field->objectName());
-    return f ? cfgfields::name(*f, langButton->text() != QLatin1String("English")) : field->objectName();
+    return f ? cfgfields::name(*f, englishOnScreen()) : field->objectName();
 }
 
 // What is marked when the field differs from the module: its label, or the
@@ -135,9 +156,9 @@ void Quorvel::initCfgFieldChecks()
         QWidget *widget = findChild<QWidget *>(QLatin1String(f.widget));
         Q_ASSERT_X(widget, f.widget, "a field of the table is not in the form");
         cfgWidgets.insert(QLatin1String(f.widget), widget);
-        if (f.chars) {
+        if (const char *chars = cfgfields::formChars(f)) {
             static_cast<QLineEdit *>(widget)->setValidator(
-                new QRegularExpressionValidator(QRegularExpression(QLatin1String(f.chars)), this));
+                new QRegularExpressionValidator(QRegularExpression(QLatin1String(chars)), this));
         }
     }
     // A field the user edits holds the user's text, whatever the read left.
@@ -221,30 +242,40 @@ QStringList Quorvel::readCfgProblems() const
     const QStringList blank = blankSelectorNames();
     if (!blank.isEmpty())
         problems << tr("%1的值不在列表中").arg(joinCfgFieldNames(blank));
+    if (readMacBad) {
+        problems << tr("%1“%2”不是 MAC 地址，没有备份")
+                        .arg(cfgFieldName(ui.lineEdit_device_mac), ui.lineEdit_device_mac->text());
+    }
     return problems;
 }
 
+// Why the form cannot be written as it stands: every field the module would
+// not take (cfgfields::valueProblems), a flag a read could not set, and a
+// text read in another encoding than the wire's; empty when it can.
 QStringList Quorvel::writeCfgProblems() const
 {
-    QStringList problems;
-    const QStringList blank = blankSelectorNames();
-    if (!blank.isEmpty())
-        problems << tr("%1没有选择值").arg(joinCfgFieldNames(blank));
-    const QString encoding = wiretext::name(wireEncoding);
+    QList<cfgfields::Problem> problems = cfgfields::valueProblems(cfgFieldValues(), wireEncoding);
+    for (const QCheckBox *box : unreadFlags)
+        problems.append({cfgfields::find(box->objectName()), cfgfields::Problem::NoChoice});
+    // A text read as replacement characters is named as such, not as text the encoding lacks.
     QStringList unclean;
-    QStringList unencodable;
     for (QLineEdit *edit : writtenTexts()) {
-        bool clean = true;
-        if (uncleanCfgFields.contains(edit))
-            unclean << cfgFieldName(edit);
-        else if (wiretext::encode(edit->text(), wireEncoding, &clean), !clean)
-            unencodable << cfgFieldName(edit);
+        if (!uncleanCfgFields.contains(edit))
+            continue;
+        unclean << cfgFieldName(edit);
+        problems.removeIf([edit](const cfgfields::Problem &p) {
+            return p.kind == cfgfields::Problem::Unencodable && edit->objectName() == QLatin1String(p.field->widget);
+        });
     }
-    if (!unclean.isEmpty())
-        problems << tr("%1不是有效的%2文本，请修改，或换一种编码重新读取").arg(joinCfgFieldNames(unclean), encoding);
-    if (!unencodable.isEmpty())
-        problems << tr("%1含有%2不能表示的字符").arg(joinCfgFieldNames(unencodable), encoding);
-    return problems;
+    QList<cfgfields::Problem> unset = problems;
+    unset.removeIf([](const cfgfields::Problem &p) { return p.kind != cfgfields::Problem::NoChoice; });
+    problems.removeIf([](const cfgfields::Problem &p) { return p.kind == cfgfields::Problem::NoChoice; });
+    QStringList texts = cfgfields::problemTexts(unset, englishOnScreen(), wireEncoding);
+    if (!unclean.isEmpty()) {
+        texts << tr("%1不是有效的%2文本，请修改，或换一种编码重新读取")
+                     .arg(joinCfgFieldNames(unclean), wiretext::name(wireEncoding));
+    }
+    return texts + cfgfields::problemTexts(problems, englishOnScreen(), wireEncoding);
 }
 
 // The values the write sends, by field object name: a selector's item index
@@ -341,8 +372,15 @@ bool Quorvel::confirmWrite()
 {
     const QHash<QString, QString> form = cfgFieldValues();
     QString missing;
-    if (formSource == FormSource::ImportIncomplete)
-        missing = tr("导入的文件缺少 %1，这些配置将写入默认值。").arg(formMissingLeaves.join(QStringLiteral(", ")));
+    if (formSource == FormSource::ImportIncomplete) {
+        if (!formMissingLeaves.isEmpty())
+            missing = tr("导入的文件缺少 %1，这些配置将写入默认值。").arg(formMissingLeaves.join(QStringLiteral(", ")));
+        QStringList wrong;
+        for (const cfgleaf::Problem &problem : importProblems)
+            wrong << cfgleaf::problemText(problem);
+        if (!wrong.isEmpty())
+            missing += tr("导入的文件有误（%1），表单中相应的配置不是文件中的。").arg(wrong.join(tr("；")));
+    }
     if (!moduleValues.isEmpty()) {
         if (!confirmWriteSetting)
             return true;

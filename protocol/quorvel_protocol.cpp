@@ -30,11 +30,16 @@ QString Quorvel::getErrStrFromCode(int code)
 
 void Quorvel::commonRspProc(QString line)
 {
-    // During a read or a write every answer is the sequence's. Its final
-    // message, or an import's, comes right after its last command and shows
-    // longer than the sequences wait for an answer, so a late answer to one
-    // of their commands meets that message and leaves it alone.
-    if (readCfgRunning || writeCfgRunning || !finalStatusDeadline.hasExpired())
+    // While a read, a write or an awaited command holds the link, every
+    // answer is theirs (they take a console command's late answer
+    // themselves, consoleAnswer). A sequence's final message, or an
+    // import's, comes right after its last command and shows longer than
+    // the sequences wait for an answer, so a late answer to one of their
+    // commands meets that message and leaves it alone.
+    if (linkHeld())
+        return;
+    consoleAnswer(line);
+    if (!finalStatusDeadline.hasExpired())
         return;
     if (atanswer::matchesWhole(atanswer::plainOk(), line)) {
         statusBar()->showMessage(tr("成功"), 10000);
@@ -78,11 +83,50 @@ QString Quorvel::awaitAnswer(int msec)
     QString answer;
     QTimer::singleShot(msec, &loop, &QEventLoop::quit);
     connect(this, &Quorvel::recvNewLine, &loop, [&](const QString &line) {
+        if (consoleAnswer(line))
+            return;
         if (atanswer::matchesWhole(atanswer::okLine(), line) || atanswer::matchesWhole(atanswer::errLine(), line)) {
             answer = line;
             loop.quit();
         }
     });
+    awaitingAnswer = true;   // the console waits meanwhile
+    updateCfgButtons();
     loop.exec();
+    awaitingAnswer = false;
+    updateCfgButtons();
     return answer;
+}
+
+// Whether a read, a write or a command awaiting its answer holds the link:
+// then the console and the controls send nothing, so that every answer that
+// comes is the answer to the one command sent.
+bool Quorvel::linkHeld() const
+{
+    return readCfgRunning || writeCfgRunning || awaitingAnswer;
+}
+
+// A command the user sent from the console or a control: its answer, when
+// it comes, is no answer to a sequence that starts meanwhile.
+void Quorvel::expectConsoleAnswer()
+{
+    ++consoleAnswersDue;
+    consoleAnswerDeadline.setRemainingTime(cfgAnswerTimeoutMs);
+}
+
+// Whether `line` answers a command of the console or a control (consumed
+// here), rather than whatever the link's holder sent after it. A console
+// command left unanswered for an answer time-out has no answer to come.
+bool Quorvel::consoleAnswer(const QString &line)
+{
+    if (consoleAnswersDue == 0)
+        return false;
+    if (consoleAnswerDeadline.hasExpired()) {
+        consoleAnswersDue = 0;
+        return false;
+    }
+    if (!atanswer::matchesWhole(atanswer::okLine(), line) && !atanswer::matchesWhole(atanswer::errLine(), line))
+        return false;
+    --consoleAnswersDue;
+    return true;
 }

@@ -31,10 +31,13 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 void Quorvel::startReadCfg()
 {
     readCfgRunning = true;
-    failCfgSequence(QString(), QString(), QString());
+    failCfgSequence(QString(), QString(), {});
     setModuleValues({});   // known again only when this read ends well
     updateCfgButtons();
-    resetCfgWidgets();
+    // Verifying reads into verifyActual: the form keeps the user's values.
+    verifyActual.clear();
+    if (!verifyingWrite)
+        resetCfgWidgets();
     savedTabIndex = ui.tabWidget->currentIndex();
     readCfgIndex = 0;
     readCfgRetry = 0;
@@ -59,7 +62,7 @@ void Quorvel::nextReadCfgCmd()
 
 void Quorvel::readCfgRecvNewLine(QString recvStr)
 {
-    if (!readCfgRunning)
+    if (!readCfgRunning || consoleAnswer(recvStr))
         return;
     if (!atanswer::matchesWhole(atanswer::okWithText(), recvStr)
         && !atanswer::matchesWhole(atanswer::errWithText(), recvStr))
@@ -89,19 +92,20 @@ void Quorvel::finishReadCfg(bool ok)
     updateCfgButtons();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
-    // A read that failed or was cut leaves a form that is not the module's.
-    formSource = ok ? FormSource::Read : FormSource::ReadFailed;
-    if (ok)
-        setModuleValues(cfgFieldValues());
-    // The module's configuration is on disk before anything is written to it.
-    const QString backupFailure = ok ? storeBackup() : QString();
     if (verifyingWrite) {
         finishVerify(ok);
         return;
     }
+    // A read that failed or was cut leaves a form that is not the module's.
+    formSource = ok ? FormSource::Read : FormSource::ReadFailed;
+    readMacBad = ok && cfgfields::canonicalMac(ui.lineEdit_device_mac->text()).isEmpty();
+    if (ok)
+        setModuleValues(cfgFieldValues());
+    // The module's configuration is on disk before anything is written to it.
+    const std::function<QString()> backupFailure = ok ? storeBackup() : std::function<QString()>();
     // The fields the read could not show as the module holds them are named;
     // the message then stays twice as long, and so does a failure's.
-    const QString failure = cfgSequenceFailure;
+    const std::function<QString()> failure = cfgSequenceFailure;
     const bool clean = readCfgProblems().isEmpty();
     const Outcome outcome{Outcome::Action::Read, ok ? Outcome::End::Done : Outcome::End::Failed, cfgFailedCommand,
                           cfgFailedAnswer};
@@ -111,26 +115,26 @@ void Quorvel::finishReadCfg(bool ok)
         if (ok)
             text = list.isEmpty() ? tr("读取配置完成") : tr("读取配置完成，但%1").arg(list);
         else
-            text = list.isEmpty() ? tr("读取配置遇到错误：%1").arg(failure)
-                                  : tr("读取配置遇到错误：%1").arg(failure) + tr("；") + list;
+            text = list.isEmpty() ? tr("读取配置遇到错误：%1").arg(failure())
+                                  : tr("读取配置遇到错误：%1").arg(failure()) + tr("；") + list;
         // A backup that could not be written changes nothing else.
-        return backupFailure.isEmpty() ? text : text + tr("；") + backupFailure;
-    }, ok && clean && backupFailure.isEmpty() ? 5000 : 10000);
+        return backupFailure ? text + tr("；") + backupFailure() : text;
+    }, ok && clean && !backupFailure ? 5000 : 10000);
     emit readCfgFinished(ok);
 }
 
 // What ended the running sequence: the command, and the module's answer to it
 // (none: it did not answer in time); `text` when something else ended it.
-void Quorvel::failCfgSequence(const QString &cmd, const QString &answer, const QString &text)
+void Quorvel::failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text)
 {
     cfgFailedCommand = cmd;
     cfgFailedAnswer = atanswer::withoutLineBreaks(answer);
-    cfgSequenceFailure = text;
+    cfgSequenceFailure = std::move(text);
 }
 
 void Quorvel::failCfgSequence(const QString &cmd, const QString &answer)
 {
-    failCfgSequence(cmd, answer, cfgFailureText(cmd, answer));
+    failCfgSequence(cmd, answer, [this, cmd, answer] { return cfgFailureText(cmd, answer); });
 }
 
 QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)
@@ -153,21 +157,33 @@ bool Quorvel::readCfgAnswer(const QString &line, bool *advance)
     QHash<QString, QString> values;
     if (!cfgfields::parseAnswer(readCfgCmds.at(readCfgIndex).cmd, line, &values))
         return false;
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        setReadValue(cfgWidget(it.key().toLatin1().constData()), it.value());
+    takeReadValues(values);
     *advance = true;
     return true;
+}
+
+// What an answer gave: into the form, or, while verifying a write, aside
+// (the form keeps the values the user wrote).
+void Quorvel::takeReadValues(const QHash<QString, QString> &values)
+{
+    if (verifyingWrite) {
+        verifyActual.insert(values);
+        return;
+    }
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        setReadValue(cfgWidget(it.key().toLatin1().constData()), it.value());
 }
 
 bool Quorvel::readCurIpRsp(const QString &line, bool *advance)
 {
     // Off the network the module has no current address: any "OK" or "ERR"
     // answer will do.
-    if (ui.lineEdit_net_state->text() == QLatin1String("OFF")) {
+    const QString netState = verifyingWrite ? verifyActual.value(ui.lineEdit_net_state->objectName())
+                                            : ui.lineEdit_net_state->text();
+    if (netState == QLatin1String("OFF")) {
         const QString unknown = tr("未知");
-        ui.lineEdit_ip->setText(unknown);
-        ui.lineEdit_ip_gatway->setText(unknown);
-        ui.lineEdit_ip_mask->setText(unknown);
+        takeReadValues({{ui.lineEdit_ip->objectName(), unknown}, {ui.lineEdit_ip_gatway->objectName(), unknown},
+                        {ui.lineEdit_ip_mask->objectName(), unknown}});
         *advance = true;
         return true;
     }

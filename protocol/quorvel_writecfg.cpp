@@ -4,6 +4,7 @@
 // sequence.
 #include "app/quorvel.h"
 
+#include <QLineEdit>
 #include <QTimer>
 
 #include "protocol/atanswer.h"
@@ -35,6 +36,8 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
         reportDeclined(Outcome::Action::Write);
         return;
     }
+    // What the user confirmed is what goes out; the form stays locked until the end.
+    writeValues = cfgFieldValues();
     startWriteCfg();
     sendWriteCfgCmd();
 }
@@ -46,7 +49,7 @@ void Quorvel::startWriteCfg()
     savedTabIndex = ui.tabWidget->currentIndex();
     writeCfgIndex = 0;
     writeCfgRetry = 0;
-    failCfgSequence(QString(), QString(), QString());
+    failCfgSequence(QString(), QString(), {});
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
 }
 
@@ -63,7 +66,7 @@ void Quorvel::sendWriteCfgCmd()
 
 void Quorvel::writeCfgRecvNewLine(QString recvStr)
 {
-    if (!writeCfgRunning)
+    if (!writeCfgRunning || consoleAnswer(recvStr))
         return;
     if (!atanswer::matchesWhole(atanswer::okLine(), recvStr)
         && !atanswer::matchesWhole(atanswer::errLine(), recvStr))
@@ -95,17 +98,15 @@ void Quorvel::finishWriteCfg(bool ok)
     if (!ok) {
         // Some commands may have gone through: what the module holds is unknown.
         setModuleValues({});
-        const QString failure = cfgSequenceFailure;
+        const std::function<QString()> failure = cfgSequenceFailure;
         reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
-                      [this, failure] { return tr("写入配置遇到错误：%1").arg(failure); }, 10000);
+                      [this, failure] { return tr("写入配置遇到错误：%1").arg(failure()); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
-    setModuleValues(cfgFieldValues());   // every command was taken
-    // Verifying reads the module back into the form; the work mode, which no
-    // read learns, stays as it is (resetCfgWidgets leaves it while verifying).
+    setModuleValues(writeValues);   // every command was taken
+    // Verifying reads the module back aside: the form keeps the values written.
     if (ui.checkBox_verifyWrite->isChecked() && !batchRun && comIsOpen) {
-        verifyExpected = cfgFieldValues();
         verifyingWrite = true;
         startReadCfg();
         sendReadCfgCmd();
@@ -116,34 +117,69 @@ void Quorvel::finishWriteCfg(bool ok)
 }
 
 // The end of the read after a write: what the module holds now against what
-// the write sent, each difference named with both values.
+// the write sent. The form keeps the values written; the fields the module
+// holds otherwise stay marked, and a box names each with both values and
+// offers to write again. A module with another MAC than the one read before
+// the write was swapped meanwhile: nothing of it is taken as verified.
 void Quorvel::finishVerify(bool ok)
 {
     verifyingWrite = false;
     if (!ok) {
-        const QString failure = cfgSequenceFailure;
+        const std::function<QString()> failure = cfgSequenceFailure;
         reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
-                      [this, failure] { return tr("写入配置完成，但校验时读取遇到错误：%1").arg(failure); }, 10000);
+                      [this, failure] { return tr("写入配置完成，但校验时读取遇到错误：%1").arg(failure()); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
-    const QHash<QString, QString> expected = verifyExpected;
-    const QHash<QString, QString> actual = cfgFieldValues();
-    const bool same = changedCfgFields(expected, actual).isEmpty();
+    const QString macBefore = ui.lineEdit_device_mac->text();
+    const QString macNow = verifyActual.value(ui.lineEdit_device_mac->objectName());
+    if (!macBefore.isEmpty() && macNow != macBefore) {
+        setModuleValues({});
+        reportOutcome({Outcome::Action::Write, Outcome::End::Failed},
+                      [macBefore, macNow] { return tr("模块在写入期间被更换：写入前 MAC %1，校验时 MAC %2")
+                                                .arg(macBefore, macNow); }, 10000);
+        emit writeCfgFinished(false);
+        return;
+    }
+    // The module's own information is its, not the user's: shown as it is now.
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        auto *info = qobject_cast<QLineEdit *>(cfgWidget(f.widget));
+        if (info && !f.set && !f.leaf && verifyActual.contains(QLatin1String(f.widget)))
+            info->setText(verifyActual.value(QLatin1String(f.widget)));
+    }
+    QHash<QString, QString> held;
+    for (auto it = writeValues.cbegin(); it != writeValues.cend(); ++it)
+        held.insert(it.key(), verifyActual.value(it.key()));
+    setModuleValues(held);   // marks what the module holds otherwise
+    const QHash<QString, QString> expected = writeValues;
+    const bool same = changedCfgFields(expected, held).isEmpty();
     reportOutcome({Outcome::Action::Write, same ? Outcome::End::Done : Outcome::End::Failed},
-                  [this, expected, actual] {
-        const QStringList differences = cfgFieldDifferences(expected, actual, tr("%1 写入“%2”，模块为“%3”"));
+                  [this, expected, held] {
+        const QStringList differences = cfgFieldDifferences(expected, held, tr("%1 写入“%2”，模块为“%3”"));
         return differences.isEmpty() ? tr("写入并校验完成")
                                      : tr("写入配置完成，但校验发现不同：%1").arg(differences.join(tr("；")));
     }, same ? 5000 : 10000);
     emit writeCfgFinished(same);
+    if (same)
+        return;
+    // Asked once the received line that ended the read has been handled.
+    QTimer::singleShot(0, this, [this, expected, held] {
+        const QStringList differences = cfgFieldDifferences(expected, held, tr("%1：写入“%2”，模块为“%3”"));
+        if (!askUser(tr("模块没有保存写入的 %1 项配置。要再写入一次吗？").arg(differences.size()),
+                     differences.join(u'\n'), QString(), false)
+            || cfgBusy() || !comIsOpen)
+            return;
+        writeValues = cfgFieldValues();
+        startWriteCfg();
+        sendWriteCfgCmd();
+    });
 }
 
-// Builds the current command from the form as it is now and sends it; the
-// line it is given is ignored.
+// Builds the current command from the values the write was started with and
+// sends it; the line it is given is ignored.
 bool Quorvel::writeCfgCommand(const QString &, bool *advance)
 {
-    sendCmd(cfgfields::setCommand(writeCfgCmds.at(writeCfgIndex).cmd, cfgFieldValues()));
+    sendCmd(cfgfields::setCommand(writeCfgCmds.at(writeCfgIndex).cmd, writeValues));
     *advance = true;
     return true;
 }

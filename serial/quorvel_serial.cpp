@@ -243,7 +243,7 @@ void Quorvel::comPortError(QSerialPort::SerialPortError error)
     // A sequence cannot go on without its port, and a reconnect must not
     // take it up again half-way. Its failure shows for its full time.
     if (readCfgRunning || writeCfgRunning)
-        failCfgSequence(QString(), QString(), tr("串口 %1 已断开").arg(openPortText));
+        failCfgSequence(QString(), QString(), [this, port = openPortText] { return tr("串口 %1 已断开").arg(port); });
     if (readCfgRunning)
         finishReadCfg(false);
     if (writeCfgRunning)
