@@ -115,6 +115,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     langButton = new QPushButton;
     langButton->setObjectName(QStringLiteral("langButton"));
     translator = new QTranslator;
+    qtTranslator = new QTranslator;
     // The station opens from the status bar, left of the language button.
     stationButton = new QPushButton;
     stationButton->setObjectName(QStringLiteral("pushButton_station"));
@@ -173,7 +174,9 @@ Quorvel::~Quorvel()
     if (serialPort && serialPort->isOpen())
         serialPort->close();
     QCoreApplication::removeTranslator(translator);
+    QCoreApplication::removeTranslator(qtTranslator);
     delete translator;
+    delete qtTranslator;
     delete settings;
 }
 
@@ -207,6 +210,10 @@ void Quorvel::fitValueWidgets()
             edit->setToolTip(value);
         });
     }
+    // Selectors whose items change with the language take the width of the
+    // items on screen, not of those shown first ("STA" is narrower than "AP模式").
+    for (QComboBox *box : {ui.comboBox_wifi_mode, ui.comboBox_ip_mode, ui.comboBox_TP_S_C})
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
         const int width = counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4;
         counter->setFixedWidth(qMax(60, width));
@@ -215,13 +222,20 @@ void Quorvel::fitValueWidgets()
 
 void Quorvel::installTranslator()
 {
+    QCoreApplication::installTranslator(qtTranslator);
     QCoreApplication::installTranslator(translator);
 }
 
+// The program's catalogue, and Qt's own for the Chinese interface (the
+// buttons of a question, the file dialogs); English is Qt's source language.
 void Quorvel::loadCatalogue(bool english)
 {
     (void)translator->load(english ? QStringLiteral(":/Quorvel/en_lang")
                                    : QStringLiteral(":/Quorvel/cn_lang"));
+    if (english)
+        (void)qtTranslator->load(QString());   // unloads
+    else
+        (void)qtTranslator->load(QStringLiteral(":/Quorvel/qtbase_zh_CN"));
 }
 
 void Quorvel::retranslate()

@@ -189,6 +189,7 @@ private:
     void fitValueWidgets();
     Ui::QuorvelClass ui;
     QTranslator *translator = nullptr;
+    QTranslator *qtTranslator = nullptr;   // Qt's own texts in the language on screen
     QPushButton *langButton = nullptr;
     QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
     QPointer<QWidget> stationWindow;         // the production station, once opened

@@ -141,6 +141,10 @@ QString Quorvel::fileArgumentProblem(const QString &readFile, const QString &app
     }
     if (reportFile.isEmpty())
         return QString();
+    for (const QString &other : {readFile, applyFile}) {
+        if (!other.isEmpty() && pathcheck::sameFile(reportFile, other))
+            return tr("--report %1：与配置文件是同一个文件").arg(reportFile);
+    }
     switch (pathcheck::kindOf(reportFile, false)) {
     case Kind::Absent:
         break;
@@ -152,10 +156,6 @@ QString Quorvel::fileArgumentProblem(const QString &readFile, const QString &app
         return tr("--report %1：是一个链接，请给出报告文件本身").arg(reportFile);
     case Kind::Other:
         return tr("--report %1：已存在且不是普通文件").arg(reportFile);
-    }
-    for (const QString &other : {readFile, applyFile}) {
-        if (!other.isEmpty() && pathcheck::sameFile(reportFile, other))
-            return tr("--report %1：与配置文件是同一个文件").arg(reportFile);
     }
     return QString();
 }

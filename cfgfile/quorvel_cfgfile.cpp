@@ -369,10 +369,12 @@ bool Quorvel::importCfgFile(const QString &path)
             importTpGroup(reader);
     }
     // A leaf given twice makes the file no profile: which of the two is meant?
+    QList<cfgleaf::Problem> repeated;
     for (const QString &leaf : cfgfields::leaves()) {
         if (const int times = int(importSeenLeaves.count(leaf)); times > 1)
-            importProblems.prepend({leaf, cfgleaf::Problem::Repeated, 0, times});
+            repeated.append({leaf, cfgleaf::Problem::Repeated, 0, times});
     }
+    importProblems = repeated + importProblems;
 
     // A leaf the file lacks (or that did not apply whole) leaves its fields at
     // their defaults: the next write asks before it sends them.

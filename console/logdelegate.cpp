@@ -6,7 +6,6 @@
 #include <QTextLayout>
 
 #include "console/logtext.h"
-#include "serial/lineframer.h"
 
 namespace {
 
@@ -42,7 +41,9 @@ QVariant LogItem::data(int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return lineToText(raw, encoding);
+        // Every byte, a zero byte too: the cell draws it as a control
+        // character, and the text after it stays in sight.
+        return wiretext::decode(raw, encoding);
     case Qt::BackgroundRole: {
         // One shared brush per colour: a brush per row costs an allocation each.
         static const QBrush sendBrush(sendColor);

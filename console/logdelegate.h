@@ -27,7 +27,7 @@ public:
     enum Role { RawRole = Qt::UserRole + 1, TimeRole };
 
     LogItem(qint64 msecs, const QByteArray &raw, bool sent, wiretext::Encoding encoding);
-    // Display: the text as logged (decoded up to a zero byte), CR LF kept.
+    // Display: the text of every byte, a zero byte included, CR LF kept.
     QVariant data(int role) const override;
 
     const QByteArray raw;

@@ -4,6 +4,28 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace {
+
+// Whether the name still leads to the file that is open: not removed, and
+// not replaced by another file of the same name (a log rotation, an editor
+// saving over it), which would take nothing of what is written here.
+bool stillThere(QFile &file)
+{
+#ifdef Q_OS_UNIX
+    struct stat named, open;
+    return ::stat(QFile::encodeName(file.fileName()).constData(), &named) == 0 && ::fstat(file.handle(), &open) == 0
+        && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+#else
+    return QFileInfo::exists(file.fileName());
+#endif
+}
+
+} // namespace
+
 LogRecorder::~LogRecorder()
 {
     if (m_file.isOpen()) {
@@ -28,8 +50,8 @@ bool LogRecorder::writeOut(QString *why)
 {
     if (!m_file.isOpen())
         return false;
-    if (!QFileInfo::exists(m_file.fileName())) {
-        *why = QCoreApplication::translate("Quorvel", "文件已被删除");
+    if (!stillThere(m_file)) {
+        *why = QCoreApplication::translate("Quorvel", "文件已被删除或替换");
         m_file.close();
         return false;
     }

@@ -2,7 +2,8 @@
 // logged and kept here; writeOut() appends them in one write, at least once
 // a second and at the end, so a line is either in the file whole or not
 // yet. A write that fails (a full disk) is cut back to the last whole line
-// and ends the recording, as does a file that was removed meanwhile.
+// and ends the recording, as does a file that was removed or replaced by
+// another of its name meanwhile.
 #ifndef LOGRECORDER_H
 #define LOGRECORDER_H
 

@@ -350,8 +350,9 @@ bool neededNow(const Field &field, const QHash<QString, QString> &values)
 QList<Problem> valueProblems(const QHash<QString, QString> &values, wiretext::Encoding encoding)
 {
     QList<Problem> problems;
-    for (const Field *field : written()) {
-        if (!sentNow(*field, values))
+    for (const Field &f : table) {   // in the form's order, as the user reads it
+        const Field *field = &f;
+        if (!field->set || !sentNow(*field, values))
             continue;
         const QString value = values.value(QLatin1String(field->widget));
         const auto add = [&](Problem::Kind kind, int limit = 0) { problems.append({field, kind, limit}); };

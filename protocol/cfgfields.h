@@ -95,7 +95,7 @@ bool mayHoldComma(const Field &field);
 
 // Why the form's `values` (as cfgFieldValues gives them) cannot go to the
 // module: one entry per written field whose value it would not take as it
-// stands, in the order of the write. Static addresses count only in static
+// stands, in the form's order. Static addresses count only in static
 // mode, and are needed then; the DHCP pool is needed while DHCP is on.
 struct Problem
 {

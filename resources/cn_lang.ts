@@ -44,10 +44,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>导入遇到错误</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>导入完成</source>
         <translation type="unfinished"></translation>
     </message>
@@ -133,10 +129,6 @@
     </message>
     <message>
         <source>%1 %2：文件为“%3”，模块为“%4”</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>配置文件不完整，缺少 %1：没有写入模块</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -228,15 +220,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1没有选择值</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1含有%2不能表示的字符</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -372,10 +356,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--port 不能为空</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>备份没有写入 %1（%2）</source>
         <translation type="unfinished"></translation>
     </message>
@@ -389,10 +369,6 @@
     </message>
     <message>
         <source>%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>文件已被删除</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -445,10 +421,6 @@
     </message>
     <message>
         <source>--expect-version 只能与 --apply 同用</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>--report 需要一个文件名</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -505,6 +477,98 @@
     </message>
     <message>
         <source>串口没有打开，没有写入</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--%1 只能给一次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--%1 不能为空</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--wait-new %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--read %1：已存在且不是普通文件，不能写入</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report %1：已存在，但不是报告文件（第一行不是报告的表头）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report %1：是一个链接，请给出报告文件本身</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report %1：已存在且不是普通文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--report %1：与配置文件是同一个文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块的 MAC 地址“%1”不是 MAC 地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>配置文件有误，没有写入模块：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块在运行中被更换：开始时 MAC %1，读回时 MAC %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有备份：没有有效的 MAC 地址</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文件大于 %1 MiB，不是配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1（第 %2 行第 %3 列）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文件已被删除或替换</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在读写模块的配置，控制台暂不发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有要发送的十六进制字节</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1“%2”不是 MAC 地址，没有备份</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入的文件有误（%1），表单中相应的配置不是文件中的。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块在写入期间被更换：写入前 MAC %1，校验时 MAC %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1：写入“%2”，模块为“%3”</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>模块没有保存写入的 %1 项配置。要再写入一次吗？</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1119,6 +1183,76 @@
     </message>
     <message>
         <source>（正在停止：等待模块完成，再按一次停止则终止）</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cfgfields</name>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1没有选择值</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1含有换行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1含有逗号（模块会把它当作分隔符）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1含有%2不能表示的字符</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1超过 %2 字节</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是 IP 地址（四个 0 到 255 的数，以点分隔）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是 1 到 65535 的端口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是最多 9 位的数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不能为空</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>cfgleaf</name>
+    <message>
+        <source>%1 出现了 %2 次</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 含有换行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 应有 %2 个字段</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个字段为空</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个字段“%3”不是可选的值</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个字段“%3”应为 0 或 1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

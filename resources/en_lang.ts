@@ -44,10 +44,6 @@
         <translation>Not %1 format, Import error</translation>
     </message>
     <message>
-        <source>导入遇到错误</source>
-        <translation>Import Encouter Error</translation>
-    </message>
-    <message>
         <source>导入完成</source>
         <translation>Import Done</translation>
     </message>
@@ -134,10 +130,6 @@
     <message>
         <source>%1 %2：文件为“%3”，模块为“%4”</source>
         <translation>%1 %2: file &quot;%3&quot;, module &quot;%4&quot;</translation>
-    </message>
-    <message>
-        <source>配置文件不完整，缺少 %1：没有写入模块</source>
-        <translation>The profile is incomplete, it lacks %1: nothing was written to the module</translation>
     </message>
     <message>
         <source>已打开串口 %1</source>
@@ -228,16 +220,8 @@
         <translation>the module&apos;s value of %1 is not in the list</translation>
     </message>
     <message>
-        <source>%1没有选择值</source>
-        <translation>nothing is selected in %1</translation>
-    </message>
-    <message>
         <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
         <translation>%1 is not valid %2 text; edit it, or read again in another encoding</translation>
-    </message>
-    <message>
-        <source>%1含有%2不能表示的字符</source>
-        <translation>%1 holds characters that %2 cannot carry</translation>
     </message>
     <message>
         <source>；</source>
@@ -368,10 +352,6 @@
         <translation>Serial port %1 is open</translation>
     </message>
     <message>
-        <source>--port 不能为空</source>
-        <translation>--port must not be empty</translation>
-    </message>
-    <message>
         <source>备份没有写入 %1（%2）</source>
         <translation>no backup written to %1 (%2)</translation>
     </message>
@@ -386,10 +366,6 @@
     <message>
         <source>%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送</source>
         <translation>%1 cannot carry character %2 “%3” (U+%4); nothing was sent</translation>
-    </message>
-    <message>
-        <source>文件已被删除</source>
-        <translation>the file was removed</translation>
     </message>
     <message>
         <source>复制</source>
@@ -452,10 +428,6 @@
         <translation>--expect-version is only for --apply</translation>
     </message>
     <message>
-        <source>--report 需要一个文件名</source>
-        <translation>--report needs a file name</translation>
-    </message>
-    <message>
         <source>--station 不能与 --read、--apply 或 --open 同用</source>
         <translation>--station cannot be used with --read, --apply or --open</translation>
     </message>
@@ -489,7 +461,7 @@
     </message>
     <message>
         <source>--report %1：%2</source>
-        <translation type="unfinished"></translation>
+        <translation>--report %1: %2</translation>
     </message>
     <message>
         <source>--station-name 只能与 --report 同用</source>
@@ -506,6 +478,98 @@
     <message>
         <source>串口没有打开，没有写入</source>
         <translation>The port is not open; nothing written</translation>
+    </message>
+    <message>
+        <source>--%1 只能给一次</source>
+        <translation>--%1 may be given only once</translation>
+    </message>
+    <message>
+        <source>--%1 不能为空</source>
+        <translation>--%1 cannot be empty</translation>
+    </message>
+    <message>
+        <source>--wait-new %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）</source>
+        <translation>--wait-new %1: not a MAC address (six hex pairs, such as AC:CF:23:5A:10:7E)</translation>
+    </message>
+    <message>
+        <source>--read %1：已存在且不是普通文件，不能写入</source>
+        <translation>--read %1: exists and is not a regular file; it cannot be written</translation>
+    </message>
+    <message>
+        <source>--report %1：已存在，但不是报告文件（第一行不是报告的表头）</source>
+        <translation>--report %1: exists but is not a report (its first line is not a report&apos;s header)</translation>
+    </message>
+    <message>
+        <source>--report %1：是一个链接，请给出报告文件本身</source>
+        <translation>--report %1: is a link; give the report file itself</translation>
+    </message>
+    <message>
+        <source>--report %1：已存在且不是普通文件</source>
+        <translation>--report %1: exists and is not a regular file</translation>
+    </message>
+    <message>
+        <source>--report %1：与配置文件是同一个文件</source>
+        <translation>--report %1: is the same file as the profile</translation>
+    </message>
+    <message>
+        <source>模块的 MAC 地址“%1”不是 MAC 地址</source>
+        <translation>The module&apos;s MAC address “%1” is no MAC address</translation>
+    </message>
+    <message>
+        <source>配置文件有误，没有写入模块：%1</source>
+        <translation>The profile is wrong, nothing was written to the module: %1</translation>
+    </message>
+    <message>
+        <source>模块在运行中被更换：开始时 MAC %1，读回时 MAC %2</source>
+        <translation>The module changed during the run: MAC %1 at the start, MAC %2 read back</translation>
+    </message>
+    <message>
+        <source>没有备份：没有有效的 MAC 地址</source>
+        <translation>no backup: no valid MAC address</translation>
+    </message>
+    <message>
+        <source>文件大于 %1 MiB，不是配置文件</source>
+        <translation>the file is larger than %1 MiB: no profile</translation>
+    </message>
+    <message>
+        <source>%1（第 %2 行第 %3 列）</source>
+        <translation>%1 (line %2, column %3)</translation>
+    </message>
+    <message>
+        <source>导入遇到错误：%1</source>
+        <translation>Import Encouter Error: %1</translation>
+    </message>
+    <message>
+        <source>文件已被删除或替换</source>
+        <translation>the file was removed or replaced</translation>
+    </message>
+    <message>
+        <source>正在读写模块的配置，控制台暂不发送</source>
+        <translation>The module&apos;s configuration is being read or written: the console sends nothing meanwhile</translation>
+    </message>
+    <message>
+        <source>没有要发送的十六进制字节</source>
+        <translation>No hex bytes to send</translation>
+    </message>
+    <message>
+        <source>%1“%2”不是 MAC 地址，没有备份</source>
+        <translation>%1 “%2” is no MAC address</translation>
+    </message>
+    <message>
+        <source>导入的文件有误（%1），表单中相应的配置不是文件中的。</source>
+        <translation>The imported file is wrong (%1): those settings of the form are not the file&apos;s.</translation>
+    </message>
+    <message>
+        <source>模块在写入期间被更换：写入前 MAC %1，校验时 MAC %2</source>
+        <translation>The module changed during the write: MAC %1 before it, MAC %2 when verifying</translation>
+    </message>
+    <message>
+        <source>%1：写入“%2”，模块为“%3”</source>
+        <translation>%1: written “%2”, the module holds “%3”</translation>
+    </message>
+    <message>
+        <source>模块没有保存写入的 %1 项配置。要再写入一次吗？</source>
+        <translation>The module did not keep %1 setting(s) that were written. Write again?</translation>
     </message>
 </context>
 <context>
@@ -1120,6 +1184,76 @@
     <message>
         <source>（正在停止：等待模块完成，再按一次停止则终止）</source>
         <translation> (stopping: waiting for the modules to end; Stop again kills their runs)</translation>
+    </message>
+</context>
+<context>
+    <name>cfgfields</name>
+    <message>
+        <source>、</source>
+        <translation>,</translation>
+    </message>
+    <message>
+        <source>%1没有选择值</source>
+        <translation>nothing is selected in %1</translation>
+    </message>
+    <message>
+        <source>%1含有换行</source>
+        <translation>%1 holds a line break</translation>
+    </message>
+    <message>
+        <source>%1含有逗号（模块会把它当作分隔符）</source>
+        <translation>%1 holds a comma (the module takes it for a separator)</translation>
+    </message>
+    <message>
+        <source>%1含有%2不能表示的字符</source>
+        <translation>%1 holds characters that %2 cannot carry</translation>
+    </message>
+    <message>
+        <source>%1超过 %2 字节</source>
+        <translation>%1 is longer than %2 bytes</translation>
+    </message>
+    <message>
+        <source>%1不是 IP 地址（四个 0 到 255 的数，以点分隔）</source>
+        <translation>%1 is no IP address (four numbers from 0 to 255 with dots between)</translation>
+    </message>
+    <message>
+        <source>%1不是 1 到 65535 的端口</source>
+        <translation>%1 is no port from 1 to 65535</translation>
+    </message>
+    <message>
+        <source>%1不是最多 9 位的数</source>
+        <translation>%1 is no number of at most 9 digits</translation>
+    </message>
+    <message>
+        <source>%1不能为空</source>
+        <translation>%1 cannot be empty</translation>
+    </message>
+</context>
+<context>
+    <name>cfgleaf</name>
+    <message>
+        <source>%1 出现了 %2 次</source>
+        <translation>%1 is there %2 times</translation>
+    </message>
+    <message>
+        <source>%1 含有换行</source>
+        <translation>%1 holds a line break</translation>
+    </message>
+    <message>
+        <source>%1 应有 %2 个字段</source>
+        <translation>%1 needs %2 fields</translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个字段为空</source>
+        <translation>field %2 of %1 is empty</translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个字段“%3”不是可选的值</source>
+        <translation>field %2 of %1, “%3”, is none of the choices</translation>
+    </message>
+    <message>
+        <source>%1 的第 %2 个字段“%3”应为 0 或 1</source>
+        <translation>field %2 of %1, “%3”, is neither 0 nor 1</translation>
     </message>
 </context>
 <context>

@@ -172,25 +172,34 @@ struct ModuleWindow
 
     // Arranges for the next modal message box to be closed as soon as it shows, with the button `press`
     // where it has one, its texts kept in boxText and boxInfo. Call before the action that opens it.
-    void dismissNextBox(QMessageBox::StandardButton press = QMessageBox::Ok)
+    void dismissNextBox(QMessageBox::StandardButton press = QMessageBox::Ok) { dismissNextBoxes({press}); }
+    // The same for the next boxes, one press each, in turn; boxTexts keeps every box's text.
+    void dismissNextBoxes(QList<QMessageBox::StandardButton> presses)
     {
         auto *poll = new QTimer(w.get());   // a box that never comes: the wait ends with the window
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, press] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                boxText = box->text();
-                boxInfo = box->informativeText();
-                boxDetails = box->detailedText();
-                boxYesByDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Yes);
-                if (QAbstractButton *button = box->button(press))
-                    button->click();
-                else
-                    box->done(press);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, presses]() mutable {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box->property("dismissed").toBool())
+                return;
+            box->setProperty("dismissed", true);
+            boxText = box->text();
+            boxInfo = box->informativeText();
+            boxDetails = box->detailedText();
+            boxTexts << boxText;
+            boxYesByDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Yes);
+            const QMessageBox::StandardButton press = presses.takeFirst();
+            if (QAbstractButton *button = box->button(press))
+                button->click();
+            else
+                box->done(press);
+            if (presses.isEmpty()) {
                 poll->stop();
                 poll->deleteLater();
             }
         });
         poll->start(10);
     }
+    QStringList boxTexts;   // of every box dismissNextBoxes closed
 };
 
 } // namespace testsupport

@@ -91,6 +91,82 @@ private slots:
         QCOMPARE(cfgfields::bilingualItemIndex(u"comboBox_wifi_mode", u"AP"), 0);
         QCOMPARE(cfgfields::bilingualItemIndex(u"comboBox_CH", u"1"), -1);
     }
+
+    void values_data()
+    {
+        QTest::addColumn<Values>("changes");   // to a form the module takes
+        QTest::addColumn<QStringList>("problems");
+        QTest::newRow("the form as it is") << Values{} << QStringList{};
+        QTest::newRow("empty texts the module does not need")
+            << Values{{"lineEdit_TP_ADDR", ""}, {"lineEdit_TP_PORT", ""}, {"lineEdit_fframe_time", ""},
+                      {"lineEdit_dhcp_start_ip", ""}, {"checkBox_en_dhcp", "0"}}
+            << QStringList{};
+        QTest::newRow("the access point's key takes a comma; SSIDs of 32 bytes, keys of 64")
+            << Values{{"lineEdit_AP_KEY", QString(63, u'k') + u','}, {"lineEdit_STA_SSID", QString(32, u's')},
+                      {"lineEdit_AP_SSID", QStringLiteral("车间测试网车间测试网")}}
+            << QStringList{};
+        QTest::newRow("commas elsewhere") << Values{{"lineEdit_AP_SSID", "a,b"}, {"lineEdit_STA_KEY", ","}}
+                                          << QStringList{"AP设置/SSID、STA设置/密码含有逗号（模块会把它当作分隔符）"};
+        QTest::newRow("bytes, not characters, in the wire encoding")
+            << Values{{"lineEdit_STA_SSID", QStringLiteral("车间测试网车间测试网车")}, {"lineEdit_AP_KEY", QString(65, u'k')}}
+            << QStringList{"AP设置/密码超过 64 字节", "STA设置/目标SSID超过 32 字节"};
+        QTest::newRow("addresses: four numbers to 255 with dots")
+            << Values{{"lineEdit_TP_ADDR", "1.2.3.256"}, {"lineEdit_dhcp_start_ip", "1.2.3"},
+                      {"lineEdit_dhcp_end_ip", "1.2.3.4.5"}}
+            << QStringList{"IP设置/起始地址、IP设置/结束地址、TP设置/地址不是 IP 地址（四个 0 到 255 的数，以点分隔）"};
+        QTest::newRow("ports 1 to 65535, numbers of nine digits")
+            << Values{{"lineEdit_TP_PORT", "65536"}, {"lineEdit_aframe_len", "1234567890"}, {"lineEdit_aframe_time", "1a"}}
+            << QStringList{"TP设置/端口不是 1 到 65535 的端口", "成帧设置/自动成帧长度、成帧设置/自动成帧时间不是最多 9 位的数"};
+        QTest::newRow("the static address only in static mode, and all of it then")
+            << Values{{"comboBox_ip_mode", "1"}, {"lineEdit_set_gatway", ""}, {"lineEdit_set_mask", "x"}}
+            << QStringList{"IP设置/IP、IP设置/地址隐码不是 IP 地址（四个 0 到 255 的数，以点分隔）", "IP设置/网关不能为空"};
+        QTest::newRow("the DHCP pool while DHCP is on") << Values{{"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_end_ip", ""}}
+                                                        << QStringList{"IP设置/结束地址不能为空"};
+        QTest::newRow("line breaks, choices outside the lists")
+            << Values{{"lineEdit_fframe_time", "1\r\n"}, {"comboBox_CH", "13"}, {"checkBox_en_dhcp", "?"}}
+            << QStringList{"AP设置/信道、IP设置/使能DHCP没有选择值", "成帧设置/自由成帧时间间隔含有换行"};
+    }
+
+    // Every value is checked against its field before a write, and the problems are named by kind, in the form's
+    // order; the form's limits are what its fields take.
+    void values()
+    {
+        QFETCH(Values, changes);
+        QFETCH(QStringList, problems);
+        Values form{{"comboBox_wifi_mode", "0"}, {"lineEdit_AP_SSID", "Lab"}, {"comboBox_MODE", "3"}, {"comboBox_CH", "5"},
+                    {"comboBox_AUTH", "4"}, {"comboBox_CRYPT", "3"}, {"lineEdit_AP_KEY", "key"},
+                    {"lineEdit_STA_SSID", "Net"}, {"lineEdit_STA_KEY", "pw"}, {"comboBox_ip_mode", "0"},
+                    {"lineEdit_set_ip", "not sent"}, {"lineEdit_set_gatway", "10.0.0.1"}, {"lineEdit_set_mask", ""},
+                    {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "10.0.0.2"}, {"lineEdit_dhcp_end_ip", "10.0.0.9"},
+                    {"comboBox_TP_TCP_UDP", "0"}, {"comboBox_TP_S_C", "1"}, {"lineEdit_TP_ADDR", "10.9.8.7"},
+                    {"lineEdit_TP_PORT", "1"}, {"lineEdit_fframe_time", "0"}, {"lineEdit_aframe_len", "999999999"},
+                    {"lineEdit_aframe_time", "40"}, {"comboBox_deviceBps", "7"}, {"comboBox_deviceDataBit", "0"},
+                    {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
+        form.insert(changes);
+        QCOMPARE(cfgfields::problemTexts(cfgfields::valueProblems(form, wiretext::Encoding::Utf8), false,
+                                         wiretext::Encoding::Utf8), problems);
+        // Eleven Chinese characters are 33 bytes in UTF-8 and 22 in GBK.
+        if (QTest::currentDataTag() == QLatin1String("the form as it is")) {
+            form.insert("lineEdit_STA_SSID", QStringLiteral("车间测试网车间测试网车"));
+            QCOMPARE(cfgfields::valueProblems(form, wiretext::Encoding::Utf8).size(), 1);
+            QCOMPARE(cfgfields::valueProblems(form, wiretext::Encoding::Gbk).size(), 0);
+        }
+    }
+
+    // The MAC in its one spelling, whatever separators and case it came in; anything else is none. Text from the
+    // module is shown with its control characters escaped.
+    void macAndModuleText()
+    {
+        for (const char *mac : {"AC:CF:23:5A:10:7E", "ac-cf-23-5a-10-7e", "accf235a107e", " AC:CF:23:5A:10:7E \r"})
+            QCOMPARE(cfgfields::canonicalMac(QString::fromLatin1(mac)), QStringLiteral("AC:CF:23:5A:10:7E"));
+        for (const char *bad : {"AC:CF:23:5A:10", "AC:CF-23:5A:10:7E", "AC:CF:23:5A:10:7G", "AC:CF:23:5A:10:7E:00",
+                                "=HYPERLINK(1)", ""})
+            QCOMPARE(cfgfields::canonicalMac(QString::fromLatin1(bad)), QString());
+        QCOMPARE(cfgfields::escapedText(QStringLiteral("V2\x1b[2J\x7f\t.1")), QStringLiteral("V2\\x1B[2J\\x7F\\x09.1"));
+        Values parsed;
+        QVERIFY(cfgfields::parseAnswer(u"AT+MAC?", QStringLiteral("OK=ac-cf-23-5a-10-7e\r\n"), &parsed));
+        QCOMPARE(parsed.value("lineEdit_device_mac"), QStringLiteral("AC:CF:23:5A:10:7E"));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_CfgFields)

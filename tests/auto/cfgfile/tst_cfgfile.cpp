@@ -257,31 +257,39 @@ private slots:
         const QString done = QStringLiteral("导入完成");
         const QByteArray uart = "<BASE_GROUP_ELEM><UART>9600,7,Even,2,Hardware</UART></BASE_GROUP_ELEM>";
         row("wrong root", "<OTHER_CFG>" + uart + "</OTHER_CFG>", QStringLiteral("不是Quorvel格式的XML配置文件,导入失败"), {});
-        row("over 4 MiB: refused whole", document(uart + QByteArray(5 << 20, ' ')), QStringLiteral("导入遇到错误"), {});
-        // The reset's AT_MODE is sent too: the module is left in the file's work mode.
-        row("repeated groups and leaves: the last counts, an open access point's empty key too; empty combo fields "
-            "say nothing", document(uart + "<BASE_GROUP_ELEM><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM><WIFI_GROUP_ELEM>"
+        row("over 4 MiB: refused whole", document(uart + QByteArray(5 << 20, ' ')),
+            QStringLiteral("导入遇到错误：文件大于 4 MiB，不是配置文件"), {});
+        // A refused file sends nothing to the module: no work mode of it.
+        row("repeated leaves and empty choices: refused, each named; the form takes the last, an open access point's "
+            "empty key too", document(uart + "<BASE_GROUP_ELEM><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM><WIFI_GROUP_ELEM>"
             "<WIFI_AP>Lab,pw,WPA,TKIP,11g,3</WIFI_AP></WIFI_GROUP_ELEM><BASE_GROUP_ELEM><DFWM>AT_MODE</DFWM><DFWM>tp"
             "</DFWM><UART>,,Odd,,</UART></BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_AP>Cafe,,NONE,NONE,11b,5</WIFI_AP>"
-            "</WIFI_GROUP_ELEM>"), done + "，但文件缺少 WIFI_MODE, WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME",
+            "</WIFI_GROUP_ELEM>"), QStringLiteral("导入遇到错误：UART 出现了 2 次；DFWM 出现了 3 次；WIFI_AP 出现了 2 次；"
+            "DFWM 的第 1 个字段“tp”不是可选的值；UART 的第 1 个字段为空；UART 的第 2 个字段为空；UART 的第 4 个字段为空；"
+            "UART 的第 5 个字段为空；文件缺少 WIFI_MODE, WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME"),
             {{"deviceBps", "9600"}, {"deviceDataBit", "7"}, {"deviceParBit", "Odd"},
             {"deviceStopBit", "2"}, {"deviceFlow", "Hardware"}, {"AP_SSID", "Cafe"}, {"AUTH", "NONE"},
-            {"CRYPT", "NONE"}, {"MODE", "11b"}, {"CH", "5"}}, {"AT+ATTP=0\r\n"});
-        row("commas: an ssid's survive, a key's move into the ssid; a text that is no item keeps what was there; "
-            "dhcp 00 checks the box", document("<BASE_GROUP_ELEM><UART>115201,6,none,2,Hardware</UART><DFWM>TP_MODE"
-            "</DFWM><DFWM>tp_mode</DFWM></BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_AP>a,b,c,key,NONE,WEP,11b,5</WIFI_AP>"
-            "<WIFI_STA>net,pa,ss</WIFI_STA><WIFI_DHCP>00,,</WIFI_DHCP></WIFI_GROUP_ELEM>"),
-            done + "，但文件缺少 UART, WIFI_MODE, WIFI_IP, TP_TP, TP_FRAME",
+            {"CRYPT", "NONE"}, {"MODE", "11b"}, {"CH", "5"}});
+        row("commas: an ssid's survive, a key's move into the ssid", document("<WIFI_GROUP_ELEM><WIFI_AP>"
+            "a,b,c,key,NONE,WEP,11b,5</WIFI_AP><WIFI_STA>net,pa,ss</WIFI_STA></WIFI_GROUP_ELEM>"),
+            done + "，但文件缺少 UART, WIFI_MODE, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME",
+            {{"AP_SSID", "a,b,c"}, {"AP_KEY", "key"}, {"AUTH", "NONE"}, {"CRYPT", "WEP"}, {"MODE", "11b"}, {"CH", "5"},
+             {"STA_SSID", "net,pa"}, {"STA_KEY", "ss"}});
+        row("texts that are no choice keep what was there, a flag 00 checks the box: refused, each named",
+            document("<BASE_GROUP_ELEM><UART>115201,6,none,2,Hardware</UART><DFWM>TP_MODE</DFWM><DFWM>tp_mode</DFWM>"
+            "</BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_DHCP>00,,</WIFI_DHCP></WIFI_GROUP_ELEM>"),
+            QStringLiteral("导入遇到错误：DFWM 出现了 2 次；UART 的第 1 个字段“115201”不是可选的值；UART 的第 3 个字段“none”"
+            "不是可选的值；DFWM 的第 1 个字段“tp_mode”不是可选的值；WIFI_DHCP 的第 1 个字段“00”应为 0 或 1；"
+            "文件缺少 WIFI_MODE, WIFI_AP, WIFI_STA, WIFI_IP, TP_TP, TP_FRAME"),
             {{"deviceDataBit", "6"}, {"deviceStopBit", "2"}, {"deviceFlow", "Hardware"}, {"defaultWorkMode", "TP_MODE"},
-             {"AP_SSID", "a,b,c"}, {"AP_KEY", "key"}, {"AUTH", "NONE"}, {"CRYPT", "WEP"}, {"MODE", "11b"}, {"CH", "5"},
-             {"STA_SSID", "net,pa"}, {"STA_KEY", "ss"}, {"en_dhcp", "1"}}, {"AT+ATTP=1\r\n"});
+             {"en_dhcp", "1"}});
         row("a work mode the module refuses: said, and the box shows what it showed before", document(
             "<BASE_GROUP_ELEM><DFWM>AT_MODE</DFWM></BASE_GROUP_ELEM>"), done + "，但文件缺少 UART, WIFI_MODE, WIFI_AP, "
             "WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME；模块没有接受默认工作模式：AT+ATTP=0 回答 ERR=1（通用错误）",
             {{"defaultWorkMode", "TP_MODE"}}, {"AT+ATTP=0\r\n"});
-        row("line breaks never reach a line edit", document("<WIFI_GROUP_ELEM><WIFI_STA>s\r\nid,p&#13;&#10;AT+DFRST"
-            "</WIFI_STA></WIFI_GROUP_ELEM>"), done + "，但文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, TP_TP, "
-            "TP_FRAME", {{"STA_SSID", "sid"}, {"STA_KEY", "pAT+DFRST"}});
+        row("line breaks never reach a line edit: the leaf is named and left out", document("<WIFI_GROUP_ELEM><WIFI_STA>"
+            "sid,p&#13;&#10;AT+DFRST</WIFI_STA></WIFI_GROUP_ELEM>"), QStringLiteral("导入遇到错误：WIFI_STA 含有换行；"
+            "文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME"), {});
         row("english texts keep their choices", document("<WIFI_GROUP_ELEM><WIFI_MODE>STA</WIFI_MODE><WIFI_IP>"
             "Static IP,,,</WIFI_IP></WIFI_GROUP_ELEM><TP_GROUP_ELEM><TP_TP>TCP,Client,,</TP_TP></TP_GROUP_ELEM>"),
             done + "，但文件缺少 UART, WIFI_AP, WIFI_STA, WIFI_DHCP, TP_FRAME",

@@ -11,6 +11,9 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include "station/reportrow.h"
 #include "tests/common/testsupport.h"
 
@@ -146,7 +149,9 @@ private slots:
         QCOMPARE(read.exitCode, 0);
         const QStringList lines = QString::fromUtf8(read.err).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 3);
-        QVERIFY2(lines.at(1).startsWith(QStringLiteral("读取配置完成；备份没有写入 %1（").arg(path("data/quorvel/modules/AC:CF:23:5A:10:7E"))),
+        // The reason is the folder's (a file in the way), not the file's that was never opened.
+        QVERIFY2(lines.at(1).startsWith(QStringLiteral("读取配置完成；备份没有写入 %1（Not a directory）")
+                                            .arg(path("data/quorvel/modules/AC:CF:23:5A:10:7E"))),
                  read.err.constData());
         QVERIFY(readFile(path(QStringLiteral("cli.xml"))).contains("<WIFI_AP>"));
     }
@@ -239,13 +244,44 @@ private slots:
         row("foreign root", apply, "<?xml version=\"1.0\"?><OTHER_CFG/>", 2, "不是Quorvel格式的XML配置文件,导入失败");
         row("truncated file", apply, profile.left(profile.size() / 2), 2, "导入遇到错误");
         row("no UART leaf, in English", apply, noUart, 2,
-            "The profile is incomplete, it lacks UART: nothing was written to the module", {}, {}, "[LANG]\nlang=中文\n");
-        row("a leaf with a field short", apply, badLeaf, 2, "缺少 WIFI_STA");
+            "The profile is wrong, nothing was written to the module: the file lacks UART", {}, {}, "[LANG]\nlang=中文\n");
+        row("a leaf with a field short: named as wrong, not as missing", apply, badLeaf, 2,
+            "配置文件有误，没有写入模块：WIFI_STA 应有 2 个字段\n");
+        // Profiles the module would not take as they stand: refused whole, every problem named, nothing sent.
+        const auto changed = [](QByteArray file, const QByteArray &from, const QByteArray &to) {
+            return file.replace(from, to);
+        };
+        const QByteArray sta = "<WIFI_STA>PlantNet,office-pass</WIFI_STA>", tp = "<TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP>";
+        row("two STA leaves", apply, changed(profile, sta, sta + "<WIFI_STA>Other,key</WIFI_STA>"), 2,
+            "配置文件有误，没有写入模块：WIFI_STA 出现了 2 次\n");
+        row("a work mode that is none", verify, changed(profile, "<DFWM>TP_MODE</DFWM>", "<DFWM>BOGUS</DFWM>"), 2,
+            "配置文件有误，没有写入模块：DFWM 的第 1 个字段“BOGUS”不是可选的值\n");
+        row("a host name and a port with a letter in transparent mode", apply,
+            changed(profile, tp, "<TP_TP>UDP,客户端,evil.example.com,80a</TP_TP>"), 2,
+            "配置文件有误，没有写入模块：TP设置/地址不是 IP 地址（四个 0 到 255 的数，以点分隔）；"
+            "TP设置/端口不是 1 到 65535 的端口\n");
+        row("a port out of range", apply, changed(profile, tp, "<TP_TP>UDP,客户端,10.0.0.9,65536</TP_TP>"), 2,
+            "TP设置/端口不是 1 到 65535 的端口\n");
+        row("an SSID of 5000 characters", apply, changed(profile, "PlantNet", QByteArray(5000, 'S')), 2,
+            "配置文件有误，没有写入模块：STA设置/目标SSID超过 32 字节\n");
+        row("an SSID of 33 bytes, 11 Chinese characters", apply,
+            changed(profile, "PlantNet", QStringLiteral("车间测试网车间测试网车").toUtf8()), 2, "STA设置/目标SSID超过 32 字节\n");
+        row("a key of 65 bytes", apply, changed(profile, "office-pass", QByteArray(65, 'k')), 2,
+            "STA设置/密码超过 64 字节\n");
+        row("a line break inside an SSID", apply, changed(profile, "PlantNet", "Plant&#13;&#10;AT+DFRST"), 2,
+            "配置文件有误，没有写入模块：WIFI_STA 含有换行\n");
+        row("a comma in the STA SSID", apply, changed(profile, "PlantNet", "Plant,Net"), 2,
+            "配置文件有误，没有写入模块：STA设置/目标SSID含有逗号（模块会把它当作分隔符）\n");
+        row("a static address that is no address", apply, changed(profile, "10.0.0.7,", "10.0.0.256,"), 2,
+            "IP设置/IP不是 IP 地址");
+        row("every problem at once", apply, changed(changed(changed(profile, sta, sta + sta), tp,
+            "<TP_TP>UDP,客户端,10.0.0.9,0</TP_TP>"), "<UART>115200,8,None,1,None</UART>", ""), 2,
+            "配置文件有误，没有写入模块：WIFI_STA 出现了 2 次；文件缺少 UART；TP设置/端口不是 1 到 65535 的端口\n");
         row("unreadable file", {"--port", "SIM", "--apply", "none.xml"}, {}, 2,
-            "不能打开文件none.xml（No such file or directory）");
+            "不能打开文件none.xml（此文件或目录不存在）");   // the system's words, in the language on screen
         row("read into a folder that is not there", {"--port", "SIM", "--read", "gone/out.xml"}, {}, 2,
             "不能写入文件gone/out.xml（");
-        row("read into a folder's name", {"--port", "SIM", "--read", "."}, {}, 2, "不能写入文件.（");
+        row("read into a folder's name", {"--port", "SIM", "--read", "."}, {}, 2, "--read .：已存在且不是普通文件");
         row("empty --port, a port remembered", {"--port=", "--apply", "f.xml"}, profile, 2, "--port 不能为空", {}, {},
             "[comSettings]\ncomPort=SIM\n");
         row("blank --port", {"--port", " ", "--read", "f.xml"}, profile, 2, "--port 不能为空");
@@ -278,6 +314,17 @@ private slots:
             profile, 2, "不能写入报告，模块已处理", {}, {}, {}, {"none"});
         row("expect-version without apply", read + QStringList{"--expect-version", "V2.1.7"}, profile, 2,
             "--expect-version");
+        // Arguments a script gets wrong: refused before the port is opened.
+        row("an empty expected version", apply + QStringList{"--expect-version", ""}, profile, 2,
+            "--expect-version 不能为空");
+        row("--apply=", {"--port", "SIM", "--apply="}, profile, 2, "--apply 不能为空");
+        row("--read=", {"--port", "SIM", "--read="}, profile, 2, "--read 不能为空");
+        row("--port twice", apply + QStringList{"--port", "SIM"}, profile, 2, "--port 只能给一次");
+        row("--read twice", read + QStringList{"--read", "g.xml"}, profile, 2, "--read 只能给一次");
+        row("the report is the profile", apply + QStringList{"--report", "f.xml"}, profile, 2,
+            "与配置文件是同一个文件");
+        row("--wait-new that is no MAC", apply + QStringList{"--wait-new", "AC:CF:23"}, profile, 2,
+            "--wait-new AC:CF:23：不是 MAC 地址");
     }
 
     void runs()
@@ -436,12 +483,27 @@ private slots:
         QCOMPARE(rows.at(1).at(7), QStringLiteral("pass"));
     }
 
-    // Ctrl+C during the wait ends the run with exit 3, nothing sent but the polls and no row.
-    void waitNewEndsOnCtrlC()
+    void waitNewSameModule_data()
     {
+        QTest::addColumn<QString>("given");       // --wait-new
+        QTest::addColumn<QByteArray>("answer");   // the module's MAC answer
+        QTest::newRow("lower case") << "ac:cf:23:5a:10:7e" << QByteArray("AC:CF:23:5A:10:7E");
+        QTest::newRow("dashes") << "AC-CF-23-5A-10-7E" << QByteArray("AC:CF:23:5A:10:7E");
+        QTest::newRow("no separators, answered in lower case") << "accf235a107e" << QByteArray("ac:cf:23:5a:10:7e");
+        QTest::newRow("an answer with a trailing space") << "AC:CF:23:5A:10:7E" << QByteArray("AC:CF:23:5A:10:7E ");
+        QTest::newRow("an answer with a trailing CR") << "AC:CF:23:5A:10:7E" << QByteArray("AC:CF:23:5A:10:7E\r");
+    }
+
+    // The module served last, however its MAC is spelled on either side, is no new module: the run keeps asking
+    // and sends nothing else until Ctrl+C ends it with exit 3 and no row.
+    void waitNewSameModule()
+    {
+        QFETCH(QString, given);
+        QFETCH(QByteArray, answer);
         writeFile(path(QStringLiteral("f.xml")), profile);
+        sim().setRawFields(QStringLiteral("MAC"), {answer});
         QProcess proc;
-        start(proc, {"--wait-new", sim().mac().toLower(), "--port", "SIM", "--apply", path(QStringLiteral("f.xml")),
+        start(proc, {"--wait-new", given, "--port", "SIM", "--apply", path(QStringLiteral("f.xml")),
                      "--report", path(QStringLiteral("r.csv"))});
         QTRY_VERIFY_WITH_TIMEOUT(sim().receivedLines().count("AT+MAC?\r\n") >= 2, 10000);
         ::kill(pid_t(proc.processId()), SIGINT);
@@ -450,6 +512,103 @@ private slots:
         QCOMPARE(proc.exitCode(), 3);
         QCOMPARE(sim().receivedLines().size(), sim().receivedLines().count("AT+MAC?\r\n"));
         QVERIFY(!QFile::exists(path(QStringLiteral("r.csv"))));
+    }
+
+    void refusedFiles_data()
+    {
+        QTest::addColumn<QStringList>("args");   // SIM: the module's port; f.xml holds a complete profile
+        QTest::addColumn<QString>("made");       // what the test puts at "x" first
+        QTest::addColumn<QString>("message");
+        const QStringList read{"--port", "SIM", "--read", "x"}, apply{"--port", "SIM", "--apply", "f.xml"};
+        QTest::newRow("read into a FIFO") << read << "fifo" << "--read x：已存在且不是普通文件";
+        QTest::newRow("read through a link to a device node") << read << "link to device" << "--read x：已存在且不是普通文件";
+        QTest::newRow("report into a FIFO") << apply + QStringList{"--report", "x"} << "fifo"
+                                            << "--report x：已存在且不是普通文件";
+        QTest::newRow("report through a link") << apply + QStringList{"--report", "x"} << "link to report"
+                                               << "--report x：是一个链接";
+        QTest::newRow("report into a file that is no report") << apply + QStringList{"--report", "x"} << "text"
+                                                              << "--report x：已存在，但不是报告文件";
+        QTest::newRow("history from a FIFO") << QStringList{"--history", "AC:CF:23:5A:10:7E", "--report", "x"} << "fifo"
+                                             << "--report x: not a regular file";
+    }
+
+    // A file the run would replace or append to that is not an ordinary file (or not a report) is a usage error
+    // before the port opens: the module hears nothing, the run does not hang, and the thing there stays as it was.
+    void refusedFiles()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, made);
+        QFETCH(QString, message);
+        writeFile(path(QStringLiteral("f.xml")), profile);
+        const QString x = path(QStringLiteral("x"));
+        const QByteArray name = QFile::encodeName(x);
+        const QByteArray text = "notes of the day\n";
+        if (made == QLatin1String("fifo")) {
+            QCOMPARE(::mkfifo(name.constData(), 0644), 0);
+        } else if (made == QLatin1String("link to device")) {
+            // A device node of the test's own (the null device's numbers), never the system's.
+            const QByteArray node = QFile::encodeName(path(QStringLiteral("node")));
+            QVERIFY2(::mknod(node.constData(), S_IFCHR | 0666, makedev(1, 3)) == 0, "mknod needs root, as CI has");
+            QVERIFY(QFile::link(path(QStringLiteral("node")), x));
+        } else if (made == QLatin1String("link to report")) {
+            writeFile(path(QStringLiteral("r.csv")), "");
+            QVERIFY(QFile::link(path(QStringLiteral("r.csv")), x));
+        } else {
+            writeFile(x, text);
+        }
+        struct stat before;
+        QCOMPARE(::stat(name.constData(), &before), 0);
+        const Run r = run(args.replaceInStrings(QStringLiteral("f.xml"), path(QStringLiteral("f.xml")))
+                              .replaceInStrings(QRegularExpression(QStringLiteral("^x$")), x));
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(QString::fromUtf8(r.err).contains(message.replace(QStringLiteral(" x"), u' ' + x)), r.err.constData());
+        QCOMPARE(sim().receivedBytes(), QByteArray());
+        struct stat after;
+        QCOMPARE(::stat(name.constData(), &after), 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+        if (made == QLatin1String("text"))
+            QCOMPARE(readFile(x), text);
+    }
+
+    // A module whose MAC answer is no MAC address, whatever it holds (a spreadsheet formula, terminal control
+    // codes), is named as a problem of the read: exit 1, no profile, no backup folder made from it, and nothing
+    // of it reaches the terminal raw.
+    void macThatIsNoMac()
+    {
+        sim().setRawFields(QStringLiteral("MAC"), {QByteArray("=HYPERLINK(\"http://evil/\";\"x\")\x1b[2J")});
+        const Run r = run({"--port", "SIM", "--read", path(QStringLiteral("out.xml"))});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("设备相关/MAC地址“=HYPERLINK(\"http://evil/\";\"x\")\\x1B[2J”不是 MAC 地址"),
+                 r.err.constData());
+        QVERIFY(!r.err.contains('\x1b'));
+        QVERIFY(!QFile::exists(path(QStringLiteral("out.xml"))));
+        QCOMPARE(QDir(path(QStringLiteral("data/quorvel/modules"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
+    // Another module put on the fixture between the write and its verify: the run fails naming both MACs, and its
+    // row names the module that was written, not the one that is read back.
+    void swapDuringVerify()
+    {
+        const QString f = path(QStringLiteral("f.xml")), r = path(QStringLiteral("r.csv"));
+        writeFile(f, profile);
+        const QString written = sim().mac();
+        connect(&sim(), &ModSim::lineReceived, this, [this](const QByteArray &line) {
+            if (line.startsWith("AT+UART="))   // the last set command: swapped once it is answered
+                QTimer::singleShot(0, &sim(), [this] { sim().swapModule(); });
+        });
+        const Run run = this->run({"--port", "SIM", "--apply", f, "--verify", "--report", r});
+        QCOMPARE(run.exitCode, 1);
+        const QString fresh = ModSim::nextMac(written);
+        QVERIFY2(QString::fromUtf8(run.err).contains(
+                     QStringLiteral("模块在运行中被更换：开始时 MAC %1，读回时 MAC %2").arg(written, fresh)),
+                 run.err.constData());
+        QCOMPARE(run.out, QByteArray());   // no differences listed for a module that was never written
+        const QList<QStringList> rows = testsupport::csvRows(r);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(1).at(2), written);
+        QCOMPARE(rows.at(1).at(7), QStringLiteral("fail"));
     }
 };
 

@@ -1,11 +1,15 @@
 // The console with a simulated module on a pseudo-terminal: log rows, clearing, the bounded log, periodic
 // sending, what a send puts on the wire or refuses, the saved and recorded files, copy, find and history.
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QCompleter>
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+
+#include <cstdio>
 
 #include "console/logdelegate.h"
 #include "tests/common/testsupport.h"
@@ -182,6 +186,7 @@ private slots:
                                           << "不是十六进制字节，第 4 个字符“G”有误，没有发送";
         QTest::newRow("hex: a space inside a pair") << "UTF-8" << true << "4 1" << QByteArray()
                                                     << "不是十六进制字节，第 2 个字符“ ”有误，没有发送";
+        QTest::newRow("hex: nothing but spaces") << "UTF-8" << true << "  " << QByteArray() << "没有要发送的十六进制字节";
     }
 
     // What a send puts on the wire, counts and logs; a refused line sends, counts and logs nothing.
@@ -257,6 +262,49 @@ private slots:
         QTRY_VERIFY(ui().tableWidget_log->item(ui().tableWidget_log->rowCount() - 1, 0)->text() == "BYE\r\n");
         m_f->w.reset();
         QVERIFY(testsupport::readFile(recorded).endsWith("\tRX\t42 59 45 0D 0A\n"));
+    }
+
+    // Enter in the command line sends as Send does; with the completer's list open it takes the word first.
+    void enterSends()
+    {
+        QVERIFY(m_f->openPort());
+        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
+        QLineEdit *cmd = ui().lineEdit_cmd;
+        cmd->clear();
+        cmd->setFocus();
+        QTest::keyClicks(cmd, QStringLiteral("AT+MAC?"));
+        QTest::keyClick(cmd, Qt::Key_Return);
+        QTRY_COMPARE(m_f->sim.receivedLines(), QList<QByteArray>{"AT+MAC?\r\n"});
+        cmd->clear();
+        QTest::keyClicks(cmd, QStringLiteral("at+ve"));
+        QTRY_VERIFY(cmd->completer()->popup()->isVisible());
+        QTest::keyClick(cmd->completer()->popup(), Qt::Key_Down);
+        QTest::keyClick(cmd->completer()->popup(), Qt::Key_Return);
+        QCOMPARE(cmd->text(), QStringLiteral("AT+VER"));
+        QTest::keyClick(cmd, Qt::Key_Enter);
+        QTRY_COMPARE(m_f->sim.receivedLines(), (QList<QByteArray>{"AT+MAC?\r\n", "AT+VER\r\n"}));
+    }
+
+    // A recording whose file is replaced by another of its name (or removed) stops, said once; what is written
+    // after goes nowhere near the new file, and the port goes on.
+    void recordingFileReplaced()
+    {
+        QVERIFY(m_f->openPort());
+        const QString recorded = m_f->dir.filePath("rec.log"), other = m_f->dir.filePath("other.log");
+        QVERIFY(A::startRecording(*m_f->w, recorded));
+        m_f->sim.sendRaw("FIRST\r\n");
+        QTRY_VERIFY(testsupport::readFile(recorded).endsWith("\tRX\tFIRST\n"));
+        testsupport::writeFile(other, "someone else's file\n");
+        QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(recorded).constData()), 0);
+        QSignalSpy messages(m_f->w->statusBar(), &QStatusBar::messageChanged);
+        m_f->sim.sendRaw("SECOND\r\n");
+        const QString said = QStringLiteral("记录到 %1 失败：文件已被删除或替换。记录已停止").arg(recorded);
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), said, 3000);
+        QVERIFY(!ui().pushButton_recordLog->isChecked());
+        m_f->sim.sendRaw("THIRD\r\n");
+        QTRY_COMPARE(ui().tableWidget_log->item(ui().tableWidget_log->rowCount() - 1, 0)->text(), "THIRD\r\n");
+        QCOMPARE(testsupport::readFile(recorded), QByteArray("someone else's file\n"));
+        QCOMPARE(messages.count(QVariantList{said}), 1);
     }
 
     // A recording that cannot be written stops with one message naming the file and the reason; the port

@@ -55,6 +55,52 @@ private slots:
         QCOMPARE(Access::langButton(w)->text() + u' ' + m_f->ui().pushButton_openCom->text(), "English 关闭");
         QCOMPARE(shown(w), chinese);
     }
+
+    // A failure's message follows a language switch whole, the module's error text included; Qt's own texts (the
+    // buttons of a question) are in the language on screen; a selector whose items change with the language is
+    // as wide as the items on screen.
+    void wholeMessagesAndQtsOwnTexts()
+    {
+        QUORVEL_START(m_f);
+        Quorvel &w = *m_f->w;
+        w.installTranslator();
+        Access::langButton(w)->click();   // shown first in English
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        Access::langButton(w)->click();   // to Chinese
+        QComboBox *mode = m_f->ui().comboBox_wifi_mode;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QVERIFY2(mode->width() >= mode->fontMetrics().horizontalAdvance(QStringLiteral("STA模式")) + 20,
+                 qPrintable(QString::number(mode->width())));
+
+        m_f->sim.setError(QStringLiteral("AT+STAMOD="), 3);
+        m_f->ui().checkBox_verifyWrite->setChecked(false);
+        m_f->dismissNextBox(QMessageBox::Yes);
+        m_f->ui().pushButton_writeConfiguartion->click();
+        QVERIFY2(m_f->boxText.contains(QStringLiteral("写入")), qPrintable(m_f->boxText));
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), QStringLiteral("写入配置遇到错误：AT+STAMOD= 回答 ERR=3（未知错误）"), 10000);
+        Access::langButton(w)->click();   // to English
+        QCOMPARE(m_f->status(), QStringLiteral("Configuration Write Failed: AT+STAMOD= answered ERR=3 (Unkown Error)"));
+
+        QString yes;
+        QTimer::singleShot(0, &w, [&yes] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            yes = box ? box->button(QMessageBox::Yes)->text() : QStringLiteral("no box");
+            if (box)
+                box->done(QMessageBox::No);
+        });
+        m_f->ui().pushButton_writeConfiguartion->click();
+        QCOMPARE(yes, QStringLiteral("&Yes"));
+        Access::langButton(w)->click();   // to Chinese
+        QTimer::singleShot(0, &w, [&yes] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            yes = box ? box->button(QMessageBox::Yes)->text() : QStringLiteral("no box");
+            if (box)
+                box->done(QMessageBox::No);
+        });
+        m_f->ui().pushButton_writeConfiguartion->click();
+        QVERIFY2(yes.contains(QStringLiteral("是")), qPrintable(yes));
+    }
 };
 
 QTEST_MAIN(tst_Language)

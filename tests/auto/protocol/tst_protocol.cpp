@@ -79,14 +79,10 @@ private slots:
 
     void write_data()
     {
-        Lines injected = defaultWrite, refused = fullWrite, retried = readQueries;
-        injected[1] = "AT+APMOD=xAT+DFRST,4,2\r\n";
-        injected[3] = "AT+STAMOD=net,keyAT+RST\r\n";
+        Lines refused = fullWrite, retried = readQueries;
         refused.insert(7, "AT+FFRAME=120\r\n");
         retried.insert(3, "AT+NETS?\r\n");
         retried.insert(2, "AT+APSTA?\r\n");
-        const QVariantMap lineBreaks{{"lineEdit_AP_SSID", "x\r\nAT+DFRST"}, {"lineEdit_STA_SSID", "n\re\nt"},
-                                     {"lineEdit_STA_KEY", QStringLiteral("key") + QChar(u'\0') + "\r\nAT+RST"}};
         const Replies okData{{"AT+FFRAME=", {"OK=120\r\n"}}, {"AT+APSTA?", {"ERR=1\r\n"}}, {"AT+NETS?", {"ERR=2\r\n"}}};
         const Replies errTwice{{"AT+APKEY=", {"ERR=1\r\n", "ERR=1\r\n"}}};
         QTest::addColumn<WriteRow>("row");
@@ -94,7 +90,6 @@ private slots:
             << WriteRow{fullForm, "noise", {}, fullWrite + readQueries, verified, true};
         QTest::newRow("OK with data is a failure; verify read byte by byte, two queries in a row failing once")
             << WriteRow{fullForm, "split", okData, refused + retried, verified, true};
-        QTest::newRow("line ends and NUL start no command") << WriteRow{lineBreaks, "", {}, injected, writeDone, false};
         QTest::newRow("ERR twice on the third command stops the write, naming it")
             << WriteRow{{}, "", errTwice, defaultWrite.mid(0, 3) << defaultWrite.at(2),
                         writeFailed + "AT+APKEY= 回答 ERR=1（通用错误）", true};
@@ -121,13 +116,61 @@ private slots:
         m_f->sim.setNoise(row.fault == QLatin1String("noise") ? 3 : 0);
         m_f->sim.setSplit(row.fault == QLatin1String("split"));
         reply(row.replies);
-        m_f->dismissNextBox(QMessageBox::Yes);
+        const bool differs = row.end.contains(QStringLiteral("发现不同"));
+        // An unread form asks first; a verify that finds differences offers to write again (No).
+        m_f->dismissNextBoxes(differs ? QList{QMessageBox::Yes, QMessageBox::No} : QList{QMessageBox::Yes});
         run(ui().pushButton_writeConfiguartion, row.end);
-        QVERIFY(m_f->boxText.contains(QStringLiteral("替换模块的配置")));   // an unread form asks first
+        QVERIFY(m_f->boxTexts.first().contains(QStringLiteral("替换模块的配置")));
         QCOMPARE(sentSoFar(), row.sent << "AT\r\n");
+        QCOMPARE(m_f->boxTexts.size(), differs ? 2 : 1);
         QCOMPARE(m_f->status(), row.end);
-        if (row.end == verified)
+        if (row.verify)   // verify reads aside: the form keeps what was written, whatever the module holds
             QCOMPARE(formState(*w(), fullForm.keys()), written);
+    }
+
+    void writeRefusals_data()
+    {
+        QTest::addColumn<QVariantMap>("form");
+        QTest::addColumn<QString>("status");
+        const QString refused = QStringLiteral("未写入：");
+        QTest::newRow("line breaks and NUL, which would start another command")
+            << QVariantMap{{"lineEdit_AP_SSID", "x\r\nAT+DFRST"}, {"lineEdit_STA_SSID", "n\re\nt"},
+                           {"lineEdit_STA_KEY", QStringLiteral("key") + QChar(u'\0') + "AT+RST"}}
+            << refused + "AP设置/SSID、STA设置/目标SSID、STA设置/密码含有换行";
+        QTest::newRow("commas where the module cuts fields; the access point's key may hold them")
+            << QVariantMap{{"lineEdit_AP_SSID", "Lab,AP"}, {"lineEdit_STA_KEY", "a,b"}, {"lineEdit_AP_KEY", "c,d"}}
+            << refused + "AP设置/SSID、STA设置/密码含有逗号（模块会把它当作分隔符）";
+        QTest::newRow("SSIDs of 33 bytes and a key of 65")
+            << QVariantMap{{"lineEdit_AP_SSID", QString(33, u'a')}, {"lineEdit_STA_SSID", QStringLiteral("车间测试网车间测试网车")},
+                           {"lineEdit_STA_KEY", QString(65, u'k')}, {"lineEdit_AP_KEY", QString(64, u'k')}}
+            << refused + "AP设置/SSID、STA设置/目标SSID超过 32 字节；STA设置/密码超过 64 字节";
+        QTest::newRow("addresses, ports and numbers as pasted, past the form's characters")
+            << QVariantMap{{"lineEdit_TP_ADDR", "evil.example.com"}, {"lineEdit_TP_PORT", "80a"},
+                           {"lineEdit_dhcp_start_ip", "10.0.0"}, {"lineEdit_fframe_time", "1234567890"}}
+            << refused + "IP设置/起始地址、TP设置/地址不是 IP 地址（四个 0 到 255 的数，以点分隔）；"
+                         "TP设置/端口不是 1 到 65535 的端口；成帧设置/自由成帧时间间隔不是最多 9 位的数";
+        QTest::newRow("a static address without its addresses, DHCP on without its pool")
+            << QVariantMap{{"comboBox_ip_mode", 1}, {"lineEdit_set_ip", "10.0.0.7"}, {"checkBox_en_dhcp", true},
+                           {"lineEdit_dhcp_start_ip", "10.0.0.100"}, {"lineEdit_TP_PORT", "0"}}
+            << refused + "TP设置/端口不是 1 到 65535 的端口；IP设置/网关、IP设置/地址隐码、IP设置/结束地址不能为空";
+    }
+
+    // The form's values are checked against their fields before Write sends anything: each problem named, the
+    // fields of one kind together, in the language on screen; nothing reaches the module. A dynamic address
+    // sends no static one, and an empty field the module does not need is no problem.
+    void writeRefusals()
+    {
+        QFETCH(QVariantMap, form);
+        QFETCH(QString, status);
+        ui().lineEdit_set_ip->setText(QStringLiteral("not sent in dynamic mode"));
+        for (auto it = form.cbegin(); it != form.cend(); ++it) {
+            QObject *o = w()->findChild<QObject *>(it.key());
+            o->setProperty(valueProperty(o), it.value());
+        }
+        m_f->sim.clearTrace();
+        ui().pushButton_writeConfiguartion->click();
+        QCOMPARE(m_f->status(), status);
+        QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
     }
 
     // Each command of the read and of the write goes out twice at most: refused twice, it ends its sequence,
@@ -188,17 +231,19 @@ private slots:
         QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
     }
 
-    // A silent module is asked twice, one time-out apart; a control pressed meanwhile goes out at once. A write that
-    // loses its port fails, read and write stay off, and one asked for anyway (button off) starts nothing.
+    // A silent module is asked twice, one time-out apart; a control pressed meanwhile sends nothing (the read owns
+    // the port). A write that loses its port fails, read and write stay off, and one asked for anyway (button off)
+    // starts nothing.
     void silenceAndClose()
     {
         m_f->sim.setSilent(QStringLiteral("AT+VER?"));
-        m_f->sim.setSilent(QStringLiteral("AT+STANET="));
         const QDeadlineTimer early(testsupport::ModuleWindow::answerTimeoutMs * 95 / 100);
         QSignalSpy ended(w(), &Quorvel::actionEnded);
         ui().pushButton_readConfiguration->click();
-        ui().pushButton_startNet->click();
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->sim.receivedLines().size(), 3, 5000);
+        QVERIFY(!ui().pushButton_startNet->isEnabled());
+        QVERIFY(QMetaObject::invokeMethod(w(), "on_pushButton_startNet_clicked"));   // as a caller would
+        QCOMPARE(m_f->status(), QStringLiteral("正在读写模块的配置，控制台暂不发送"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->sim.receivedLines().size(), 2, 5000);
         QVERIFY(early.hasExpired());
         QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), readFailed + "AT+VER? 没有回答", 5000);
         QCOMPARE(ended.size(), 1);
@@ -209,12 +254,12 @@ private slots:
         m_f->dismissNextBox(QMessageBox::Yes);   // the form is not the module's
         ui().pushButton_writeConfiguartion->click();
         QVERIFY(m_f->boxText.startsWith(QStringLiteral("上次读取失败")));
-        QTRY_COMPARE(m_f->sim.receivedLines(), crlf("AT+VER?|AT+STANET=1|AT+VER?|AT+APSTA=0"));
+        QTRY_COMPARE(m_f->sim.receivedLines(), crlf("AT+VER?|AT+VER?|AT+APSTA=0"));
         ui().pushButton_openCom->click();   // close
         const QString sentAtClose = ui().label_sendCnt->text();
         QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), writeFailed + "AT+APSTA= 没有回答", 8000);
         QVERIFY(QMetaObject::invokeMethod(w(), "on_pushButton_writeConfiguartion_clicked"));
-        QCOMPARE(m_f->sim.receivedLines().size(), 4);
+        QCOMPARE(m_f->sim.receivedLines().size(), 3);
         QCOMPARE(ui().label_sendCnt->text(), sentAtClose);
         QCOMPARE(cfgButtonsEnabled(), QList<bool>({false, false, true, true}));
     }
@@ -252,6 +297,165 @@ private slots:
                                                         "TP_TP, TP_FRAME")), qPrintable(m_f->boxText));
         QVERIFY(!m_f->boxYesByDefault);
         QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
+    }
+
+    // With periodic sending on and Send and Enter pressed while a write runs, the console sends nothing between the
+    // write's commands: the module's ERR=3 for AT+STAMOD= is that command's answer, and the write fails naming it
+    // (no false success). Send and Enter are refused with one status-bar message; the periodic send goes on after.
+    void consoleDuringWrite()
+    {
+        run(ui().pushButton_readConfiguration, readDone);
+        m_f->sim.setDelay(60);
+        m_f->sim.setError(QStringLiteral("AT+STAMOD="), 3);
+        ui().lineEdit_cmd->setText(QStringLiteral("AT"));
+        ui().lineEdit_regular_time->setText(QStringLiteral("20"));
+        ui().checkBox_regulerSend->setChecked(true);
+        QTRY_VERIFY(m_f->sim.receivedLines().contains("AT\r\n"));
+        ui().checkBox_verifyWrite->setChecked(false);
+        ui().lineEdit_STA_SSID->setText(QStringLiteral("Plant"));
+        QSignalSpy shown(w()->statusBar(), &QStatusBar::messageChanged);
+        QSignalSpy done(w(), &Quorvel::writeCfgFinished);
+        m_f->sim.clearTrace();
+        m_f->dismissNextBox(QMessageBox::Yes);
+        ui().pushButton_writeConfiguartion->click();
+        QTRY_VERIFY(m_f->sim.receivedLines().contains("AT+APMOD=QV-MODULE-107E,4,6\r\n"));
+        ui().pushButton_send->click();
+        QTest::keyClick(ui().lineEdit_cmd, Qt::Key_Return);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(done.first().first().toBool(), false);
+        QCOMPARE(m_f->status(), writeFailed + "AT+STAMOD= 回答 ERR=3（未知错误）");
+        const QString refused = QStringLiteral("正在读写模块的配置，控制台暂不发送");
+        QCOMPARE(shown.count({refused}), 1);   // one message, not one per press
+        // The write's commands, one after the other; a periodic "AT" may only come before the first.
+        const Lines during = m_f->sim.receivedLines();
+        const qsizetype first = during.indexOf("AT+APSTA=0\r\n");
+        QVERIFY(first >= 0 && during.mid(0, first).count("AT\r\n") == first);
+        const Lines stamod = crlf("AT+STAMOD=Plant,office-pass|AT+STAMOD=Plant,office-pass");
+        QCOMPARE(during.mid(first, 5), crlf("AT+APSTA=0|AT+APMOD=QV-MODULE-107E,4,6|AT+APKEY=4,3,qv12345678") + stamod);
+        QTRY_VERIFY(m_f->sim.receivedLines().size() > first + 5 && m_f->sim.receivedLines().last() == "AT\r\n");   // resumed
+    }
+
+    // A write on a slow module: the form is read-only meanwhile (typing changes nothing), the module receives the
+    // values confirmed at Yes, and afterwards the change list starts from what was written.
+    void typingDuringSlowWrite()
+    {
+        run(ui().pushButton_readConfiguration, readDone);
+        ui().checkBox_verifyWrite->setChecked(false);
+        ui().lineEdit_STA_SSID->setText(QStringLiteral("Confirmed"));
+        m_f->sim.setDelay(200);
+        QSignalSpy done(w(), &Quorvel::writeCfgFinished);
+        m_f->dismissNextBox(QMessageBox::Yes);
+        ui().pushButton_writeConfiguartion->click();
+        QVERIFY(m_f->boxInfo.contains(QStringLiteral("“OfficeNet” → “Confirmed”")));
+        QTest::keyClicks(ui().lineEdit_STA_SSID, QStringLiteral("Typed"));
+        QTest::keyClicks(ui().lineEdit_TP_PORT, QStringLiteral("1"));
+        ui().comboBox_CH->showPopup();
+        QTest::keyClick(ui().comboBox_CH, Qt::Key_Down);
+        QCOMPARE(ui().lineEdit_STA_SSID->text(), QStringLiteral("Confirmed"));
+        QCOMPARE(ui().lineEdit_TP_PORT->text(), QStringLiteral("8080"));
+        QVERIFY(!ui().comboBox_CH->isEnabled() && !ui().pushButton_reset->isEnabled());
+        QVERIFY(done.wait(10000) && done.first().first().toBool());
+        QCOMPARE(m_f->sim.fields(QStringLiteral("STAMOD")), (QStringList{"Confirmed", "office-pass"}));
+        QCOMPARE(m_f->sim.fields(QStringLiteral("TPSOCK")).last(), QStringLiteral("8080"));
+        QVERIFY(ui().comboBox_CH->isEnabled() && !ui().lineEdit_STA_SSID->isReadOnly());
+        QVERIFY(!ui().label_12->font().bold());   // the module holds what the form shows
+        ui().lineEdit_TP_PORT->setText(QStringLiteral("5001"));
+        m_f->dismissNextBox(QMessageBox::No);
+        ui().pushButton_writeConfiguartion->click();
+        QCOMPARE(m_f->boxInfo, QStringLiteral("TP设置/端口：“8080” → “5001”"));
+    }
+
+    // Verify finds that the module kept its own STA settings: the form keeps the values written, their labels stay
+    // marked, and a box names each field with both values and offers to write again (No by default); Yes writes
+    // the ten commands again and verifies again.
+    void verifyKeepsTheUsersValues()
+    {
+        run(ui().pushButton_readConfiguration, readDone);
+        m_f->sim.setIgnored(QStringLiteral("AT+STAMOD="));
+        ui().lineEdit_STA_SSID->setText(QStringLiteral("Office Net"));
+        ui().lineEdit_STA_KEY->setText(QStringLiteral("secret"));
+        m_f->sim.clearTrace();
+        QSignalSpy ended(w(), &Quorvel::writeCfgFinished);
+        m_f->dismissNextBoxes({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::No});
+        ui().pushButton_writeConfiguartion->click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->boxTexts.size(), 3, 15000);
+        QCOMPARE(ended.size(), 2);
+        QCOMPARE(m_f->status(), QStringLiteral("写入配置完成，但校验发现不同：STA设置/目标SSID 写入“Office Net”，"
+                                               "模块为“OfficeNet”；STA设置/密码 写入“secret”，模块为“office-pass”"));
+        QCOMPARE(m_f->boxTexts.at(1), QStringLiteral("模块没有保存写入的 2 项配置。要再写入一次吗？"));
+        QCOMPARE(m_f->boxInfo, QStringLiteral("STA设置/目标SSID：写入“Office Net”，模块为“OfficeNet”\n"
+                                              "STA设置/密码：写入“secret”，模块为“office-pass”"));
+        QVERIFY(!m_f->boxYesByDefault);
+        QCOMPARE(m_f->sim.receivedLines().count("AT+STAMOD=Office Net,secret\r\n"), 2);   // written again
+        QCOMPARE(m_f->sim.receivedLines().count("AT+VER?\r\n"), 2);                       // verified again
+        QCOMPARE(ui().lineEdit_STA_SSID->text(), QStringLiteral("Office Net"));
+        QCOMPARE(QList<bool>({ui().label_12->font().bold(), ui().label_13->font().bold(), ui().label_3->font().bold()}),
+                 QList<bool>({true, true, false}));
+    }
+
+    void writeQuestionDefaults_data()
+    {
+        QTest::addColumn<QString>("before");   // what happened to the form first
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("yesByDefault");
+        QTest::newRow("read: the list of changes") << "read" << "写入会改动模块的 1 项配置" << true;
+        QTest::newRow("nothing done: defaults") << "" << "表单既没有从模块读取" << false;
+        QTest::newRow("a read that failed") << "failed read" << "上次读取失败" << false;
+        QTest::newRow("a complete import") << "import" << "模块当前的值未知" << true;
+        QTest::newRow("an import that lacks leaves") << "incomplete import" << "导入的文件缺少" << false;
+        QTest::newRow("an import of a wrong file") << "wrong import" << "导入的文件有误" << false;
+        QTest::newRow("read, then the port closed") << "read, closed" << "读取之后串口关闭过" << true;
+    }
+
+    // What Enter does at each question before a write: Yes only where the module's values are known or the form is
+    // a whole profile; No after a failed read, before anything, or after an incomplete or wrong import.
+    void writeQuestionDefaults()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, question);
+        QFETCH(bool, yesByDefault);
+        const QString file = m_f->dir.filePath(QStringLiteral("p.xml"));
+        if (before.startsWith(QLatin1String("read")) || before == QLatin1String("failed read")) {
+            if (before == QLatin1String("failed read"))
+                m_f->sim.setSilent(QStringLiteral("AT+AFRAME?"));
+            run(ui().pushButton_readConfiguration, before == QLatin1String("failed read")
+                                                        ? readFailed + QStringLiteral("AT+AFRAME? 没有回答") : readDone);
+            ui().lineEdit_TP_PORT->setText(QStringLiteral("5001"));
+        }
+        if (before == QLatin1String("read, closed")) {
+            ui().pushButton_openCom->click();
+            QVERIFY(m_f->openPort());
+        }
+        if (before.endsWith(QLatin1String("import"))) {
+            QByteArray profile = testsupport::completeProfile;
+            if (before == QLatin1String("incomplete import"))
+                profile.replace("<UART>115200,8,None,1,None</UART>", "");
+            if (before == QLatin1String("wrong import"))
+                profile.replace("<UART>115200,8,None,1,None</UART>", "<UART>115200,9,None,1,None</UART>");
+            testsupport::writeFile(file, profile);
+            QVERIFY(QuorvelTestAccess::importCfgFile(*w(), file));
+        }
+        m_f->sim.clearTrace();
+        m_f->dismissNextBox(QMessageBox::No);
+        ui().pushButton_writeConfiguartion->click();
+        QVERIFY2(m_f->boxText.contains(question), qPrintable(m_f->boxText));
+        QCOMPARE(m_f->boxYesByDefault, yesByDefault);
+        QCOMPARE(sentSoFar(), Lines{"AT\r\n"});
+    }
+
+    // A console command sent just before a read: its late answer is the console's, not the read's first one; the
+    // read fills every field from its own answers.
+    void consoleAnswerBeforeRead()
+    {
+        m_f->sim.setDelay(150);
+        ui().lineEdit_cmd->setText(QStringLiteral("AT+RST"));
+        ui().pushButton_send->click();
+        ui().pushButton_readConfiguration->click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), readDone, 15000);
+        QCOMPARE(ui().lineEdit_deviceSoftwareVer->text(), QStringLiteral("V2.1.7"));
+        QCOMPARE(ui().lineEdit_device_mac->text(), QStringLiteral("AC:CF:23:5A:10:7E"));
+        QCOMPARE(ui().lineEdit_AP_SSID->text(), QStringLiteral("QV-MODULE-107E"));
+        QCOMPARE(m_f->sim.receivedLines().count("AT+VER?\r\n"), 1);
     }
 
     void controls_data()

@@ -5,6 +5,7 @@
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
 
+#include "console/logdelegate.h"
 #include "tests/common/testsupport.h"
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
@@ -226,7 +227,7 @@ private slots:
         const QList<QPair<QByteArray, int>> reads{// the bytes of one read, the rows shown after it
             {"A\rB\nC\r", 0}, {"\n", 1},   // lone CR and lone LF end no line
             {"OK\r\n\r\nOK=\xe5\x8a\x9e\xe5\x85\xac\xe5\xae\xa4\r\nERR=3\r\n", 5},
-            {QByteArray("AB\0CD\r\n\0OK\r\nOK\r\n", 16), 8},   // a zero byte ends the text
+            {QByteArray("AB\0CD\r\n\0OK\r\nOK\r\n", 16), 8},   // a zero byte ends the signalled text
             {QByteArray(3 * 4096 + 10, '\x7f') + "OK\r\n", 12}};
         qint64 count = 2147483647;
         for (const auto &[bytes, rows] : reads) {
@@ -237,7 +238,12 @@ private slots:
         }
         const QStringList lines{"A\rB\nC\r\n", "OK\r\n", "\r\n", "OK=办公室\r\n", "ERR=3\r\n", "AB", "", "OK\r\n"};
         const QString noise(4096, QChar(0x7f)), tail = QString(10, QChar(0x7f)) + "OK\r\n";
-        QCOMPARE(logRows(w), (lines + QStringList{noise, noise, noise, tail}));
+        // The rows keep what follows a zero byte in sight; the view draws the zero byte as a control character.
+        QStringList rows = lines;
+        rows[5] = QStringLiteral("AB") + QChar(u'\0') + QStringLiteral("CD\r\n");
+        rows[6] = QChar(u'\0') + QStringLiteral("OK\r\n");
+        QCOMPARE(logRows(w), (rows + QStringList{noise, noise, noise, tail}));
+        QCOMPARE(logDisplayText(rows.at(5), false), QStringLiteral("AB<NUL>CD"));
         QCOMPARE(signalled, lines + QStringList{tail});
         QCOMPARE(said.count(QStringLiteral("收到 4096 字节仍没有行结束（回车换行），请检查波特率")), 1);
     }
