@@ -14,6 +14,7 @@
 #include "app/consoletext.h"
 #include "app/pathcheck.h"
 #include "app/quorvel.h"
+#include "app/widgetmap.h"
 #include "station/pgreport.h"
 #include "station/stationwindow.h"
 
@@ -179,6 +180,8 @@ int main(int argc, char *argv[])
     if (batch)
         return w.runBatch(parser.value(read), parser.value(apply), parser.isSet(verify));
 
+    // For scripts that drive the window (QUORVEL_WIDGET_MAP); inert otherwise.
+    widgetmap::startFromEnvironment();
     if (parser.isSet(station)) {
         StationWindow stationWindow(QCoreApplication::applicationFilePath());
         stationWindow.show();
