@@ -3,16 +3,20 @@
 // driving two fixtures of simulated modules through whole quorvel runs.
 #include <QFrame>
 #include <QLabel>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTranslator>
+
+#include <atomic>
 
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "station/csvtable.h"
 #include "station/fixture.h"
 #include "station/report.h"
 #include "station/stationwindow.h"
@@ -54,6 +58,8 @@ private slots:
         QTest::newRow("plain, empty and Chinese as they are")
             << QStringList{"pass", "", "核对完成"} << QByteArray("pass,,核对完成\r\n");
         QTest::newRow("a comma quotes the field") << QStringList{"a,b", "c"} << QByteArray("\"a,b\",c\r\n");
+        QTest::newRow("a comma alone, no quote with it") << QStringList{"line,3.xml", "V2"}
+                                                           << QByteArray("\"line,3.xml\",V2\r\n");
         QTest::newRow("a quote is doubled") << QStringList{"file \"P\", module \"O\""}
                                             << QByteArray("\"file \"\"P\"\", module \"\"O\"\"\"\r\n");
         QTest::newRow("line breaks quote the field") << QStringList{"a\nb", "c\rd"} << QByteArray("\"a\nb\",\"c\rd\"\r\n");
@@ -62,7 +68,7 @@ private slots:
     {
         QFETCH(QStringList, fields);
         QFETCH(QByteArray, record);
-        QCOMPARE(report::csvRecord(fields), record);
+        QCOMPARE(csvtable::line(fields), record);
     }
 
     void timeHasItsOffset_data()
@@ -78,7 +84,7 @@ private slots:
         QFETCH(int, offset);
         QFETCH(QString, text);
         const QDateTime t(QDate(2026, 12, 7), QTime(10, 55, 37, 42), Qt::OffsetFromUTC, offset);
-        QCOMPARE(report::isoTimeWithOffset(t), text);
+        QCOMPARE(csvtable::isoTime(t), text);
     }
 
     // The header goes in front of the first record only: a new file, an empty one; never a second time.
@@ -109,6 +115,63 @@ private slots:
         QString why;
         QVERIFY(!report::appendLocked(dir.filePath(QStringLiteral("no/such/r.csv")), header, "r\r\n", &why));
         QVERIFY2(why.contains(QStringLiteral("no/such/r.csv")), qPrintable(why));
+    }
+
+    // What is in the report's place but a regular file is refused at once and left as it was: a link is not
+    // followed (its target would get rows without a header), a FIFO or a device is not waited on or written to.
+    void appendRefusesWhatIsNoRegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("link to a report") << "link" << "符号链接";
+        QTest::newRow("link to nothing") << "dangling" << "符号链接";
+        QTest::newRow("FIFO without a reader") << "fifo" << "不是普通文件";
+        QTest::newRow("FIFO with a reader") << "fifo+reader" << "不是普通文件";
+        QTest::newRow("device") << "device" << "不是普通文件";
+    }
+    void appendRefusesWhatIsNoRegularFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("elsewhere.csv"));
+        QString path = dir.filePath(QStringLiteral("r.csv"));
+        const QByteArray fifoName = QFile::encodeName(path);
+        int reader = -1;
+        if (kind == u"link" || kind == u"dangling") {
+            if (kind == u"link")
+                writeFile(target, header + "q\r\n");
+            QVERIFY(QFile::link(target, path));
+        } else if (kind.startsWith(u"fifo")) {
+            QVERIFY(::mkfifo(fifoName.constData(), 0644) == 0);
+            if (kind == u"fifo+reader")
+                reader = ::open(fifoName.constData(), O_RDONLY | O_NONBLOCK);
+        } else {
+            path = QStringLiteral("/dev/null");
+        }
+        std::atomic<bool> done = false;
+        bool ok = true;
+        QString why;
+        std::unique_ptr<QThread> appender(QThread::create([&] {
+            ok = report::appendLocked(path, header, "r\r\n", &why);
+            done = true;
+        }));
+        appender->start();
+        const bool answered = QTest::qWaitFor([&] { return done.load(); }, 5000);
+        if (!answered && reader < 0 && kind.startsWith(u"fifo"))
+            reader = ::open(fifoName.constData(), O_RDONLY | O_NONBLOCK);   // lets a blocked open go on
+        QVERIFY(appender->wait(10000));
+        QVERIFY2(answered, "the append waited");
+        QVERIFY(!ok);
+        QVERIFY2(why.contains(path) && why.contains(said), qPrintable(why));
+        if (reader >= 0) {
+            char c;
+            QVERIFY2(::read(reader, &c, 1) <= 0, "a row went into the FIFO");
+            ::close(reader);
+        }
+        if (kind == u"link")
+            QCOMPARE(readFile(target), header + "q\r\n");
+        QCOMPARE(QFileInfo::exists(target), kind == u"link");
     }
 
     // While another process holds the lock, an append waits for it, and then sees the rows that process wrote:
