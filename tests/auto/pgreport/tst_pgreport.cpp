@@ -2,7 +2,8 @@
 // rows in, rows spooled when the server is away or refuses the password, the
 // spool pushed first and exactly once, four processes at once, the history;
 // a locked table given up in time, stations in other time zones, a table of
-// the first schema version migrated, the first row of a run kept.
+// the first schema version migrated, the first row of a run kept, and the
+// station window running fixtures against a locked table.
 // The roles are those docs/production.md tells a factory to make. The test,
 // and the server it starts, run in UTC.
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QUuid>
 
 #include "station/pgreport.h"
+#include "station/stationwindow.h"
 #include "tests/common/testsupport.h"
 #include "tools/modsim/modsim.h"
 #include "tools/pgserver/pgserver.h"
@@ -547,6 +549,65 @@ private slots:
         QCOMPARE(spoolFiles(), QStringList());
         QCOMPARE(sql(QStringLiteral("SELECT result, exit FROM quorvel_module_runs WHERE run_id = '%1'").arg(pass.runId)),
                  (QList<QStringList>{{"pass", "0"}}));
+    }
+
+    // The station runs two fixtures while another session holds the table locked: the runs wait for it, the
+    // second Stop kills them there, and the station writes a row for each. The window's event loop serves a timer
+    // all along, and the table ends with one row per run: the run's own, when its insert got in first, or the
+    // station's.
+    void stationWithLockedTable()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        ModSim a, b;
+        QString why;
+        QVERIFY2(a.start(&why) && b.start(&why), qPrintable(why));
+        a.setMac(QStringLiteral("AC:CF:23:00:0B:01"));
+        b.setMac(QStringLiteral("AC:CF:23:00:0B:02"));
+        const QString profile = dir.filePath(QStringLiteral("line.xml"));
+        testsupport::writeFile(profile, testsupport::completeProfile);
+        TableLock lock(server.socketDir());
+        QVERIFY(lock.held);
+
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(w.setProfile(profile));
+        w.setReportFile(stationUri);
+        w.addFixture(a.slavePath());
+        w.addFixture(b.slavePath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        QTimer tick;
+        tick.setInterval(20);
+        connect(&tick, &QTimer::timeout, &w, [&] { longest = std::max(longest, sinceTick.restart()); });
+        QSignalSpy written(&w, &StationWindow::rowWritten);
+        sinceTick.start();
+        tick.start();
+        w.start();
+        QTRY_COMPARE_WITH_TIMEOUT(waitingForTheTable(), 2, 30000);
+        w.stop();
+        w.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(waitingForTheTable(), 3, 10000);   // the killed runs' inserts, the station's first row
+        lock.release();
+        QTRY_COMPARE_WITH_TIMEOUT(written.size(), 2, 30000);
+        tick.stop();
+        QVERIFY2(longest < 200, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(longest)));
+        for (const QList<QVariant> &row : std::as_const(written))
+            QVERIFY2(row.at(0).toBool(), qPrintable(row.at(1).toString()));
+        QString where;
+        QVERIFY2(pgreport::insertRow(stationUri, makeRow(QStringLiteral("AC:CF:23:00:0B:FF"), true, this->tick()), &where)
+                     == pgreport::Stored::Inserted,
+                 qPrintable(where));   // pushes whatever was spooled
+        const QList<QStringList> rows = sql(QStringLiteral(
+            "SELECT mac, count(*), min(result || ' ' || exit) FROM quorvel_module_runs"
+            " WHERE mac IN ('AC:CF:23:00:0B:01', 'AC:CF:23:00:0B:02') GROUP BY mac ORDER BY mac"));
+        QCOMPARE(rows.size(), 2);
+        for (const QStringList &row : rows) {
+            QCOMPARE(row.value(1), QStringLiteral("1"));
+            QVERIFY2(row.value(2) == u"pass 0" || row.value(2) == u"fail -1", qPrintable(row.join(u' ')));
+        }
     }
 
     void cleanupTestCase() { QVERIFY2(server.stop(), qPrintable(server.error)); }
