@@ -92,12 +92,16 @@ int main(int argc, char *argv[])
                                          QStringLiteral("With --report: the station's name in a database row "
                                                         "(the host name by default)."),
                                          QStringLiteral("NAME"));
+    const QCommandLineOption runId(QStringLiteral("run-id"),
+                                   QStringLiteral("With --report: the run's id in its row (a fresh one by default); "
+                                                  "a database keeps one row per id."),
+                                   QStringLiteral("ID"));
     const QCommandLineOption history(QStringLiteral("history"),
                                      QStringLiteral("With --report FILE.csv or URI: print the runs of the module MAC, "
                                                     "newest first, as CSV, and exit."),
                                      QStringLiteral("MAC"));
     parser.addOptions({port, baud, open, read, apply, verify, report, expectVersion, waitNew, progress, station,
-                       stationName, history});
+                       stationName, runId, history});
 
     // No display is needed, and none is used even when there is one (a
     // window restored maximized from the settings would appear): the

@@ -99,6 +99,12 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
     if (isSet("station-name") && !isSet("report"))
         return tr("--station-name 只能与 --report 同用");
     batchStationName = parser.value(QStringLiteral("station-name"));
+    // The station names each run, so that its own row for a run it had to end and the run's row are one.
+    if (isSet("run-id") && !isSet("report"))
+        return tr("--run-id 只能与 --report 同用");
+    if (isSet("run-id") && parser.value(QStringLiteral("run-id")).trimmed().isEmpty())
+        return tr("--run-id 不能为空");
+    setProperty("batchRunId", parser.value(QStringLiteral("run-id")));   // read by runBatch
     batchExpectVersion = parser.value(QStringLiteral("expect-version"));
     if (isSet("wait-new")) {
         // Compared in the MAC's one spelling: any case, ":", "-" or nothing between the pairs.
@@ -444,6 +450,7 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     row.detail = status == Done ? QString() : cfgfields::escapedText(atanswer::withoutLineBreaks(detail));
     row.ms = batchClock.elapsed();
     row.station = batchStationName;
+    row.runId = property("batchRunId").toString();   // empty: the database sink makes one
     QString why;
     if (!report::writeReportRow(batchReport, row, &why)) {
         printStep(tr("不能写入报告，模块已处理：%1").arg(why));

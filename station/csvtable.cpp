@@ -1,4 +1,5 @@
-// RFC 4180 writing and reading of report rows (see csvtable.h).
+// RFC 4180 writing and reading of report rows, their texts guarded against
+// spreadsheet formulas (see csvtable.h).
 #include "station/csvtable.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,31 @@ QByteArray line(const QStringList &fields)
     }
     out += "\r\n";
     return out;
+}
+
+QString guarded(const QString &text)
+{
+    if (text.isEmpty())
+        return text;
+    switch (text.front().unicode()) {
+    case '=': case '+': case '-': case '@': case '\t': case '\r': case '\'':
+        return u'\'' + text;
+    default:
+        return text;
+    }
+}
+
+QString unguarded(const QString &cell)
+{
+    return cell.startsWith(u'\'') ? cell.mid(1) : cell;
+}
+
+QString isoTime(const QDateTime &time)
+{
+    const int offset = time.offsetFromUtc();
+    const int minutes = qAbs(offset) / 60;
+    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+')
+        + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
 }
 
 bool parse(const QByteArray &bytes, QList<QStringList> *records, QString *why)
@@ -91,31 +117,31 @@ QStringList fields(const ReportRow &row, const QStringList &columns)
     out.reserve(columns.size());
     for (const QString &c : columns) {
         if (c == u"time")
-            out << row.time.toString(Qt::ISODateWithMs);
-        else if (c == u"port")
-            out << row.port;
-        else if (c == u"mac")
-            out << row.mac;
-        else if (c == u"firmware")
-            out << row.firmware;
-        else if (c == u"action")
-            out << row.action;
-        else if (c == u"profile")
-            out << row.profile;
-        else if (c == u"profile_sha256")
-            out << row.profileSha256;
-        else if (c == u"result")
-            out << (row.pass ? QStringLiteral("pass") : QStringLiteral("fail"));
+            out << isoTime(row.time);
         else if (c == u"exit")
             out << QString::number(row.exitCode);
-        else if (c == u"detail")
-            out << row.detail;
         else if (c == u"ms")
             out << QString::number(row.ms);
+        else if (c == u"port")
+            out << guarded(row.port);
+        else if (c == u"mac")
+            out << guarded(row.mac);
+        else if (c == u"firmware")
+            out << guarded(row.firmware);
+        else if (c == u"action")
+            out << guarded(row.action);
+        else if (c == u"profile")
+            out << guarded(row.profile);
+        else if (c == u"profile_sha256")
+            out << guarded(row.profileSha256);
+        else if (c == u"result")
+            out << (row.pass ? QStringLiteral("pass") : QStringLiteral("fail"));
+        else if (c == u"detail")
+            out << guarded(row.detail);
         else if (c == u"station")
-            out << row.station;
+            out << guarded(row.station);
         else if (c == u"run_id")
-            out << row.runId;
+            out << guarded(row.runId);
         else
             out << QString();
     }
@@ -133,23 +159,24 @@ bool toRow(const QStringList &columns, const QStringList &record, ReportRow *row
     for (qsizetype i = 0; i < columns.size() && i < record.size(); ++i) {
         const QString &c = columns.at(i);
         const QString &v = record.at(i);
+        const QString text = unguarded(v);
         bool ok = true;
         if (c == u"time") {
             row->time = QDateTime::fromString(v, Qt::ISODateWithMs);
             if (!row->time.isValid())
                 return bad(c, v);
         } else if (c == u"port") {
-            row->port = v;
+            row->port = text;
         } else if (c == u"mac") {
-            row->mac = v;
+            row->mac = text;
         } else if (c == u"firmware") {
-            row->firmware = v;
+            row->firmware = text;
         } else if (c == u"action") {
-            row->action = v;
+            row->action = text;
         } else if (c == u"profile") {
-            row->profile = v;
+            row->profile = text;
         } else if (c == u"profile_sha256") {
-            row->profileSha256 = v;
+            row->profileSha256 = text;
         } else if (c == u"result") {
             if (v != u"pass" && v != u"fail")
                 return bad(c, v);
@@ -157,13 +184,13 @@ bool toRow(const QStringList &columns, const QStringList &record, ReportRow *row
         } else if (c == u"exit") {
             row->exitCode = v.toInt(&ok);
         } else if (c == u"detail") {
-            row->detail = v;
+            row->detail = text;
         } else if (c == u"ms") {
             row->ms = v.toLongLong(&ok);
         } else if (c == u"station") {
-            row->station = v;
+            row->station = text;
         } else if (c == u"run_id") {
-            row->runId = v;
+            row->runId = text;
         }
         if (!ok)
             return bad(c, v);

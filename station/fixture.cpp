@@ -1,4 +1,5 @@
-// A fixture's child command line and its tile's state machine.
+// A fixture's child command line, its tile's state machine, and the
+// station's running clock.
 #include "station/fixture.h"
 
 namespace station {
@@ -12,7 +13,16 @@ QStringList childArguments(const ChildRun &run)
          << run.report << QStringLiteral("--progress");
     if (!run.expectVersion.isEmpty())
         args << QStringLiteral("--expect-version") << run.expectVersion;
+    if (!run.runId.isEmpty())
+        args << QStringLiteral("--run-id") << run.runId;
     return args;
+}
+
+void FixtureState::stationStarted()
+{
+    m_halted = false;
+    m_haltReason.clear();
+    m_restartedAfter.clear();
 }
 
 void FixtureState::childStarted()
@@ -33,6 +43,7 @@ void FixtureState::progressLine(const progress::Parsed &line)
         m_moduleSeen = true;
         m_mac = line.text;
         m_reason.clear();
+        m_restartedAfter.clear();   // a module came: the next death may restart the wait again
         m_phase = Phase::Writing;
         break;
     case progress::Event::Firmware:
@@ -56,9 +67,9 @@ void FixtureState::progressLine(const progress::Parsed &line)
     }
 }
 
-FixtureState::Next FixtureState::childFinished(int exitCode, const QString &killedWhy)
+FixtureState::Next FixtureState::childFinished(const ChildEnd &end)
 {
-    const bool pass = killedWhy.isEmpty() && exitCode == 0;
+    const bool pass = end.abnormal.isEmpty() && end.exitCode == 0;
     if (m_moduleSeen) {
         m_lastMac = m_mac;
         if (pass) {
@@ -68,18 +79,58 @@ FixtureState::Next FixtureState::childFinished(int exitCode, const QString &kill
         } else {
             ++m_fails;
             m_phase = Phase::Fail;
-            m_reason = killedWhy.isEmpty() ? m_detail : killedWhy;
+            m_reason = !end.abnormal.isEmpty() ? end.abnormal : !m_detail.isEmpty() ? m_detail : end.lastError;
         }
         m_moduleSeen = false;
         return Next::Again;
     }
-    // No module: a stopped wait (exit 3) changes nothing; anything else is
-    // a problem of the run itself, shown and not counted.
-    if (killedWhy.isEmpty() && exitCode == 3)
+    if (end.byStation)
         return Next::Again;
-    m_phase = Phase::Fail;
-    m_reason = killedWhy.isEmpty() ? m_detail : killedWhy;
+    // Without a module and not ended by the station: SIGTERM from elsewhere
+    // (exit 3, "interrupted") or any other death may be a passing accident,
+    // worth one more wait; an exit of its own is a problem of the run.
+    QString why;
+    if (!end.abnormal.isEmpty() || end.exitCode == 3) {
+        why = end.abnormal.isEmpty() ? end.lastError : end.abnormal;
+        if (m_restartedAfter.isEmpty()) {
+            m_restartedAfter = why;
+            return Next::Again;
+        }
+    } else {
+        why = !m_detail.isEmpty() ? m_detail : end.lastError;
+    }
+    m_halted = true;
+    m_haltReason = why;
+    m_restartedAfter.clear();
     return Next::Halt;
+}
+
+void FixtureState::noChild()
+{
+    if (m_phase == Phase::Waiting)
+        m_phase = Phase::Idle;
+}
+
+void RunClock::start(qint64 nowMs)
+{
+    if (m_startedAt < 0)
+        m_startedAt = nowMs;
+}
+
+void RunClock::stop(qint64 nowMs)
+{
+    m_before = runningMs(nowMs);
+    m_startedAt = -1;
+}
+
+qint64 RunClock::runningMs(qint64 nowMs) const
+{
+    return m_before + (m_startedAt < 0 ? 0 : nowMs - m_startedAt);
+}
+
+double modulesPerHour(int modules, qint64 runningMs)
+{
+    return runningMs > 0 ? modules * 3600000.0 / double(runningMs) : 0.0;
 }
 
 } // namespace station

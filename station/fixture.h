@@ -1,11 +1,13 @@
-// The station's pure pieces for one fixture: the command line of the child
-// run that serves its next module, and the state its tile shows, driven by
-// the child's progress lines and its end. No widget and no process here.
+// The station's pure pieces: the command line of the child run that serves a
+// fixture's next module, the state its tile shows, driven by the child's
+// progress lines and its end, and the clock behind modules per hour. No
+// widget and no process here.
 #ifndef FIXTURE_H
 #define FIXTURE_H
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include "station/progress.h"
 
@@ -19,11 +21,22 @@ struct ChildRun
     QString profile;
     QString report;
     QString expectVersion;   // empty: any firmware
+    QString runId;           // the run's row carries it; the station's own row for the run too
 };
 
 // The arguments of `quorvel` for one module: wait for a new module, apply
-// the profile with verify, append the row to the report, report progress.
+// the profile with verify, append the row (with the run's id) to the report,
+// report progress.
 QStringList childArguments(const ChildRun &run);
+
+// How a child run ended.
+struct ChildEnd
+{
+    int exitCode = 0;         // when it exited by itself
+    QString abnormal;         // why it did not: the station killed it, or it died (a crash, a signal)
+    bool byStation = false;   // the station ended it (Stop, its time limit, closing)
+    QString lastError;        // its last line on standard error
+};
 
 // How long a child may take once its module answered: two time-outs of
 // 3 s for each of the 27 commands an apply with verify sends at most (2
@@ -36,15 +49,22 @@ public:
     enum class Phase { Idle, Waiting, Writing, Verifying, Pass, Fail };
     enum class Next { Again, Halt };
 
+    // Start pressed: a fixture stopped before runs again.
+    void stationStarted();
     // A child started: it waits for a module. A result on show stays until
     // the next module answers.
     void childStarted();
     void progressLine(const progress::Parsed &line);
-    // The child ended: `exitCode` when it exited, or `killedWhy` (non-empty)
-    // when the station killed it or it crashed. Counts the module when one
-    // was served. Halt: the run failed without a module (a profile or report
-    // problem), so another child would fail the same way.
-    Next childFinished(int exitCode, const QString &killedWhy = QString());
+    // The child ended. With a module, counts it: PASS only when it exited 0
+    // by itself. Without one: a wait the station ended changes nothing; a
+    // child that died (not by the station) is started once more, and a second
+    // death before the next module halts the fixture; a child that exited
+    // with a problem of its own (the report, the profile) halts it at once,
+    // as another child would fail the same way. A halt leaves the last
+    // module's result and the counts as they were.
+    Next childFinished(const ChildEnd &end);
+    // No child runs any more: a tile still waiting for a module goes idle.
+    void noChild();
 
     Phase phase() const { return m_phase; }
     bool moduleSeen() const { return m_moduleSeen; }   // in the current child run
@@ -52,7 +72,10 @@ public:
     QString mac() const { return m_mac; }
     QString firmware() const { return m_firmware; }
     QString lastMac() const { return m_lastMac; }     // what the next child waits past
-    QString reason() const { return m_reason; }
+    QString reason() const { return m_reason; }       // why the module on show failed
+    QString restartedAfter() const { return m_restartedAfter; }   // the death the wait was restarted after
+    bool halted() const { return m_halted; }
+    QString haltReason() const { return m_haltReason; }
     int passes() const { return m_passes; }
     int fails() const { return m_fails; }
 
@@ -60,10 +83,28 @@ private:
     Phase m_phase = Phase::Idle;
     bool m_moduleSeen = false;
     bool m_reported = false;
-    QString m_mac, m_firmware, m_lastMac, m_reason, m_detail;
+    bool m_halted = false;
+    QString m_mac, m_firmware, m_lastMac, m_reason, m_detail, m_restartedAfter, m_haltReason;
     int m_passes = 0;
     int m_fails = 0;
 };
+
+// The station's running time over all its Starts: modules per hour counts
+// no stopped time. Times are milliseconds of one monotonic clock.
+class RunClock
+{
+public:
+    void start(qint64 nowMs);
+    void stop(qint64 nowMs);
+    qint64 runningMs(qint64 nowMs) const;
+
+private:
+    qint64 m_before = 0;      // the earlier Starts' running time
+    qint64 m_startedAt = -1;  // -1: stopped
+};
+
+// Modules per hour over `runningMs` of running time; 0 before any.
+double modulesPerHour(int modules, qint64 runningMs);
 
 } // namespace station
 

@@ -60,6 +60,11 @@ const QList<QStringList> &migrations()
             QStringLiteral("CREATE INDEX IF NOT EXISTS quorvel_module_runs_mac ON quorvel_module_runs (mac)"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS quorvel_module_runs_time ON quorvel_module_runs (time)"),
         },
+        {
+            // The station's offset from UTC at the run, in seconds east, so that the
+            // station's own clock time can be shown; empty for the rows stored before.
+            QStringLiteral("ALTER TABLE quorvel_module_runs ADD COLUMN IF NOT EXISTS utc_offset integer"),
+        },
     };
     return steps;
 }
@@ -70,14 +75,50 @@ constexpr qint64 migrationLock = 0x51756f7276656cLL;
 
 // One statement, one round trip: the values are literals quoted by the driver
 // (as its own prepared statements do), empty text stored as '' rather than NULL.
+// The first row of a run is the one kept: a second one (the station's row for a
+// run it killed, after the run's own row got in) changes nothing.
 const QString insertSql = QStringLiteral(
-    "INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action, profile,"
+    "INSERT INTO quorvel_module_runs (run_id, time, utc_offset, station, port, mac, firmware, action, profile,"
     " profile_sha256, result, exit, detail, ms)"
     " VALUES (%1) ON CONFLICT (run_id) DO NOTHING");
+
+// Sent with every connection, before the URI's own options (a later -c wins):
+// a statement that waits for a lock, or runs, longer than this is cancelled by
+// the server, and the row goes to the spool instead of holding up the run.
+const QString defaultServerOptions = QStringLiteral("-c statement_timeout=10000 -c lock_timeout=5000");
 
 QStringList spoolColumns()
 {
     return ReportRow::columns() << QStringLiteral("station") << QStringLiteral("run_id");
+}
+
+// The rows of one spool file (several rows a file are read too).
+bool readSpoolFile(const QString &path, QList<ReportRow> *rows, QString *why)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *why = f.errorString();
+        return false;
+    }
+    QList<QStringList> records;
+    if (!csvtable::parse(f.readAll(), &records, why))
+        return false;
+    if (records.isEmpty() || !records.first().contains(QStringLiteral("run_id"))) {
+        *why = tr("no header with run_id");
+        return false;
+    }
+    rows->clear();
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        ReportRow row;
+        if (!csvtable::toRow(records.first(), records.at(i), &row, why))
+            return false;
+        if (row.runId.isEmpty()) {
+            *why = tr("a row without a run id");
+            return false;
+        }
+        rows->append(row);
+    }
+    return true;
 }
 
 #ifdef QUORVEL_HAVE_SQL
@@ -85,6 +126,12 @@ QString oneLine(const QSqlError &error)
 {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     return text.simplified();
+}
+
+// The server cancelled the statement: its time-out, or the lock time-out.
+bool timedOut(const QSqlError &error)
+{
+    return error.nativeErrorCode() == u"57014" || error.nativeErrorCode() == u"55P03";
 }
 
 // One named QSqlDatabase connection for the life of the object.
@@ -124,11 +171,13 @@ private:
     QString m_name;
 };
 
-bool exec(QSqlQuery &q, const QString &sql, QString *why)
+bool exec(QSqlQuery &q, const QString &sql, QString *why, bool *late = nullptr)
 {
     if (q.exec(sql))
         return true;
     *why = oneLine(q.lastError());
+    if (late)
+        *late = timedOut(q.lastError());
     return false;
 }
 
@@ -187,7 +236,8 @@ bool ensureSchema(QSqlDatabase db, QString *why)
     return false;
 }
 
-bool insert(QSqlDatabase db, const ReportRow &row, QString *why)
+// `late`: the server gave up on it in time (a locked table).
+bool insert(QSqlDatabase db, const ReportRow &row, QString *why, bool *late = nullptr)
 {
     const QSqlDriver *driver = db.driver();
     const auto literal = [driver](const QVariant &value) {
@@ -198,50 +248,25 @@ bool insert(QSqlDatabase db, const ReportRow &row, QString *why)
     const auto text = [&literal](const QString &value) {
         return QStringLiteral("COALESCE(%1, '')").arg(literal(value));
     };
+    // The instant with the offset it was taken in: without one the server
+    // would read the clock time in its own zone.
     const QDateTime time = row.time.isValid() ? row.time : QDateTime::currentDateTime();
     const QStringList values = {
         literal(row.runId),
-        QStringLiteral("CAST(%1 AS timestamptz)").arg(literal(time.toString(Qt::ISODateWithMs))),
+        QStringLiteral("CAST(%1 AS timestamptz)").arg(literal(csvtable::isoTime(time))),
+        literal(time.offsetFromUtc()),
         text(row.station), text(row.port), text(row.mac), text(row.firmware), text(row.action), text(row.profile),
         text(row.profileSha256), literal(row.pass ? QStringLiteral("pass") : QStringLiteral("fail")),
         literal(row.exitCode), text(row.detail), literal(row.ms)};
     QSqlQuery q(db);
-    return exec(q, insertSql.arg(values.join(QStringLiteral(", "))), why);
-}
-
-// The rows of one spool file (several rows a file are read too).
-bool readSpoolFile(const QString &path, QList<ReportRow> *rows, QString *why)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        *why = f.errorString();
-        return false;
-    }
-    QList<QStringList> records;
-    if (!csvtable::parse(f.readAll(), &records, why))
-        return false;
-    if (records.isEmpty() || !records.first().contains(QStringLiteral("run_id"))) {
-        *why = tr("no header with run_id");
-        return false;
-    }
-    rows->clear();
-    for (qsizetype i = 1; i < records.size(); ++i) {
-        ReportRow row;
-        if (!csvtable::toRow(records.first(), records.at(i), &row, why))
-            return false;
-        if (row.runId.isEmpty()) {
-            *why = tr("a row without a run id");
-            return false;
-        }
-        rows->append(row);
-    }
-    return true;
+    return exec(q, insertSql.arg(values.join(QStringLiteral(", "))), why, late);
 }
 
 // Inserts what the spool holds, oldest file first, each file removed once its
 // rows are in. Another process flushing the same spool is left to it. Notes
-// for the caller go to `notes`; a file whose insert failed is named in `failed`.
-int flushSpool(QSqlDatabase db, QStringList *notes, QString *failed, QString *failedWhy)
+// for the caller go to `notes`; a file whose insert failed is named in `failed`
+// (`late`: the server timed it out).
+int flushSpool(QSqlDatabase db, QStringList *notes, QString *failed, QString *failedWhy, bool *late)
 {
     const QString dir = pgreport::spoolDir();
     if (!QDir(dir).exists())
@@ -262,7 +287,7 @@ int flushSpool(QSqlDatabase db, QStringList *notes, QString *failed, QString *fa
         }
         bool ok = true;
         for (const ReportRow &row : std::as_const(rows))
-            ok = ok && insert(db, row, &why);
+            ok = ok && insert(db, row, &why, late);
         if (!ok) {
             *failed = path;
             *failedWhy = why;
@@ -328,6 +353,18 @@ bool parseUri(const QString &uri, Target *target, QString *why)
     } else {
         target->host = decode(authority);
     }
+    // Values go to libpq quoted, so that spaces, quotes and backslashes stay
+    // inside them; Qt's driver turns every ";" of the options into a space,
+    // and a key of anything but letters and "_" could carry another parameter.
+    static const QRegularExpression keyForm(QStringLiteral("^[a-z_]+$"));
+    static const QRegularExpression unsafe(QStringLiteral("[;\\x00-\\x1f\\x7f]"));
+    const auto quoted = [](QString value) {
+        value.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+        return u'\'' + value + u'\'';
+    };
+    QString serverOptions = defaultServerOptions;
+    if (const QString env = qEnvironmentVariable("PGOPTIONS"); !env.isEmpty())   // libpq's own, which options= replaces
+        serverOptions += u' ' + env;
     bool timeoutGiven = false;
     for (const QString &pair : query.split(u'&', Qt::SkipEmptyParts)) {
         const qsizetype eq = pair.indexOf(u'=');
@@ -343,14 +380,17 @@ bool parseUri(const QString &uri, Target *target, QString *why)
             target->database = value;
         else if (key == u"user")
             target->user = value;
-        else if (eq <= 0 || value.isEmpty() || value.contains(QRegularExpression(QStringLiteral("[\\s;'\\\\]"))))
+        else if (eq <= 0 || value.isEmpty() || !keyForm.match(key).hasMatch() || value.contains(unsafe))
             return fail(tr("the parameter \"%1\" is not of the form key=value").arg(pair));
+        else if (key == u"options")
+            serverOptions += u' ' + value;
         else
-            target->options << key + u'=' + value;
+            target->options << key + u'=' + quoted(value);
         timeoutGiven = timeoutGiven || key == u"connect_timeout";
     }
     if (!timeoutGiven)   // an unreachable host costs the run 5 s, not the system's TCP time-out
         target->options << QStringLiteral("connect_timeout=5");
+    target->options << QStringLiteral("options=") + quoted(serverOptions);
     if (!portText.isEmpty()) {
         bool ok = false;
         target->port = portText.toInt(&ok);
@@ -365,13 +405,34 @@ QString spoolDir()
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/quorvel/spool");
 }
 
-bool spool(const ReportRow &row, QString *path, QString *why)
+QString spooledRun(const QString &runId)
+{
+    QString id = runId;
+    id.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
+    const QDir dir(spoolDir());
+    for (const QString &name : dir.entryList({QStringLiteral("*-") + id + QStringLiteral(".csv")}, QDir::Files, QDir::Name)) {
+        QList<ReportRow> rows;
+        QString why;
+        if (readSpoolFile(dir.filePath(name), &rows, &why)
+            && std::any_of(rows.cbegin(), rows.cend(), [&](const ReportRow &r) { return r.runId == runId; }))
+            return dir.filePath(name);
+    }
+    return QString();
+}
+
+bool spool(const ReportRow &row, QString *path, QString *why, bool *already)
 {
     const QString dir = spoolDir();
     if (!QDir().mkpath(dir)) {
         *why = tr("cannot create %1").arg(dir);
         return false;
     }
+    // The first row of a run is the one kept, in the spool as in the table.
+    *path = spooledRun(row.runId);
+    if (already)
+        *already = !path->isEmpty();
+    if (!path->isEmpty())
+        return true;
     // Named by the run's time in UTC, so that the name order is the order of the runs.
     QString id = row.runId;
     id.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_-]")), QStringLiteral("_"));
@@ -398,6 +459,7 @@ Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
     QStringList notes;
     bool inserted = false;
     int flushed = 0;
+    QString spooledBefore;   // a row of this run, spooled before this one came
     Target target;
 #ifdef QUORVEL_HAVE_SQL
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL"))) {
@@ -406,8 +468,12 @@ Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
         Connection connection(target);
         if (connection.open(&why) && ensureSchema(connection.db(), &why)) {
             QString failed, failedWhy;
-            flushed = flushSpool(connection.db(), &notes, &failed, &failedWhy);
-            inserted = insert(connection.db(), row, &why);
+            bool late = false;
+            flushed = flushSpool(connection.db(), &notes, &failed, &failedWhy, &late);
+            if (late)   // the table is held up: this row would wait just as long
+                why = failedWhy;
+            else if (spooledBefore = spooledRun(row.runId); spooledBefore.isEmpty())
+                inserted = insert(connection.db(), row, &why);
             // The database takes rows but refused that spooled one: keep it aside, out of the way of the next.
             if (inserted && !failed.isEmpty()) {
                 QFile::rename(failed, failed + QStringLiteral(".rejected"));
@@ -423,12 +489,16 @@ Stored insertRow(const QString &uri, const ReportRow &given, QString *where)
     QString line;
     Stored stored = Stored::Inserted;
     if (inserted) {
-        line = flushed > 0 ? tr("Report row inserted into %1, after %2 spooled row(s)").arg(uri).arg(flushed)
+        line = flushed > 0 ? tr("Report row inserted into %1, after %2 spooled row(s)").arg(uri, QString::number(flushed))
                            : tr("Report row inserted into %1").arg(uri);
     } else {
         QString path, spoolWhy;
-        stored = spool(row, &path, &spoolWhy) ? Stored::Spooled : Stored::Lost;
-        if (stored == Stored::Spooled)
+        bool already = !spooledBefore.isEmpty();
+        path = spooledBefore;
+        stored = already || spool(row, &path, &spoolWhy, &already) ? Stored::Spooled : Stored::Lost;
+        if (already)
+            line = tr("Report row not stored: the spool holds a row of the same run already (%1)").arg(path);
+        else if (stored == Stored::Spooled)
             line = tr("Report row spooled to %1 because %2").arg(path, why);
         else
             line = tr("Report row lost: the database failed (%1) and so did the spool (%2: %3)")
@@ -471,14 +541,17 @@ QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
     if (!parseUri(uri, &target, why))
         return rows;
     Connection connection(target);
-    if (!connection.open(why))
+    int version = 0;
+    if (!connection.open(why) || !readVersion(connection.db(), false, &version, why))
         return rows;
     QSqlQuery q(connection.db());
     q.setForwardOnly(true);
+    // Tables not yet migrated have no offsets: their times are shown in this computer's zone.
     if (!q.prepare(QStringLiteral(
             "SELECT run_id, CAST(extract(epoch FROM time) * 1000 AS bigint), station, port, mac, firmware,"
-            " action, profile, profile_sha256, result, exit, detail, ms FROM quorvel_module_runs"
-            " WHERE mac = ? OR mac = ? ORDER BY time DESC, recorded DESC"))) {
+            " action, profile, profile_sha256, result, exit, detail, ms, %1 FROM quorvel_module_runs"
+            " WHERE mac = ? OR mac = ? ORDER BY time DESC, recorded DESC")
+                       .arg(version >= 2 ? QStringLiteral("utc_offset") : QStringLiteral("NULL")))) {
         *why = oneLine(q.lastError());
         return rows;
     }
@@ -492,9 +565,10 @@ QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
         ReportRow row;
         row.runId = q.value(0).toString();
         const qint64 ms = q.value(1).toLongLong();
-        // Shown in this computer's time zone, with its offset at that moment.
-        row.time = QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC,
-                                                  QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc());
+        // The station's clock time, with its offset; or this computer's at that moment.
+        const int offset = q.value(13).isNull() ? QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc()
+                                                : q.value(13).toInt();
+        row.time = QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset);
         row.station = q.value(2).toString();
         row.port = q.value(3).toString();
         row.mac = q.value(4).toString();
@@ -544,7 +618,7 @@ QList<ReportRow> read(const QString &target, const QString &mac, QString *why)
     for (qsizetype i = records.size() - 1; i >= 1; --i) {
         ReportRow row;
         if (!csvtable::toRow(header, records.at(i), &row, &error)) {
-            *why = tr("%1: record %2: %3").arg(target).arg(i + 1).arg(error);
+            *why = tr("%1: record %2: %3").arg(target, QString::number(i + 1), error);
             return {};
         }
         if (pgreport::normalizedMac(row.mac) == wanted)

@@ -11,8 +11,14 @@
 // host is a name, an address ([…] for IPv6) or, percent-encoded
 // (%2Frun%2Fpostgresql), the folder of a Unix socket; ?host=/run/postgresql
 // does the same. Other key=value pairs go to libpq as connection parameters
-// (sslmode, connect_timeout, …). A password is never part of the URI: libpq
-// takes it from PGPASSWORD or ~/.pgpass (PGPASSFILE).
+// (sslmode, connect_timeout, …), quoted; "options" (the server's -c settings)
+// comes after a default statement and lock time-out, so it can change them.
+// A password is never part of the URI: libpq takes it from PGPASSWORD or
+// ~/.pgpass (PGPASSFILE).
+//
+// The table keeps the first row of each run id; so does the spool. A run's
+// row and the station's row for the same run (one it had to kill) are thus
+// one row, and the run's own wins whenever it got anywhere first.
 #ifndef PGREPORT_H
 #define PGREPORT_H
 
@@ -24,18 +30,18 @@
 namespace pgreport {
 
 // The schema version this program creates and migrates to.
-constexpr int schemaVersion = 1;
+constexpr int schemaVersion = 2;
 
 // Whether `target` names a database (postgresql:// or postgres://) rather than a file.
 bool isUri(const QString &target);
 
 // The URI's connection parameters, or false with `why` (a password in the URI,
-// a port that is not a number, …).
+// a port that is not a number, a parameter that is not key=value, …).
 struct Target
 {
     QString user, host, database;
     int port = -1;
-    QStringList options;   // libpq key=value pairs
+    QStringList options;   // libpq key='value' pairs, the server's options last
 };
 bool parseUri(const QString &uri, Target *target, QString *why);
 
@@ -47,13 +53,17 @@ enum class Stored { Inserted, Spooled, Lost };
 Stored insertRow(const QString &uri, const ReportRow &row, QString *where);
 
 // The spool folder, and a row written into it (the file's path in `path`, or
-// false with `why`).
+// false with `why`). A row of the same run spooled before stays, and is the
+// one `path` names (`already`).
 QString spoolDir();
-bool spool(const ReportRow &row, QString *path, QString *why);
+bool spool(const ReportRow &row, QString *path, QString *why, bool *already = nullptr);
+// The spool file holding a row of the run `runId`, or empty.
+QString spooledRun(const QString &runId);
 
 // The runs of the module `mac` (compared as written, or as AA:BB:… for twelve
-// hex digits in any case with any separators), newest first. On failure an
-// empty list and `why`.
+// hex digits in any case with any separators), newest first, each time in the
+// station's own offset (this computer's for rows stored without one). On
+// failure an empty list and `why`.
 QList<ReportRow> history(const QString &uri, const QString &mac, QString *why);
 
 // AA:BB:CC:DD:EE:FF for twelve hex digits separated by nothing, colons or

@@ -1,9 +1,12 @@
-// The production report's CSV records and the locked append.
+// The production report's locked append, and where a row goes.
 #include "station/report.h"
 
+#include "station/csvtable.h"
 #include "station/pgreport.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -19,62 +22,43 @@
 
 namespace report {
 
-QString csvField(const QString &value)
+namespace {
+
+QString symlinkRefused(const QString &path)
 {
-    if (!value.contains(u',') && !value.contains(u'"') && !value.contains(u'\n') && !value.contains(u'\r'))
-        return value;
-    QString quoted = value;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    return QCoreApplication::translate("report", "%1 是符号链接：报告不写入链接所指的文件").arg(path);
 }
 
-QByteArray csvRecord(const QStringList &fields)
+QString notRegularRefused(const QString &path)
 {
-    QStringList out;
-    out.reserve(fields.size());
-    for (const QString &f : fields)
-        out << csvField(f);
-    return out.join(u',').toUtf8() + "\r\n";
-}
-
-QString isoTimeWithOffset(const QDateTime &time)
-{
-    const int offset = time.offsetFromUtc();
-    const int minutes = qAbs(offset) / 60;
-    return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+')
-        + QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QLatin1Char('0')).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
-QStringList rowFields(const ReportRow &row)
-{
-    return {isoTimeWithOffset(row.time),
-            row.port,
-            row.mac,
-            row.firmware,
-            row.action,
-            row.profile,
-            row.profileSha256,
-            row.pass ? QStringLiteral("pass") : QStringLiteral("fail"),
-            QString::number(row.exitCode),
-            row.detail,
-            QString::number(row.ms)};
+    return QCoreApplication::translate("report", "%1 不是普通文件（而是命名管道、设备或文件夹）：报告只写入普通文件")
+        .arg(path);
 }
 
 #ifdef Q_OS_UNIX
-namespace {
-
 QString systemError(const QString &path, const char *what)
 {
     return QStringLiteral("%1: %2 (%3)").arg(path, QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
 }
-
-} // namespace
 #endif
 
+} // namespace
+
 #ifndef Q_OS_UNIX
-// Without flock: a lock file beside the report serializes the writers.
+// Without flock: a lock file beside the report serializes the writers. Links
+// and files that are not regular are looked at before the open (Qt has no
+// O_NOFOLLOW); a pipe or device that got past that is sequential once open.
 bool appendLocked(const QString &path, const QByteArray &header, const QByteArray &record, QString *why)
 {
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        *why = symlinkRefused(path);
+        return false;
+    }
+    if (info.exists() && !info.isFile()) {
+        *why = notRegularRefused(path);
+        return false;
+    }
     QLockFile lock(path + QStringLiteral(".lock"));
     if (!lock.lock()) {
         *why = QStringLiteral("%1.lock: cannot be locked").arg(path);
@@ -83,6 +67,10 @@ bool appendLocked(const QString &path, const QByteArray &header, const QByteArra
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
         *why = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    if (file.isSequential()) {
+        *why = notRegularRefused(path);
         return false;
     }
     const QByteArray bytes = file.size() == 0 ? header + record : record;
@@ -95,15 +83,31 @@ bool appendLocked(const QString &path, const QByteArray &header, const QByteArra
 #else
 bool appendLocked(const QString &path, const QByteArray &header, const QByteArray &record, QString *why)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    // O_NOFOLLOW: a symbolic link in the report's place is refused, not
+    // followed to whatever it names. O_NONBLOCK: a FIFO without a reader
+    // fails at once instead of waiting for one (and a device opens without
+    // waiting for a carrier); fstat then takes nothing but a regular file,
+    // for which O_NONBLOCK changes nothing.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0) {
+        const int openErrno = errno;
         *why = systemError(path, "open");
+        struct stat lst;
+        if ((openErrno == ELOOP || openErrno == ENXIO) && ::lstat(name.constData(), &lst) == 0)
+            *why = S_ISLNK(lst.st_mode) ? symlinkRefused(path) : notRegularRefused(path);
+        return false;
+    }
+    struct stat st;
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!regular) {
+        *why = notRegularRefused(path);
+        ::close(fd);
         return false;
     }
     // The size is looked at under the lock: of two processes that find the
     // file empty, only the first one writes the header.
     bool ok = false;
-    struct stat st;
     int rc;
     do
         rc = ::flock(fd, LOCK_EX);
@@ -141,7 +145,8 @@ bool writeReportRow(const QString &target, const ReportRow &row, QString *why)
     // then says where the row went.
     if (pgreport::isUri(target))
         return pgreport::insertRow(target, row, why) != pgreport::Stored::Lost;
-    return appendLocked(target, csvRecord(ReportRow::columns()), csvRecord(rowFields(row)), why);
+    return appendLocked(target, csvtable::line(ReportRow::columns()),
+                        csvtable::line(csvtable::fields(row, ReportRow::columns())), why);
 }
 
 } // namespace report

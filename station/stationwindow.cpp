@@ -22,11 +22,13 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
+#include <QUuid>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -39,10 +41,106 @@
 
 using station::FixtureState;
 
+namespace {
+
+// The tile's big state word on one line: its font shrinks from the largest
+// size until the word fits the label's width ("Verifying" in a narrow tile).
+// Its size hint is that of the largest size, so a smaller font never changes
+// the tile's layout.
+class FitLabel : public QLabel
+{
+public:
+    explicit FitLabel(int largestPointSize) : m_largest(largestPointSize)
+    {
+        QFont f = font();
+        f.setPointSize(m_largest);
+        f.setBold(true);
+        setFont(f);
+    }
+    void setFittedText(const QString &text)
+    {
+        setText(text);
+        fit();
+    }
+    QSize sizeHint() const override { return {0, largestMetrics().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    QFontMetrics largestMetrics() const
+    {
+        QFont f = font();
+        f.setPointSize(m_largest);
+        return QFontMetrics(f);
+    }
+    void fit()
+    {
+        QFont f = font();
+        int size = m_largest;
+        f.setPointSize(size);
+        while (size > 6 && QFontMetrics(f).horizontalAdvance(text()) > contentsRect().width())
+            f.setPointSize(--size);
+        if (f.pointSize() != font().pointSize())
+            setFont(f);
+    }
+    const int m_largest;
+};
+
+// Text for a word-wrapped label of a tile. A line breaks at spaces and
+// between Chinese characters; a longer run of other characters (a path, a
+// MAC, an answer) may also break after the characters that join its parts,
+// and at least every 16 characters, so that nothing runs past the tile's
+// edge. Shorter words are left whole.
+QString breakable(const QString &text)
+{
+    static const QString joints = QStringLiteral("/\\_:,.=-");
+    constexpr qsizetype longest = 16;
+    const auto inRun = [](QChar c) { return !c.isSpace() && c.unicode() < 0x2E80; };   // surrogates are above
+    QString out;
+    out.reserve(text.size() + text.size() / 4);
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i;
+        while (end < text.size() && inRun(text.at(end)))
+            ++end;
+        if (end == i) {
+            out += text.at(i++);
+            continue;
+        }
+        if (end - i <= longest) {
+            out += QStringView(text).mid(i, end - i);
+        } else {
+            qsizetype sinceBreak = 0;
+            for (qsizetype k = i; k < end; ++k) {
+                out += text.at(k);
+                if (joints.contains(text.at(k)) || ++sinceBreak >= longest) {
+                    out += QChar(0x200B);   // zero-width space: a break opportunity, nothing drawn
+                    sinceBreak = 0;
+                }
+            }
+        }
+        i = end;
+    }
+    return out;
+}
+
+} // namespace
+
 StationWindow::StationWindow(const QString &program, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_program(program)
+    : QWidget(parent, Qt::Window), m_program(program), m_rowWriter(new QObject)
 {
     setObjectName(QStringLiteral("StationWindow"));
+    m_clock.start();
+    // Rows are written one after another in the thread's own event loop; the
+    // writer goes with the thread.
+    m_rowWriter->moveToThread(&m_rowThread);
+    connect(&m_rowThread, &QThread::finished, m_rowWriter, &QObject::deleteLater);
+    m_rowThread.start();
     buildForm();
     m_reportEdit->setText(defaultReportFile());
     retranslate();
@@ -58,6 +156,9 @@ StationWindow::~StationWindow()
             f->process->waitForFinished(2000);
         }
     }
+    // The rows asked for are written before the thread ends: its quit is queued behind them.
+    QMetaObject::invokeMethod(m_rowWriter, [this] { m_rowThread.quit(); }, Qt::QueuedConnection);
+    m_rowThread.wait();
 }
 
 QString StationWindow::defaultReportFile()
@@ -283,30 +384,34 @@ void StationWindow::addFixture(const QString &port, const QString &baud)
     f->tile->setMinimumSize(260, 200);
     auto *box = new QVBoxLayout(f->tile);
     f->portLabel = new QLabel;
-    f->phaseLabel = new QLabel;
-    QFont huge = f->phaseLabel->font();
-    huge.setPointSize(40);
-    huge.setBold(true);
-    f->phaseLabel->setFont(huge);
+    f->phaseLabel = new FitLabel(40);
     f->phaseLabel->setAlignment(Qt::AlignCenter);
     f->macLabel = new QLabel;
     f->reasonLabel = new QLabel;
-    f->reasonLabel->setWordWrap(true);
+    f->noticeLabel = new QLabel;
     f->countLabel = new QLabel;
     f->portLabel->setObjectName(QStringLiteral("port"));
     f->phaseLabel->setObjectName(QStringLiteral("phase"));
     f->macLabel->setObjectName(QStringLiteral("mac"));
     f->reasonLabel->setObjectName(QStringLiteral("reason"));
+    f->noticeLabel->setObjectName(QStringLiteral("notice"));
     f->countLabel->setObjectName(QStringLiteral("counts"));
     QFont large = f->portLabel->font();
     large.setPointSizeF(large.pointSizeF() * 1.3);
     large.setBold(true);
-    for (QLabel *label : {f->portLabel, f->macLabel, f->countLabel, f->reasonLabel})
+    // Every line but the state word wraps: the tile grows downwards rather than cutting text off.
+    for (QLabel *label : {f->portLabel, f->macLabel, f->countLabel, f->reasonLabel, f->noticeLabel}) {
         label->setFont(large);
+        label->setWordWrap(true);
+    }
+    QFont italic = large;
+    italic.setItalic(true);
+    f->noticeLabel->setFont(italic);
     box->addWidget(f->portLabel);
     box->addWidget(f->phaseLabel, 1);
     box->addWidget(f->macLabel);
     box->addWidget(f->reasonLabel);
+    box->addWidget(f->noticeLabel);
     box->addWidget(f->countLabel);
     const int index = int(m_fixtures.size());
     m_tiles->addWidget(f->tile, index / 4, index % 4);
@@ -365,10 +470,10 @@ void StationWindow::start()
         return;
     }
     m_stopPresses = 0;
-    m_since.start();
+    m_runClock.start(m_clock.elapsed());
     setRunning(true);
     for (auto &f : m_fixtures) {
-        f->halted = false;
+        f->state.stationStarted();
         startChild(*f);
     }
 }
@@ -407,6 +512,8 @@ void StationWindow::stop()
 void StationWindow::setRunning(bool running)
 {
     m_running = running;
+    if (!running)
+        m_runClock.stop(m_clock.elapsed());
     for (QWidget *w : std::initializer_list<QWidget *>{m_profileButton, m_versionEdit, m_reportEdit, m_reportButton,
                                                         m_addButton, m_removeButton, m_startButton, m_portBox,
                                                         m_baudBox})
@@ -434,6 +541,8 @@ void StationWindow::startChild(Fixture &f)
     run.profile = m_runProfile;
     run.report = reportFile();
     run.expectVersion = m_versionEdit->text().trimmed();
+    f.runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    run.runId = f.runId;
 
     auto *process = new QProcess(this);
     process->setWorkingDirectory(m_runDir->path());
@@ -491,40 +600,42 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
     childOutput(f);
     f.process = nullptr;
     f.limit->stop();
-    QString killed = f.killWhy;
-    if (crashed && killed.isEmpty())
-        killed = tr("运行异常结束");
     const QByteArray err = process->readAllStandardError().trimmed();
     process->deleteLater();
 
-    const bool module = f.state.moduleSeen();
-    if (module && !f.state.reported())
-        recordMissingRow(f, killed.isEmpty() ? QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)) : killed,
-                        killed.isEmpty() ? exitCode : -1);
-    const int passesBefore = f.state.passes();
-    FixtureState::Next next = FixtureState::Next::Again;
+    station::ChildEnd end;
+    end.exitCode = exitCode;
     // A run that Stop ended while it waited for a module (by SIGTERM, or
     // before it could catch it) served nothing: the tile stays as it was.
-    if (module || m_stopPresses == 0) {
-        next = f.state.childFinished(exitCode, killed);
-        if (!module && next == FixtureState::Next::Halt && f.state.reason().isEmpty())
-            next = f.state.childFinished(exitCode, QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1)));
-    }
-    showTile(f);
-    showTotals();
+    end.byStation = !f.killWhy.isEmpty() || m_stopPresses > 0;
+    end.abnormal = !f.killWhy.isEmpty() ? f.killWhy : crashed ? tr("运行异常结束") : QString();
+    end.lastError = QString::fromLocal8Bit(err.mid(err.lastIndexOf('\n') + 1));
+
+    const bool module = f.state.moduleSeen();
+    if (module && !f.state.reported())
+        recordMissingRow(f, end.abnormal.isEmpty() ? end.lastError : end.abnormal,
+                         end.abnormal.isEmpty() ? exitCode : -1);
+    const int passesBefore = f.state.passes();
+    const FixtureState::Next next = f.state.childFinished(end);
     if (module)
         emit moduleFinished(indexOf(f), f.state.passes() > passesBefore);
 
-    if (next == FixtureState::Next::Halt)
-        f.halted = true;
-    else if (m_running && m_stopPresses == 0)
+    if (next == FixtureState::Next::Again && m_running && m_stopPresses == 0)
         startChild(f);
+    else
+        f.state.noChild();
+    showTile(f);
+    showTotals();
     if (m_running && runningChildren() == 0)
         setRunning(false);
 }
 
 // A run that ended without its row (killed, crashed, or its report failed)
 // still gets one, so that the report lists every module the station served.
+// It carries the run's id: in a database the run's own row, when it got in
+// first (the run was killed between its insert and saying so), is kept and
+// this one dropped. A CSV report has no ids; there the row is written only
+// when the run did not say it wrote its own.
 void StationWindow::recordMissingRow(Fixture &f, const QString &why, int exitCode)
 {
     ReportRow row;
@@ -539,9 +650,29 @@ void StationWindow::recordMissingRow(Fixture &f, const QString &why, int exitCod
     row.exitCode = exitCode;
     row.detail = why;
     row.ms = f.moduleClock.elapsed();
-    QString failure;
-    if (!report::writeReportRow(reportFile(), row, &failure))
-        m_totals->setText(tr("不能写入报告：%1").arg(failure));
+    row.runId = f.runId;
+    writeRowInThread(reportFile(), row);
+}
+
+// The row is written in the row thread (a QSqlDatabase connection is made and
+// used there only, within writeReportRow); the outcome comes back queued.
+void StationWindow::writeRowInThread(const QString &target, const ReportRow &row)
+{
+    QMetaObject::invokeMethod(
+        m_rowWriter,
+        [this, target, row] {
+            QString where;
+            const bool ok = report::writeReportRow(target, row, &where);
+            QMetaObject::invokeMethod(
+                this,
+                [this, ok, where] {
+                    if (!ok)
+                        m_totals->setText(tr("不能写入报告：%1").arg(where));
+                    emit rowWritten(ok, where);
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }
 
 void StationWindow::showTile(const Fixture &f)
@@ -571,13 +702,23 @@ void StationWindow::showTile(const Fixture &f)
     QString portLine = f.port;
     if (f.process && !s.moduleSeen() && (s.phase() == FixtureState::Phase::Pass || s.phase() == FixtureState::Phase::Fail))
         portLine += tr(" · 等待下一个模块");
-    else if (f.halted)
+    else if (s.halted())
         portLine += tr(" · 已停止");
-    f.portLabel->setText(portLine);
-    f.phaseLabel->setText(phase);
-    f.macLabel->setText(s.mac().isEmpty() ? QString() : tr("MAC %1").arg(s.mac()));
-    f.reasonLabel->setText(s.reason());
-    f.countLabel->setText(tr("合格 %1 · 不合格 %2").arg(s.passes()).arg(s.fails()));
+    // Why the fixture stopped, or restarted its wait, is its own line: the
+    // module on show keeps its result and its reason.
+    QString notice;
+    if (s.halted())
+        notice = s.haltReason().isEmpty() ? tr("工位已停止") : tr("工位已停止：%1").arg(s.haltReason());
+    else if (!s.restartedAfter().isEmpty())
+        notice = tr("等待模块时运行意外结束（%1），已重新开始等待").arg(s.restartedAfter());
+    f.portLabel->setText(breakable(portLine));
+    static_cast<FitLabel *>(f.phaseLabel)->setFittedText(phase);
+    f.macLabel->setText(s.mac().isEmpty() ? QString() : breakable(tr("MAC %1").arg(s.mac())));
+    f.reasonLabel->setText(breakable(s.reason()));
+    f.reasonLabel->setVisible(!s.reason().isEmpty());
+    f.noticeLabel->setText(breakable(notice));
+    f.noticeLabel->setVisible(!notice.isEmpty());
+    f.countLabel->setText(breakable(tr("合格 %1 · 不合格 %2").arg(s.passes()).arg(s.fails())));
 }
 
 void StationWindow::showTotals()
@@ -624,9 +765,7 @@ int StationWindow::totalFails() const
 
 double StationWindow::modulesPerHour() const
 {
-    if (!m_since.isValid() || m_since.elapsed() <= 0)
-        return 0;
-    return (totalPasses() + totalFails()) * 3600000.0 / double(m_since.elapsed());
+    return station::modulesPerHour(totalPasses() + totalFails(), m_runClock.runningMs(m_clock.elapsed()));
 }
 
 void StationWindow::closeEvent(QCloseEvent *event)

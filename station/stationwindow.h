@@ -10,12 +10,14 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QWidget>
 
 #include <memory>
 #include <vector>
 
 #include "station/fixture.h"
+#include "station/reportrow.h"
 
 class QCheckBox;
 class QComboBox;
@@ -60,6 +62,8 @@ signals:
     // A fixture's module ended (before its next child starts).
     void moduleFinished(int fixture, bool pass);
     void runningChanged(bool running);
+    // A row the station wrote itself (see recordMissingRow) is in, or not: `where` says.
+    void rowWritten(bool ok, const QString &where);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -74,12 +78,12 @@ private:
         QTimer *limit = nullptr;       // the module's run outlived its time
         QByteArray pendingOut;         // a partial progress line
         QString killWhy;               // set when the station kills the run
+        QString runId;                 // of the current child's run
         QDateTime moduleTime;          // when the current module answered
         QElapsedTimer moduleClock;
-        bool halted = false;
         QFrame *tile = nullptr;
         QLabel *portLabel = nullptr, *phaseLabel = nullptr, *macLabel = nullptr, *reasonLabel = nullptr,
-               *countLabel = nullptr;
+               *noticeLabel = nullptr, *countLabel = nullptr;
     };
 
     void buildForm();
@@ -94,6 +98,7 @@ private:
     void childFinished(Fixture &f, int exitCode, bool crashed);
     void killChild(Fixture &f, const QString &why);
     void recordMissingRow(Fixture &f, const QString &why, int exitCode);
+    void writeRowInThread(const QString &target, const ReportRow &row);
     void showTile(const Fixture &f);
     void showTotals();
     void setRunning(bool running);
@@ -107,7 +112,10 @@ private:
     QString m_runProfile;
     bool m_running = false;
     int m_stopPresses = 0;
-    QElapsedTimer m_since;   // since Start
+    QElapsedTimer m_clock;       // monotonic, since the window was made
+    station::RunClock m_runClock;
+    QThread m_rowThread;         // writes the station's own rows
+    QObject *m_rowWriter;        // lives in m_rowThread
     std::vector<std::unique_ptr<Fixture>> m_fixtures;
 
     QLabel *m_profileLabel, *m_profileInfo, *m_versionLabel, *m_reportLabel, *m_fixturesLabel, *m_totals;

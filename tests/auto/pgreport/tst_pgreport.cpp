@@ -1,8 +1,14 @@
 // The report's database sink against a real PostgreSQL server started here:
 // rows in, rows spooled when the server is away or refuses the password, the
-// spool pushed first and exactly once, four processes at once, the history.
-// The roles are those docs/production.md tells a factory to make.
-#include <QCoreApplication>
+// spool pushed first and exactly once, four processes at once, the history;
+// a locked table given up in time, stations in other time zones, a table of
+// the first schema version migrated, the first row of a run kept, and the
+// station window running fixtures against a locked table.
+// The roles are those docs/production.md tells a factory to make. The test,
+// and the server it starts, run in UTC.
+#include <QApplication>
+#include <QFrame>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSqlDatabase>
@@ -11,11 +17,16 @@
 #include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <QUuid>
 
 #include "station/pgreport.h"
+#include "station/stationwindow.h"
+#include "tests/common/testsupport.h"
 #include "tools/modsim/modsim.h"
 #include "tools/pgserver/pgserver.h"
+
+#include <ctime>
 
 namespace {
 
@@ -97,6 +108,77 @@ class tst_pgreport : public QObject
         return out;
     }
 
+    // Holds ACCESS EXCLUSIVE on the runs' table in an open transaction of a connection of its own, as another
+    // session's LOCK TABLE does, until release().
+    struct TableLock
+    {
+        explicit TableLock(const QString &socketDir)
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
+            db.setHostName(socketDir);
+            db.setUserName(QStringLiteral("postgres"));
+            db.setDatabaseName(QStringLiteral("quorvel"));
+            held = db.open() && db.transaction()
+                   && QSqlQuery(db).exec(QStringLiteral("LOCK TABLE quorvel_module_runs IN ACCESS EXCLUSIVE MODE"));
+        }
+        ~TableLock() { release(); }
+        void release()
+        {
+            if (!QSqlDatabase::contains(QStringLiteral("locker")))
+                return;
+            {
+                QSqlDatabase db = QSqlDatabase::database(QStringLiteral("locker"), false);
+                db.rollback();
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        }
+        bool held = false;
+    };
+    // Statements waiting for a lock on the runs' table.
+    int waitingForTheTable()
+    {
+        return sql(QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted"
+                                  " AND relation = 'quorvel_module_runs'::regclass")).value(0).value(0).toInt();
+    }
+    // This program as one station's report (see main): inserts a row of `mac`, its time `localTime` read in
+    // the zone of `environment`'s TZ, or now; the exit status and what it printed.
+    int insertAs(const QStringList &environment, const QString &uri, const QString &runId, const QString &mac,
+                 const QString &localTime, QByteArray *out = nullptr)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &pair : environment)
+            env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--insert"), uri, runId, mac, localTime});
+        QSignalSpy finished(&p, &QProcess::finished);
+        const bool ended = finished.wait(30000);
+        if (!ended)
+            p.kill();
+        if (out)
+            *out = p.readAll();
+        return ended ? p.exitCode() : -1;
+    }
+    // `quorvel --history MAC --report TARGET` read in the time zone `zone`: its lines.
+    QStringList history(const QString &mac, const QString &target, const QString &zone)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TZ"), zone);
+        env.insert(QStringLiteral("PGTZ"), zone);
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUORVEL_BIN), {QStringLiteral("--history"), mac, QStringLiteral("--report"), target});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0)
+            return {QStringLiteral("failed: ") + QString::fromUtf8(p.readAll())};
+        return QString::fromUtf8(p.readAllStandardOutput()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    }
+    void emptySpool()
+    {
+        for (const QString &name : QDir(pgreport::spoolDir()).entryList(QDir::Files))
+            QFile::remove(pgreport::spoolDir() + u'/' + name);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -139,7 +221,7 @@ private slots:
         QCOMPARE(where, QStringLiteral("Report row inserted into ") + ownerUri);
         QVERIFY2(pgreport::insertRow(stationUri, other, &where) == pgreport::Stored::Inserted, qPrintable(where));
         QVERIFY2(pgreport::insertRow(stationUri, fail, &where) == pgreport::Stored::Inserted, qPrintable(where));
-        QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("1")}});
+        QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("2")}});
         QCOMPARE(sql(QStringLiteral("SELECT indexdef LIKE '%(mac)', indexdef LIKE '%(\"time\")' FROM pg_indexes"
                                     " WHERE tablename = 'quorvel_module_runs' AND indexname <> 'quorvel_module_runs_pkey'"
                                     " ORDER BY 1")),
@@ -192,12 +274,15 @@ private slots:
 
         qunsetenv("PGPASSWORD");
         QVERIFY2(server.resume(), qPrintable(server.error));
+        // The socket's folder percent-encoded in the URI (%2F…): said back as it was given.
+        const QString encodedUri = QStringLiteral("postgresql://quorvel_station@%1/quorvel")
+                                       .arg(QString::fromLatin1(QUrl::toPercentEncoding(server.socketDir())));
         for (int round = 0; round < 2; ++round) {
             const ReportRow row = makeRow(QStringLiteral("AC:CF:23:00:00:10"), true, tick());
             ids << row.runId;
             QString where;
-            QVERIFY2(pgreport::insertRow(stationUri, row, &where) == pgreport::Stored::Inserted, qPrintable(where));
-            QCOMPARE(where, QStringLiteral("Report row inserted into %1, after 3 spooled row(s)").arg(stationUri));
+            QVERIFY2(pgreport::insertRow(encodedUri, row, &where) == pgreport::Stored::Inserted, qPrintable(where));
+            QCOMPARE(where, QStringLiteral("Report row inserted into ") + encodedUri + QStringLiteral(", after 3 spooled row(s)"));
             QCOMPARE(QDir(pgreport::spoolDir()).entryList(QDir::Files), QStringList());
             QCOMPARE(stored(ids), ids);
             QString why;
@@ -243,7 +328,7 @@ private slots:
         ids.sort();
         QCOMPARE(got, ids);
         QCOMPARE(spoolFiles(), QStringList());
-        QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("1")}});
+        QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("2")}});
     }
 
     // Whole runs against a simulated module: --report with the station's URI records a pass and a fail under
@@ -267,7 +352,9 @@ private slots:
         const QString profile = dir.filePath(QStringLiteral("p.xml")), csv = dir.filePath(QStringLiteral("r.csv"));
         QCOMPARE(run({"--port", "SIM", "--read", profile}), 0);
         const QStringList apply{"--port", "SIM", "--apply", profile, "--verify", "--station-name", "bay-2", "--report"};
-        QCOMPARE(run(apply + QStringList{ownerUri}), 0);   // the owner's run makes the tables when missing
+        QCOMPARE(run(apply + QStringList{ownerUri, "--run-id", "bay-2/run 1"}), 0);   // the owner's run makes the tables when missing
+        QCOMPARE(sql(QStringLiteral("SELECT mac, result FROM quorvel_module_runs WHERE run_id = 'bay-2/run 1'")),
+                 (QList<QStringList>{{"AC:CF:23:5A:10:7E", "pass"}}));
         sim.setError(QStringLiteral("AT+APSTA="), 1, 2);
         QCOMPARE(run(apply + QStringList{stationUri}), 1);
         sim.setError(QStringLiteral("AT+APSTA="), 1, 2);
@@ -283,23 +370,254 @@ private slots:
                 QVERIFY2(lines.at(2).contains(QStringLiteral(",pass,0,")) && lines.at(2).contains(QStringLiteral("bay-2")),
                          out.constData());
         }
+
+        // A module answering formulas: the database keeps them as received, --history prints them guarded.
+        sim.setMac(QStringLiteral("@SUM(1+1)"));
+        sim.setFields(QStringLiteral("VER"), {QStringLiteral("+cmd|'/C calc'!A0")});
+        QCOMPARE(run(apply + QStringList{stationUri}), 0);
+        QCOMPARE(sql(QStringLiteral("SELECT mac, firmware FROM quorvel_module_runs WHERE mac LIKE '%SUM%'")),
+                 (QList<QStringList>{{"@SUM(1+1)", "+cmd|'/C calc'!A0"}}));
+        QByteArray out;
+        QVERIFY2(run({"--history", "@SUM(1+1)", "--report", stationUri}, &out) == 0, out.constData());
+        QVERIFY2(out.contains(",'@SUM(1+1),'+cmd|'/C calc'!A0,"), out.constData());
+    }
+
+    // --run-id goes with --report and is not empty; nothing reaches the port otherwise.
+    void runIdUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("without --report") << QStringList{"--run-id", "r1"} << "--run-id 只能与 --report 同用";
+        QTest::newRow("empty") << QStringList{"--run-id", "", "--report", "r.csv"} << "--run-id 不能为空";
+    }
+    void runIdUsage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.start(QStringLiteral(QUORVEL_BIN), QStringList{"--port", "/dev/quorvel-no-such-port", "--apply", "p.xml"} + args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains(said), qPrintable(err));
+    }
+
+    // A table another session holds locked: the insert is given up by the server in time (by default, or as the
+    // URI's options say, with spaces, quotes and backslashes in its values) and the row spooled.
+    void lockedTableTimesOut_data()
+    {
+        QTest::addColumn<QString>("options");       // appended to the station's URI
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("application");   // the name the waiting connection shows the server, when given
+        QTest::newRow("the default lock time-out") << "" << "canceling statement due to lock timeout" << "";
+        QTest::newRow("the URI's statement time-out; a name with a quote and a backslash")
+            << "&options=-c%20statement_timeout%3D1500&application_name=bay%203's%20%5C"
+            << "canceling statement due to statement timeout" << "bay 3's \\";
+    }
+    void lockedTableTimesOut()
+    {
+        QFETCH(QString, options);
+        QFETCH(QString, said);
+        QFETCH(QString, application);
+        TableLock lock(server.socketDir());
+        QVERIFY(lock.held);
+        QProcess p;
+        p.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--insert"), stationUri + options, QUuid::createUuid().toString(QUuid::WithoutBraces)});
+        QSignalSpy finished(&p, &QProcess::finished);
+        if (!application.isEmpty())
+            QTRY_COMPARE(sql(QStringLiteral("SELECT application_name FROM pg_stat_activity WHERE wait_event_type = 'Lock'")),
+                         QList<QStringList>{{application}});
+        const bool ended = finished.wait(30000);
+        if (!ended)
+            p.kill();
+        QVERIFY2(ended, "the insert waited for the lock");
+        const QString out = QString::fromUtf8(p.readAll());
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY2(out.startsWith(QStringLiteral("Report row spooled to ")) && out.contains(said), qPrintable(out));
+        lock.release();
+        emptySpool();
+    }
+
+    // Times are stored as instants, with the station's offset: a station at UTC+9 writing to a server in UTC, and
+    // a station in UTC whose server session speaks Tokyo time. --history puts the newer first and shows each in
+    // the station's own time with its offset, wherever it is read.
+    void timeZones()
+    {
+        const QString mac = QStringLiteral("AC:CF:23:00:09:01");
+        QByteArray out;
+        QVERIFY2(insertAs({"TZ=Asia/Tokyo"}, stationUri, "tokyo-1", mac, "2026-12-07T10:00:00.000", &out) == 0,
+                 out.constData());   // 01:00 UTC
+        QVERIFY2(insertAs({"TZ=UTC", "PGTZ=Asia/Tokyo"}, stationUri, "utc-1", mac, "2026-12-07T02:00:00.000", &out) == 0,
+                 out.constData());   // 02:00 UTC
+        QCOMPARE(sql(QStringLiteral("SELECT run_id, to_char(time AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI'), utc_offset"
+                                    " FROM quorvel_module_runs WHERE mac = '%1' ORDER BY time").arg(mac)),
+                 (QList<QStringList>{{"tokyo-1", "2026-12-07 01:00", "32400"}, {"utc-1", "2026-12-07 02:00", "0"}}));
+        for (const QString &zone : {QStringLiteral("UTC"), QStringLiteral("Asia/Tokyo")}) {
+            const QStringList lines = history(mac, stationUri, zone);
+            QVERIFY2(lines.size() == 3, qPrintable(lines.join(u'\n')));
+            QVERIFY2(lines.at(1).startsWith(QStringLiteral("2026-12-07T02:00:00.000+00:00,")), qPrintable(lines.at(1)));
+            QVERIFY2(lines.at(2).startsWith(QStringLiteral("2026-12-07T10:00:00.000+09:00,")), qPrintable(lines.at(2)));
+        }
+    }
+
+    // A table of the first schema version (no offsets) with a row of that time: --history reads it as it is, its
+    // time in the reader's zone; a station's row waits in the spool, as a station may not alter the table; the
+    // owner's next row migrates it, keeps the old row, and pushes the spooled one.
+    void versionOneTableMigrated()
+    {
+        const QString mac = QStringLiteral("AC:CF:23:00:0A:01");
+        for (const QString &statement :
+             {QStringLiteral("ALTER TABLE quorvel_module_runs DROP COLUMN utc_offset"),
+              QStringLiteral("UPDATE quorvel_schema SET version = 1"),
+              QStringLiteral("INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action,"
+                             " profile, profile_sha256, result, exit, detail, ms) VALUES ('v1-run',"
+                             " '2026-12-06T23:00:00Z', 'line-1', 'COM3', '%1', 'V1', 'apply', 'p.xml', '', 'pass', 0,"
+                             " '', 170)").arg(mac)})
+            QCOMPARE(sql(statement), QList<QStringList>());
+        QStringList lines = history(mac, stationUri, QStringLiteral("Asia/Tokyo"));
+        QVERIFY2(lines.size() == 2 && lines.at(1).startsWith(QStringLiteral("2026-12-07T08:00:00.000+09:00,")),
+                 qPrintable(lines.join(u'\n')));
+
+        const ReportRow spooled = makeRow(mac, false, tick());
+        QString where;
+        QVERIFY2(pgreport::insertRow(stationUri, spooled, &where) == pgreport::Stored::Spooled, qPrintable(where));
+        const ReportRow owners = makeRow(mac, true, tick());
+        QVERIFY2(pgreport::insertRow(ownerUri, owners, &where) == pgreport::Stored::Inserted, qPrintable(where));
+        QVERIFY2(where.endsWith(QStringLiteral("after 1 spooled row(s)")), qPrintable(where));
+        QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("2")}});
+        QCOMPARE(sql(QStringLiteral("SELECT run_id, COALESCE(utc_offset::text, 'none') FROM quorvel_module_runs WHERE mac = '%1' ORDER BY time")
+                         .arg(mac)),
+                 (QList<QStringList>{{"v1-run", "none"}, {spooled.runId, "3600"}, {owners.runId, "3600"}}));
+        lines = history(mac, stationUri, QStringLiteral("Asia/Tokyo"));
+        QVERIFY2(lines.size() == 4 && lines.at(1).startsWith(owners.time.toString(Qt::ISODateWithMs))
+                     && lines.at(3).startsWith(QStringLiteral("2026-12-07T08:00:00.000+09:00,")),
+                 qPrintable(lines.join(u'\n')));
+    }
+
+    // A run's first row is the one kept: a second row of the same run (the station's FAIL for a run it killed
+    // after the run's PASS got somewhere) never replaces it, whether the first is in the table, waits in a spool
+    // another process is pushing, or the second is spooled too (named earlier than the first).
+    void firstRowOfARunStays_data()
+    {
+        QTest::addColumn<QString>("first");   // where the run's PASS is when its FAIL comes
+        QTest::addColumn<int>("stored");      // what becomes of the FAIL
+        QTest::newRow("in the table") << "table" << int(pgreport::Stored::Inserted);
+        QTest::newRow("in the spool, another process pushing it") << "spool, flush locked" << int(pgreport::Stored::Spooled);
+        QTest::newRow("in the spool, the server away") << "spool, server stopped" << int(pgreport::Stored::Spooled);
+    }
+    void firstRowOfARunStays()
+    {
+        QFETCH(QString, first);
+        QFETCH(int, stored);
+        QVERIFY(spoolFiles().isEmpty());
+        const QDateTime at = tick();
+        ReportRow pass = makeRow(QStringLiteral("AC:CF:23:00:0C:01"), true, at.addMSecs(1));
+        ReportRow fail = makeRow(pass.mac, false, at);
+        fail.runId = pass.runId;
+        fail.exitCode = -1;
+        QString where, path;
+        if (first == u"table")
+            QVERIFY2(pgreport::insertRow(stationUri, pass, &where) == pgreport::Stored::Inserted, qPrintable(where));
+        else
+            QVERIFY2(pgreport::spool(pass, &path, &where), qPrintable(where));
+        QLockFile flush(pgreport::spoolDir() + QStringLiteral("/.flush.lock"));
+        if (first.endsWith(u"flush locked"))
+            QVERIFY(flush.tryLock(0));
+        if (first.endsWith(u"server stopped"))
+            QVERIFY2(server.stop(), qPrintable(server.error));
+        QCOMPARE(int(pgreport::insertRow(stationUri, fail, &where)), stored);
+        flush.unlock();
+        QVERIFY2(server.resume(), qPrintable(server.error));
+        QVERIFY2(pgreport::insertRow(stationUri, makeRow(pass.mac, true, tick()), &where) == pgreport::Stored::Inserted,
+                 qPrintable(where));   // pushes what is left in the spool
+        QCOMPARE(spoolFiles(), QStringList());
+        QCOMPARE(sql(QStringLiteral("SELECT result, exit FROM quorvel_module_runs WHERE run_id = '%1'").arg(pass.runId)),
+                 (QList<QStringList>{{"pass", "0"}}));
+    }
+
+    // The station runs two fixtures while another session holds the table locked: the runs wait for it, the
+    // second Stop kills them there, and the station writes a row for each. The window's event loop serves a timer
+    // all along, and the table ends with one row per run: the run's own, when its insert got in first, or the
+    // station's.
+    void stationWithLockedTable()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        ModSim a, b;
+        QString why;
+        QVERIFY2(a.start(&why) && b.start(&why), qPrintable(why));
+        a.setMac(QStringLiteral("AC:CF:23:00:0B:01"));
+        b.setMac(QStringLiteral("AC:CF:23:00:0B:02"));
+        const QString profile = dir.filePath(QStringLiteral("line.xml"));
+        testsupport::writeFile(profile, testsupport::completeProfile);
+        TableLock lock(server.socketDir());
+        QVERIFY(lock.held);
+
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(w.setProfile(profile));
+        w.setReportFile(stationUri);
+        w.addFixture(a.slavePath());
+        w.addFixture(b.slavePath());
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        QTimer tick;
+        tick.setInterval(20);
+        connect(&tick, &QTimer::timeout, &w, [&] { longest = std::max(longest, sinceTick.restart()); });
+        QSignalSpy written(&w, &StationWindow::rowWritten);
+        sinceTick.start();
+        tick.start();
+        w.start();
+        QTRY_COMPARE_WITH_TIMEOUT(waitingForTheTable(), 2, 30000);
+        w.stop();
+        w.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(waitingForTheTable(), 3, 10000);   // the killed runs' inserts, the station's first row
+        lock.release();
+        QTRY_COMPARE_WITH_TIMEOUT(written.size(), 2, 30000);
+        tick.stop();
+        QVERIFY2(longest < 200, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(longest)));
+        for (const QList<QVariant> &row : std::as_const(written))
+            QVERIFY2(row.at(0).toBool(), qPrintable(row.at(1).toString()));
+        QString where;
+        QVERIFY2(pgreport::insertRow(stationUri, makeRow(QStringLiteral("AC:CF:23:00:0B:FF"), true, this->tick()), &where)
+                     == pgreport::Stored::Inserted,
+                 qPrintable(where));   // pushes whatever was spooled
+        const QList<QStringList> rows = sql(QStringLiteral(
+            "SELECT mac, count(*), min(result || ' ' || exit) FROM quorvel_module_runs"
+            " WHERE mac IN ('AC:CF:23:00:0B:01', 'AC:CF:23:00:0B:02') GROUP BY mac ORDER BY mac"));
+        QCOMPARE(rows.size(), 2);
+        for (const QStringList &row : rows) {
+            QCOMPARE(row.value(1), QStringLiteral("1"));
+            QVERIFY2(row.value(2) == u"pass 0" || row.value(2) == u"fail -1", qPrintable(row.join(u' ')));
+        }
     }
 
     void cleanupTestCase() { QVERIFY2(server.stop(), qPrintable(server.error)); }
 };
 
-// Run as `tst_pgreport --insert URI RUN_ID`, the program is one station's report: it inserts one row.
+// Run as `tst_pgreport --insert URI RUN_ID [MAC LOCAL_TIME]`, the program is one station's report: it inserts
+// one row, whose time is LOCAL_TIME in the zone of TZ (as a run's start is), or now.
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    if (argc == 4 && qstrcmp(argv[1], "--insert") == 0) {
-        ReportRow row = makeRow(QStringLiteral("AC:CF:23:00:04:00"), true, QDateTime::currentDateTime());
+    if ((argc == 4 || argc == 6) && qstrcmp(argv[1], "--insert") == 0) {
+        QCoreApplication app(argc, argv);
+        ReportRow row = makeRow(argc == 6 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("AC:CF:23:00:04:00"), true,
+                                argc == 6 ? QDateTime::fromString(QString::fromLocal8Bit(argv[5]), Qt::ISODateWithMs)
+                                          : QDateTime::currentDateTime());
         row.runId = QString::fromLocal8Bit(argv[3]);
         QString where;
         const bool in = pgreport::insertRow(QString::fromLocal8Bit(argv[2]), row, &where) == pgreport::Stored::Inserted;
         fputs(qPrintable(where + u'\n'), stdout);
         return in ? 0 : 1;
     }
+    qputenv("TZ", "UTC");   // the server takes its zone from initdb's environment, the history's reader from ours
+    ::tzset();
+    QApplication app(argc, argv);
     tst_pgreport test;
     return QTest::qExec(&test, argc, argv);
 }

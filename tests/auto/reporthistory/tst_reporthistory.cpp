@@ -1,10 +1,14 @@
-// --history from a CSV report as other programs write it (quoted commas,
-// quotes and line breaks, CRLF or LF, a byte-order mark), the database URIs
-// the report takes, and a row with no database and no spool to go to.
+// The report's CSV cells as a spreadsheet or Python's csv module sees them
+// (formulas kept from running, commas kept in their column) and --history
+// giving them back, from a CSV report as other programs write it too (quoted
+// commas, quotes and line breaks, CRLF or LF, a byte-order mark); the database
+// URIs the report takes, and a row with no database and no spool to go to.
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "station/pgreport.h"
+#include "station/report.h"
+#include "tests/common/testsupport.h"
 
 class tst_reporthistory : public QObject
 {
@@ -22,6 +26,61 @@ class tst_reporthistory : public QObject
     }
 
 private slots:
+    // One value from the module, a profile name or an answer per row: the cell the report holds (read back by
+    // Python's csv reader), the value --history reads from it, and --history's own cell, which is the report's.
+    void csvCells_data()
+    {
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("= starts a formula") << "mac" << "=HYPERLINK(\"http://evil/\",\"x\")"
+                                            << "'=HYPERLINK(\"http://evil/\",\"x\")";
+        QTest::newRow("@ starts one") << "detail" << "@SUM(1+1)" << "'@SUM(1+1)";
+        QTest::newRow("a CR in front") << "detail" << "\r=1+2" << "'\r=1+2";
+        QTest::newRow("an apostrophe in front stays one") << "firmware" << "'=1" << "''=1";
+        QTest::newRow("a comma stays in its column") << "profile" << "line,3.xml" << "line,3.xml";
+        QTest::newRow("plain text as it is") << "firmware" << "V2.1.7-a" << "V2.1.7-a";
+    }
+    void csvCells()
+    {
+        QFETCH(QString, column);
+        QFETCH(QString, value);
+        QFETCH(QString, cell);
+        ReportRow row;
+        row.time = QDateTime::fromString(QStringLiteral("2026-12-07T08:00:01.000+01:00"), Qt::ISODateWithMs);
+        row.port = QStringLiteral("/dev/ttyUSB0");
+        row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
+        row.action = QStringLiteral("apply+verify");
+        row.exitCode = -1;   // a number: as it is
+        row.ms = 2400;
+        const auto field = [&column](ReportRow &r) -> QString & {
+            return column == u"mac" ? r.mac : column == u"firmware" ? r.firmware : column == u"detail" ? r.detail
+                                                                                                       : r.profile;
+        };
+        field(row) = value;
+        const QString path = dir.filePath(QStringLiteral("cells.csv"));
+        QFile::remove(path);
+        QString why;
+        QVERIFY2(report::writeReportRow(path, row, &why), qPrintable(why));
+        const QList<QStringList> written = testsupport::csvRows(path);
+        QCOMPARE(written.size(), 2);
+        QCOMPARE(written.at(0), ReportRow::columns());
+        const qsizetype at = ReportRow::columns().indexOf(column);
+        QCOMPARE(written.at(1).size(), ReportRow::columns().size());
+        QCOMPARE(written.at(1).at(at), cell);
+        QCOMPARE(written.at(1).at(ReportRow::columns().indexOf(QStringLiteral("exit"))), QStringLiteral("-1"));
+
+        const QList<ReportRow> back = reporthistory::read(path, row.mac, &why);
+        QVERIFY2(back.size() == 1, qPrintable(why));
+        ReportRow read = back.first();
+        QCOMPARE(field(read), value);
+        const QString printed = dir.filePath(QStringLiteral("history.csv"));
+        testsupport::writeFile(printed, reporthistory::toCsv(back));
+        const QList<QStringList> history = testsupport::csvRows(printed);
+        QCOMPARE(history.size(), 2);
+        QCOMPARE(history.at(1).mid(0, ReportRow::columns().size()), written.at(1));
+    }
+
     void csvHistory_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -80,25 +139,49 @@ private slots:
     void uri_data()
     {
         QTest::addColumn<QString>("uri");
-        QTest::addColumn<QString>("parsed");   // user|host|port|database|options, or the refusal
-        QTest::newRow("host and port") << "postgresql://quorvel@db.plant:5433/runs"
-                                       << "quorvel|db.plant|5433|runs|connect_timeout=5";
-        QTest::newRow("socket folder, percent-encoded") << "postgres://st@%2Frun%2Fpostgresql/runs"
-                                                         << "st|/run/postgresql|-1|runs|connect_timeout=5";
+        QTest::addColumn<QString>("pgoptions");   // the environment's PGOPTIONS
+        QTest::addColumn<QString>("parsed");      // user|host|port|database|options, or the refusal
+        const QString timeouts = QStringLiteral("-c statement_timeout=10000 -c lock_timeout=5000");
+        QTest::newRow("host and port") << "postgresql://quorvel@db.plant:5433/runs" << ""
+                                       << "quorvel|db.plant|5433|runs|connect_timeout=5 options='" + timeouts + "'";
+        QTest::newRow("socket folder, percent-encoded")
+            << "postgres://st@%2Frun%2Fpostgresql/runs" << ""
+            << "st|/run/postgresql|-1|runs|connect_timeout=5 options='" + timeouts + "'";
         QTest::newRow("socket folder as a parameter, libpq options")
-            << "postgresql:///runs?host=/tmp/pg&sslmode=disable&connect_timeout=2"
-            << "|/tmp/pg|-1|runs|sslmode=disable connect_timeout=2";
-        QTest::newRow("password in the user part") << "postgresql://u:secret@h/r" << "refused: a password does not belong";
-        QTest::newRow("password as a parameter") << "postgresql://u@h/r?password=secret" << "refused: a password does not belong";
-        QTest::newRow("port not a number") << "postgresql://u@h:54x/r" << "refused: the port \"54x\"";
+            << "postgresql:///runs?host=/tmp/pg&sslmode=disable&connect_timeout=2" << ""
+            << "|/tmp/pg|-1|runs|sslmode='disable' connect_timeout='2' options='" + timeouts + "'";
+        QTest::newRow("the server's options, with spaces, after the default time-outs")
+            << "postgresql://u@h/r?options=-c%20statement_timeout%3D2000" << ""
+            << "u|h|-1|r|connect_timeout=5 options='" + timeouts + " -c statement_timeout=2000'";
+        QTest::newRow("PGOPTIONS between the defaults and the URI's")
+            << "postgresql://u@h/r?options=-c%20lock_timeout%3D1s" << "-c work_mem=8MB"
+            << "u|h|-1|r|connect_timeout=5 options='" + timeouts + " -c work_mem=8MB -c lock_timeout=1s'";
+        QTest::newRow("a quote and a backslash stay inside the value")
+            << "postgresql://u@h/r?application_name=bay%203's%20%5C" << ""
+            << "u|h|-1|r|application_name='bay 3\\'s \\\\' connect_timeout=5 options='" + timeouts + "'";
+        QTest::newRow("password in the user part") << "postgresql://u:secret@h/r" << "" << "refused: a password does not belong";
+        QTest::newRow("password as a parameter") << "postgresql://u@h/r?password=secret" << ""
+                                                 << "refused: a password does not belong";
+        QTest::newRow("port not a number") << "postgresql://u@h:54x/r" << "" << "refused: the port \"54x\"";
+        QTest::newRow("a key that would bring another parameter")
+            << "postgresql://u@h/r?sslmode%3Ddisable%20host=/tmp" << "" << "refused: the parameter";
+        QTest::newRow("a semicolon, which the driver makes a separator")
+            << "postgresql://u@h/r?application_name=a%3Bhost%3D%2Ftmp" << "" << "refused: the parameter";
     }
     void uri()
     {
         QFETCH(QString, uri);
+        QFETCH(QString, pgoptions);
         QFETCH(QString, parsed);
+        if (pgoptions.isEmpty())
+            qunsetenv("PGOPTIONS");
+        else
+            qputenv("PGOPTIONS", pgoptions.toUtf8());
         pgreport::Target t;
         QString why;
-        if (pgreport::parseUri(uri, &t, &why)) {
+        const bool ok = pgreport::parseUri(uri, &t, &why);
+        qunsetenv("PGOPTIONS");
+        if (ok) {
             QCOMPARE(QStringList({t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')})
                          .join(u'|'),
                      parsed);
