@@ -447,6 +447,7 @@ private:
     bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
     QString batchReport;            // --report: where the run's row goes
     QString batchStationName;       // --station-name: the row's station (the host name when empty)
+    QString batchRunId;             // --run-id: the row's run id (the station's; made up when empty)
     QString batchExpectVersion;     // --expect-version
     std::optional<QString> batchWaitNew;   // --wait-new: the MAC of the module to wait past
     bool batchProgress = false;     // --progress

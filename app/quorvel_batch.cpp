@@ -60,14 +60,14 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
     // A script that says an option twice means one of them; which one is not
     // for the program to guess.
     for (const char *name : {"port", "baud", "read", "apply", "report", "expect-version", "wait-new", "station-name",
-                             "history"}) {
+                             "history", "run-id"}) {
         if (parser.values(QLatin1String(name)).size() > 1)
             return tr("--%1 只能给一次").arg(QLatin1String(name));
     }
     // "--apply=" or "--expect-version \"\"" (an unset variable in a script)
     // would read the module, or write to any module, before failing; "--port="
     // must not fall back to the remembered port, or the first in the list.
-    for (const char *name : {"port", "read", "apply", "report", "expect-version", "station-name"}) {
+    for (const char *name : {"port", "read", "apply", "report", "expect-version", "station-name", "run-id"}) {
         if (isSet(name) && value(name).trimmed().isEmpty())
             return tr("--%1 不能为空").arg(QLatin1String(name));
     }
@@ -102,9 +102,7 @@ QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
     // The station names each run, so that its own row for a run it had to end and the run's row are one.
     if (isSet("run-id") && !isSet("report"))
         return tr("--run-id 只能与 --report 同用");
-    if (isSet("run-id") && parser.value(QStringLiteral("run-id")).trimmed().isEmpty())
-        return tr("--run-id 不能为空");
-    setProperty("batchRunId", parser.value(QStringLiteral("run-id")));   // read by runBatch
+    batchRunId = value("run-id");
     batchExpectVersion = parser.value(QStringLiteral("expect-version"));
     if (isSet("wait-new")) {
         // Compared in the MAC's one spelling: any case, ":", "-" or nothing between the pairs.
@@ -391,8 +389,9 @@ bool Quorvel::identifyModule()
             continue;
         }
         batchMac = cfgfields::canonicalMac(f.first());
-        if (batchMac.isEmpty()) {   // nothing may be written to, or recorded for, a module not identified
-            printStep(tr("模块的 MAC 地址“%1”不是 MAC 地址").arg(cfgfields::escapedText(f.first())));
+        if (batchMac.isEmpty()) {   // nothing is written to a module not identified; its row says what it answered
+            batchMac = cfgfields::escapedText(f.first());
+            printStep(tr("模块的 MAC 地址“%1”不是 MAC 地址").arg(batchMac));
             return false;
         }
     }
@@ -450,7 +449,7 @@ int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool ve
     row.detail = status == Done ? QString() : cfgfields::escapedText(atanswer::withoutLineBreaks(detail));
     row.ms = batchClock.elapsed();
     row.station = batchStationName;
-    row.runId = property("batchRunId").toString();   // empty: the database sink makes one
+    row.runId = batchRunId;   // empty: the database sink makes one
     QString why;
     if (!report::writeReportRow(batchReport, row, &why)) {
         printStep(tr("不能写入报告，模块已处理：%1").arg(why));

@@ -571,6 +571,10 @@
         <source>模块没有保存写入的 %1 项配置。要再写入一次吗？</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>--run-id 只能与 --report 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -1185,6 +1189,18 @@
         <source>（正在停止：等待模块完成，再按一次停止则终止）</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>工位已停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>工位已停止：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>等待模块时运行意外结束（%1），已重新开始等待</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>
@@ -1319,6 +1335,21 @@
     </message>
     <message>
         <source>this build of Quorvel has no PostgreSQL support</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report row not stored: the spool holds a row of the same run already (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>report</name>
+    <message>
+        <source>%1 是符号链接：报告不写入链接所指的文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件（而是命名管道、设备或文件夹）：报告只写入普通文件</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -571,6 +571,10 @@
         <source>模块没有保存写入的 %1 项配置。要再写入一次吗？</source>
         <translation>The module did not keep %1 setting(s) that were written. Write again?</translation>
     </message>
+    <message>
+        <source>--run-id 只能与 --report 同用</source>
+        <translation>--run-id goes with --report</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -1185,6 +1189,18 @@
         <source>（正在停止：等待模块完成，再按一次停止则终止）</source>
         <translation> (stopping: waiting for the modules to end; Stop again kills their runs)</translation>
     </message>
+    <message>
+        <source>工位已停止</source>
+        <translation>Fixture stopped</translation>
+    </message>
+    <message>
+        <source>工位已停止：%1</source>
+        <translation>Fixture stopped: %1</translation>
+    </message>
+    <message>
+        <source>等待模块时运行意外结束（%1），已重新开始等待</source>
+        <translation>The run ended while waiting for a module (%1); waiting again</translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>
@@ -1320,6 +1336,21 @@
     <message>
         <source>this build of Quorvel has no PostgreSQL support</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Report row not stored: the spool holds a row of the same run already (%1)</source>
+        <translation>Report row not stored: the spool holds a row of the same run already (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>report</name>
+    <message>
+        <source>%1 是符号链接：报告不写入链接所指的文件</source>
+        <translation>%1 is a symbolic link: a report is never written through a link</translation>
+    </message>
+    <message>
+        <source>%1 不是普通文件（而是命名管道、设备或文件夹）：报告只写入普通文件</source>
+        <translation>%1 is not a regular file (but a FIFO, a device or a folder): a report is written only into a regular file</translation>
     </message>
 </context>
 <context>

@@ -371,12 +371,13 @@ private slots:
                          out.constData());
         }
 
-        // A module answering formulas: the database keeps them as received, --history prints them guarded.
-        sim.setMac(QStringLiteral("@SUM(1+1)"));
+        // A module answering formulas: no MAC, so nothing is written to it, but its row records what it said; the
+        // database keeps that as received, --history prints it guarded.
+        sim.setRawFields(QStringLiteral("MAC"), {"@SUM(1+1)"});
         sim.setFields(QStringLiteral("VER"), {QStringLiteral("+cmd|'/C calc'!A0")});
-        QCOMPARE(run(apply + QStringList{stationUri}), 0);
-        QCOMPARE(sql(QStringLiteral("SELECT mac, firmware FROM quorvel_module_runs WHERE mac LIKE '%SUM%'")),
-                 (QList<QStringList>{{"@SUM(1+1)", "+cmd|'/C calc'!A0"}}));
+        QCOMPARE(run(apply + QStringList{stationUri}), 1);
+        QCOMPARE(sql(QStringLiteral("SELECT mac, firmware, result FROM quorvel_module_runs WHERE mac LIKE '%SUM%'")),
+                 (QList<QStringList>{{"@SUM(1+1)", "+cmd|'/C calc'!A0", "fail"}}));
         QByteArray out;
         QVERIFY2(run({"--history", "@SUM(1+1)", "--report", stationUri}, &out) == 0, out.constData());
         QVERIFY2(out.contains(",'@SUM(1+1),'+cmd|'/C calc'!A0,"), out.constData());

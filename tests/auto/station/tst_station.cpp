@@ -607,7 +607,6 @@ private slots:
         ModSim sim;
         QString why;
         QVERIFY2(sim.start(&why), qPrintable(why));
-        sim.setMac(QStringLiteral("AC:CF:23:5A:10:7E-SN_0123456789ABCDEF0123456789"));
         sim.setIgnored(QStringLiteral("AT+STAMOD="));   // two differences: a reason of several lines
         sim.setIgnored(QStringLiteral("AT+APSTA="));
         sim.setDelay(60);   // the read-back lasts long enough to be seen
