@@ -260,20 +260,12 @@ private slots:
             changed(profile, tp, "<TP_TP>UDP,客户端,evil.example.com,80a</TP_TP>"), 2,
             "配置文件有误，没有写入模块：TP设置/地址不是 IP 地址（四个 0 到 255 的数，以点分隔）；"
             "TP设置/端口不是 1 到 65535 的端口\n");
-        row("a port out of range", apply, changed(profile, tp, "<TP_TP>UDP,客户端,10.0.0.9,65536</TP_TP>"), 2,
-            "TP设置/端口不是 1 到 65535 的端口\n");
         row("an SSID of 5000 characters", apply, changed(profile, "PlantNet", QByteArray(5000, 'S')), 2,
             "配置文件有误，没有写入模块：STA设置/目标SSID超过 32 字节\n");
-        row("an SSID of 33 bytes, 11 Chinese characters", apply,
-            changed(profile, "PlantNet", QStringLiteral("车间测试网车间测试网车").toUtf8()), 2, "STA设置/目标SSID超过 32 字节\n");
-        row("a key of 65 bytes", apply, changed(profile, "office-pass", QByteArray(65, 'k')), 2,
-            "STA设置/密码超过 64 字节\n");
         row("a line break inside an SSID", apply, changed(profile, "PlantNet", "Plant&#13;&#10;AT+DFRST"), 2,
             "配置文件有误，没有写入模块：WIFI_STA 含有换行\n");
         row("a comma in the STA SSID", apply, changed(profile, "PlantNet", "Plant,Net"), 2,
             "配置文件有误，没有写入模块：STA设置/目标SSID含有逗号（模块会把它当作分隔符）\n");
-        row("a static address that is no address", apply, changed(profile, "10.0.0.7,", "10.0.0.256,"), 2,
-            "IP设置/IP不是 IP 地址");
         row("every problem at once", apply, changed(changed(changed(profile, sta, sta + sta), tp,
             "<TP_TP>UDP,客户端,10.0.0.9,0</TP_TP>"), "<UART>115200,8,None,1,None</UART>", ""), 2,
             "配置文件有误，没有写入模块：WIFI_STA 出现了 2 次；文件缺少 UART；TP设置/端口不是 1 到 65535 的端口\n");
@@ -318,9 +310,7 @@ private slots:
         row("an empty expected version", apply + QStringList{"--expect-version", ""}, profile, 2,
             "--expect-version 不能为空");
         row("--apply=", {"--port", "SIM", "--apply="}, profile, 2, "--apply 不能为空");
-        row("--read=", {"--port", "SIM", "--read="}, profile, 2, "--read 不能为空");
         row("--port twice", apply + QStringList{"--port", "SIM"}, profile, 2, "--port 只能给一次");
-        row("--read twice", read + QStringList{"--read", "g.xml"}, profile, 2, "--read 只能给一次");
         row("the report is the profile", apply + QStringList{"--report", "f.xml"}, profile, 2,
             "与配置文件是同一个文件");
         row("--wait-new that is no MAC", apply + QStringList{"--wait-new", "AC:CF:23"}, profile, 2,
@@ -487,10 +477,8 @@ private slots:
     {
         QTest::addColumn<QString>("given");       // --wait-new
         QTest::addColumn<QByteArray>("answer");   // the module's MAC answer
-        QTest::newRow("lower case") << "ac:cf:23:5a:10:7e" << QByteArray("AC:CF:23:5A:10:7E");
         QTest::newRow("dashes") << "AC-CF-23-5A-10-7E" << QByteArray("AC:CF:23:5A:10:7E");
         QTest::newRow("no separators, answered in lower case") << "accf235a107e" << QByteArray("ac:cf:23:5a:10:7e");
-        QTest::newRow("an answer with a trailing space") << "AC:CF:23:5A:10:7E" << QByteArray("AC:CF:23:5A:10:7E ");
         QTest::newRow("an answer with a trailing CR") << "AC:CF:23:5A:10:7E" << QByteArray("AC:CF:23:5A:10:7E\r");
     }
 
