@@ -82,23 +82,20 @@ private slots:
         Access::langButton(w)->click();   // to English
         QCOMPARE(m_f->status(), QStringLiteral("Configuration Write Failed: AT+STAMOD= answered ERR=3 (Unkown Error)"));
 
-        QString yes;
-        QTimer::singleShot(0, &w, [&yes] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            yes = box ? box->button(QMessageBox::Yes)->text() : QStringLiteral("no box");
-            if (box)
-                box->done(QMessageBox::No);
-        });
-        m_f->ui().pushButton_writeConfiguartion->click();
-        QCOMPARE(yes, QStringLiteral("&Yes"));
+        const auto yesOfTheQuestion = [&] {   // the Yes button of the question before a write, answered No
+            QString yes = QStringLiteral("no box");
+            QTimer::singleShot(0, &w, [&yes] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    yes = box->button(QMessageBox::Yes)->text();
+                    box->done(QMessageBox::No);
+                }
+            });
+            m_f->ui().pushButton_writeConfiguartion->click();
+            return yes;
+        };
+        QCOMPARE(yesOfTheQuestion(), QStringLiteral("&Yes"));
         Access::langButton(w)->click();   // to Chinese
-        QTimer::singleShot(0, &w, [&yes] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            yes = box ? box->button(QMessageBox::Yes)->text() : QStringLiteral("no box");
-            if (box)
-                box->done(QMessageBox::No);
-        });
-        m_f->ui().pushButton_writeConfiguartion->click();
+        const QString yes = yesOfTheQuestion();
         QVERIFY2(yes.contains(QStringLiteral("是")), qPrintable(yes));
     }
 };
