@@ -575,6 +575,19 @@ private slots:
                  QStringList());
     }
 
+    // Text from the module reaches the terminal with its control codes as \xNN: a difference naming an SSID
+    // that would clear the screen.
+    void moduleTextEscaped()
+    {
+        writeFile(path(QStringLiteral("f.xml")), profile);
+        sim().setIgnored(QStringLiteral("AT+STAMOD="));
+        sim().setRawFields(QStringLiteral("STAMOD"), {"Office\x1b[2J", "office-pass"});
+        const Run r = run({"--port", "SIM", "--apply", path(QStringLiteral("f.xml")), "--verify"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.out.contains("模块为“Office\\x1B[2J”"), r.out.constData());
+        QVERIFY(!r.out.contains('\x1b'));
+    }
+
     // Another module put on the fixture between the write and its verify: the run fails naming both MACs, and its
     // row names the module that was written, not the one that is read back.
     void swapDuringVerify()
