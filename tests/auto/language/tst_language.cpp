@@ -1,6 +1,8 @@
 // The two languages after a configuration read, checked right after each click (a switch needs no
 // language-change event): in English no form text is left in Chinese, a switch changes no value,
 // selection or log line, switching back restores every text, the open button names the port's state.
+#include <QStyleOptionComboBox>
+
 #include "tests/common/testsupport.h"
 
 using Access = QuorvelTestAccess;
@@ -65,13 +67,20 @@ private slots:
         Quorvel &w = *m_f->w;
         w.installTranslator();
         Access::langButton(w)->click();   // shown first in English
+        QFont large = w.font();
+        large.setPixelSize(24);   // the items' width, not the layout's minimum, decides
+        w.setFont(large);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Access::langButton(w)->click();   // to Chinese
         QComboBox *mode = m_f->ui().comboBox_wifi_mode;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        QVERIFY2(mode->width() >= mode->fontMetrics().horizontalAdvance(QStringLiteral("STA模式")) + 20,
-                 qPrintable(QString::number(mode->width())));
+        QStyleOptionComboBox option;
+        option.initFrom(mode);
+        const QSize text(mode->fontMetrics().horizontalAdvance(QStringLiteral("STA模式")), mode->fontMetrics().height());
+        const int needed = mode->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, mode).width();
+        // (a pixel or two of the style's rounding aside)
+        QTRY_VERIFY2(mode->width() + 3 >= needed, qPrintable(QStringLiteral("%1 < %2").arg(mode->width()).arg(needed)));
 
         m_f->sim.setError(QStringLiteral("AT+STAMOD="), 3);
         m_f->ui().checkBox_verifyWrite->setChecked(false);
