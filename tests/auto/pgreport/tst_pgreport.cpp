@@ -420,7 +420,8 @@ private slots:
         release();
         QTRY_COMPARE_WITH_TIMEOUT(written.size(), 2, 30000);
         tick.stop();
-        QVERIFY2(longest < 200, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(longest)));
+        // A write in the window's thread would hold it for the lock time-out, 5 s; a loaded machine, a few 100 ms.
+        QVERIFY2(longest < 1000, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(longest)));
         for (const QList<QVariant> &row : std::as_const(written))
             QVERIFY2(row.at(0).toBool(), qPrintable(row.at(1).toString()));
         QString where;
