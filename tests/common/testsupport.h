@@ -107,16 +107,6 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// Types a device path into the editable port box and presses Open.
-// Returns whether the window reports the port open.
-inline bool openPort(Quorvel &w, const QString &devicePath)
-{
-    Ui::QuorvelClass &ui = QuorvelTestAccess::ui(w);
-    ui.comboBox_comPort->setEditText(devicePath);
-    ui.pushButton_openCom->click();
-    return QuorvelTestAccess::comIsOpen(w);
-}
-
 // The window on a simulated module at the other end of a pseudo-terminal, in a
 // fresh working folder (so no settings file or backup of anyone else is read or written).
 // Make one per test: members go in reverse order, the window before the module.
@@ -127,7 +117,6 @@ struct ModuleWindow
     std::unique_ptr<Quorvel> w;
     QString error;
     static constexpr int answerTimeoutMs = 1000;
-    static constexpr int groupPauseMs = 20;   // an import's or export's pause on each tab
     QString boxText, boxInfo, boxDetails;   // of the last box dismissNextBox closed
     bool boxYesByDefault = false;
 
@@ -135,10 +124,8 @@ struct ModuleWindow
     // port open when `open`. On failure `error` says why.
     bool start(bool open = true, bool show = false)
     {
-        if (!dir.isValid() || !QDir::setCurrent(dir.path())) {
-            error = QStringLiteral("no working folder");
-            return false;
-        }
+        if (!dir.isValid() || !QDir::setCurrent(dir.path()))
+            return failed(QStringLiteral("no working folder"));
         // Backups of the modules read go to this folder's "data", never to the user's.
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
         if (!sim.start(&error))
@@ -146,26 +133,28 @@ struct ModuleWindow
         w = std::make_unique<Quorvel>();
         // A silent module costs two time-outs; a second each is still far more than a simulated module takes.
         QuorvelTestAccess::setAnswerTimeout(*w, answerTimeoutMs);
-        QuorvelTestAccess::setGroupPause(*w, groupPauseMs);   // still long enough to serve events
-        if (show) {
+        QuorvelTestAccess::setGroupPause(*w, 20);   // an import's or export's pause on each tab: still serves events
+        if (show)
             w->show();
-            if (!QTest::qWaitForWindowExposed(w.get())) {
-                error = QStringLiteral("window not exposed");
-                return false;
-            }
-        }
-        if (open && !openPort()) {
-            error = QStringLiteral("port did not open: ") + sim.slavePath();
-            return false;
-        }
+        if (show && !QTest::qWaitForWindowExposed(w.get()))
+            return failed(QStringLiteral("window not exposed"));
+        if (open && !openPort())
+            return failed(QStringLiteral("port did not open: ") + sim.slavePath());
         return true;
     }
-    // Opens the module's port (or `device`, where `module` listens) as the user does and waits until the
-    // module sees it.
-    bool openPort() { return openPort(sim.slavePath(), sim); }
-    bool openPort(const QString &device, ModSim &module)
+    bool failed(const QString &why)
     {
-        return testsupport::openPort(*w, device) && QTest::qWaitFor([&module] { return module.peerConnected(); });
+        error = why;
+        return false;
+    }
+    // Types `device` (the module's port when empty) into the port box and presses Open, as the user does; true
+    // once the window reports the port open and `module` (this one when null) sees it.
+    bool openPort(const QString &device = {}, ModSim *module = nullptr)
+    {
+        ui().comboBox_comPort->setEditText(device.isEmpty() ? sim.slavePath() : device);
+        ui().pushButton_openCom->click();
+        ModSim *peer = module ? module : &sim;
+        return QuorvelTestAccess::comIsOpen(*w) && QTest::qWaitFor([peer] { return peer->peerConnected(); });
     }
     Ui::QuorvelClass &ui() { return QuorvelTestAccess::ui(*w); }
     QString status() const { return w->statusBar()->currentMessage(); }
