@@ -15,7 +15,7 @@
 #include "app/pathcheck.h"
 #include "app/quorvel.h"
 #include "app/widgetmap.h"
-#include "station/pgreport.h"
+#include "report/pgreport.h"
 #include "station/stationwindow.h"
 
 namespace {

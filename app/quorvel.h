@@ -53,7 +53,7 @@
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
-#include "station/progress.h"
+#include "report/progress.h"
 #include "ui_quorvel.h"
 
 class LogDelegate;

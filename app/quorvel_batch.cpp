@@ -30,8 +30,8 @@
 #include "app/pathcheck.h"
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
-#include "station/pgreport.h"
-#include "station/report.h"
+#include "report/pgreport.h"
+#include "report/report.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include <sys/file.h>
 #include <time.h>
 
-#include "station/csvtable.h"
-#include "station/pgreport.h"
+#include "report/csvtable.h"
+#include "report/pgreport.h"
 #include "tools/pgserver/pgserver.h"
 
 namespace {

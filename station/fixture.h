@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-#include "station/progress.h"
+#include "report/progress.h"
 
 namespace station {
 

@@ -36,8 +36,8 @@
 #include "app/quorvel.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
-#include "station/pgreport.h"
-#include "station/report.h"
+#include "report/pgreport.h"
+#include "report/report.h"
 
 using station::FixtureState;
 

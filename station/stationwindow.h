@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "station/fixture.h"
-#include "station/reportrow.h"
+#include "report/reportrow.h"
 
 class QCheckBox;
 class QComboBox;

@@ -14,7 +14,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-#include "station/reportrow.h"
+#include "report/reportrow.h"
 #include "tests/common/testsupport.h"
 
 using Access = QuorvelTestAccess;

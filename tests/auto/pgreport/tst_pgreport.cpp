@@ -19,7 +19,7 @@
 #include <QUrl>
 #include <QUuid>
 
-#include "station/pgreport.h"
+#include "report/pgreport.h"
 #include "station/stationwindow.h"
 #include "tests/common/testsupport.h"
 #include "tools/modsim/modsim.h"

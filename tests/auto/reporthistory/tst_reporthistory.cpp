@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "station/pgreport.h"
-#include "station/report.h"
+#include "report/pgreport.h"
+#include "report/report.h"
 #include "tests/common/testsupport.h"
 
 class tst_reporthistory : public QObject

@@ -16,7 +16,7 @@
 #include <unistd.h>
 
 #include "station/fixture.h"
-#include "station/report.h"
+#include "report/report.h"
 #include "station/stationwindow.h"
 #include "tests/common/testsupport.h"
 

@@ -25,7 +25,7 @@
 #include <QList>
 #include <QString>
 
-#include "station/reportrow.h"
+#include "report/reportrow.h"
 
 namespace pgreport {
 

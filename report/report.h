@@ -1,4 +1,4 @@
-// The production report: one CSV record per module run (station/csvtable.h:
+// The production report: one CSV record per module run (report/csvtable.h:
 // RFC 4180, UTF-8, texts guarded against spreadsheet formulas), appended under
 // an advisory lock so that any number of processes can share one file.
 // writeReportRow is the one place that picks where a row goes.
@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "station/reportrow.h"
+#include "report/reportrow.h"
 
 namespace report {
 

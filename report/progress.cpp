@@ -1,5 +1,5 @@
 // The progress lines between a batch run and the station.
-#include "station/progress.h"
+#include "report/progress.h"
 
 namespace progress {
 

@@ -1,8 +1,8 @@
 // The production report's locked append, and where a row goes.
-#include "station/report.h"
+#include "report/report.h"
 
-#include "station/csvtable.h"
-#include "station/pgreport.h"
+#include "report/csvtable.h"
+#include "report/pgreport.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 // RFC 4180 writing and reading of report rows, their texts guarded against
 // spreadsheet formulas (see csvtable.h).
-#include "station/csvtable.h"
+#include "report/csvtable.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
 // The database sink of the report and its spool, and the history read from a
 // database or a CSV report (see pgreport.h).
-#include "station/pgreport.h"
+#include "report/pgreport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,7 +23,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "station/csvtable.h"
+#include "report/csvtable.h"
 
 namespace {
 

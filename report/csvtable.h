@@ -17,7 +17,7 @@
 #include <QList>
 #include <QStringList>
 
-#include "station/reportrow.h"
+#include "report/reportrow.h"
 
 namespace csvtable {
 
