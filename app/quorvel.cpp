@@ -23,29 +23,9 @@
 #include <QTranslator>
 
 #include "protocol/cfgfields.h"
+#include "settings/appsettings.h"
 
 namespace {
-
-const char englishButtonText[] = "English";   // button text while Chinese is on screen
-
-// A stored combo index, or the setting's default when the stored value is
-// not an index of the box (a hand-edited or damaged file).
-int storedIndex(QSettings *settings, const char *key, int fallback, const QComboBox *box)
-{
-    bool ok = false;
-    const int index = settings->value(QLatin1String(key), fallback).toInt(&ok);
-    return ok && index >= 0 && index < box->count() ? index : fallback;
-}
-
-// A stored text. An unquoted value with commas in a hand-edited file reads
-// as a list; it is taken back as the text it was.
-QString storedText(QSettings *settings, const char *key, const QString &fallback)
-{
-    const QVariant value = settings->value(QLatin1String(key), fallback);
-    if (value.metaType().id() == QMetaType::QStringList)
-        return value.toStringList().join(u',');
-    return value.toString();
-}
 
 // Whether some of the window's title strip would be on a screen, each screen
 // taken on its own (the bounding box of two unequal monitors has holes).
@@ -78,24 +58,6 @@ QString fileWriteProblem(const QString &path)
 
 } // namespace
 
-QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir)
-{
-#ifdef Q_OS_WIN
-    // On Windows the settings always stay in the working folder.
-    Q_UNUSED(workDir);
-    Q_UNUSED(homeDir);
-    Q_UNUSED(configDir);
-    return QStringLiteral("./Quorvel.ini");
-#else
-    const QString here = QFileInfo(workDir).canonicalFilePath();
-    const bool fromMenu = here == QFileInfo(homeDir).canonicalFilePath() || QDir(here).isRoot();
-    // A file a technician already keeps in the home folder stays in use.
-    if (fromMenu && !configDir.isEmpty() && !QFileInfo::exists(here + QStringLiteral("/Quorvel.ini")))
-        return configDir + QStringLiteral("/quorvel/Quorvel.ini");
-    return QStringLiteral("./Quorvel.ini");
-#endif
-}
-
 Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
 {
@@ -109,9 +71,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     setWindowIcon(icon);
     comIsOpen = false;
 
-    settings = new QSettings(settingsFilePath(QDir::currentPath(), QDir::homePath(),
-                                              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)),
-                             QSettings::IniFormat);
+    settings = new QSettings(appsettings::filePath(), QSettings::IniFormat);
     langButton = new QPushButton;
     langButton->setObjectName(QStringLiteral("langButton"));
     translator = new QTranslator;
@@ -164,7 +124,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::commonRspProc);
 
     resetCfgWidgets();
-    loadCatalogue(langButton->text() != QLatin1String(englishButtonText));
+    loadCatalogue(language == Language::English);
     retranslate();
     statusBar()->showMessage(tr("Ready"), 5000);
 }
@@ -249,6 +209,8 @@ void Quorvel::retranslate()
     ui.label_recvCnt->setText(received);
     ui.pushButton_openCom->setText(comIsOpen ? tr("关闭") : tr("打开"));
     stationButton->setText(tr("量产"));
+    // The language button names the language a click switches to.
+    langButton->setText(language == Language::English ? tr("中文") : tr("English"));
 }
 
 // The station is a window of its own; one at a time, kept while open.
@@ -265,13 +227,8 @@ void Quorvel::openStation()
 
 void Quorvel::langSwitch()
 {
-    if (langButton->text() == QLatin1String(englishButtonText)) {
-        loadCatalogue(true);
-        langButton->setText(tr("中文"));
-    } else {
-        loadCatalogue(false);
-        langButton->setText(tr("English"));
-    }
+    language = language == Language::English ? Language::Chinese : Language::English;
+    loadCatalogue(language == Language::English);
     retranslate();
     retranslateStatus();
 }
@@ -309,27 +266,22 @@ void Quorvel::resetCfgWidgets()
 
 void Quorvel::loadSettings()
 {
-    settings->beginGroup(QStringLiteral("LANG"));
-    langButton->setText(storedText(settings, "lang", QLatin1String(englishButtonText)));
-    settings->endGroup();
+    using appsettings::Key;
+    language = appsettings::language(*settings);
 
-    settings->beginGroup(QStringLiteral("pos&size"));
-    QPoint pos = settings->value(QStringLiteral("pos"), QPoint(100, 50)).toPoint();
-    const QSize size = settings->value(QStringLiteral("size"), QSize(1200, 550)).toSize();
-    const bool isMax = settings->value(QStringLiteral("isMax"), false).toBool();
-    settings->endGroup();
-    if (isMax) {
+    QPoint pos = appsettings::value(*settings, Key::Pos).toPoint();
+    const QSize size = appsettings::value(*settings, Key::Size).toSize();
+    if (appsettings::value(*settings, Key::IsMax).toBool()) {
         showMaximized();
     } else {
         resize(size);
         // A monitor that has gone away must not take the window with it.
         if (!titleOnSomeScreen(pos, size))
-            pos = QPoint(100, 50);
+            pos = appsettings::entry(Key::Pos).fallback.toPoint();
         move(pos);
     }
 
-    settings->beginGroup(QStringLiteral("comSettings"));
-    const QString comPort = storedText(settings, "comPort", QString());
+    const QString comPort = appsettings::text(*settings, Key::ComPort);
     const int found = ui.comboBox_comPort->findText(comPort, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (found > 0) {
         ui.comboBox_comPort->setCurrentIndex(found);
@@ -339,74 +291,50 @@ void Quorvel::loadSettings()
         // as typed text, and is remembered as it was at close.
         ui.comboBox_comPort->setEditText(comPort);
     }
-    ui.comboBox_bps->setCurrentIndex(storedIndex(settings, "bps", 5, ui.comboBox_bps));
-    ui.comboBox_dataBit->setCurrentIndex(storedIndex(settings, "dataBit", 3, ui.comboBox_dataBit));
-    ui.comboBox_parBit->setCurrentIndex(storedIndex(settings, "parBit", 0, ui.comboBox_parBit));
-    ui.comboBox_stopBit->setCurrentIndex(storedIndex(settings, "stopBit", 0, ui.comboBox_stopBit));
-    // Only a plain "false" (or 0) turns reconnecting off; anything unreadable leaves it on.
-    const QString autoReconnect = storedText(settings, "autoReconnect", QString()).trimmed().toLower();
-    ui.checkBox_autoReconnect->setChecked(autoReconnect != QLatin1String("false") && autoReconnect != QLatin1String("0"));
-    ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(storedText(settings, "encoding", QString()))));
-    // Only a plain "false" (or 0) turns the list of changes or the verify off.
-    const auto onUnlessOff = [this](const char *key) {
-        const QString value = storedText(settings, key, QString()).trimmed().toLower();
-        return value != QLatin1String("false") && value != QLatin1String("0");
-    };
-    confirmWriteSetting = onUnlessOff("confirmWrite");
-    ui.checkBox_verifyWrite->setChecked(onUnlessOff("verifyWrite"));
-    {
-        bool ok = false;
-        const int rows = settings->value(QStringLiteral("logMaxRows"), logMaxRows).toInt(&ok);
-        if (ok && rows >= 1000 && rows <= 10000000)
-            logMaxRows = rows;
-    }
-    settings->endGroup();
+    ui.comboBox_bps->setCurrentIndex(appsettings::index(*settings, Key::Bps, ui.comboBox_bps->count()));
+    ui.comboBox_dataBit->setCurrentIndex(appsettings::index(*settings, Key::DataBit, ui.comboBox_dataBit->count()));
+    ui.comboBox_parBit->setCurrentIndex(appsettings::index(*settings, Key::ParBit, ui.comboBox_parBit->count()));
+    ui.comboBox_stopBit->setCurrentIndex(appsettings::index(*settings, Key::StopBit, ui.comboBox_stopBit->count()));
+    ui.checkBox_autoReconnect->setChecked(appsettings::onUnlessOff(*settings, Key::AutoReconnect));
+    ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(appsettings::text(*settings, Key::Encoding))));
+    confirmWriteSetting = appsettings::onUnlessOff(*settings, Key::ConfirmWrite);
+    ui.checkBox_verifyWrite->setChecked(appsettings::onUnlessOff(*settings, Key::VerifyWrite));
+    logMaxRows = appsettings::logMaxRows(*settings);
 
-    settings->beginGroup(QStringLiteral("consoleSettings"));
-    ui.lineEdit_cmd->insert(storedText(settings, "cmd_line", QStringLiteral("AT")));
-    ui.lineEdit_regular_time->setText(storedText(settings, "regularly_send_time", QString()));
-    ui.checkBox_timestamp->setChecked(settings->value(QStringLiteral("timestamp"), false).toBool());
-    ui.checkBox_hexView->setChecked(settings->value(QStringLiteral("hexView"), false).toBool());
-    ui.checkBox_hexSend->setChecked(settings->value(QStringLiteral("hexSend"), false).toBool());
-    const QStringList history = settings->value(QStringLiteral("history")).toStringList();
+    ui.lineEdit_cmd->insert(appsettings::text(*settings, Key::CmdLine));
+    ui.lineEdit_regular_time->setText(appsettings::text(*settings, Key::RegularTime));
+    ui.checkBox_timestamp->setChecked(appsettings::value(*settings, Key::Timestamp).toBool());
+    ui.checkBox_hexView->setChecked(appsettings::value(*settings, Key::HexView).toBool());
+    ui.checkBox_hexSend->setChecked(appsettings::value(*settings, Key::HexSend).toBool());
+    const QStringList history = appsettings::value(*settings, Key::History).toStringList();
     cmdHistory = history.mid(qMax(0, int(history.size()) - 100));
     historyPos = int(cmdHistory.size());
-    settings->endGroup();
 }
 
 void Quorvel::saveSettings()
 {
-    settings->beginGroup(QStringLiteral("LANG"));
-    settings->setValue(QStringLiteral("lang"), langButton->text());
-    settings->endGroup();
-
-    settings->beginGroup(QStringLiteral("pos&size"));
-    settings->setValue(QStringLiteral("pos"), pos());
-    settings->setValue(QStringLiteral("size"), size());
-    settings->setValue(QStringLiteral("isMax"), isMaximized());
-    settings->endGroup();
-
-    settings->beginGroup(QStringLiteral("comSettings"));
-    settings->setValue(QStringLiteral("comPort"), comPortToRemember());
-    settings->setValue(QStringLiteral("bps"), ui.comboBox_bps->currentIndex());
-    settings->setValue(QStringLiteral("dataBit"), ui.comboBox_dataBit->currentIndex());
-    settings->setValue(QStringLiteral("stopBit"), ui.comboBox_stopBit->currentIndex());
-    settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
-    settings->setValue(QStringLiteral("autoReconnect"), ui.checkBox_autoReconnect->isChecked());
-    settings->setValue(QStringLiteral("encoding"), ui.comboBox_encoding->currentText());
-    settings->setValue(QStringLiteral("logMaxRows"), logMaxRows);
-    settings->setValue(QStringLiteral("confirmWrite"), confirmWriteSetting);
-    settings->setValue(QStringLiteral("verifyWrite"), ui.checkBox_verifyWrite->isChecked());
-    settings->endGroup();
-
-    settings->beginGroup(QStringLiteral("consoleSettings"));
-    settings->setValue(QStringLiteral("cmd_line"), ui.lineEdit_cmd->text());
-    settings->setValue(QStringLiteral("regularly_send_time"), ui.lineEdit_regular_time->text());
-    settings->setValue(QStringLiteral("timestamp"), ui.checkBox_timestamp->isChecked());
-    settings->setValue(QStringLiteral("hexView"), ui.checkBox_hexView->isChecked());
-    settings->setValue(QStringLiteral("hexSend"), ui.checkBox_hexSend->isChecked());
-    settings->setValue(QStringLiteral("history"), cmdHistory);
-    settings->endGroup();
+    using appsettings::Key;
+    const auto store = [this](Key key, const QVariant &value) { appsettings::setValue(*settings, key, value); };
+    appsettings::setLanguage(*settings, language);
+    store(Key::Pos, pos());
+    store(Key::Size, size());
+    store(Key::IsMax, isMaximized());
+    store(Key::ComPort, comPortToRemember());
+    store(Key::Bps, ui.comboBox_bps->currentIndex());
+    store(Key::DataBit, ui.comboBox_dataBit->currentIndex());
+    store(Key::StopBit, ui.comboBox_stopBit->currentIndex());
+    store(Key::ParBit, ui.comboBox_parBit->currentIndex());
+    store(Key::AutoReconnect, ui.checkBox_autoReconnect->isChecked());
+    store(Key::Encoding, ui.comboBox_encoding->currentText());
+    store(Key::LogMaxRows, logMaxRows);
+    store(Key::ConfirmWrite, confirmWriteSetting);
+    store(Key::VerifyWrite, ui.checkBox_verifyWrite->isChecked());
+    store(Key::CmdLine, ui.lineEdit_cmd->text());
+    store(Key::RegularTime, ui.lineEdit_regular_time->text());
+    store(Key::Timestamp, ui.checkBox_timestamp->isChecked());
+    store(Key::HexView, ui.checkBox_hexView->isChecked());
+    store(Key::HexSend, ui.checkBox_hexSend->isChecked());
+    store(Key::History, cmdHistory);
 
     settings->sync();
     // Said once a run, with the file and the reason; a batch run gets one line.

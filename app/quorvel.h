@@ -53,6 +53,7 @@
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
+#include "settings/appsettings.h"
 #include "report/progress.h"
 #include "ui_quorvel.h"
 
@@ -76,12 +77,6 @@ struct CfgCmd
     bool (Quorvel::*handler)(const QString &line, bool *advance) = nullptr;
 };
 
-// Where the settings live. Started from a terminal, "./Quorvel.ini" in the
-// working folder, so that each folder keeps its own. Started from a desktop
-// menu (the working folder is the home folder, or "/" with some launchers),
-// configDir/quorvel/Quorvel.ini ($XDG_CONFIG_HOME) instead of a stray file
-// in the home folder, unless a Quorvel.ini is already there.
-QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir);
 // One field of a configuration-file leaf: the leaf's element name, the
 // field's widget name without its kind ("AP_SSID") and its text in the file.
 struct CfgFileField
@@ -194,6 +189,7 @@ private:
     QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
     QPointer<QWidget> stationWindow;         // the production station, once opened
     QSettings *settings = nullptr;
+    Language language = Language::Chinese;   // the interface language on screen
     bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
     bool settingsProblemSaid = false;   // the settings could not be written, and the user was told
 

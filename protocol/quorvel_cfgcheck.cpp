@@ -92,7 +92,7 @@ QWidget *Quorvel::cfgWidget(const char *objectName) const
 
 bool Quorvel::englishOnScreen() const
 {
-    return langButton->text() != QLatin1String("English");   // the button names the other language
+    return language == Language::English;
 }
 
 // A field's name in the language on screen, e.g. "AP设置/密码".

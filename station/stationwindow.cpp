@@ -36,6 +36,7 @@
 #include "app/quorvel.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
+#include "settings/appsettings.h"
 #include "report/pgreport.h"
 #include "report/report.h"
 
@@ -483,14 +484,12 @@ void StationWindow::start()
 // shows, so that a tile's reason reads like the tile.
 void StationWindow::prepareRunSettings()
 {
-    const QString own = settingsFilePath(QDir::currentPath(), QDir::homePath(),
-                                         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    const QString own = appsettings::filePath();
     const QString copy = m_runDir->filePath(QStringLiteral("Quorvel.ini"));
     QFile::copy(own, copy);
     QSettings settings(copy, QSettings::IniFormat);
-    // The language button names the language a click would switch to.
     const bool english = tr("合格") != QStringLiteral("合格");
-    settings.setValue(QStringLiteral("LANG/lang"), english ? QStringLiteral("中文") : QStringLiteral("English"));
+    appsettings::setLanguage(settings, english ? Language::English : Language::Chinese);
 }
 
 void StationWindow::stop()

@@ -93,10 +93,10 @@ private slots:
         QVERIFY(QDir().mkpath(home) && QDir::setCurrent(home) && Quorvel().close());
         QVERIFY(QFile::exists(dir.filePath("config/quorvel/Quorvel.ini")) && !QFile::exists(home + "/Quorvel.ini"));
         QVERIFY(QFile::link(home, dir.filePath("link")));
-        QCOMPARE(settingsFilePath(dir.filePath("link"), home, "/c"), config);
-        QCOMPARE(settingsFilePath("/", home, "/c"), config);
+        QCOMPARE(appsettings::filePath(dir.filePath("link"), home, "/c"), config);
+        QCOMPARE(appsettings::filePath("/", home, "/c"), config);
         QVERIFY(QFile(home + "/Quorvel.ini").open(QIODevice::WriteOnly));
-        QCOMPARE(settingsFilePath(home, home, "/c"), "./Quorvel.ini");
+        QCOMPARE(appsettings::filePath(home, home, "/c"), "./Quorvel.ini");
     }
 };
 

@@ -1,0 +1,67 @@
+// The settings file: where it lives, each key named once with its default,
+// and the interface language.
+//
+// The file is an INI file ("Quorvel.ini") with three groups; the window reads
+// it once at start and writes it once at close, the station hands a copy to
+// the command-line runs it starts, and a command-line run reads its line
+// settings and language from it. A hand-edited or damaged value falls back to
+// the key's default, never to whatever QVariant makes of it.
+#ifndef APPSETTINGS_H
+#define APPSETTINGS_H
+
+#include <QString>
+#include <QVariant>
+
+class QSettings;
+
+// The interface language. The file keeps it as the language button's caption
+// of old ("English" while Chinese is on screen, "中文" while English is), so
+// files written by earlier versions keep their language.
+enum class Language { Chinese, English };
+
+namespace appsettings {
+
+enum class Key {
+    Lang,
+    Pos, Size, IsMax,
+    ComPort, Bps, DataBit, ParBit, StopBit, AutoReconnect, Encoding, LogMaxRows, ConfirmWrite, VerifyWrite,
+    CmdLine, RegularTime, Timestamp, HexView, HexSend, History,
+};
+
+struct Entry
+{
+    Key key;
+    const char *path;   // "group/name" in the file
+    QVariant fallback;
+};
+
+const Entry &entry(Key key);
+
+// The stored value, or the key's default.
+QVariant value(const QSettings &settings, Key key);
+// A stored text. An unquoted value with commas in a hand-edited file reads as
+// a list; it is taken back as the text it was.
+QString text(const QSettings &settings, Key key);
+// A stored index of a list of `count` items; the default when it is none.
+int index(const QSettings &settings, Key key, int count);
+// A switch that only a plain "false" (or 0) turns off; anything unreadable leaves it on.
+bool onUnlessOff(const QSettings &settings, Key key);
+// logMaxRows: 1,000 to 10,000,000 rows; anything else is the default.
+int logMaxRows(const QSettings &settings);
+void setValue(QSettings &settings, Key key, const QVariant &value);
+
+Language language(const QSettings &settings);
+void setLanguage(QSettings &settings, Language language);
+
+// Where the settings live. Started from a terminal, "./Quorvel.ini" in the
+// working folder, so that each folder keeps its own. Started from a desktop
+// menu (the working folder is the home folder, or "/" with some launchers),
+// configDir/quorvel/Quorvel.ini ($XDG_CONFIG_HOME) instead of a stray file
+// in the home folder, unless a Quorvel.ini is already there.
+QString filePath(const QString &workDir, const QString &homeDir, const QString &configDir);
+// The same for the program as started now.
+QString filePath();
+
+} // namespace appsettings
+
+#endif // APPSETTINGS_H
