@@ -1,0 +1,198 @@
+// The session engine on its own: a port opened on the simulated module's
+// pseudo-terminal, lines framed as the program frames them, and the session
+// fed with them. What the module received is the check.
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "protocol/cfgfields.h"
+#include "protocol/configsession.h"
+#include "serial/lineframer.h"
+#include "tools/modsim/modsim.h"
+
+namespace {
+
+// The session wired to a real port: commands go out with CR LF, every
+// complete received line goes to takeLine.
+struct Wire
+{
+    ModSim sim;
+    QSerialPort port;
+    LineFramer framer;
+    ConfigSession session;
+    QString error;
+
+    bool start()
+    {
+        if (!sim.start(&error))
+            return false;
+        port.setPortName(sim.slavePath());
+        if (!port.open(QIODevice::ReadWrite)) {
+            error = port.errorString();
+            return false;
+        }
+        session.setAnswerTimeout(300);
+        session.setSender([this](const QString &cmd) { port.write((cmd + QStringLiteral("\r\n")).toUtf8()); });
+        QObject::connect(&port, &QSerialPort::readyRead, &session, [this] {
+            framer.append(port.readAll());
+            QByteArray line;
+            while (framer.takeLine(&line))
+                session.takeLine(lineToText(line));
+        });
+        return QTest::qWaitFor([this] { return sim.peerConnected(); });
+    }
+    // The command heads the module received, in order.
+    QStringList received() const
+    {
+        QStringList heads;
+        for (const QByteArray &line : sim.receivedLines())
+            heads << QString::fromLatin1(ModSim::commandHead(line));
+        return heads;
+    }
+    ConfigSession::Result wait()
+    {
+        QSignalSpy done(&session, &ConfigSession::finished);
+        if (!done.wait(10000))
+            return {ConfigSession::End::Cancelled, QStringLiteral("<no end>"), {}};
+        return done.first().first().value<ConfigSession::Result>();
+    }
+};
+
+QStringList queryCommands()
+{
+    QStringList cmds;
+    for (const cfgfields::Query &q : cfgfields::queries())
+        cmds << QLatin1String(q.cmd);
+    return cmds;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(ConfigSession::Result)
+
+class tst_ConfigSession : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { qRegisterMetaType<ConfigSession::Result>(); }
+
+    void read()
+    {
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        w.sim.setEcho(true);   // echoes pass by: the answer is the next OK line
+        QSignalSpy progress(&w.session, &ConfigSession::valuesRead);
+        w.session.read();
+        const ConfigSession::Result r = w.wait();
+        QVERIFY(r.ok());
+        QCOMPARE(w.received(), queryCommands());
+        QCOMPARE(w.session.values().value("lineEdit_device_mac"), w.sim.mac());
+        QCOMPARE(w.session.values().value("lineEdit_STA_SSID"), w.sim.fields("STAMOD").value(0));
+        QCOMPARE(w.session.values().value("lineEdit_AP_KEY"), w.sim.fields("APKEY").value(2));
+        QCOMPARE(progress.size(), queryCommands().size());
+    }
+
+    // One retry rule: a step without a usable answer goes again, twice in
+    // all, and the last failure names the step and its answer.
+    void retries_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("times");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("silent once, then answered") << "silent" << 1 << true << 2 << "";
+        QTest::newRow("silent for good") << "silent" << -1 << false << 2 << "";
+        QTest::newRow("error once, then answered") << "error" << 1 << true << 2 << "";
+        QTest::newRow("error for good") << "error" << -1 << false << 2 << "ERR=3";
+    }
+    void retries()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, times);
+        QFETCH(bool, ok);
+        QFETCH(int, sent);
+        QFETCH(QString, answer);
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        if (fault == QLatin1String("silent"))
+            w.sim.setSilent(QStringLiteral("AT+APKEY?"), times);
+        else
+            w.sim.setError(QStringLiteral("AT+APKEY?"), 3, times);
+        w.session.read();
+        const ConfigSession::Result r = w.wait();
+        QCOMPARE(r.ok(), ok);
+        QCOMPARE(w.received().count(QStringLiteral("AT+APKEY?")), sent);
+        if (!ok) {
+            QCOMPARE(r.failedCommand, QStringLiteral("AT+APKEY?"));
+            QCOMPARE(r.failedAnswer, answer);
+            QCOMPARE(w.received().last(), QStringLiteral("AT+APKEY?"));   // nothing after the failed step
+        } else {
+            QCOMPARE(w.received().last(), queryCommands().last());
+        }
+    }
+
+    // The write sends the values it was given, in the table's order, and a
+    // refused set command ends it, named by its prefix.
+    void write()
+    {
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        w.session.read();
+        QVERIFY(w.wait().ok());
+        QHash<QString, QString> values = w.session.values();
+        values.insert(QStringLiteral("lineEdit_STA_SSID"), QStringLiteral("PlantNet"));
+        w.sim.clearTrace();
+        w.session.write(values);
+        values.insert(QStringLiteral("lineEdit_STA_SSID"), QStringLiteral("Changed later"));
+        QVERIFY(w.wait().ok());
+        QCOMPARE(w.received(), cfgfields::setCommands());
+        QCOMPARE(w.sim.fields("STAMOD").value(0), QStringLiteral("PlantNet"));
+
+        w.sim.clearTrace();
+        w.sim.setError(QStringLiteral("AT+STAMOD="), 3);
+        w.session.write(values);
+        const ConfigSession::Result r = w.wait();
+        QVERIFY(!r.ok());
+        QCOMPARE(r.failedCommand, QStringLiteral("AT+STAMOD="));
+        QCOMPARE(r.failedAnswer, QStringLiteral("ERR=3"));
+        QCOMPARE(w.received().last(), QStringLiteral("AT+STAMOD="));
+    }
+
+    // Off the network the module has no current address: the read takes any
+    // answer to AT+CURIP? and shows the address as unknown.
+    void offTheNetwork()
+    {
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        w.sim.setFields(QStringLiteral("NETS"), {QStringLiteral("1"), QStringLiteral("0")});
+        w.sim.setError(QStringLiteral("AT+CURIP?"), 1);
+        w.session.read();
+        QVERIFY(w.wait().ok());
+        QCOMPARE(w.received().count(QStringLiteral("AT+CURIP?")), 1);
+        QCOMPARE(w.session.values().value("lineEdit_ip"), QStringLiteral("未知"));
+    }
+
+    // A cancelled session sends nothing more and ignores the answer that
+    // was on its way.
+    void cancel()
+    {
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        w.sim.setDelay(100);
+        QSignalSpy done(&w.session, &ConfigSession::finished);
+        w.session.read();
+        w.session.cancel();
+        QCOMPARE(done.size(), 1);
+        QCOMPARE(done.first().first().value<ConfigSession::Result>().end, ConfigSession::End::Cancelled);
+        QVERIFY(!w.session.running());
+        QSignalSpy answered(&w.port, &QSerialPort::readyRead);
+        QVERIFY(answered.wait(5000));   // the version's answer came, and is nobody's
+        QCOMPARE(w.received(), QStringList{QStringLiteral("AT+VER?")});
+        QCOMPARE(done.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ConfigSession)
+#include "tst_configsession.moc"
