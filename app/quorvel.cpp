@@ -86,10 +86,12 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     // with the log table, in initLogTable).
     regularSendTimer = new QTimer(this);
     readComTimer = new QTimer(this);
-    readCfgTimer = new QTimer(this);
-    readCfgTimer->setSingleShot(true);
-    writeCfgTimer = new QTimer(this);
-    writeCfgTimer->setSingleShot(true);
+    // The read, the write and every awaited command go through the one session.
+    cfgSession = new ConfigSession(this);
+    cfgSession->setSender([this](const QString &cmd) { sendCmd(cmd); });
+    connect(cfgSession, &ConfigSession::valuesRead, this, &Quorvel::takeReadValues);
+    connect(cfgSession, &ConfigSession::finished, this, &Quorvel::cfgSessionFinished);
+    connect(this, &Quorvel::recvNewLine, this, &Quorvel::cfgSessionLine);
     reconnectTimer = new QTimer(this);   // polls a lost port
     reconnectTimer->setInterval(500);
     connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
@@ -101,8 +103,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     loadSettings();
     initErrStrMap();
     initAnswerTimeout();
-    initReadCfgCmds();
-    initWriteCfgCmds();
     initCmdCompleter();
     initLogTable();
 
@@ -113,8 +113,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(readComTimer, &QTimer::timeout, this, &Quorvel::readCom);
     readComTimer->start(50);
     connect(regularSendTimer, &QTimer::timeout, this, &Quorvel::on_pushButton_send_clicked);
-    connect(readCfgTimer, &QTimer::timeout, this, &Quorvel::readCfgTimeout);
-    connect(writeCfgTimer, &QTimer::timeout, this, &Quorvel::writeCfgTimeout);
     connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
     connect(stationButton, &QPushButton::clicked, this, &Quorvel::openStation);
     initCfgFieldChecks();

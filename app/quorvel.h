@@ -50,6 +50,7 @@
 #include "cfgfile/cfgleaf.h"
 #include "console/logrecorder.h"
 #include "console/logtext.h"
+#include "protocol/configsession.h"
 #include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
@@ -67,15 +68,6 @@ class QTimer;
 class QTranslator;
 class QXmlStreamReader;
 class Quorvel;
-
-// One entry of a configuration command list. In the read list the handler
-// parses the answer to `cmd`; in the write list it builds and sends the
-// command that starts with `cmd`.
-struct CfgCmd
-{
-    QString cmd;
-    bool (Quorvel::*handler)(const QString &line, bool *advance) = nullptr;
-};
 
 // One field of a configuration-file leaf: the leaf's element name, the
 // field's widget name without its kind ("AP_SSID") and its text in the file.
@@ -126,11 +118,9 @@ private slots:
     // serial — serial/quorvel_serial.cpp
     void on_comPortToggle(bool open);
     // protocol — protocol/quorvel_readcfg.cpp
-    void readCfgRecvNewLine(QString recvStr);
-    void readCfgTimeout();
-    // protocol — protocol/quorvel_writecfg.cpp
-    void writeCfgRecvNewLine(QString recvStr);
-    void writeCfgTimeout();
+    void cfgSessionLine(const QString &line);
+    void cfgSessionFinished(const ConfigSession::Result &result);
+    void takeReadValues(const QHash<QString, QString> &values);
     // app — app/quorvel.cpp
     void langSwitch();
 
@@ -292,7 +282,7 @@ private:
     void initErrStrMap();
     void initAnswerTimeout();
     QString errAnswerText(const QString &line);
-    QString awaitAnswer(int msec);
+    QString awaitAnswer(const QString &cmd, int msec);
     bool linkHeld() const;
     void expectConsoleAnswer();
     bool consoleAnswer(const QString &line);
@@ -301,48 +291,28 @@ private:
     int consoleAnswersDue = 0;           // console and control commands not answered yet
     QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
     // protocol — protocol/quorvel_readcfg.cpp
-    void initReadCfgCmds();
     void startReadCfg();
-    void sendReadCfgCmd();
-    void nextReadCfgCmd();
     void finishReadCfg(bool ok);
     void failCfgSequence(const QString &cmd, const QString &answer);
     void failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text);
     QString cfgFailureText(const QString &cmd, const QString &answer);
-    bool readCfgAnswer(const QString &line, bool *advance);   // any query's answer, by the field table
-    bool readCurIpRsp(const QString &line, bool *advance);    // the current address: none while off the net
-    void takeReadValues(const QHash<QString, QString> &values);
-    // The read's and the write's shared mechanics (retryCfgCommand, failCfgSequence).
+    ConfigSession *cfgSession = nullptr;   // the read, the write and every awaited command
     int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
-    static constexpr int cfgCommandTries = 2;   // how often a command of the read or the write is sent at most
     int savedTabIndex = 0;           // the tab shown before a read, a write, an import or an export
     std::function<QString()> cfgSequenceFailure;   // what ended the running read or write, in the language on screen
     QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
-    QVector<CfgCmd> readCfgCmds;
-    int readCfgIndex = 0;
     bool readCfgRunning = false;
-    QTimer *readCfgTimer = nullptr;
-    int readCfgRetry = 0;
     // protocol — protocol/quorvel_writecfg.cpp
-    void initWriteCfgCmds();
     void startWriteCfg();
-    void sendWriteCfgCmd();
     void finishWriteCfg(bool ok);
     void finishVerify(bool ok);
-    bool writeCfgCommand(const QString &line, bool *advance);   // any set command, by the field table
-    QVector<CfgCmd> writeCfgCmds;
-    int writeCfgIndex = 0;
     bool writeCfgRunning = false;
-    QTimer *writeCfgTimer = nullptr;
-    int writeCfgRetry = 0;
     bool verifyingWrite = false;               // the read after a write, checking what the module took
     QHash<QString, QString> writeValues;       // the values the running (or last) write sends, fixed at its start
     QHash<QString, QString> verifyActual;      // what the verifying read found, by field object name
     // protocol — protocol/quorvel_cfgcheck.cpp
     bool cfgBusy() const;
     void updateCfgButtons();
-    void cfgCommandFailed(const QString &answer);
-    bool retryCfgCommand(int *retry, const QString &cmd, const QString &answer);
     QWidget *cfgWidget(const char *objectName) const;
     bool englishOnScreen() const;
     QString cfgFieldName(const QWidget *field) const;

@@ -337,8 +337,7 @@ bool Quorvel::waitForNewModule()
         sincePoll.start();
         QString why;
         if (openComPort(portText, &why)) {
-            sendCmd(QStringLiteral("AT+MAC?"));
-            const QString answer = awaitAnswer(pollAnswerMs);
+            const QString answer = awaitAnswer(QStringLiteral("AT+MAC?"), pollAnswerMs);
             QStringList f;
             // An answer that is no MAC identifies no module: waited past, as silence is.
             const QString mac = comIsOpen && atanswer::dataFields(answer, 1, &f) ? cfgfields::canonicalMac(f.first())
@@ -374,9 +373,8 @@ bool Quorvel::identifyModule()
     for (const QString &query : {QStringLiteral("AT+VER?"), QStringLiteral("AT+MAC?")}) {
         QString answer;
         QStringList f;
-        for (int attempt = 0; attempt < cfgCommandTries && f.isEmpty(); ++attempt) {
-            sendCmd(query);
-            answer = awaitAnswer(cfgAnswerTimeoutMs);
+        for (int attempt = 0; attempt < ConfigSession::defaultTries && f.isEmpty(); ++attempt) {
+            answer = awaitAnswer(query, cfgAnswerTimeoutMs);
             if (!atanswer::dataFields(answer, 1, &f))
                 f.clear();
         }

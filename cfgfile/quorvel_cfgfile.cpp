@@ -462,8 +462,7 @@ QString Quorvel::workModeCommand() const
 // for the answer to its own first command.
 QString Quorvel::sendWorkMode()
 {
-    sendCmd(workModeCommand());
-    return awaitAnswer(cfgAnswerTimeoutMs);   // as long as the read and write wait for one
+    return awaitAnswer(workModeCommand(), cfgAnswerTimeoutMs);   // as long as the read and write wait for one
 }
 
 // The leaves of a complete profile the last import did not meet at all (a

@@ -109,8 +109,6 @@ void ConfigSession::takeLine(const QString &line)
         usable = atanswer::matchesWhole(atanswer::plainOk(), line) && (!step.handler || step.handler(line));
     else
         usable = !step.handler || step.handler(line);
-    if (!m_running)
-        return;   // the handler ended the session
     if (!usable) {
         stepFailed(line);
         return;
@@ -136,5 +134,5 @@ void ConfigSession::finish(End end, const QString &cmd, const QString &answer)
 {
     m_running = false;
     m_timer->stop();
-    emit finished({end, cmd, atanswer::withoutLineBreaks(answer)});
+    emit finished({end, cmd, answer});
 }

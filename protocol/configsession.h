@@ -49,7 +49,7 @@ public:
     {
         End end = End::Done;
         QString failedCommand;   // the step that ended a failed sequence
-        QString failedAnswer;    // its last answer without line breaks; empty: it was not answered
+        QString failedAnswer;    // its last answer as received; empty: it was not answered
         bool ok() const { return end == End::Done; }
     };
 

@@ -48,34 +48,6 @@ void Quorvel::updateCfgButtons()
         control->setEnabled(!locked);
 }
 
-// The current command of the running read or write had no usable answer
-// (none: its time-out): it goes out again, or its sequence ends, named.
-void Quorvel::cfgCommandFailed(const QString &answer)
-{
-    const bool reading = readCfgRunning;
-    int *retry = reading ? &readCfgRetry : &writeCfgRetry;
-    const QString cmd = reading ? readCfgCmds.at(readCfgIndex).cmd : writeCfgCmds.at(writeCfgIndex).cmd;
-    const bool again = retryCfgCommand(retry, cmd, answer);
-    if (reading)
-        again ? sendReadCfgCmd() : finishReadCfg(false);
-    else
-        again ? sendWriteCfgCmd() : finishWriteCfg(false);
-}
-
-// The retry both sequences share: a command without a usable answer (none:
-// a time-out) is sent again, up to cfgCommandTries in all; the last failure
-// ends the sequence, named. True: send it again.
-bool Quorvel::retryCfgCommand(int *retry, const QString &cmd, const QString &answer)
-{
-    if (*retry < cfgCommandTries - 1) {
-        ++*retry;
-        return true;
-    }
-    *retry = 0;
-    failCfgSequence(cmd, answer);
-    return false;
-}
-
 // The fields a read could not show as the module holds them: none, before the
 // next read or import fills the form.
 void Quorvel::forgetReadProblems()

@@ -73,26 +73,26 @@ void Quorvel::initAnswerTimeout()
         cfgAnswerTimeoutMs = ms;
 }
 
-// Serves events until the module answers ("OK…" or "ERR=…") or `msec` pass;
-// the answer line, or an empty text when none came. For a single command
-// sent outside the read and write sequences whose answer must not be taken
-// for one of theirs.
-QString Quorvel::awaitAnswer(int msec)
+// Sends `cmd` and serves events until the module answers ("OK…" or "ERR=…")
+// or `msec` pass; the answer line, or an empty text when none came. For a
+// single command sent outside the read and write sequences whose answer
+// must not be taken for one of theirs.
+QString Quorvel::awaitAnswer(const QString &cmd, int msec)
 {
-    QEventLoop loop;
     QString answer;
-    QTimer::singleShot(msec, &loop, &QEventLoop::quit);
-    connect(this, &Quorvel::recvNewLine, &loop, [&](const QString &line) {
-        if (consoleAnswer(line))
-            return;
-        if (atanswer::matchesWhole(atanswer::okLine(), line) || atanswer::matchesWhole(atanswer::errLine(), line)) {
-            answer = line;
-            loop.quit();
-        }
-    });
+    QEventLoop loop;
+    const auto ended = connect(cfgSession, &ConfigSession::finished, &loop, &QEventLoop::quit);
     awaitingAnswer = true;   // the console waits meanwhile
     updateCfgButtons();
-    loop.exec();
+    cfgSession->setAnswerTimeout(msec);
+    cfgSession->run({{cmd, QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
+                          answer = line;
+                          return true;
+                      }}},
+                    1);
+    if (cfgSession->running())
+        loop.exec();
+    disconnect(ended);
     awaitingAnswer = false;
     updateCfgButtons();
     return answer;

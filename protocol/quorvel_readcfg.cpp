@@ -1,6 +1,7 @@
-// The configuration read: fourteen queries, one at a time, each answer parsed
-// into the form. Answers are matched to queries by position; a query is sent
-// at most twice (one retry after a time-out or an unusable answer).
+// The configuration read: the session sends the fourteen queries one at a
+// time and hands each answer's values over as it comes; they go into the
+// form (or, while verifying a write, aside). Also the session's end, for the
+// read and the write alike.
 #include "app/quorvel.h"
 
 #include <QCoreApplication>
@@ -9,13 +10,26 @@
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
 
-void Quorvel::initReadCfgCmds()
+// The session's end: the sequence that ran takes it. A cancelled session was
+// ended by whoever cancelled it, who also ends the sequence.
+void Quorvel::cfgSessionFinished(const ConfigSession::Result &result)
 {
-    readCfgCmds.clear();
-    for (const cfgfields::Query &query : cfgfields::queries()) {
-        const QString cmd = QLatin1String(query.cmd);
-        readCfgCmds.append({cmd, cmd == QLatin1String("AT+CURIP?") ? &Quorvel::readCurIpRsp : &Quorvel::readCfgAnswer});
-    }
+    if (result.end == ConfigSession::End::Cancelled || awaitingAnswer)
+        return;
+    if (!result.ok())
+        failCfgSequence(result.failedCommand, result.failedAnswer);
+    if (readCfgRunning)
+        finishReadCfg(result.ok());
+    else if (writeCfgRunning)
+        finishWriteCfg(result.ok());
+}
+
+// Every received line while the session runs, but the late answers to what
+// the console sent before it started.
+void Quorvel::cfgSessionLine(const QString &line)
+{
+    if (cfgSession->running() && !consoleAnswer(line))
+        cfgSession->takeLine(line);
 }
 
 void Quorvel::on_pushButton_readConfiguration_clicked()
@@ -25,7 +39,6 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
     if (cfgBusy())
         return;
     startReadCfg();
-    sendReadCfgCmd();
 }
 
 void Quorvel::startReadCfg()
@@ -39,59 +52,16 @@ void Quorvel::startReadCfg()
     if (!verifyingWrite)
         resetCfgWidgets();
     savedTabIndex = ui.tabWidget->currentIndex();
-    readCfgIndex = 0;
-    readCfgRetry = 0;
-    connect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
-}
-
-void Quorvel::sendReadCfgCmd()
-{
-    if (readCfgIndex >= readCfgCmds.size()) {
-        finishReadCfg(true);
-        return;
-    }
-    readCfgTimer->start(cfgAnswerTimeoutMs);
-    sendCmd(readCfgCmds.at(readCfgIndex).cmd);
-}
-
-void Quorvel::nextReadCfgCmd()
-{
-    ++readCfgIndex;
-    sendReadCfgCmd();
-}
-
-void Quorvel::readCfgRecvNewLine(QString recvStr)
-{
-    if (!readCfgRunning || consoleAnswer(recvStr))
-        return;
-    if (!atanswer::matchesWhole(atanswer::okWithText(), recvStr)
-        && !atanswer::matchesWhole(atanswer::errWithText(), recvStr))
-        return;   // echoes and unsolicited lines; the time-out keeps running
-
-    bool advance = false;
-    const auto handler = readCfgCmds.at(readCfgIndex).handler;
-    if (!(this->*handler)(recvStr, &advance)) {
-        cfgCommandFailed(recvStr);
-        return;
-    }
-    if (advance)
-        nextReadCfgCmd();
-    readCfgRetry = 0;
-}
-
-void Quorvel::readCfgTimeout()
-{
-    if (readCfgRunning)
-        cfgCommandFailed(QString());
+    cfgSession->setAnswerTimeout(cfgAnswerTimeoutMs);
+    cfgSession->read();
 }
 
 void Quorvel::finishReadCfg(bool ok)
 {
     readCfgRunning = false;
-    readCfgTimer->stop();
+    cfgSession->cancel();   // a port that went away ends the read here
     updateCfgButtons();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
-    disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::readCfgRecvNewLine);
     if (verifyingWrite) {
         finishVerify(ok);
         return;
@@ -149,19 +119,6 @@ QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)
     return tr("%1 回答 %2（%3）").arg(cmd, line, QCoreApplication::translate("Quorvel", source.constData()));
 }
 
-// The answer handlers accept only their own query's answer form, and write
-// the widgets only after the whole line matched.
-
-bool Quorvel::readCfgAnswer(const QString &line, bool *advance)
-{
-    QHash<QString, QString> values;
-    if (!cfgfields::parseAnswer(readCfgCmds.at(readCfgIndex).cmd, line, &values))
-        return false;
-    takeReadValues(values);
-    *advance = true;
-    return true;
-}
-
 // What an answer gave: into the form, or, while verifying a write, aside
 // (the form keeps the values the user wrote).
 void Quorvel::takeReadValues(const QHash<QString, QString> &values)
@@ -172,20 +129,4 @@ void Quorvel::takeReadValues(const QHash<QString, QString> &values)
     }
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         setReadValue(cfgWidget(it.key().toLatin1().constData()), it.value());
-}
-
-bool Quorvel::readCurIpRsp(const QString &line, bool *advance)
-{
-    // Off the network the module has no current address: any "OK" or "ERR"
-    // answer will do.
-    const QString netState = verifyingWrite ? verifyActual.value(ui.lineEdit_net_state->objectName())
-                                            : ui.lineEdit_net_state->text();
-    if (netState == QLatin1String("OFF")) {
-        const QString unknown = tr("未知");
-        takeReadValues({{ui.lineEdit_ip->objectName(), unknown}, {ui.lineEdit_ip_gatway->objectName(), unknown},
-                        {ui.lineEdit_ip_mask->objectName(), unknown}});
-        *advance = true;
-        return true;
-    }
-    return readCfgAnswer(line, advance);
 }

@@ -1,21 +1,12 @@
-// The configuration write: ten set commands, each built from the form at the
-// moment it is sent and acknowledged by a plain "OK"; one retry per command
-// after a time-out or any other answer. Also the button state after either
-// sequence.
+// The configuration write: the session sends the ten set commands, built from
+// the values confirmed at the start, each acknowledged by a plain "OK"; then,
+// when asked, the read that verifies what the module took.
 #include "app/quorvel.h"
 
 #include <QLineEdit>
 #include <QTimer>
 
-#include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
-
-void Quorvel::initWriteCfgCmds()
-{
-    writeCfgCmds.clear();
-    for (const QString &cmd : cfgfields::setCommands())
-        writeCfgCmds.append({cmd, &Quorvel::writeCfgCommand});
-}
 
 void Quorvel::on_pushButton_writeConfiguartion_clicked()
 {
@@ -39,7 +30,6 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
     // What the user confirmed is what goes out; the form stays locked until the end.
     writeValues = cfgFieldValues();
     startWriteCfg();
-    sendWriteCfgCmd();
 }
 
 void Quorvel::startWriteCfg()
@@ -47,54 +37,17 @@ void Quorvel::startWriteCfg()
     writeCfgRunning = true;
     updateCfgButtons();
     savedTabIndex = ui.tabWidget->currentIndex();
-    writeCfgIndex = 0;
-    writeCfgRetry = 0;
     failCfgSequence(QString(), QString(), {});
-    connect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
-}
-
-void Quorvel::sendWriteCfgCmd()
-{
-    if (writeCfgIndex >= writeCfgCmds.size()) {
-        finishWriteCfg(true);
-        return;
-    }
-    writeCfgTimer->start(cfgAnswerTimeoutMs);
-    bool advance = false;
-    (this->*writeCfgCmds.at(writeCfgIndex).handler)(QString(), &advance);
-}
-
-void Quorvel::writeCfgRecvNewLine(QString recvStr)
-{
-    if (!writeCfgRunning || consoleAnswer(recvStr))
-        return;
-    if (!atanswer::matchesWhole(atanswer::okLine(), recvStr)
-        && !atanswer::matchesWhole(atanswer::errLine(), recvStr))
-        return;   // echoes and unsolicited lines; the time-out keeps running
-
-    if (atanswer::matchesWhole(atanswer::plainOk(), recvStr)) {
-        ++writeCfgIndex;
-        sendWriteCfgCmd();
-        writeCfgRetry = 0;
-        return;
-    }
-    // "ERR…", or "OK" with more text: a failure of the current command.
-    cfgCommandFailed(recvStr);
-}
-
-void Quorvel::writeCfgTimeout()
-{
-    if (writeCfgRunning)
-        cfgCommandFailed(QString());
+    cfgSession->setAnswerTimeout(cfgAnswerTimeoutMs);
+    cfgSession->write(writeValues);
 }
 
 void Quorvel::finishWriteCfg(bool ok)
 {
     writeCfgRunning = false;
-    writeCfgTimer->stop();
+    cfgSession->cancel();   // a port that went away ends the write here
     updateCfgButtons();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
-    disconnect(this, &Quorvel::recvNewLine, this, &Quorvel::writeCfgRecvNewLine);
     if (!ok) {
         // Some commands may have gone through: what the module holds is unknown.
         setModuleValues({});
@@ -109,7 +62,6 @@ void Quorvel::finishWriteCfg(bool ok)
     if (ui.checkBox_verifyWrite->isChecked() && !batchRun && comIsOpen) {
         verifyingWrite = true;
         startReadCfg();
-        sendReadCfgCmd();
         return;
     }
     reportOutcome({Outcome::Action::Write}, [this] { return tr("写入配置完成"); }, 5000);
@@ -171,15 +123,5 @@ void Quorvel::finishVerify(bool ok)
             return;
         writeValues = cfgFieldValues();
         startWriteCfg();
-        sendWriteCfgCmd();
     });
-}
-
-// Builds the current command from the values the write was started with and
-// sends it; the line it is given is ignored.
-bool Quorvel::writeCfgCommand(const QString &, bool *advance)
-{
-    sendCmd(cfgfields::setCommand(writeCfgCmds.at(writeCfgIndex).cmd, writeValues));
-    *advance = true;
-    return true;
 }

@@ -105,7 +105,7 @@ private slots:
         QTest::newRow("silent once, then answered") << "silent" << 1 << true << 2 << "";
         QTest::newRow("silent for good") << "silent" << -1 << false << 2 << "";
         QTest::newRow("error once, then answered") << "error" << 1 << true << 2 << "";
-        QTest::newRow("error for good") << "error" << -1 << false << 2 << "ERR=3";
+        QTest::newRow("error for good") << "error" << -1 << false << 2 << "ERR=3\r\n";
     }
     void retries()
     {
@@ -156,7 +156,7 @@ private slots:
         const ConfigSession::Result r = w.wait();
         QVERIFY(!r.ok());
         QCOMPARE(r.failedCommand, QStringLiteral("AT+STAMOD="));
-        QCOMPARE(r.failedAnswer, QStringLiteral("ERR=3"));
+        QCOMPARE(r.failedAnswer, QStringLiteral("ERR=3\r\n"));
         QCOMPARE(w.received().last(), QStringLiteral("AT+STAMOD="));
     }
 
