@@ -356,9 +356,9 @@ void Quorvel::loadSettings()
     ui.checkBox_verifyWrite->setChecked(onUnlessOff("verifyWrite"));
     {
         bool ok = false;
-        const int rows = settings->value(QStringLiteral("logMaxRows"), logMaxRows).toInt(&ok);
+        const int rows = settings->value(QStringLiteral("logMaxRows"), logModel.maxRows()).toInt(&ok);
         if (ok && rows >= 1000 && rows <= 10000000)
-            logMaxRows = rows;
+            logModel.setMaxRows(rows);
     }
     settings->endGroup();
 
@@ -394,7 +394,7 @@ void Quorvel::saveSettings()
     settings->setValue(QStringLiteral("parBit"), ui.comboBox_parBit->currentIndex());
     settings->setValue(QStringLiteral("autoReconnect"), ui.checkBox_autoReconnect->isChecked());
     settings->setValue(QStringLiteral("encoding"), ui.comboBox_encoding->currentText());
-    settings->setValue(QStringLiteral("logMaxRows"), logMaxRows);
+    settings->setValue(QStringLiteral("logMaxRows"), logModel.maxRows());
     settings->setValue(QStringLiteral("confirmWrite"), confirmWriteSetting);
     settings->setValue(QStringLiteral("verifyWrite"), ui.checkBox_verifyWrite->isChecked());
     settings->endGroup();
