@@ -210,7 +210,6 @@ private slots:
         log->scrollTo(log->model()->index(500, 0), QAbstractItemView::PositionAtTop);
         m_f->sim.sendRaw(lines.mid(lines.indexOf("L1000")));
         QTRY_COMPARE(row(rows() - 1), QStringLiteral("L1200\r\n"));
-        QCOMPARE(rows(), 901);
         QCOMPARE(row(0) + row(log->rowAt(0)), QStringLiteral("L300\r\nL500\r\n"));
         QCOMPARE(messages.count(QVariantList{QStringLiteral("日志已超过 1000 行，最早的行正在被删除")}), 1);
         QTRY_VERIFY(testsupport::readFile(recorded).endsWith("\tRX\tL1200\n"));   // without stopping it
@@ -286,11 +285,8 @@ private slots:
         log->selectRow(2);
         log->selectionModel()->select(log->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
         log->setFocus();
-        ui().checkBox_timestamp->setChecked(true);
         QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
-        QVERIFY2(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ERR=3\n\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ok=\\\\x092$")
-                     .match(QGuiApplication::clipboard()->text()).hasMatch(), qPrintable(QGuiApplication::clipboard()->text()));
-        ui().checkBox_timestamp->setChecked(false);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "ERR=3\nok=\\x092");
 
         QVERIFY(ui().widget_find->isHidden());
         QTest::keyClick(m_f->w.get(), Qt::Key_F, Qt::ControlModifier);
