@@ -20,8 +20,8 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QSignalBlocker>
-#include <QTableView>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTimer>
 
 #include <QAbstractItemView>
