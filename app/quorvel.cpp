@@ -297,7 +297,7 @@ void Quorvel::loadSettings()
     ui.comboBox_encoding->setCurrentText(wiretext::name(wiretext::fromName(appsettings::text(*settings, Key::Encoding))));
     confirmWriteSetting = appsettings::onUnlessOff(*settings, Key::ConfirmWrite);
     ui.checkBox_verifyWrite->setChecked(appsettings::onUnlessOff(*settings, Key::VerifyWrite));
-    logMaxRows = appsettings::logMaxRows(*settings);
+    logModel.setMaxRows(appsettings::logMaxRows(*settings));
 
     ui.lineEdit_cmd->insert(appsettings::text(*settings, Key::CmdLine));
     ui.lineEdit_regular_time->setText(appsettings::text(*settings, Key::RegularTime));
@@ -324,7 +324,7 @@ void Quorvel::saveSettings()
     store(Key::ParBit, ui.comboBox_parBit->currentIndex());
     store(Key::AutoReconnect, ui.checkBox_autoReconnect->isChecked());
     store(Key::Encoding, ui.comboBox_encoding->currentText());
-    store(Key::LogMaxRows, logMaxRows);
+    store(Key::LogMaxRows, logModel.maxRows());
     store(Key::ConfirmWrite, confirmWriteSetting);
     store(Key::VerifyWrite, ui.checkBox_verifyWrite->isChecked());
     store(Key::CmdLine, ui.lineEdit_cmd->text());

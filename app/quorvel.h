@@ -7,7 +7,8 @@
 //              status bar's final message, boxes and questions: the one
 //              place that knows whether a person is watching (quorvel_outcome.cpp)
 //   serial/    port list, open/close/switch, line settings, sending, receiving
-//   console/   log table, command line and completer, periodic sending
+//   console/   log view over ConsoleModel (rows, counters, find, copy),
+//              command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
 //   cfgfile/   XML export and import; backups of every module read
 // Pure helpers that need no widget (line framing, answer patterns, command
@@ -48,6 +49,7 @@
 
 #include "app/outcome.h"
 #include "cfgfile/cfgleaf.h"
+#include "console/consolemodel.h"
 #include "console/logrecorder.h"
 #include "console/logtext.h"
 #include "protocol/configsession.h"
@@ -200,7 +202,6 @@ private:
     void comPortError(QSerialPort::SerialPortError error);
     void comPortActivated();
     void switchComPort();
-    void addToCounter(QLabel *label, qint64 n);
     void comSendBytes(const QByteArray &bytes);   // the bytes of a hex send (and of every text sent)
     bool comIsOpen = false;
     QSerialPort *serialPort = nullptr;
@@ -221,8 +222,8 @@ private:
     void initLogTable();
     void initCmdCompleter();
     void countReceived(qint64 n);
-    void flushLog();
-    void dropOldLogRows();
+    void countSent(qint64 n);
+    void showNewRows(int firstRow);
     void logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs);
     void refuseSend(const QString &why);
     void rememberCmd(const QString &cmd);
@@ -232,33 +233,19 @@ private:
     QStringList cmdHistory;          // sent from the command line, oldest first, at most 100
     int historyPos = 0;              // cmdHistory.size(): the line being typed
     QString historyDraft;            // the line being typed, while walking the history
-    // The log queue. Entries reach the table at most at screen rate: they wait
-    // here, in order, with the received bytes not yet counted, until
-    // logFlushTimer. A row keeps the bytes as they were on the wire and the time.
-    struct LogEntry
-    {
-        QByteArray raw;
-        qint64 msecs;
-        logType type;
-        wiretext::Encoding encoding;
-    };
-    QList<LogEntry> logPending;
-    qint64 recvCountPending = 0;
-    QTimer *logFlushTimer = nullptr;
-    int logMaxRows = 100000;         // "logMaxRows" in the settings file's comSettings
-    bool logDropAnnounced = false;   // the status bar said that old rows go
+    // The log's rows and counters; its bound is "logMaxRows" in the settings file's comSettings.
+    ConsoleModel logModel;
     // console: times, hex view, copy, find, save and record — console/quorvel_logtools.cpp
     void initLogTools();
     void showTimes(bool on);
     void showHex(bool on);
     void fitLogWidth(int firstRow);
-    QString rowCopyText(int row) const;
     void copyLogRows();
     void showLogMenu(const QPoint &pos);
     void openFind();
     void closeFind();
     void findRow(int step);
-    void countFound(int firstRow);
+    void countFound();
     void saveLog();
     bool saveLogTo(const QString &path);
     void toggleRecording(bool on);
@@ -268,9 +255,6 @@ private:
     void writeRecording();
     void showRecording();
     LogDelegate *logDelegate = nullptr;
-    int logWidest = 0;               // px of the widest row's text
-    int logFound = 0;                // rows matching the find line
-    logtext::Needle findNeedle;
     std::unique_ptr<LogRecorder> recorder;   // set while recording
     logtext::FileLine recordFormat;
     QTimer *recordTimer = nullptr;

@@ -28,7 +28,7 @@ public:
     // Complete lines and bytes waiting in recvBuffer.
     static qint64 waitingLines(const Quorvel &w) { return w.recvBuffer.pendingBytes().count("\r\n"); }
     static qint64 waitingBytes(const Quorvel &w) { return w.recvBuffer.pending(); }
-    static int rows(const Quorvel &w) { return w.ui.tableWidget_log->rowCount(); }
+    static int rows(const Quorvel &w) { return w.logModel.rowCount(); }
 };
 using A = QuorvelTestAccess;
 

@@ -23,9 +23,9 @@ class QuorvelTestAccess
 public:
     static void addStrToLog(Quorvel &w, const QString &s) { w.addStrToLog(s, Quorvel::logRecv); }
     // The rows waiting for the next repaint go into the table now.
-    static void flushLog(Quorvel &w) { w.flushLog(); }
+    static void flushLog(Quorvel &w) { w.logModel.flush(); }
     // The table is measured up to a million rows: the bound set to its top.
-    static void unbound(Quorvel &w) { w.logMaxRows = 10000000; }
+    static void unbound(Quorvel &w) { w.logModel.setMaxRows(10000000); }
     static bool autoScroll(Quorvel &w) { return w.ui.checkBox_logAutoScroll->isChecked(); }
     static void find(Quorvel &w, const QString &text)
     {
@@ -33,7 +33,7 @@ public:
         w.ui.lineEdit_find->setText(text);   // counts the matches
     }
     static void next(Quorvel &w) { w.findRow(1); }
-    static int current(Quorvel &w) { return w.ui.tableWidget_log->currentRow(); }
+    static int current(Quorvel &w) { return w.ui.tableWidget_log->currentIndex().row(); }
     static QString found(Quorvel &w) { return w.ui.label_findCount->text(); }
 };
 

@@ -38,7 +38,7 @@ public:
         w.ui.pushButton_openCom->click();
     }
     static bool isOpen(const Quorvel &w) { return w.comIsOpen; }
-    static int rows(const Quorvel &w) { return w.ui.tableWidget_log->rowCount(); }
+    static int rows(const Quorvel &w) { return w.logModel.rowCount(); }
     static void showTimes(Quorvel &w) { w.ui.checkBox_timestamp->setChecked(true); }
     static bool record(Quorvel &w, const QString &path) { return w.startRecording(path); }
     static bool recording(const Quorvel &w) { return bool(w.recorder); }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include "console/consolemodel.h"
 #include "console/logtext.h"
 
 namespace {
@@ -30,34 +31,6 @@ const QColor recvColor(250, 240, 220, 255);
 const QColor timeColor(105, 105, 105);   // muted, still 4.5:1 on both row colours
 
 } // namespace
-
-LogItem::LogItem(qint64 msecs, const QByteArray &raw, bool sent, wiretext::Encoding encoding)
-    : raw(raw), msecs(msecs), sent(sent), encoding(encoding)
-{
-}
-
-QVariant LogItem::data(int role) const
-{
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-        // Every byte, a zero byte too: the cell draws it as a control
-        // character, and the text after it stays in sight.
-        return wiretext::decode(raw, encoding);
-    case Qt::BackgroundRole: {
-        // One shared brush per colour: a brush per row costs an allocation each.
-        static const QBrush sendBrush(sendColor);
-        static const QBrush recvBrush(recvColor);
-        return sent ? sendBrush : recvBrush;
-    }
-    case RawRole:
-        return raw;
-    case TimeRole:
-        return msecs;
-    default:
-        return QTableWidgetItem::data(role);
-    }
-}
 
 QString logDisplayText(const QString &logged, bool pictures)
 {
@@ -96,8 +69,12 @@ void LogDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelInde
     auto known = m_fontHasPictures.constFind(key);
     if (known == m_fontHasPictures.constEnd())
         known = m_fontHasPictures.insert(key, drawsControlPictures(option->font));
-    option->text = m_hexView ? logtext::hex(index.data(LogItem::RawRole).toByteArray())
+    option->text = m_hexView ? logtext::hex(index.data(ConsoleModel::RawRole).toByteArray())
                              : logDisplayText(index.data(Qt::DisplayRole).toString(), *known);
+    // One shared brush per colour: a brush per row costs an allocation each.
+    static const QBrush sendBrush(sendColor);
+    static const QBrush recvBrush(recvColor);
+    option->backgroundBrush = index.data(ConsoleModel::SentRole).toBool() ? sendBrush : recvBrush;
     option->palette.setColor(QPalette::Text, Qt::black);
     option->palette.setColor(QPalette::HighlightedText, Qt::black);
 }
@@ -116,7 +93,7 @@ void LogDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     painter->save();
     painter->setFont(opt.font);
     if (m_showTime) {
-        const QString time = logtext::clock(index.data(LogItem::TimeRole).toLongLong()) + u' ';
+        const QString time = logtext::clock(index.data(ConsoleModel::TimeRole).toLongLong()) + u' ';
         // On the selection's colour the muted grey would not read.
         painter->setPen(opt.state & QStyle::State_Selected ? opt.palette.color(QPalette::Text) : timeColor);
         painter->drawText(rect, flags, time);
@@ -132,4 +109,22 @@ QSize LogDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelInde
     // Without decoding the row: rows are as wide as the column, which the
     // window keeps as wide as the widest row.
     return QSize(0, rowHeight(option.fontMetrics));
+}
+
+int LogDelegate::measureWidest(const ConsoleModel &model, int firstRow, const QFontMetrics &metrics, int room)
+{
+    const int cell = metrics.horizontalAdvance(u'M');
+    const int hexCell = metrics.horizontalAdvance(QStringLiteral("DD "));
+    room = qMax(m_widest, room);
+    for (int row = qMax(0, firstRow); firstRow >= 0 && row < model.rowCount(); ++row) {
+        const ConsoleModel::Row &entry = model.row(row);
+        const qsizetype bytes = entry.raw.size();
+        int width = 0;
+        if (m_hexView)
+            width = int(bytes) * hexCell;
+        else if (bytes * 5 * cell > room)   // no row byte is drawn wider than five cells ("<ESC>")
+            width = metrics.horizontalAdvance(logDisplayText(wiretext::decode(entry.raw, entry.encoding)));
+        m_widest = qMax(m_widest, width);
+    }
+    return m_widest;
 }

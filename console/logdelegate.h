@@ -1,7 +1,5 @@
-// A log row and how it is drawn. The row keeps what was on the wire: its
-// bytes, the time its line was cut or sent, its direction and the encoding
-// it was sent or received in; its text is decoded from the bytes when asked
-// for, so a row costs its bytes and not also a copy of them as text.
+// How a log row (console/consolemodel.h) is drawn, and how wide the widest
+// row is drawn.
 //
 // Drawing: one line of the font's height, the trailing CR LF not drawn,
 // every other control character visible (its Unicode picture, or its short
@@ -14,27 +12,11 @@
 
 #include <QHash>
 #include <QStyledItemDelegate>
-#include <QTableWidgetItem>
 
-#include "serial/wiretext.h"
+class ConsoleModel;
 
 // The text a log cell shows for a logged string.
 QString logDisplayText(const QString &logged, bool pictures = true);
-
-class LogItem : public QTableWidgetItem
-{
-public:
-    enum Role { RawRole = Qt::UserRole + 1, TimeRole };
-
-    LogItem(qint64 msecs, const QByteArray &raw, bool sent, wiretext::Encoding encoding);
-    // Display: the text of every byte, a zero byte included, CR LF kept.
-    QVariant data(int role) const override;
-
-    const QByteArray raw;
-    const qint64 msecs;
-    const bool sent;
-    const wiretext::Encoding encoding;
-};
 
 class LogDelegate : public QStyledItemDelegate
 {
@@ -48,6 +30,13 @@ public:
     static int rowHeight(const QFontMetrics &metrics) { return metrics.lineSpacing() + 4; }
     static constexpr int textMargin = 4;   // left and right of a row's text
 
+    // The width in px of the widest row's text from firstRow on, and of every
+    // row measured before since forgetWidest(). A row is measured only when
+    // its byte count says it might be wider than `room` and what is known.
+    int measureWidest(const ConsoleModel &model, int firstRow, const QFontMetrics &metrics, int room);
+    int widest() const { return m_widest; }
+    void forgetWidest() { m_widest = 0; }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
@@ -57,6 +46,7 @@ protected:
 private:
     bool m_showTime = false;
     bool m_hexView = false;
+    int m_widest = 0;
     mutable QHash<QString, bool> m_fontHasPictures;   // by QFont::key()
 };
 

@@ -1,4 +1,5 @@
-// The console: the log table of sent and received lines with its counters,
+// The console: the log view of sent and received lines with its counters
+// (the rows and counters are ConsoleModel's),
 // the command line with its completer, and periodic sending.
 #include "app/quorvel.h"
 
@@ -8,29 +9,39 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTableWidgetItem>
+#include <QTableView>
 #include <QTimer>
+
+#include <memory>
 
 #include "console/logdelegate.h"
 
-namespace {
-// New rows and the receive counter reach the screen at most this often.
-constexpr int logFlushMs = 33;
-} // namespace
-
 void Quorvel::initLogTable()
 {
-    ui.tableWidget_log->setColumnCount(1);
-    ui.tableWidget_log->verticalHeader()->hide();
-    ui.tableWidget_log->horizontalHeader()->hide();
-    ui.tableWidget_log->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    ui.tableWidget_log->horizontalHeader()->setStretchLastSection(true);
-    logDelegate = new LogDelegate(ui.tableWidget_log);
-    ui.tableWidget_log->setItemDelegate(logDelegate);
-    logFlushTimer = new QTimer(this);
-    logFlushTimer->setSingleShot(true);
-    logFlushTimer->setInterval(logFlushMs);
-    connect(logFlushTimer, &QTimer::timeout, this, &Quorvel::flushLog);
+    QTableView *log = ui.tableWidget_log;
+    log->setModel(&logModel);
+    log->verticalHeader()->hide();
+    log->horizontalHeader()->hide();
+    log->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    log->horizontalHeader()->setStretchLastSection(true);
+    logDelegate = new LogDelegate(log);
+    log->setItemDelegate(logDelegate);
+    connect(&logModel, &ConsoleModel::flushed, this, &Quorvel::showNewRows);
+    connect(&logModel, &ConsoleModel::countersChanged, this, [this](qint64 sent, qint64 received) {
+        ui.label_sendCnt->setText(QString::number(sent));
+        ui.label_recvCnt->setText(QString::number(received));
+    });
+    connect(&logModel, &ConsoleModel::limitReached, this, [this](int maxRows) {
+        statusBar()->showMessage(tr("日志已超过 %1 行，最早的行正在被删除").arg(maxRows), 10000);
+    });
+    // Rows dropped for the bound: a reader scrolled up keeps the rows in view.
+    const auto scrolledTo = std::make_shared<int>(0);
+    connect(&logModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [log, scrolledTo] { *scrolledTo = log->verticalScrollBar()->value(); });
+    connect(&logModel, &QAbstractItemModel::rowsRemoved, this, [log, scrolledTo](const QModelIndex &, int first, int last) {
+        const int step = log->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : log->rowHeight(0);
+        log->verticalScrollBar()->setValue(qMax(0, *scrolledTo - (last - first + 1) * step));
+    });
     initLogTools();
 }
 
@@ -53,8 +64,7 @@ void Quorvel::initCmdCompleter()
     ui.lineEdit_cmd->setCompleter(completer);
 }
 
-// Entries wait, in order, for the next repaint; a row per event-loop turn
-// would have the table laid out and painted thousands of times a second.
+// Entries wait, in order, for the next repaint (ConsoleModel::flush).
 void Quorvel::addStrToLog(QString str, Quorvel::logType type)
 {
     logBytes(wiretext::encode(str, wireEncoding), type, QDateTime::currentMSecsSinceEpoch());
@@ -68,14 +78,9 @@ void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msec
     } else if (type != logRecv) {
         return;
     }
-    QByteArray kept = raw;
-    if (kept.capacity() > kept.size() + 16)
-        kept.squeeze();   // an encoder's or a read's spare room would stay with the row
-    logPending.append(LogEntry{kept, msecs, type, wireEncoding});
-    if (!logFlushTimer->isActive())
-        logFlushTimer->start();
+    logModel.append(raw, type == logSend, msecs, wireEncoding);
     if (recorder) {
-        recorder->append(recordFormat.line(msecs, type == logSend, kept, wireEncoding, ui.checkBox_hexView->isChecked()));
+        recorder->append(recordFormat.line(msecs, type == logSend, raw, wireEncoding, ui.checkBox_hexView->isChecked()));
         if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
             writeRecording();
     }
@@ -84,70 +89,30 @@ void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msec
 // Received bytes are counted with the log rows, at the next repaint.
 void Quorvel::countReceived(qint64 n)
 {
-    recvCountPending += n;
-    if (!logFlushTimer->isActive())
-        logFlushTimer->start();
+    logModel.countReceived(n);
 }
 
-void Quorvel::flushLog()
+void Quorvel::countSent(qint64 n)
 {
-    logFlushTimer->stop();
-    if (recvCountPending != 0) {
-        addToCounter(ui.label_recvCnt, recvCountPending);
-        recvCountPending = 0;
-    }
-    if (logPending.isEmpty())
-        return;
-    QTableWidget *log = ui.tableWidget_log;
-    const int first = log->rowCount();
-    int row = first;
-    log->setRowCount(row + int(logPending.size()));
-    for (const LogEntry &entry : std::as_const(logPending))
-        log->setItem(row++, 0, new LogItem(entry.msecs, entry.raw, entry.type == logSend, entry.encoding));
-    logPending.clear();
-    fitLogWidth(first);
-    const int before = log->rowCount();
-    dropOldLogRows();   // counts the find line's matches afresh when it drops rows
-    if (log->rowCount() == before)
-        countFound(first);
+    logModel.countSent(n);
+}
+
+// After a flush: the new rows measured, the find line's count, the bottom in view.
+void Quorvel::showNewRows(int firstRow)
+{
+    fitLogWidth(firstRow);
+    countFound();
     if (ui.checkBox_logAutoScroll->isChecked())
-        log->scrollToBottom();
-}
-
-// Past logMaxRows the oldest rows go a tenth of the limit at a time, so that
-// the cost per row stays flat. A reader scrolled up keeps the rows in view.
-void Quorvel::dropOldLogRows()
-{
-    QTableWidget *log = ui.tableWidget_log;
-    const int excess = log->rowCount() - logMaxRows;
-    if (excess <= 0)
-        return;
-    const int block = logMaxRows / 10;
-    const int drop = (excess + block - 1) / block * block;
-    QScrollBar *bar = log->verticalScrollBar();
-    const int step = log->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : log->rowHeight(0);
-    const int value = bar->value();
-    log->model()->removeRows(0, drop);
-    bar->setValue(qMax(0, value - drop * step));
-    countFound(0);
-    if (!logDropAnnounced) {
-        logDropAnnounced = true;
-        statusBar()->showMessage(tr("日志已超过 %1 行，最早的行正在被删除").arg(logMaxRows), 10000);
-    }
+        ui.tableWidget_log->scrollToBottom();
 }
 
 void Quorvel::on_pushButton_clearLog_clicked()
 {
     // Entries not shown yet were logged before the click: they go too.
-    logPending.clear();
-    recvCountPending = 0;
-    logFlushTimer->stop();
-    ui.tableWidget_log->setRowCount(0);
-    logWidest = 0;
+    logModel.clear();
+    logDelegate->forgetWidest();
     fitLogWidth(0);
-    countFound(0);
-    ui.label_sendCnt->setText(QStringLiteral("0"));
-    ui.label_recvCnt->setText(QStringLiteral("0"));
+    countFound();
 }
 
 // Text goes out only when the wire encoding has bytes for all of it, hex

@@ -2,7 +2,8 @@
 // view, rows one text line high and as wide as the widest, copying rows,
 // the find line (Ctrl+F, Enter/F3 and Shift+Enter/Shift+F3, Esc), saving
 // the rows to a file and recording every row from now on to a file. Each
-// row keeps its bytes and its time; the texts come from console/logtext.
+// row is ConsoleModel's, with its bytes and its time; the texts come from
+// console/logtext.
 #include "app/quorvel.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTimer>
 
 #include <QAbstractItemView>
@@ -50,11 +52,6 @@ private:
     std::function<bool(QKeyEvent *)> m_handle;
 };
 
-const LogItem *logItem(const QTableWidget *log, int row)
-{
-    return static_cast<const LogItem *>(log->item(row, 0));
-}
-
 QString defaultLogPath()
 {
     return QDir::current().filePath(QStringLiteral("quorvel-%1.log")
@@ -65,7 +62,7 @@ QString defaultLogPath()
 
 void Quorvel::initLogTools()
 {
-    QTableWidget *log = ui.tableWidget_log;
+    QTableView *log = ui.tableWidget_log;
     // A terminal's font, one text line per row: hex columns line up and the
     // table shows about half again as many rows as at the default 30 px.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -112,7 +109,11 @@ void Quorvel::initLogTools()
         }
         return false;
     }));
-    connect(ui.lineEdit_find, &QLineEdit::textChanged, this, [this] { countFound(0); });
+    connect(ui.lineEdit_find, &QLineEdit::textChanged, this, [this] {
+        if (!ui.widget_find->isHidden())
+            logModel.find(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
+        countFound();
+    });
 
     ui.lineEdit_cmd->installEventFilter(new KeyHandler(ui.lineEdit_cmd, [this](QKeyEvent *key) {
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -158,70 +159,43 @@ void Quorvel::showTimes(bool on)
 void Quorvel::showHex(bool on)
 {
     logDelegate->setHexView(on);
-    logWidest = 0;
+    logDelegate->forgetWidest();
     fitLogWidth(0);
-    countFound(0);
+    if (!ui.widget_find->isHidden())
+        logModel.find(ui.lineEdit_find->text(), on);
+    countFound();
     ui.tableWidget_log->viewport()->update();
 }
 
 // Keeps the column at least as wide as the widest row from firstRow on
 // (-1: none, only the time's share changes), so that a long line stays one
-// line and the horizontal scroll bar reaches its end. A row is measured
-// only when its byte count says it might be wider than what is known.
+// line and the horizontal scroll bar reaches its end.
 void Quorvel::fitLogWidth(int firstRow)
 {
-    QTableWidget *log = ui.tableWidget_log;
+    QTableView *log = ui.tableWidget_log;
     const QFontMetrics metrics = log->fontMetrics();
-    const bool hexView = ui.checkBox_hexView->isChecked();
     const int timeWidth = ui.checkBox_timestamp->isChecked()
                               ? metrics.horizontalAdvance(logtext::clock(0) + u' ') : 0;
-    const int cell = metrics.horizontalAdvance(u'M');
-    const int hexCell = metrics.horizontalAdvance(QStringLiteral("DD "));
-    const int room = qMax(logWidest, log->viewport()->width());
-    for (int row = qMax(0, firstRow); firstRow >= 0 && row < log->rowCount(); ++row) {
-        const LogItem *item = logItem(log, row);
-        const qsizetype bytes = item->raw.size();
-        int width = 0;
-        if (hexView)
-            width = int(bytes) * hexCell;
-        else if (bytes * 5 * cell > room)   // no row byte is drawn wider than five cells ("<ESC>")
-            width = metrics.horizontalAdvance(logDisplayText(item->text()));
-        logWidest = qMax(logWidest, width);
-    }
-    log->horizontalHeader()->setMinimumSectionSize(logWidest + timeWidth + 2 * LogDelegate::textMargin + 2);
-}
-
-// A row as one line of text: its time when times are shown, its hex in hex
-// view, else its text with what a line cannot hold escaped as in the files.
-QString Quorvel::rowCopyText(int row) const
-{
-    const LogItem *item = logItem(ui.tableWidget_log, row);
-    QString text;
-    if (ui.checkBox_timestamp->isChecked())
-        text = logtext::clock(item->msecs) + u' ';
-    if (ui.checkBox_hexView->isChecked())
-        text += logtext::hex(item->raw);
-    else
-        text += QString::fromUtf8(logtext::escaped(item->raw, item->encoding));
-    return text;
+    const int widest = logDelegate->measureWidest(logModel, firstRow, metrics, log->viewport()->width());
+    log->horizontalHeader()->setMinimumSectionSize(widest + timeWidth + 2 * LogDelegate::textMargin + 2);
 }
 
 void Quorvel::copyLogRows()
 {
-    QModelIndexList rows = ui.tableWidget_log->selectionModel()->selectedRows();
-    if (rows.isEmpty())
+    const QModelIndexList selected = ui.tableWidget_log->selectionModel()->selectedRows();
+    if (selected.isEmpty())
         return;
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
-    QStringList lines;
-    lines.reserve(rows.size());
-    for (const QModelIndex &index : std::as_const(rows))
-        lines << rowCopyText(index.row());
-    QGuiApplication::clipboard()->setText(lines.join(u'\n'));
+    QList<int> rows;
+    rows.reserve(selected.size());
+    for (const QModelIndex &index : selected)
+        rows << index.row();
+    QGuiApplication::clipboard()->setText(
+        logModel.copyText(rows, ui.checkBox_timestamp->isChecked(), ui.checkBox_hexView->isChecked()));
 }
 
 void Quorvel::showLogMenu(const QPoint &pos)
 {
-    QTableWidget *log = ui.tableWidget_log;
+    QTableView *log = ui.tableWidget_log;
     QMenu menu;
     QAction *copy = log->findChild<QAction *>(QStringLiteral("action_copyLog"));
     copy->setText(tr("复制"));
@@ -239,13 +213,15 @@ void Quorvel::openFind()
     ui.lineEdit_find->setPlaceholderText(tr("查找"));
     ui.lineEdit_find->setFocus();
     ui.lineEdit_find->selectAll();
-    countFound(0);
+    logModel.find(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
+    countFound();
 }
 
 void Quorvel::closeFind()
 {
     ui.widget_find->hide();
     ui.label_findCount->clear();
+    logModel.stopFinding();
     ui.tableWidget_log->setFocus();
 }
 
@@ -257,42 +233,21 @@ void Quorvel::findRow(int step)
         openFind();
         return;
     }
-    QTableWidget *log = ui.tableWidget_log;
-    const int rows = log->rowCount();
-    if (findNeedle.isEmpty() || rows == 0)
+    QTableView *log = ui.tableWidget_log;
+    const int row = logModel.findRow(log->currentIndex().row(), step);
+    if (row < 0)
         return;
-    int start = log->currentRow();
-    if (start < 0 || start >= rows)
-        start = step > 0 ? -1 : rows;
-    for (int k = 1; k <= rows; ++k) {
-        const int row = ((start + step * k) % rows + rows) % rows;
-        const LogItem *item = logItem(log, row);
-        if (findNeedle.matches(item->raw, item->encoding)) {
-            log->setCurrentCell(row, 0);
-            log->scrollToItem(log->item(row, 0), QAbstractItemView::EnsureVisible);
-            return;
-        }
-    }
+    const QModelIndex index = logModel.index(row, 0);
+    log->setCurrentIndex(index);
+    log->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
-// Counts the matching rows from firstRow on (0: afresh, with the needle
-// made again), while the find line is open.
-void Quorvel::countFound(int firstRow)
+// The find line's count of matching rows, while it is open.
+void Quorvel::countFound()
 {
     if (ui.widget_find->isHidden())
         return;
-    if (firstRow == 0) {
-        findNeedle = logtext::Needle(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
-        logFound = 0;
-    }
-    const QTableWidget *log = ui.tableWidget_log;
-    if (!findNeedle.isEmpty()) {
-        for (int row = firstRow; row < log->rowCount(); ++row) {
-            const LogItem *item = logItem(log, row);
-            logFound += findNeedle.matches(item->raw, item->encoding);
-        }
-    }
-    ui.label_findCount->setText(ui.lineEdit_find->text().isEmpty() ? QString() : tr("%1 行匹配").arg(logFound));
+    ui.label_findCount->setText(ui.lineEdit_find->text().isEmpty() ? QString() : tr("%1 行匹配").arg(logModel.found()));
 }
 
 void Quorvel::saveLog()
@@ -305,18 +260,12 @@ void Quorvel::saveLog()
 // The rows in the log now, written aside and renamed over the file.
 bool Quorvel::saveLogTo(const QString &path)
 {
-    flushLog();
-    const QTableWidget *log = ui.tableWidget_log;
-    const bool hexView = ui.checkBox_hexView->isChecked();
+    logModel.flush();
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        logtext::FileLine format;
-        for (int row = 0; row < log->rowCount(); ++row) {
-            const LogItem *item = logItem(log, row);
-            file.write(format.line(item->msecs, item->sent, item->raw, item->encoding, hexView));
-        }
+        logModel.writeRows(&file, ui.checkBox_hexView->isChecked());
         if (file.commit()) {
-            showFinalStatus(tr("日志已保存到 %1（%2 行）").arg(QDir::toNativeSeparators(path)).arg(log->rowCount()), 10000);
+            showFinalStatus(tr("日志已保存到 %1（%2 行）").arg(QDir::toNativeSeparators(path)).arg(logModel.rowCount()), 10000);
             return true;
         }
     }

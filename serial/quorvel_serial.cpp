@@ -369,11 +369,6 @@ void Quorvel::on_comPortToggle(bool open)
     updateCfgButtons();
 }
 
-void Quorvel::addToCounter(QLabel *label, qint64 n)
-{
-    label->setText(QString::number(label->text().toLongLong() + n));
-}
-
 void Quorvel::readCom()
 {
     if (!comIsOpen || readingCom)
@@ -418,7 +413,7 @@ void Quorvel::comSendBytes(const QByteArray &bytes)
 {
     if (!comIsOpen)
         return;
-    addToCounter(ui.label_sendCnt, bytes.size());
+    countSent(bytes.size());
     logBytes(bytes, logSend, QDateTime::currentMSecsSinceEpoch());
     serialPort->write(bytes);
 }

@@ -40,9 +40,9 @@ public:
     static void addStrToLog(Quorvel &w, const QString &s, Quorvel::logType t)
     {
         w.addStrToLog(s, t);
-        w.flushLog();
+        w.logModel.flush();
     }
-    static int logMaxRows(const Quorvel &w) { return w.logMaxRows; }
+    static const ConsoleModel &logModel(const Quorvel &w) { return w.logModel; }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void setGroupPause(Quorvel &w, int ms) { w.cfgGroupWaitMs = ms; }

@@ -16,7 +16,7 @@ class tst_Language : public QObject
     // selections, values, ticks, the tab and the log rows (the counters are texts).
     static QStringList shown(Quorvel &w)
     {
-        QStringList all{w.windowTitle(), u'=' + QString::number(Access::ui(w).tableWidget_log->rowCount())};
+        QStringList all{w.windowTitle(), u'=' + QString::number(Access::logModel(w).rowCount())};
         for (QWidget *widget : w.findChildren<QWidget *>()) {
             const QString name = widget->objectName() + u':';
             const auto *tabs = qobject_cast<QTabWidget *>(widget);

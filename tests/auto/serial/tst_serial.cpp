@@ -5,7 +5,6 @@
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
 
-#include "console/logdelegate.h"
 #include "tests/common/testsupport.h"
 
 extern "C" int ioctl(int fd, unsigned long request, ...);
@@ -16,11 +15,11 @@ namespace {
 
 QStringList receivedRows(Quorvel &w)
 {
-    QTableWidget *log = A::ui(w).tableWidget_log;
+    const ConsoleModel &log = A::logModel(w);
     QStringList rows;
-    for (int r = 0; r < log->rowCount(); ++r)
-        if (!static_cast<LogItem *>(log->item(r, 0))->sent)
-            rows << log->item(r, 0)->text();
+    for (int r = 0; r < log.rowCount(); ++r)
+        if (!log.row(r).sent)
+            rows << log.index(r, 0).data().toString();
     return rows;
 }
 

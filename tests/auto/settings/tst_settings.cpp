@@ -14,7 +14,7 @@ class tst_Settings : public QObject
         w.retranslate();
         Ui::QuorvelClass &ui = QuorvelTestAccess::ui(w);
         return {{"lang", QuorvelTestAccess::langButton(w)->text() + u' ' + ui.groupBox_console->title()},
-                {"port", ui.comboBox_comPort->currentText()}, {"logMaxRows", QuorvelTestAccess::logMaxRows(w)},
+                {"port", ui.comboBox_comPort->currentText()}, {"logMaxRows", QuorvelTestAccess::logModel(w).maxRows()},
                 {"line", QStringList{ui.comboBox_bps->currentText(), ui.comboBox_dataBit->currentText(),
                                      ui.comboBox_parBit->currentText(), ui.comboBox_stopBit->currentText(),
                                      ui.comboBox_encoding->currentText()}},

@@ -1,0 +1,174 @@
+// The console log's rows without a window: the bounded ring, what a row keeps and shows, the counters,
+// the copied text and the find line's matches.
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "console/consolemodel.h"
+
+using wiretext::Encoding;
+
+namespace {
+
+// Rows "L<first>" to "L<last>", received, UTF-8.
+void appendLines(ConsoleModel &model, int first, int last)
+{
+    for (int i = first; i <= last; ++i)
+        model.append("L" + QByteArray::number(i) + "\r\n", false, 0, Encoding::Utf8);
+}
+
+QString text(const ConsoleModel &model, int row)
+{
+    return model.index(row, 0).data().toString();
+}
+
+// OK, ERR=3, ok=<TAB>2 received; AT sent.
+void appendSample(ConsoleModel &model)
+{
+    for (const char *line : {"OK\r\n", "ERR=3\r\n", "ok=\t2\r\n", "AT\r\n"})
+        model.append(line, line[0] == 'A', 0, Encoding::Utf8);
+    model.flush();
+}
+
+} // namespace
+
+class tst_ConsoleModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void ringBound_data()
+    {
+        QTest::addColumn<QList<int>>("batches");   // rows per flush, bound 1000
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("firstLine");
+        QTest::newRow("at the bound: all kept") << QList<int>{999, 1} << 1000 << 1;
+        QTest::newRow("one past: a tenth goes") << QList<int>{1001} << 901 << 101;
+        QTest::newRow("201 past: whole tenths") << QList<int>{1000, 201} << 901 << 301;
+        QTest::newRow("round the ring many times") << QList<int>(40, 333) << 920 << 12401;
+    }
+
+    // Past the bound the oldest rows go a tenth of it at a time, announced once; the rest stay in order.
+    void ringBound()
+    {
+        QFETCH(QList<int>, batches);
+        QFETCH(int, rows);
+        QFETCH(int, firstLine);
+        ConsoleModel model;
+        model.setMaxRows(1000);
+        QSignalSpy announced(&model, &ConsoleModel::limitReached);
+        int last = 0;
+        for (const int batch : std::as_const(batches)) {
+            appendLines(model, last + 1, last + batch);
+            last += batch;
+            model.flush();
+        }
+        QCOMPARE(model.rowCount(), rows);
+        for (int r = 0; r < rows; ++r)
+            QCOMPARE(text(model, r), QStringLiteral("L%1\r\n").arg(firstLine + r));
+        QCOMPARE(announced.count(), last > 1000 ? 1 : 0);
+        if (!announced.isEmpty())
+            QCOMPARE(announced.first().first().toInt(), 1000);
+    }
+
+    // A row keeps its bytes, time and direction and shows them decoded, a NUL and what follows included.
+    // Rows and received bytes wait for the flush (at most 33 ms), sent bytes count at once, past 32 bits.
+    // Clear drops rows, waiting rows and both counters.
+    void rowsAndCounters()
+    {
+        ConsoleModel model;
+        QSignalSpy counters(&model, &ConsoleModel::countersChanged);
+        QSignalSpy flushed(&model, &ConsoleModel::flushed);
+        model.countSent(2147483647);
+        model.countSent(8);
+        model.append("OK=\xb0\xec\r\n", false, 1234, Encoding::Gbk);
+        model.append(QByteArray("A\0B\r\n", 5), true, 1235, Encoding::Utf8);
+        model.countReceived(9);
+        QCOMPARE(model.rowCount() + model.receivedBytes(), 0);
+        QVERIFY(flushed.wait(1000));
+        model.countReceived(5);
+        model.flush();
+        QCOMPARE(counters.last(), QVariantList({2147483655LL, 14LL}));
+        QCOMPARE(text(model, 0) + text(model, 1), QString::fromUtf8("OK=办\r\nA\0B\r\n", 13));
+        const QModelIndex sent = model.index(1, 0);
+        QCOMPARE(sent.data(ConsoleModel::RawRole).toByteArray(), QByteArray("A\0B\r\n", 5));
+        QCOMPARE(sent.data(ConsoleModel::TimeRole).toLongLong(), 1235);
+        QVERIFY(sent.data(ConsoleModel::SentRole).toBool() && !model.index(0, 0).data(ConsoleModel::SentRole).toBool());
+        model.append("LATE\r\n", false, 0, Encoding::Utf8);
+        model.countReceived(6);
+        model.clear();
+        model.flush();
+        QCOMPARE(QList<qint64>({model.rowCount(), model.sentBytes(), model.receivedBytes()}), QList<qint64>(3, 0));
+        QCOMPARE(counters.last(), QVariantList({0LL, 0LL}));
+    }
+
+    void copyText_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::addColumn<bool>("times");
+        QTest::addColumn<bool>("hexView");
+        QTest::addColumn<QString>("copied");   // a pattern
+        QTest::newRow("text, in row order, tab escaped") << QList<int>{2, 1} << false << false << "ERR=3\nok=\\\\x092";
+        QTest::newRow("times") << QList<int>{2, 1} << true << false
+                               << "\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ERR=3\n\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ok=\\\\x092";
+        QTest::newRow("hex, CR LF too") << QList<int>{1, 2} << false << true
+                                        << "45 52 52 3D 33 0D 0A\n6F 6B 3D 09 32 0D 0A";
+    }
+
+    // Rows copied as one line each: with their times when shown, in hex in hex view.
+    void copyText()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(bool, times);
+        QFETCH(bool, hexView);
+        QFETCH(QString, copied);
+        ConsoleModel model;
+        appendSample(model);
+        const QString got = model.copyText(rows, times, hexView);
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(copied)).match(got).hasMatch(), qPrintable(got));
+    }
+
+    void find_data()
+    {
+        QTest::addColumn<QString>("needle");
+        QTest::addColumn<bool>("hexView");
+        QTest::addColumn<QList<int>>("found");    // at first, with BOOK added, with OK dropped
+        QTest::addColumn<QList<int>>("visits");   // from row 1: forward, forward, back, back, forward
+        QTest::newRow("text, either case") << "oK" << false << QList<int>{2, 3, 2} << QList<int>{2, 0, 2, 0, 2};
+        QTest::newRow("hex view: bytes") << "4f 4B" << true << QList<int>{1, 2, 1} << QList<int>{0, 0, 0, 0, 0};
+        QTest::newRow("hex view, not hex: text") << "ok=" << true << QList<int>{1, 1, 1} << QList<int>{2, 2, 2, 2, 2};
+        QTest::newRow("none") << "XYZ" << false << QList<int>{0, 0, 0} << QList<int>{-1, -1, -1, -1, -1};
+    }
+
+    // The matches counted, round the end either way; rows that arrive are counted as they come, and afresh
+    // when old ones go.
+    void find()
+    {
+        QFETCH(QString, needle);
+        QFETCH(bool, hexView);
+        QFETCH(QList<int>, found);
+        QFETCH(QList<int>, visits);
+        ConsoleModel model;
+        model.setMaxRows(5);
+        appendSample(model);
+        model.find(needle, hexView);
+        QList<int> counted{model.found()}, visited;
+        int from = 1;
+        for (const int step : {1, 1, -1, -1, 1}) {
+            visited << model.findRow(from, step);
+            from = visited.constLast() < 0 ? from : visited.constLast();
+        }
+        QCOMPARE(visited, visits);
+        model.append("BOOK\r\n", false, 0, Encoding::Utf8);
+        model.flush();
+        counted << model.found();
+        model.append("\r\n", false, 0, Encoding::Utf8);
+        model.flush();   // six rows past a bound of five: the first ("OK") goes
+        counted << model.found();
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(counted, found);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ConsoleModel)
+#include "tst_consolemodel.moc"
