@@ -74,8 +74,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     settings = new QSettings(appsettings::filePath(), QSettings::IniFormat);
     langButton = new QPushButton;
     langButton->setObjectName(QStringLiteral("langButton"));
-    translator = new QTranslator;
-    qtTranslator = new QTranslator;
     // The station opens from the status bar, left of the language button.
     stationButton = new QPushButton;
     stationButton->setObjectName(QStringLiteral("pushButton_station"));
@@ -122,7 +120,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::commonRspProc);
 
     resetCfgWidgets();
-    loadCatalogue(language == Language::English);
+    catalogues.load(language);
     retranslate();
     statusBar()->showMessage(tr("Ready"), 5000);
 }
@@ -131,10 +129,6 @@ Quorvel::~Quorvel()
 {
     if (serialPort && serialPort->isOpen())
         serialPort->close();
-    QCoreApplication::removeTranslator(translator);
-    QCoreApplication::removeTranslator(qtTranslator);
-    delete translator;
-    delete qtTranslator;
     delete settings;
 }
 
@@ -180,20 +174,7 @@ void Quorvel::fitValueWidgets()
 
 void Quorvel::installTranslator()
 {
-    QCoreApplication::installTranslator(qtTranslator);
-    QCoreApplication::installTranslator(translator);
-}
-
-// The program's catalogue, and Qt's own for the Chinese interface (the
-// buttons of a question, the file dialogs); English is Qt's source language.
-void Quorvel::loadCatalogue(bool english)
-{
-    (void)translator->load(english ? QStringLiteral(":/Quorvel/en_lang")
-                                   : QStringLiteral(":/Quorvel/cn_lang"));
-    if (english)
-        (void)qtTranslator->load(QString());   // unloads
-    else
-        (void)qtTranslator->load(QStringLiteral(":/Quorvel/qtbase_zh_CN"));
+    catalogues.install();
 }
 
 void Quorvel::retranslate()
@@ -226,7 +207,7 @@ void Quorvel::openStation()
 void Quorvel::langSwitch()
 {
     language = language == Language::English ? Language::Chinese : Language::English;
-    loadCatalogue(language == Language::English);
+    catalogues.load(language);
     retranslate();
     retranslateStatus();
 }

@@ -57,6 +57,7 @@
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "settings/appsettings.h"
+#include "settings/catalogues.h"
 #include "report/progress.h"
 #include "ui_quorvel.h"
 
@@ -172,11 +173,9 @@ private:
     void openStation();
     void loadSettings();
     void saveSettings();
-    void loadCatalogue(bool english);
     void fitValueWidgets();
     Ui::QuorvelClass ui;
-    QTranslator *translator = nullptr;
-    QTranslator *qtTranslator = nullptr;   // Qt's own texts in the language on screen
+    Catalogues catalogues;   // the program's and Qt's own texts in the language on screen
     QPushButton *langButton = nullptr;
     QPushButton *stationButton = nullptr;    // pushButton_station, beside langButton
     QPointer<QWidget> stationWindow;         // the production station, once opened
