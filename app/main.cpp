@@ -1,9 +1,13 @@
-// Process entry: the command line, the application object, its names, one
-// main window, the catalogue installed after construction and a second text
-// refresh. With --read or --apply the window is never shown and the run ends
-// with the batch's exit status instead of the event loop's.
+// Process entry: the command line, the application object, its names, and
+// the mode: the main window (its catalogue installed after construction and
+// a second text refresh), the station window, a --read or --apply run whose
+// window is never shown and whose exit status is the run's, or --history,
+// --help and --version, which need no window system at all.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QSettings>
+
+#include <memory>
 
 #include <cstdio>
 
@@ -11,11 +15,13 @@
 #include <qt_windows.h>
 #endif
 
+#include "app/commandline.h"
 #include "app/consoletext.h"
 #include "app/pathcheck.h"
 #include "app/quorvel.h"
 #include "app/widgetmap.h"
 #include "report/pgreport.h"
+#include "settings/catalogues.h"
 #include "station/stationwindow.h"
 
 namespace {
@@ -112,23 +118,26 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         rawArgs.append(QString::fromLocal8Bit(argv[i]));
     const bool rawParsed = parser.parse(rawArgs);
-    if (!rawParsed || parser.isSet(read) || parser.isSet(apply) || parser.isSet(history)
-        || parser.isSet(QStringLiteral("help"))
-        || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"))) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // What prints and ends makes no window system at all: no platform plugin is loaded.
+    const bool windowless = !rawParsed || parser.isSet(history) || parser.isSet(QStringLiteral("help"))
+                            || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
+    if (windowless || parser.isSet(read) || parser.isSet(apply))
         qInstallMessageHandler(batchMessages);
-    }
+    if (parser.isSet(read) || parser.isSet(apply))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef Q_OS_WIN
     chooseFontEngineUnderWine();
 #endif
 
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Ondrel"));
-    QApplication::setOrganizationDomain(QString());
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    const std::unique_ptr<QCoreApplication> app(windowless ? new QCoreApplication(argc, argv)
+                                                           : new QApplication(argc, argv));
+    QCoreApplication::setOrganizationName(QStringLiteral("Ondrel"));
+    QCoreApplication::setOrganizationDomain(QString());
+    QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     // Lets a Wayland compositor match the window with the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.ondrel.Quorvel"));
+    if (!windowless)
+        QGuiApplication::setDesktopFileName(QStringLiteral("com.ondrel.Quorvel"));
 
     if (!parser.parse(QCoreApplication::arguments())) {
         usageError(parser.errorText());
@@ -169,6 +178,24 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    // The station alone: the checks are reported, and the station shown, in
+    // the language of the settings file.
+    if (parser.isSet(station)) {
+        Catalogues catalogues;
+        catalogues.load(appsettings::language(QSettings(appsettings::filePath(), QSettings::IniFormat)));
+        catalogues.install();
+        CommandLine line;
+        const QString wrong = line.take(parser);
+        if (!wrong.isEmpty()) {
+            usageError(wrong);
+            return 2;
+        }
+        widgetmap::startFromEnvironment();
+        StationWindow stationWindow(QCoreApplication::applicationFilePath());
+        stationWindow.show();
+        return app->exec();
+    }
+
     // Constructed before the checks: it loads the language of the settings
     // file, in which they are reported.
     Quorvel w;
@@ -186,13 +213,8 @@ int main(int argc, char *argv[])
 
     // For scripts that drive the window (QUORVEL_WIDGET_MAP); inert otherwise.
     widgetmap::startFromEnvironment();
-    if (parser.isSet(station)) {
-        StationWindow stationWindow(QCoreApplication::applicationFilePath());
-        stationWindow.show();
-        return app.exec();
-    }
     w.show();
     if (parser.isSet(open))
         w.on_pushButton_openCom_clicked();
-    return app.exec();
+    return app->exec();
 }

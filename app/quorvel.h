@@ -382,7 +382,6 @@ private:
     QString lastBackupFolder;    // the backup folder of the module last read
 
     // command line — app/quorvel_batch.cpp
-    QString fileArgumentProblem(const QString &readFile, const QString &applyFile, const QString &reportFile);
     Outcome outcomeOf(Outcome::Action action, const std::function<void()> &start);
     int printOutcome(const Outcome &outcome);
     bool workModeAccepted(const QString &answer);

@@ -26,6 +26,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/commandline.h"
 #include "app/consoletext.h"
 #include "app/pathcheck.h"
 #include "protocol/atanswer.h"
@@ -48,118 +49,28 @@ QString writeProblem(const QString &path)
 
 } // namespace
 
-// Checks what main() parsed against the rules of the modes and puts --port
-// and --baud into the port boxes, as a user's choice would be.
+// Checks what main() parsed and puts --port and --baud into the port boxes,
+// as a user's choice would be.
 QString Quorvel::takeCommandLine(const QCommandLineParser &parser)
 {
-    const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
-    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
-    const bool batch = isSet("read") || isSet("apply");
-    if (!parser.positionalArguments().isEmpty())
-        return tr("多余的参数：%1").arg(parser.positionalArguments().first());
-    // A script that says an option twice means one of them; which one is not
-    // for the program to guess.
-    for (const char *name : {"port", "baud", "read", "apply", "report", "expect-version", "wait-new", "station-name",
-                             "history", "run-id"}) {
-        if (parser.values(QLatin1String(name)).size() > 1)
-            return tr("--%1 只能给一次").arg(QLatin1String(name));
-    }
-    // "--apply=" or "--expect-version \"\"" (an unset variable in a script)
-    // would read the module, or write to any module, before failing; "--port="
-    // must not fall back to the remembered port, or the first in the list.
-    for (const char *name : {"port", "read", "apply", "report", "expect-version", "station-name", "run-id"}) {
-        if (isSet(name) && value(name).trimmed().isEmpty())
-            return tr("--%1 不能为空").arg(QLatin1String(name));
-    }
-    if (isSet("read") && isSet("apply"))
-        return tr("--read 与 --apply 不能同时使用");
-    if (batch && !isSet("port"))
-        return tr("--read 和 --apply 需要 --port");
-    if (batch && isSet("open"))
-        return tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
-    if (isSet("verify") && !isSet("apply"))
-        return tr("--verify 只能与 --apply 同用");
-    if (isSet("expect-version") && !isSet("apply"))
-        return tr("--expect-version 只能与 --apply 同用");
-    for (const char *name : {"report", "wait-new", "progress"}) {
-        if (isSet(name) && !batch)
-            return tr("--%1 只能与 --read 或 --apply 同用").arg(QLatin1String(name));
-    }
-    if (isSet("station") && (batch || isSet("open")))
-        return tr("--station 不能与 --read、--apply 或 --open 同用");
-    batchReport = parser.value(QStringLiteral("report"));
-    pgreport::Target database;
-    QString uriProblem;
-    if (pgreport::isUri(batchReport) && !pgreport::parseUri(batchReport, &database, &uriProblem))
-        return tr("--report %1：%2").arg(batchReport, uriProblem);
-    const QString fileProblem = fileArgumentProblem(value("read"), value("apply"),
-                                                    pgreport::isUri(batchReport) ? QString() : batchReport);
-    if (!fileProblem.isEmpty())
-        return fileProblem;
-    if (isSet("station-name") && !isSet("report"))
-        return tr("--station-name 只能与 --report 同用");
-    batchStationName = parser.value(QStringLiteral("station-name"));
-    // The station names each run, so that its own row for a run it had to end and the run's row are one.
-    if (isSet("run-id") && !isSet("report"))
-        return tr("--run-id 只能与 --report 同用");
-    batchRunId = value("run-id");
-    batchExpectVersion = parser.value(QStringLiteral("expect-version"));
-    if (isSet("wait-new")) {
-        // Compared in the MAC's one spelling: any case, ":", "-" or nothing between the pairs.
-        const QString mac = value("wait-new").trimmed();
-        batchWaitNew = cfgfields::canonicalMac(mac);
-        if (!mac.isEmpty() && batchWaitNew->isEmpty())
-            return tr("--wait-new %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）").arg(mac);
-    }
-    batchProgress = isSet("progress");
-    if (isSet("baud")) {
-        const QString baud = parser.value(QStringLiteral("baud"));
-        const int index = ui.comboBox_bps->findText(baud, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        if (index < 0)
-            return tr("--baud %1：不是串口框中的波特率").arg(baud);
-        ui.comboBox_bps->setCurrentIndex(index);
-    }
-    const QString port = parser.value(QStringLiteral("port"));
-    if (!port.isEmpty()) {
-        const int index = ui.comboBox_comPort->findText(port, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    CommandLine line;
+    const QString wrong = line.take(parser);
+    if (!wrong.isEmpty())
+        return wrong;
+    batchReport = line.report;
+    batchStationName = line.stationName;
+    batchRunId = line.runId;
+    batchExpectVersion = line.expectVersion;
+    batchWaitNew = line.waitNew;
+    batchProgress = line.progress;
+    if (line.baudIndex >= 0)
+        ui.comboBox_bps->setCurrentIndex(line.baudIndex);
+    if (!line.port.isEmpty()) {
+        const int index = ui.comboBox_comPort->findText(line.port, Qt::MatchExactly | Qt::MatchCaseSensitive);
         if (index >= 0)
             ui.comboBox_comPort->setCurrentIndex(index);
         else
-            ui.comboBox_comPort->setEditText(port);
-    }
-    return QString();
-}
-
-// Why the files of a run cannot be used as given, or empty: a file the run
-// replaces (--read) or appends to (--report) must be an ordinary file, or
-// not there yet (a device node, a FIFO or a folder would be replaced, hang
-// the run, or take its bytes); a report is not reached through a link and
-// is a report; and no file is two of them at once.
-QString Quorvel::fileArgumentProblem(const QString &readFile, const QString &applyFile, const QString &reportFile)
-{
-    using pathcheck::Kind;
-    if (!readFile.isEmpty()) {
-        const Kind kind = pathcheck::kindOf(readFile, true);
-        if (kind != Kind::Absent && kind != Kind::Regular)
-            return tr("--read %1：已存在且不是普通文件，不能写入").arg(readFile);
-    }
-    if (reportFile.isEmpty())
-        return QString();
-    for (const QString &other : {readFile, applyFile}) {
-        if (!other.isEmpty() && pathcheck::sameFile(reportFile, other))
-            return tr("--report %1：与配置文件是同一个文件").arg(reportFile);
-    }
-    switch (pathcheck::kindOf(reportFile, false)) {
-    case Kind::Absent:
-        break;
-    case Kind::Regular:
-        if (!pathcheck::looksLikeReport(reportFile))
-            return tr("--report %1：已存在，但不是报告文件（第一行不是报告的表头）").arg(reportFile);
-        break;
-    case Kind::Link:
-        return tr("--report %1：是一个链接，请给出报告文件本身").arg(reportFile);
-    case Kind::Other:
-        return tr("--report %1：已存在且不是普通文件").arg(reportFile);
+            ui.comboBox_comPort->setEditText(line.port);
     }
     return QString();
 }

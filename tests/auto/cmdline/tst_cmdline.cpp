@@ -502,6 +502,23 @@ private slots:
         QVERIFY(!QFile::exists(path(QStringLiteral("r.csv"))));
     }
 
+    // What only prints needs no window system: with no platform plugin to be had, it still runs.
+    void noWindowSystem()
+    {
+        const QString report = path(QStringLiteral("r.csv"));
+        writeFile(report, "");
+        for (const QStringList &args : {QStringList{"--version"}, QStringList{"--history", "AC:CF:23:5A:10:7E", "--report", report}}) {
+            QProcess proc;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-such"));
+            proc.setProcessEnvironment(env);
+            proc.start(QStringLiteral(QUORVEL_BIN), args);
+            QVERIFY(proc.waitForFinished(30000));
+            QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+            QVERIFY2(proc.exitCode() == 0, proc.readAllStandardError().constData());
+        }
+    }
+
     void refusedFiles_data()
     {
         QTest::addColumn<QStringList>("args");   // SIM: the module's port; f.xml holds a complete profile
