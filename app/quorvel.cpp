@@ -107,7 +107,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/Quorvel/AppIcon-%1").arg(size), QSize(size, size));
     setWindowIcon(icon);
-    comIsOpen = false;
 
     settings = new QSettings(settingsFilePath(QDir::currentPath(), QDir::homePath(),
                                               QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)),
@@ -125,14 +124,10 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     // The window's timers (the console's log and recording timers are made
     // with the log table, in initLogTable).
     regularSendTimer = new QTimer(this);
-    readComTimer = new QTimer(this);
     readCfgTimer = new QTimer(this);
     readCfgTimer->setSingleShot(true);
     writeCfgTimer = new QTimer(this);
     writeCfgTimer->setSingleShot(true);
-    reconnectTimer = new QTimer(this);   // polls a lost port
-    reconnectTimer->setInterval(500);
-    connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
     portStatusTimer = new QTimer(this);  // a port message held back until the final message has had its time
     portStatusTimer->setSingleShot(true);
     connect(portStatusTimer, &QTimer::timeout, this, &Quorvel::showPendingPortStatus);
@@ -150,8 +145,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     ui.lineEdit_regular_time->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
-    connect(readComTimer, &QTimer::timeout, this, &Quorvel::readCom);
-    readComTimer->start(50);
     connect(regularSendTimer, &QTimer::timeout, this, &Quorvel::on_pushButton_send_clicked);
     connect(readCfgTimer, &QTimer::timeout, this, &Quorvel::readCfgTimeout);
     connect(writeCfgTimer, &QTimer::timeout, this, &Quorvel::writeCfgTimeout);
@@ -171,8 +164,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
 Quorvel::~Quorvel()
 {
-    if (serialPort && serialPort->isOpen())
-        serialPort->close();
     QCoreApplication::removeTranslator(translator);
     QCoreApplication::removeTranslator(qtTranslator);
     delete translator;
@@ -247,7 +238,7 @@ void Quorvel::retranslate()
     ui.retranslateUi(this);
     ui.label_sendCnt->setText(sent);
     ui.label_recvCnt->setText(received);
-    ui.pushButton_openCom->setText(comIsOpen ? tr("关闭") : tr("打开"));
+    ui.pushButton_openCom->setText(serialLink.isOpen() ? tr("关闭") : tr("打开"));
     stationButton->setText(tr("量产"));
 }
 

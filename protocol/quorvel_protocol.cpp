@@ -90,10 +90,10 @@ QString Quorvel::awaitAnswer(int msec)
             loop.quit();
         }
     });
-    awaitingAnswer = true;   // the console waits meanwhile
+    serialLink.hold();   // the console waits meanwhile
     updateCfgButtons();
     loop.exec();
-    awaitingAnswer = false;
+    serialLink.release();
     updateCfgButtons();
     return answer;
 }
@@ -103,7 +103,7 @@ QString Quorvel::awaitAnswer(int msec)
 // comes is the answer to the one command sent.
 bool Quorvel::linkHeld() const
 {
-    return readCfgRunning || writeCfgRunning || awaitingAnswer;
+    return readCfgRunning || writeCfgRunning || serialLink.held();
 }
 
 // A command the user sent from the console or a control: its answer, when
