@@ -168,8 +168,7 @@ void Quorvel::comPortLost()
     // A sequence cannot go on without its port, and a reconnect must not
     // take it up again half-way. Its failure shows for its full time.
     if (readCfgRunning || writeCfgRunning)
-        failCfgSequence(QString(), QString(),
-                        [this, port = serialLink.portText()] { return tr("串口 %1 已断开").arg(port); });
+        failCfgSequence(QString(), QString(), [this, port = serialLink.portText()] { return tr("串口 %1 已断开").arg(port); });
     if (readCfgRunning)
         finishReadCfg(false);
     if (writeCfgRunning)

@@ -115,9 +115,9 @@ bool SerialLink::open(const QString &portText, const PortSettings &settings, QSt
     delete comPort;
     portSettings = settings;
     comPort = createOpenedPort(deviceName(portText), why);
-    comOpen = comPort != nullptr;
-    if (!comOpen)
+    if (!comPort)
         return false;
+    comOpen = true;
     openPortText = portText;
     recvBuffer = LineFramer();   // half a line from before an unplug is no part of the next
     readTimer.start();
@@ -127,7 +127,7 @@ bool SerialLink::open(const QString &portText, const PortSettings &settings, QSt
 
 void SerialLink::close()
 {
-    if (!comOpen)
+    if (!isOpen())
         return;
     comOpen = false;
     readTimer.stop();
@@ -139,7 +139,7 @@ void SerialLink::setSettings(const PortSettings &settings)
 {
     const PortSettings before = portSettings;
     portSettings = settings;
-    if (!comOpen)
+    if (!isOpen())
         return;
     if (settings.BaudRate != before.BaudRate)
         comPort->setBaudRate(settings.BaudRate);
@@ -245,4 +245,15 @@ void SerialLink::stopAwaiting()
         return;
     reconnectTimer.stop();
     emit notice(QCoreApplication::translate("Quorvel", "不再等待串口 %1").arg(openPortText), 5000);
+}
+
+void SerialLink::hold()
+{
+    ++holds;
+}
+
+// A release without its hold (a session ended twice) frees nobody else's hold.
+void SerialLink::release()
+{
+    holds = qMax(0, holds - 1);
 }

@@ -72,8 +72,8 @@ public:
     void stopAwaiting();   // says so when it was waiting
 
     // Exclusive use. Holds nest; released as often as held.
-    void hold() { ++holds; }
-    void release() { holds = qMax(0, holds - 1); }
+    void hold();
+    void release();
     bool held() const { return holds > 0; }
 
 signals:
