@@ -211,7 +211,6 @@ private:
     void comPortActivated();
     void applyComSetting();
     void addToCounter(QLabel *label, qint64 n);
-    void comSendBytes(const QByteArray &bytes);   // the bytes of a hex send
     SerialLink serialLink;      // the port, the framing, the wire encoding, the reconnect
     PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
 

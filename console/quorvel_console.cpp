@@ -182,7 +182,7 @@ void Quorvel::on_pushButton_send_clicked()
         rememberCmd(line);
         if (bytes->endsWith("\r\n"))
             expectConsoleAnswer();
-        comSendBytes(*bytes);   // exactly these bytes: no line end added
+        serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
         return;
     }
     QString text = line;

@@ -260,12 +260,6 @@ void Quorvel::comSend(QString sendStr)
     serialLink.send(sendStr);
 }
 
-// The bytes of a hex send, as they are.
-void Quorvel::comSendBytes(const QByteArray &bytes)
-{
-    serialLink.sendBytes(bytes);
-}
-
 void Quorvel::sendCmd(QString cmd)
 {
     comSend(cmd + QStringLiteral("\r\n"));
