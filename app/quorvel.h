@@ -6,7 +6,8 @@
 //              the end of every action as data (Outcome, actionEnded), the
 //              status bar's final message, boxes and questions: the one
 //              place that knows whether a person is watching (quorvel_outcome.cpp)
-//   serial/    port list, open/close/switch, line settings, sending, receiving
+//   serial/    the port box, open button, lamp and line settings boxes; the
+//              port itself is serialLink (serial/seriallink.h)
 //   console/   log table, command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
 //   cfgfile/   XML export and import; backups of every module read

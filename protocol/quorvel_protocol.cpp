@@ -103,7 +103,7 @@ QString Quorvel::awaitAnswer(int msec)
 // comes is the answer to the one command sent.
 bool Quorvel::linkHeld() const
 {
-    return readCfgRunning || writeCfgRunning || serialLink.held();
+    return serialLink.held();
 }
 
 // A command the user sent from the console or a control: its answer, when

@@ -31,6 +31,7 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 void Quorvel::startReadCfg()
 {
     readCfgRunning = true;
+    serialLink.hold();   // every answer until the end is the read's
     failCfgSequence(QString(), QString(), {});
     setModuleValues({});   // known again only when this read ends well
     updateCfgButtons();
@@ -87,6 +88,8 @@ void Quorvel::readCfgTimeout()
 
 void Quorvel::finishReadCfg(bool ok)
 {
+    if (readCfgRunning)
+        serialLink.release();
     readCfgRunning = false;
     readCfgTimer->stop();
     updateCfgButtons();

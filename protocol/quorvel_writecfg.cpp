@@ -45,6 +45,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
 void Quorvel::startWriteCfg()
 {
     writeCfgRunning = true;
+    serialLink.hold();   // every answer until the end is the write's
     updateCfgButtons();
     savedTabIndex = ui.tabWidget->currentIndex();
     writeCfgIndex = 0;
@@ -90,6 +91,8 @@ void Quorvel::writeCfgTimeout()
 
 void Quorvel::finishWriteCfg(bool ok)
 {
+    if (writeCfgRunning)
+        serialLink.release();
     writeCfgRunning = false;
     writeCfgTimer->stop();
     updateCfgButtons();
