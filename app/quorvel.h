@@ -51,7 +51,6 @@
 #include "cfgfile/cfgleaf.h"
 #include "console/logrecorder.h"
 #include "console/logtext.h"
-#include "serial/lineframer.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "serial/seriallink.h"

@@ -3,13 +3,9 @@
 // says. The port itself, the framing and the reconnect are serialLink's.
 #include "app/quorvel.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTimer>
 #include <algorithm>
 
 namespace {
