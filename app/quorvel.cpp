@@ -69,7 +69,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/Quorvel/AppIcon-%1").arg(size), QSize(size, size));
     setWindowIcon(icon);
-    comIsOpen = false;
 
     settings = new QSettings(appsettings::filePath(), QSettings::IniFormat);
     langButton = new QPushButton;
@@ -83,16 +82,12 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     // The window's timers (the console's log and recording timers are made
     // with the log table, in initLogTable).
     regularSendTimer = new QTimer(this);
-    readComTimer = new QTimer(this);
     // The read, the write and every awaited command go through the one session.
     cfgSession = new ConfigSession(this);
     cfgSession->setSender([this](const QString &cmd) { sendCmd(cmd); });
     connect(cfgSession, &ConfigSession::valuesRead, this, &Quorvel::takeReadValues);
     connect(cfgSession, &ConfigSession::finished, this, &Quorvel::cfgSessionFinished);
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::cfgSessionLine);
-    reconnectTimer = new QTimer(this);   // polls a lost port
-    reconnectTimer->setInterval(500);
-    connect(reconnectTimer, &QTimer::timeout, this, &Quorvel::tryReconnect);
     portStatusTimer = new QTimer(this);  // a port message held back until the final message has had its time
     portStatusTimer->setSingleShot(true);
     connect(portStatusTimer, &QTimer::timeout, this, &Quorvel::showPendingPortStatus);
@@ -108,8 +103,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     ui.lineEdit_regular_time->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
-    connect(readComTimer, &QTimer::timeout, this, &Quorvel::readCom);
-    readComTimer->start(50);
     connect(regularSendTimer, &QTimer::timeout, this, &Quorvel::on_pushButton_send_clicked);
     connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
     connect(stationButton, &QPushButton::clicked, this, &Quorvel::openStation);
@@ -127,8 +120,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
 Quorvel::~Quorvel()
 {
-    if (serialPort && serialPort->isOpen())
-        serialPort->close();
     delete settings;
 }
 
@@ -186,7 +177,7 @@ void Quorvel::retranslate()
     ui.retranslateUi(this);
     ui.label_sendCnt->setText(sent);
     ui.label_recvCnt->setText(received);
-    ui.pushButton_openCom->setText(comIsOpen ? tr("关闭") : tr("打开"));
+    ui.pushButton_openCom->setText(serialLink.isOpen() ? tr("关闭") : tr("打开"));
     stationButton->setText(tr("量产"));
     // The language button names the language a click switches to.
     langButton->setText(language == Language::English ? tr("中文") : tr("English"));

@@ -6,7 +6,8 @@
 //              the end of every action as data (Outcome, actionEnded), the
 //              status bar's final message, boxes and questions: the one
 //              place that knows whether a person is watching (quorvel_outcome.cpp)
-//   serial/    port list, open/close/switch, line settings, sending, receiving
+//   serial/    the port box, open button, lamp and line settings boxes; the
+//              port itself is serialLink (serial/seriallink.h)
 //   console/   log view over ConsoleModel (rows, counters, find, copy),
 //              command line and completer, periodic sending
 //   protocol/  AT answers and error codes, configuration read and write, controls
@@ -15,17 +16,17 @@
 // building, file parsing) sit beside them in the same folders and are tested
 // on their own.
 //
-// Data flows along two roads:
-//   outgoing  sendCmd (adds CR LF) -> comSend: counted, logged, written;
-//             nothing at all while the port is closed (comIsOpen false).
-//   incoming  readCom (readyRead and a 50 ms timer) -> recvBuffer -> every
-//             complete CR LF line is logged, then emitted as recvNewLine
-//             (4096 bytes without a line end are logged, not emitted);
-//             the log shows what was logged at the next repaint (33 ms);
-//             commonRspProc listens for the whole run, a running read or
-//             write sequence listens with its own handler. The wire
-//             encoding (UTF-8 or GBK) applies where a complete line becomes
-//             text and where a command becomes bytes.
+// Data flows along two roads, both through serialLink (serial/seriallink.h):
+//   outgoing  sendCmd (adds CR LF) -> comSend -> the link: counted, logged,
+//             written; nothing at all while the port is closed.
+//   incoming  the link (readyRead and a 50 ms poll) cuts CR LF lines; each
+//             is logged, then emitted as recvNewLine (4096 bytes without a
+//             line end are logged, not emitted); the log shows what was
+//             logged at the next repaint (33 ms); commonRspProc listens for
+//             the whole run, a running read or write sequence listens with
+//             its own handler. The wire encoding (UTF-8 or GBK) applies
+//             where a complete line becomes text and where a command
+//             becomes bytes.
 #ifndef QUORVEL_H
 #define QUORVEL_H
 
@@ -53,12 +54,12 @@
 #include "console/logrecorder.h"
 #include "console/logtext.h"
 #include "protocol/configsession.h"
-#include "serial/lineframer.h"
+#include "report/progress.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
+#include "serial/seriallink.h"
 #include "settings/appsettings.h"
 #include "settings/catalogues.h"
-#include "report/progress.h"
 #include "ui_quorvel.h"
 
 class LogDelegate;
@@ -188,34 +189,16 @@ private:
     void fillComPortCombo();
     void refreshComPortList();
     QString comPortToolTip(const PortEntry &port) const;
-    static QString comDeviceName(const QString &portText);
-    QSerialPort *createOpenedPort(const QString &deviceName, QString *why);
+    void connectSerialLink();
     bool openComPort(const QString &portText, QString *why);
     void openChosenPort();
-    void closeComPort();
     QString comPortToRemember() const;
-    void awaitLostPort();
-    void tryReconnect();
-    void stopAwaitingPort();
     void comPortFailed(const QString &portText, const QString &why);
-    void comPortError(QSerialPort::SerialPortError error);
+    void comPortLost();
     void comPortActivated();
-    void switchComPort();
-    void comSendBytes(const QByteArray &bytes);   // the bytes of a hex send (and of every text sent)
-    bool comIsOpen = false;
-    QSerialPort *serialPort = nullptr;
-    QString openPortText;       // the port box text the open port was opened with
+    void applyComSetting();
+    SerialLink serialLink;      // the port, the framing, the wire encoding, the reconnect
     PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
-    wiretext::Encoding wireEncoding = wiretext::Encoding::Utf8;
-    // Receiving: readyRead and a 50 ms poll, cut into lines.
-    QTimer *readComTimer = nullptr;
-    LineFramer recvBuffer;
-    bool readingCom = false;    // readCom is delivering lines (guards re-entry)
-    bool recvLineClean = true;  // the line being delivered decoded without error
-    bool unterminatedAnnounced = false;   // the status bar said that a line had no end
-    // The reconnect: a lost port awaited.
-    QTimer *reconnectTimer = nullptr;   // active while a lost port is awaited
-    QString reconnectWhy;               // why the last reopen failed, said once
 
     // console — console/quorvel_console.cpp
     void initLogTable();
@@ -270,7 +253,6 @@ private:
     void expectConsoleAnswer();
     bool consoleAnswer(const QString &line);
     QMap<int, QString> errStrMap;
-    bool awaitingAnswer = false;         // awaitAnswer runs: one command waits for its answer
     int consoleAnswersDue = 0;           // console and control commands not answered yet
     QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
     // protocol — protocol/quorvel_readcfg.cpp

@@ -251,7 +251,7 @@ bool Quorvel::waitForNewModule()
             const QString answer = awaitAnswer(QStringLiteral("AT+MAC?"), pollAnswerMs);
             QStringList f;
             // An answer that is no MAC identifies no module: waited past, as silence is.
-            const QString mac = comIsOpen && atanswer::dataFields(answer, 1, &f) ? cfgfields::canonicalMac(f.first())
+            const QString mac = serialLink.isOpen() && atanswer::dataFields(answer, 1, &f) ? cfgfields::canonicalMac(f.first())
                                                                                 : QString();
             if (!mac.isEmpty() && mac != oldMac) {
                 on_comPortToggle(true);
@@ -259,9 +259,9 @@ bool Quorvel::waitForNewModule()
                 printProgress(progress::Event::Module, batchMac);
                 return true;
             }
-            if (comIsOpen)
-                closeComPort();
-            stopAwaitingPort();   // the wait is the reconnect
+            if (serialLink.isOpen())
+                serialLink.close();
+            serialLink.stopAwaiting();   // the wait is the reconnect
         }
         const qint64 rest = pollPeriodMs - sincePoll.elapsed();
         if (rest > 0 && !stop.stopped) {

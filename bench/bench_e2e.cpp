@@ -24,10 +24,10 @@ public:
         w.ui.comboBox_comPort->setEditText(path);
         w.ui.pushButton_openCom->click();
     }
-    static bool isOpen(const Quorvel &w) { return w.comIsOpen; }
+    static bool isOpen(const Quorvel &w) { return w.serialLink.isOpen(); }
     // Complete lines and bytes waiting in recvBuffer.
-    static qint64 waitingLines(const Quorvel &w) { return w.recvBuffer.pendingBytes().count("\r\n"); }
-    static qint64 waitingBytes(const Quorvel &w) { return w.recvBuffer.pending(); }
+    static qint64 waitingLines(const Quorvel &w) { return w.serialLink.pendingBytes().count("\r\n"); }
+    static qint64 waitingBytes(const Quorvel &w) { return w.serialLink.pendingBytes().size(); }
     static int rows(const Quorvel &w) { return w.logModel.rowCount(); }
 };
 using A = QuorvelTestAccess;

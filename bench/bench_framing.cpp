@@ -1,5 +1,5 @@
 // Line framing of bytes that never see CR LF: 1 MB and 10 MB fed to
-// LineFramer in 64-byte reads (lines taken after every read, as readCom
+// LineFramer in 64-byte reads (lines taken after every read, as SerialLink::poll
 // does; every 4096 bytes come out as an unterminated piece), against a
 // search that rescans the whole buffer each time.
 // Prints figures; asserts nothing.

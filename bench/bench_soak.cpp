@@ -37,7 +37,7 @@ public:
         w.ui.comboBox_comPort->setEditText(path);
         w.ui.pushButton_openCom->click();
     }
-    static bool isOpen(const Quorvel &w) { return w.comIsOpen; }
+    static bool isOpen(const Quorvel &w) { return w.serialLink.isOpen(); }
     static int rows(const Quorvel &w) { return w.logModel.rowCount(); }
     static void showTimes(Quorvel &w) { w.ui.checkBox_timestamp->setChecked(true); }
     static bool record(Quorvel &w, const QString &path) { return w.startRecording(path); }

@@ -391,7 +391,7 @@ bool Quorvel::importCfgFile(const QString &path)
     const bool refused = failed || !importProblems.isEmpty();
     std::function<QString()> workModeRefused;
     Outcome outcome{Outcome::Action::Import};
-    if (importWorkModeSet && comIsOpen && !refused) {
+    if (importWorkModeSet && serialLink.isOpen() && !refused) {
         const QString answer = sendWorkMode();
         if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
             outcome.command = workModeCommand();

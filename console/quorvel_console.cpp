@@ -67,7 +67,7 @@ void Quorvel::initCmdCompleter()
 // Entries wait, in order, for the next repaint (ConsoleModel::flush).
 void Quorvel::addStrToLog(QString str, Quorvel::logType type)
 {
-    logBytes(wiretext::encode(str, wireEncoding), type, QDateTime::currentMSecsSinceEpoch());
+    logBytes(wiretext::encode(str, serialLink.encoding()), type, QDateTime::currentMSecsSinceEpoch());
 }
 
 void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs)
@@ -78,9 +78,9 @@ void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msec
     } else if (type != logRecv) {
         return;
     }
-    logModel.append(raw, type == logSend, msecs, wireEncoding);
+    logModel.append(raw, type == logSend, msecs, serialLink.encoding());
     if (recorder) {
-        recorder->append(recordFormat.line(msecs, type == logSend, raw, wireEncoding, ui.checkBox_hexView->isChecked()));
+        recorder->append(recordFormat.line(msecs, type == logSend, raw, serialLink.encoding(), ui.checkBox_hexView->isChecked()));
         if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
             writeRecording();
     }
@@ -120,7 +120,7 @@ void Quorvel::on_pushButton_clearLog_clicked()
 // which character stopped it.
 void Quorvel::on_pushButton_send_clicked()
 {
-    if (!comIsOpen)
+    if (!serialLink.isOpen())
         return;
     // A read, a write or an awaited command owns the link: a line of the
     // console in between would be answered in its place. The periodic send
@@ -147,17 +147,17 @@ void Quorvel::on_pushButton_send_clicked()
         rememberCmd(line);
         if (bytes->endsWith("\r\n"))
             expectConsoleAnswer();
-        comSendBytes(*bytes);   // exactly these bytes: no line end added
+        serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
         return;
     }
     QString text = line;
     if (ui.checkBox_sendNewLine->isChecked())
         text += QStringLiteral("\r\n");
-    const qsizetype bad = logtext::firstUnencodable(text, wireEncoding);
+    const qsizetype bad = logtext::firstUnencodable(text, serialLink.encoding());
     if (bad >= 0) {
         const QString character = text.mid(bad, text.at(bad).isHighSurrogate() ? 2 : 1);
         refuseSend(tr("%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送")
-                       .arg(wiretext::name(wireEncoding))
+                       .arg(wiretext::name(serialLink.encoding()))
                        .arg(QStringView(text).left(bad).toUcs4().size() + 1)
                        .arg(character)
                        .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));

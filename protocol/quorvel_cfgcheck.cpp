@@ -26,8 +26,8 @@ bool Quorvel::cfgBusy() const
 void Quorvel::updateCfgButtons()
 {
     const bool idle = !cfgBusy();
-    ui.pushButton_readConfiguration->setEnabled(comIsOpen && idle);
-    ui.pushButton_writeConfiguartion->setEnabled(comIsOpen && idle);
+    ui.pushButton_readConfiguration->setEnabled(serialLink.isOpen() && idle);
+    ui.pushButton_writeConfiguartion->setEnabled(serialLink.isOpen() && idle);
     ui.pushButton_Import->setEnabled(idle);
     ui.pushButton_restoreBackup->setEnabled(idle);
     ui.pushButton_Export->setEnabled(idle);
@@ -160,7 +160,7 @@ void Quorvel::initCfgFieldChecks()
 void Quorvel::setReadText(QLineEdit *edit, const QString &text)
 {
     edit->setText(text);
-    if (!recvLineClean && text.contains(QChar::ReplacementCharacter))
+    if (!serialLink.lineClean() && text.contains(QChar::ReplacementCharacter))
         uncleanCfgFields.insert(edit);
     else
         uncleanCfgFields.remove(edit);
@@ -202,7 +202,7 @@ QStringList Quorvel::blankSelectorNames() const
 QStringList Quorvel::readCfgProblems() const
 {
     QStringList problems;
-    const QString encoding = wiretext::name(wireEncoding);
+    const QString encoding = wiretext::name(serialLink.encoding());
     const QList<QLineEdit *> edits = ui.tabWidget->findChildren<QLineEdit *>();
     QStringList unclean;
     for (QLineEdit *edit : edits) {
@@ -226,7 +226,7 @@ QStringList Quorvel::readCfgProblems() const
 // text read in another encoding than the wire's; empty when it can.
 QStringList Quorvel::writeCfgProblems() const
 {
-    QList<cfgfields::Problem> problems = cfgfields::valueProblems(cfgFieldValues(), wireEncoding);
+    QList<cfgfields::Problem> problems = cfgfields::valueProblems(cfgFieldValues(), serialLink.encoding());
     for (const QCheckBox *box : unreadFlags)
         problems.append({cfgfields::find(box->objectName()), cfgfields::Problem::NoChoice});
     // A text read as replacement characters is named as such, not as text the encoding lacks.
@@ -242,12 +242,12 @@ QStringList Quorvel::writeCfgProblems() const
     QList<cfgfields::Problem> unset = problems;
     unset.removeIf([](const cfgfields::Problem &p) { return p.kind != cfgfields::Problem::NoChoice; });
     problems.removeIf([](const cfgfields::Problem &p) { return p.kind == cfgfields::Problem::NoChoice; });
-    QStringList texts = cfgfields::problemTexts(unset, englishOnScreen(), wireEncoding);
+    QStringList texts = cfgfields::problemTexts(unset, englishOnScreen(), serialLink.encoding());
     if (!unclean.isEmpty()) {
         texts << tr("%1不是有效的%2文本，请修改，或换一种编码重新读取")
-                     .arg(joinCfgFieldNames(unclean), wiretext::name(wireEncoding));
+                     .arg(joinCfgFieldNames(unclean), wiretext::name(serialLink.encoding()));
     }
-    return texts + cfgfields::problemTexts(problems, englishOnScreen(), wireEncoding);
+    return texts + cfgfields::problemTexts(problems, englishOnScreen(), serialLink.encoding());
 }
 
 // The values the write sends, by field object name: a selector's item index

@@ -18,7 +18,7 @@ bool Quorvel::sendControl(const QString &command, bool lineEnd)
         comSend(command);
         return true;
     }
-    if (comIsOpen)
+    if (serialLink.isOpen())
         expectConsoleAnswer();
     sendCmd(command);
     return true;

@@ -82,7 +82,7 @@ QString Quorvel::awaitAnswer(const QString &cmd, int msec)
     QString answer;
     QEventLoop loop;
     const auto ended = connect(cfgSession, &ConfigSession::finished, &loop, &QEventLoop::quit);
-    awaitingAnswer = true;   // the console waits meanwhile
+    serialLink.hold();   // the console waits meanwhile
     updateCfgButtons();
     cfgSession->setAnswerTimeout(msec);
     cfgSession->run({{cmd, QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
@@ -93,7 +93,7 @@ QString Quorvel::awaitAnswer(const QString &cmd, int msec)
     if (cfgSession->running())
         loop.exec();
     disconnect(ended);
-    awaitingAnswer = false;
+    serialLink.release();
     updateCfgButtons();
     return answer;
 }
@@ -103,7 +103,7 @@ QString Quorvel::awaitAnswer(const QString &cmd, int msec)
 // comes is the answer to the one command sent.
 bool Quorvel::linkHeld() const
 {
-    return readCfgRunning || writeCfgRunning || awaitingAnswer;
+    return serialLink.held();
 }
 
 // A command the user sent from the console or a control: its answer, when

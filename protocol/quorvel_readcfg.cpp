@@ -14,8 +14,8 @@
 // ended by whoever cancelled it, who also ends the sequence.
 void Quorvel::cfgSessionFinished(const ConfigSession::Result &result)
 {
-    if (result.end == ConfigSession::End::Cancelled || awaitingAnswer)
-        return;
+    if (result.end == ConfigSession::End::Cancelled || !(readCfgRunning || writeCfgRunning))
+        return;   // cancelled, or an awaited command's end
     if (!result.ok())
         failCfgSequence(result.failedCommand, result.failedAnswer);
     if (readCfgRunning)
@@ -44,6 +44,7 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 void Quorvel::startReadCfg()
 {
     readCfgRunning = true;
+    serialLink.hold();   // every answer until the end is the read's
     failCfgSequence(QString(), QString(), {});
     setModuleValues({});   // known again only when this read ends well
     updateCfgButtons();
@@ -58,6 +59,8 @@ void Quorvel::startReadCfg()
 
 void Quorvel::finishReadCfg(bool ok)
 {
+    if (readCfgRunning)
+        serialLink.release();
     readCfgRunning = false;
     cfgSession->cancel();   // a port that went away ends the read here
     updateCfgButtons();

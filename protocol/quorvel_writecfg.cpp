@@ -19,7 +19,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
                       [this] { return tr("未写入：%1").arg(writeCfgProblems().join(tr("；"))); }, 10000);
         return;
     }
-    if (!comIsOpen) {   // the button is off then: only a caller can get here
+    if (!serialLink.isOpen()) {   // the button is off then: only a caller can get here
         emit actionEnded({Outcome::Action::Write, Outcome::End::Refused, {}, {}, tr("串口没有打开，没有写入")});
         return;
     }
@@ -35,6 +35,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
 void Quorvel::startWriteCfg()
 {
     writeCfgRunning = true;
+    serialLink.hold();   // every answer until the end is the write's
     updateCfgButtons();
     savedTabIndex = ui.tabWidget->currentIndex();
     failCfgSequence(QString(), QString(), {});
@@ -44,6 +45,8 @@ void Quorvel::startWriteCfg()
 
 void Quorvel::finishWriteCfg(bool ok)
 {
+    if (writeCfgRunning)
+        serialLink.release();
     writeCfgRunning = false;
     cfgSession->cancel();   // a port that went away ends the write here
     updateCfgButtons();
@@ -59,7 +62,7 @@ void Quorvel::finishWriteCfg(bool ok)
     }
     setModuleValues(writeValues);   // every command was taken
     // Verifying reads the module back aside: the form keeps the values written.
-    if (ui.checkBox_verifyWrite->isChecked() && !batchRun && comIsOpen) {
+    if (ui.checkBox_verifyWrite->isChecked() && !batchRun && serialLink.isOpen()) {
         verifyingWrite = true;
         startReadCfg();
         return;
@@ -119,7 +122,7 @@ void Quorvel::finishVerify(bool ok)
         const QStringList differences = cfgFieldDifferences(expected, held, tr("%1：写入“%2”，模块为“%3”"));
         if (!askUser(tr("模块没有保存写入的 %1 项配置。要再写入一次吗？").arg(differences.size()),
                      differences.join(u'\n'), QString(), false)
-            || cfgBusy() || !comIsOpen)
+            || cfgBusy() || !serialLink.isOpen())
             return;
         writeValues = cfgFieldValues();
         startWriteCfg();

@@ -1,37 +1,14 @@
-// The serial link of the main window: the port list, opening, switching and
-// closing the port, the line settings, and both directions of transfer.
-// comIsOpen is the one gate: while it is false nothing is sent or received.
+// The window's side of the serial link: the port list, the open button and
+// its lamp, the line settings boxes, the counters and what the status bar
+// says. The port itself, the framing and the reconnect are serialLink's.
 #include "app/quorvel.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QStatusBar>
-#include <QTimer>
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
 namespace {
-
-// Whether this user may read and write the device, so that a refused open
-// means another program holds it.
-bool mayReadWrite(const QString &device)
-{
-#ifdef Q_OS_UNIX
-    // With the effective ids, those the open itself was checked with.
-    return ::faccessat(AT_FDCWD, QFile::encodeName(device).constData(), R_OK | W_OK, AT_EACCESS) == 0;
-#else
-    // A port the system refuses although it exists is held by another program.
-    Q_UNUSED(device);
-    return true;
-#endif
-}
 
 QString hexId(int id)
 {
@@ -43,9 +20,10 @@ QString hexId(int id)
 // Start-up: the port list, and what keeps it and a lost port up to date.
 void Quorvel::fillComPortCombo()
 {
+    connectSerialLink();
     connect(ui.checkBox_autoReconnect, &QCheckBox::toggled, this, [this](bool on) {
         if (!on)
-            stopAwaitingPort();
+            serialLink.stopAwaiting();
     });
     connect(ui.comboBox_comPort, &PortComboBox::aboutToShowPopup, this, &Quorvel::refreshComPortList);
     // Picking the item that is already current, or Enter on its text, leaves
@@ -100,17 +78,6 @@ QString Quorvel::comPortToolTip(const PortEntry &port) const
     return lines.join(QLatin1Char('\n'));
 }
 
-QString Quorvel::comDeviceName(const QString &portText)
-{
-#ifdef Q_OS_UNIX
-    return portText.startsWith(QLatin1Char('/')) ? portText : QStringLiteral("/dev/") + portText;
-#else
-    // Windows opens a port name ("COM3", also "COM10" and above) as "\\.\COM3".
-    const QString prefix = QStringLiteral("\\\\.\\");
-    return portText.startsWith(prefix) ? portText : prefix + portText;
-#endif
-}
-
 void Quorvel::getComSetting(PortSettings &comSetting)
 {
     baudRateForIndex(ui.comboBox_bps->currentIndex(), &comSetting.BaudRate);
@@ -121,55 +88,29 @@ void Quorvel::getComSetting(PortSettings &comSetting)
     comSetting.Timeout_Millisec = 500;
 }
 
-// Opens a new port object on the device and applies the line settings.
-// Returns null, with the reason in *why, when the device cannot be opened.
-QSerialPort *Quorvel::createOpenedPort(const QString &deviceName, QString *why)
+// What the window does with the link's signals. The reconnect says where
+// it stands in the status bar; received lines go to the log and then to
+// whoever listens to recvNewLine.
+void Quorvel::connectSerialLink()
 {
-    auto *port = new QSerialPort(this);
-#ifdef Q_OS_UNIX
-    // A link (/dev/serial/by-id/…) and its device are one port: opened by
-    // the device itself, the port's lock file is the same whichever name
-    // was typed, and a second program is refused either way.
-    const QString device = QFileInfo(deviceName).canonicalFilePath();
-    port->setPortName(device.isEmpty() ? deviceName : device);
-#else
-    port->setPortName(deviceName);
-#endif
-    if (!port->open(QIODevice::ReadWrite)) {
-        const QString detail = port->errorString();
-        switch (port->error()) {
-        case QSerialPort::PermissionError:
-            // The detail is the system's text in the user's language; whether
-            // the device grants this user read and write tells busy apart.
-            if (mayReadWrite(deviceName)) {
-                *why = tr("%1 正被其他程序使用（%2）").arg(deviceName, detail);
-            } else {
-                *why = tr("没有权限打开 %1（%2）：请把用户加入拥有该设备的组（通常是 dialout）后重新登录")
-                           .arg(deviceName, detail);
-            }
-            break;
-        case QSerialPort::DeviceNotFoundError:
-            *why = tr("设备 %1 不存在").arg(deviceName);
-            break;
-        default:
-            *why = tr("不能打开 %1（%2）").arg(deviceName, detail);
-            break;
-        }
-        delete port;
-        return nullptr;
-    }
-    // Refusals (a pseudo-terminal keeps 8 data bits and no parity) are not
-    // reported; the port keeps its previous setting.
-    PortSettings comSetting;
-    getComSetting(comSetting);
-    port->setBaudRate(comSetting.BaudRate);
-    port->setDataBits(comSetting.DataBits);
-    port->setParity(comSetting.Parity);
-    port->setStopBits(comSetting.StopBits);
-    port->setFlowControl(comSetting.FlowControl);
-    connect(port, &QSerialPort::readyRead, this, &Quorvel::readCom);
-    connect(port, &QSerialPort::errorOccurred, this, &Quorvel::comPortError);
-    return port;
+    connect(&serialLink, &SerialLink::opened, this, [this] { on_comPortToggle(true); });
+    connect(&serialLink, &SerialLink::closed, this, [this] {
+        setModuleValues({});   // the next module on this port may be another one
+        on_comPortToggle(false);
+    });
+    connect(&serialLink, &SerialLink::lost, this, &Quorvel::comPortLost);
+    connect(&serialLink, &SerialLink::notice, this, [this](const QString &text, int ms) { showPortStatus(text, ms); });
+    connect(&serialLink, &SerialLink::traffic, this,
+            [this](SerialLink::Direction direction, const QByteArray &bytes, qint64 msecs) {
+                if (direction == SerialLink::Direction::Sent)
+                    countSent(bytes.size());
+                logBytes(bytes, direction == SerialLink::Direction::Sent ? logSend : logRecv, msecs);
+            });
+    connect(&serialLink, &SerialLink::bytesRead, this, &Quorvel::countReceived);
+    connect(&serialLink, &SerialLink::lineReceived, this,
+            [this](const QByteArray &, const QString &text, bool) { emit recvNewLine(text); });
+    connect(&serialLink, &SerialLink::unterminated, this,
+            [this](const QString &hint) { statusBar()->showMessage(hint, 10000); });
 }
 
 // The reason stays on screen with the box, not only behind it.
@@ -179,19 +120,14 @@ void Quorvel::comPortFailed(const QString &portText, const QString &why)
     reportFailure({Outcome::Action::OpenPort, Outcome::End::Failed}, tr("Can not open %1").arg(portText), why);
 }
 
-// The one open path of the button, a port switch and a reconnect: `portText`
-// as the new serialPort, or no port object and the reason in *why.
+// The one open path of the button, a port switch and the command line:
+// `portText` with the line settings of the boxes, or the reason in *why.
 bool Quorvel::openComPort(const QString &portText, QString *why)
 {
-    delete serialPort;
     setModuleValues({});   // whatever answers on this port has not been read yet
-    serialPort = createOpenedPort(comDeviceName(portText), why);
-    comIsOpen = serialPort != nullptr;
-    if (comIsOpen) {
-        openPortText = portText;
-        recvBuffer = LineFramer();   // half a line from before an unplug is no part of the next
-    }
-    return comIsOpen;
+    PortSettings comSetting;
+    getComSetting(comSetting);
+    return serialLink.open(portText, comSetting, why);
 }
 
 // Opens the port named in the port box; the user asked, so a failure shows the box.
@@ -199,164 +135,100 @@ void Quorvel::openChosenPort()
 {
     const QString portText = ui.comboBox_comPort->currentText();
     QString why;
-    if (!openComPort(portText, &why))
+    if (!openComPort(portText, &why)) {
         comPortFailed(portText, why);
-    on_comPortToggle(comIsOpen);
-    if (comIsOpen)
-        emit actionEnded({Outcome::Action::OpenPort});
+        return;
+    }
+    emit actionEnded({Outcome::Action::OpenPort});
 }
 
 void Quorvel::on_pushButton_openCom_clicked()
 {
-    stopAwaitingPort();   // the user's own open or close ends a wait
-    if (comIsOpen)
-        closeComPort();
+    serialLink.stopAwaiting();   // the user's own open or close ends a wait
+    if (serialLink.isOpen())
+        serialLink.close();
     else
         openChosenPort();
-}
-
-void Quorvel::closeComPort()
-{
-    if (serialPort)
-        serialPort->close();
-    comIsOpen = false;
-    setModuleValues({});   // the next module on this port may be another one
-    on_comPortToggle(false);
 }
 
 // What the settings file keeps: the port that was open (or is awaited), not
 // text typed into the box without Enter.
 QString Quorvel::comPortToRemember() const
 {
-    return comIsOpen || reconnectTimer->isActive() ? openPortText : ui.comboBox_comPort->currentText();
+    return serialLink.isOpen() || serialLink.awaiting() ? serialLink.portText() : ui.comboBox_comPort->currentText();
 }
 
-// A device that vanishes keeps raising errors for as long as it stays open;
-// the first one closes it, exactly like the close button, and says so once.
-void Quorvel::comPortError(QSerialPort::SerialPortError error)
+// The port vanished and the link closed it, exactly like the close button.
+void Quorvel::comPortLost()
 {
-    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
-        return;
-    if (!comIsOpen || sender() != serialPort)
-        return;
-    closeComPort();
     // A sequence cannot go on without its port, and a reconnect must not
     // take it up again half-way. Its failure shows for its full time.
     if (readCfgRunning || writeCfgRunning)
-        failCfgSequence(QString(), QString(), [this, port = openPortText] { return tr("串口 %1 已断开").arg(port); });
+        failCfgSequence(QString(), QString(), [this, port = serialLink.portText()] { return tr("串口 %1 已断开").arg(port); });
     if (readCfgRunning)
         finishReadCfg(false);
     if (writeCfgRunning)
         finishWriteCfg(false);
     refreshComPortList();
     if (ui.checkBox_autoReconnect->isChecked())
-        awaitLostPort();
+        serialLink.awaitReturn();
     else
-        showPortStatus(tr("串口 %1 已断开，已关闭").arg(openPortText), 10000);
-}
-
-// Watches for the lost port's device path to come back. A tick costs one
-// look at the path until something is there to open.
-void Quorvel::awaitLostPort()
-{
-    reconnectWhy.clear();
-    reconnectTimer->start();
-    showPortStatus(tr("串口 %1 已断开，等待它重新接入").arg(openPortText));
-}
-
-void Quorvel::tryReconnect()
-{
-#ifdef Q_OS_UNIX
-    if (!QFileInfo::exists(comDeviceName(openPortText)))
-        return;
-#endif
-    // Back, but maybe not ours yet (still probed by another program, or
-    // its permissions not yet set): keep waiting, and say why only once.
-    QString why;
-    if (!openComPort(openPortText, &why)) {
-        if (why != reconnectWhy) {
-            reconnectWhy = why;
-            showPortStatus(tr("串口 %1 还不能打开，继续等待：%2").arg(openPortText, why));
-        }
-        return;
-    }
-    reconnectTimer->stop();
-    on_comPortToggle(true);
-    showPortStatus(tr("串口 %1 已重新连接").arg(openPortText), 10000);
-}
-
-void Quorvel::stopAwaitingPort()
-{
-    if (!reconnectTimer->isActive())
-        return;
-    reconnectTimer->stop();
-    showPortStatus(tr("不再等待串口 %1").arg(openPortText), 5000);
+        showPortStatus(tr("串口 %1 已断开，已关闭").arg(serialLink.portText()), 10000);
 }
 
 void Quorvel::on_comboBox_comPort_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
-    if (ui.comboBox_comPort->currentText() != openPortText)
-        stopAwaitingPort();   // another port chosen
-    if (comIsOpen)
-        switchComPort();
+    if (ui.comboBox_comPort->currentText() != serialLink.portText())
+        serialLink.stopAwaiting();   // another port chosen
+    if (serialLink.isOpen())
+        openChosenPort();
 }
 
 void Quorvel::comPortActivated()
 {
-    if (ui.comboBox_comPort->currentText() == openPortText)
+    if (ui.comboBox_comPort->currentText() == serialLink.portText())
         return;
-    stopAwaitingPort();
-    if (comIsOpen)
-        switchComPort();
+    serialLink.stopAwaiting();
+    if (serialLink.isOpen())
+        openChosenPort();
 }
 
-void Quorvel::switchComPort()
+// Each box sets its own line setting on the open port.
+void Quorvel::applyComSetting()
 {
-    comIsOpen = false;
-    serialPort->close();
-    openChosenPort();
+    PortSettings comSetting;
+    getComSetting(comSetting);
+    serialLink.setSettings(comSetting);
 }
 
 void Quorvel::on_comboBox_bps_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
-    PortSettings comSetting;
-    getComSetting(comSetting);
-    if (comIsOpen)
-        serialPort->setBaudRate(comSetting.BaudRate);
+    applyComSetting();
 }
 
 void Quorvel::on_comboBox_dataBit_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
-    PortSettings comSetting;
-    getComSetting(comSetting);
-    if (comIsOpen)
-        serialPort->setDataBits(comSetting.DataBits);
+    applyComSetting();
 }
 
 void Quorvel::on_comboBox_parBit_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
-    PortSettings comSetting;
-    getComSetting(comSetting);
-    if (comIsOpen)
-        serialPort->setParity(comSetting.Parity);
+    applyComSetting();
 }
 
 void Quorvel::on_comboBox_stopBit_currentIndexChanged(int index)
 {
     Q_UNUSED(index);
-    PortSettings comSetting;
-    getComSetting(comSetting);
-    if (comIsOpen)
-        serialPort->setStopBits(comSetting.StopBits);
+    applyComSetting();
 }
 
 void Quorvel::on_comboBox_encoding_currentIndexChanged(int index)
 {
-    wireEncoding = wiretext::fromName(ui.comboBox_encoding->itemText(index));
+    serialLink.setEncoding(wiretext::fromName(ui.comboBox_encoding->itemText(index)));
 }
 
 void Quorvel::on_comPortToggle(bool open)
@@ -364,58 +236,19 @@ void Quorvel::on_comPortToggle(bool open)
     ui.pushButton_openCom->setText(open ? tr("关闭") : tr("打开"));
     const QPixmap lamp(open ? QStringLiteral(":/Quorvel/comGreenLed") : QStringLiteral(":/Quorvel/comGrayLed"));
     ui.label_comLed->setPixmap(lamp.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
-    ui.label_comLed->setToolTip(open ? tr("串口 %1 已打开").arg(openPortText) : tr("串口已关闭"));
+    ui.label_comLed->setToolTip(open ? tr("串口 %1 已打开").arg(serialLink.portText()) : tr("串口已关闭"));
     ui.pushButton_send->setEnabled(open);
     updateCfgButtons();
 }
 
 void Quorvel::readCom()
 {
-    if (!comIsOpen || readingCom)
-        return;
-    const QByteArray bytes = serialPort->readAll();
-    if (bytes.isEmpty())
-        return;
-    recvBuffer.append(bytes);
-    countReceived(bytes.size());
-
-    // Every line goes out, in order, each logged and then signalled before
-    // the next is cut; a listener may send (nested comSend) meanwhile. A
-    // piece cut off without a line end is logged only: it is no answer.
-    readingCom = true;
-    QByteArray line;
-    bool unterminated = false;
-    const qint64 cutAt = QDateTime::currentMSecsSinceEpoch();   // the time of every row cut now
-    while (recvBuffer.takeLine(&line, &unterminated)) {
-        const QString text = lineToText(line, wireEncoding, &recvLineClean);
-        logBytes(line, logRecv, cutAt);
-        if (!unterminated) {
-            emit recvNewLine(text);
-        } else if (!unterminatedAnnounced) {
-            unterminatedAnnounced = true;
-            statusBar()->showMessage(tr("收到 %1 字节仍没有行结束（回车换行），请检查波特率")
-                                         .arg(LineFramer::maxLineBytes), 10000);
-        }
-    }
-    readingCom = false;
+    serialLink.poll();
 }
 
-// Text the wire encoding cannot carry would go out with '?' for it: the
-// console refuses such text before it comes here, a write checks its fields.
 void Quorvel::comSend(QString sendStr)
 {
-    comSendBytes(wiretext::encode(sendStr, wireEncoding));
-}
-
-// Counted as the bytes on the wire, like the receive counter, and logged as
-// those bytes: the log shows what went out.
-void Quorvel::comSendBytes(const QByteArray &bytes)
-{
-    if (!comIsOpen)
-        return;
-    countSent(bytes.size());
-    logBytes(bytes, logSend, QDateTime::currentMSecsSinceEpoch());
-    serialPort->write(bytes);
+    serialLink.send(sendStr);
 }
 
 void Quorvel::sendCmd(QString cmd)

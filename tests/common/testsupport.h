@@ -25,14 +25,14 @@ class QuorvelTestAccess
 {
 public:
     static Ui::QuorvelClass &ui(Quorvel &w) { return w.ui; }
-    static bool comIsOpen(const Quorvel &w) { return w.comIsOpen; }
+    static bool comIsOpen(const Quorvel &w) { return w.serialLink.isOpen(); }
     // The port list the window reads from now on, and a read of it.
     static void feedPorts(Quorvel &w, PortEnumerator ports)
     {
         w.comPortEnumerator = std::move(ports);
         w.refreshComPortList();
     }
-    static QSerialPort *serialPort(const Quorvel &w) { return w.serialPort; }
+    static QSerialPort *serialPort(const Quorvel &w) { return w.serialLink.port(); }
     static QTimer *regularSendTimer(const Quorvel &w) { return w.regularSendTimer; }
     static bool readCfgRunning(const Quorvel &w) { return w.readCfgRunning; }
     static QPushButton *langButton(const Quorvel &w) { return w.langButton; }

@@ -1,0 +1,290 @@
+// SerialLink without a window, over a pseudo-terminal to a simulated module: what is received, read by read,
+// as lines and rows; what is sent, in either wire encoding; opening, refusals, closing; a port that vanishes,
+// is awaited and comes back; holds.
+#include <QDateTime>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+
+#include "serial/seriallink.h"
+#include "tools/modsim/modsim.h"
+
+extern "C" int ioctl(int fd, unsigned long request, ...);
+
+using Direction = SerialLink::Direction;
+
+namespace {
+
+uint portSpeed(const SerialLink &link)   // as the kernel holds it for the open fd
+{
+    termios2 t{};
+    return link.port() && ioctl(int(link.port()->handle()), TCGETS2, &t) == 0 ? t.c_ospeed : 0;
+}
+
+PortSettings atSpeed(qint32 baud)
+{
+    PortSettings settings;
+    settings.BaudRate = baud;
+    return settings;
+}
+
+// Everything a link signals, as it comes.
+struct Recorder
+{
+    struct Row
+    {
+        Direction direction;
+        QByteArray bytes;
+        qint64 msecs;
+    };
+    QList<Row> rows;
+    QStringList lines, hints, notices, lost;
+    QList<bool> clean;
+    qint64 read = 0;
+    int opened = 0, closed = 0;
+    QObject scope;
+
+    explicit Recorder(SerialLink &l)
+    {
+        QObject::connect(&l, &SerialLink::traffic, &scope, [this](Direction d, const QByteArray &b, qint64 ms) {
+            rows.append({d, b, ms});
+        });
+        QObject::connect(&l, &SerialLink::bytesRead, &scope, [this](qint64 n) { read += n; });
+        QObject::connect(&l, &SerialLink::lineReceived, &scope, [this](const QByteArray &, const QString &t, bool c) {
+            lines << t;
+            clean << c;
+        });
+        QObject::connect(&l, &SerialLink::unterminated, &scope, [this](const QString &h) { hints << h; });
+        QObject::connect(&l, &SerialLink::notice, &scope, [this](const QString &t, int) { notices << t; });
+        QObject::connect(&l, &SerialLink::lost, &scope, [this](const QString &why) { lost << why; });
+        QObject::connect(&l, &SerialLink::opened, &scope, [this] { ++opened; });
+        QObject::connect(&l, &SerialLink::closed, &scope, [this] { ++closed; });
+    }
+    QList<QByteArray> of(Direction direction) const
+    {
+        QList<QByteArray> out;
+        for (const Row &row : rows)
+            if (row.direction == direction)
+                out << row.bytes;
+        return out;
+    }
+};
+
+} // namespace
+
+class tst_SerialLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_sim = std::make_unique<ModSim>();
+        QString error;
+        QVERIFY2(m_sim->start(&error) && m_sim->makeLink(path("A"), &error), qPrintable(error));
+    }
+    void cleanup() { m_sim.reset(); }
+
+    // Each chunk one read: complete CR LF lines are signalled once each, in order, decoded in the wire encoding
+    // up to a zero byte; every row keeps its bytes; 4096 bytes without a line end are a row, never a line, and
+    // the hint about the baud rate comes once. (Where LineFramer cuts is tst_lineframer's.)
+    void receiving_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QList<bool>>("clean");
+        QTest::addColumn<QList<QByteArray>>("rows");   // empty: the lines' bytes, UTF-8
+        const QByteArray noise(4096, '\x7f'), tail = QByteArray(10, '\x7f') + "OK\r\n";
+        QTest::newRow("CR and LF apart, CR LF across reads") << "UTF-8"
+            << QList<QByteArray>{"A\rB\nC\r", "\n"} << QStringList{"A\rB\nC\r\n"} << QList<bool>{true}
+            << QList<QByteArray>{};
+        QTest::newRow("several lines in one read") << "UTF-8"
+            << QList<QByteArray>{"OK\r\n\r\nOK=\xe5\x8a\x9e\xe5\x85\xac\xe5\xae\xa4\r\nERR=3\r\n"}
+            << QStringList{"OK\r\n", "\r\n", "OK=办公室\r\n", "ERR=3\r\n"} << QList<bool>{true, true, true, true}
+            << QList<QByteArray>{};
+        QTest::newRow("a zero byte ends the text, not the row") << "UTF-8"
+            << QList<QByteArray>{QByteArray("AB\0CD\r\n\0OK\r\n", 12)} << QStringList{"AB", ""}
+            << QList<bool>{true, true} << QList<QByteArray>{QByteArray("AB\0CD\r\n", 7), QByteArray("\0OK\r\n", 5)};
+        QTest::newRow("GBK") << "GBK" << QList<QByteArray>{"OK=\xb0\xec\xb9\xab\xca\xd2\r\n"}
+            << QStringList{"OK=办公室\r\n"} << QList<bool>{true} << QList<QByteArray>{};
+        QTest::newRow("not UTF-8") << "UTF-8" << QList<QByteArray>{"OK=\xb0\xec\r\n"}
+            << QStringList{"OK=\ufffd\ufffd\r\n"} << QList<bool>{false} << QList<QByteArray>{"OK=\xb0\xec\r\n"};
+        QTest::newRow("3 x 4096 + 10 without a line end") << "UTF-8"
+            << QList<QByteArray>{QByteArray(3 * 4096 + 10, '\x7f') + "OK\r\n", "OK\r\n"}
+            << QStringList{QString(10, QChar(0x7f)) + "OK\r\n", "OK\r\n"} << QList<bool>{true, true}
+            << QList<QByteArray>{noise, noise, noise, tail, "OK\r\n"};
+    }
+
+    void receiving()
+    {
+        QFETCH(QString, encoding);
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(QStringList, lines);
+        QFETCH(QList<bool>, clean);
+        QFETCH(QList<QByteArray>, rows);
+        if (rows.isEmpty())
+            for (const QString &line : lines)
+                rows << wiretext::encode(line, wiretext::fromName(encoding));
+        SerialLink link;
+        link.setEncoding(wiretext::fromName(encoding));
+        Recorder r(link);
+        QString why;
+        QVERIFY2(link.open(path("A"), PortSettings(), &why), qPrintable(why));
+        QTRY_VERIFY(m_sim->peerConnected());
+        const qint64 before = QDateTime::currentMSecsSinceEpoch();
+        qint64 total = 0;
+        for (const QByteArray &chunk : chunks) {
+            m_sim->sendRaw(chunk);
+            total += chunk.size();
+            QTRY_COMPARE(r.read, total);
+        }
+        QCOMPARE(r.of(Direction::Received), rows);
+        QCOMPARE(r.lines, lines);
+        QCOMPARE(r.clean, clean);
+        QCOMPARE(r.hints, rows.size() > lines.size() ? QStringList{"收到 4096 字节仍没有行结束（回车换行），请检查波特率"}
+                                                      : QStringList{});
+        for (const Recorder::Row &row : std::as_const(r.rows))
+            QVERIFY(row.msecs >= before && row.msecs <= QDateTime::currentMSecsSinceEpoch());
+    }
+
+    // Text goes out in the wire encoding, bytes as they are; each send is a row of the bytes on the wire.
+    // Nothing goes out, and no row is made, while the port is closed.
+    void sending_data()
+    {
+        QTest::addColumn<QString>("encoding");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("UTF-8") << "UTF-8" << "AT+SSID=办\r\n" << QByteArray("AT+SSID=\xe5\x8a\x9e\r\n");
+        QTest::newRow("GBK") << "GBK" << "AT+SSID=办\r\n" << QByteArray("AT+SSID=\xb0\xec\r\n");
+    }
+
+    void sending()
+    {
+        QFETCH(QString, encoding);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, wire);
+        SerialLink link;
+        link.setEncoding(wiretext::fromName(encoding));
+        Recorder r(link);
+        QString why;
+        QVERIFY2(link.open(m_sim->slavePath(), PortSettings(), &why), qPrintable(why));
+        link.send(text);
+        link.sendBytes(QByteArray("\x01\xff", 2));
+        QTRY_COMPARE(m_sim->receivedBytes(), wire + QByteArray("\x01\xff", 2));
+        QCOMPARE(r.of(Direction::Sent), (QList<QByteArray>{wire, QByteArray("\x01\xff", 2)}));
+        link.close();
+        link.send(text);
+        link.sendBytes("AT\r\n");
+        QCOMPARE(r.of(Direction::Sent).size(), 2);
+        QVERIFY(!QTest::qWaitFor([&] { return m_sim->receivedBytes().size() > wire.size() + 2; }, 200));
+    }
+
+    // Opened at the speed asked, changed while open; another open replaces the port (closed, then opened);
+    // close closes once.
+    void openClose()
+    {
+        SerialLink link;
+        Recorder r(link);
+        QString why;
+        QVERIFY2(link.open(path("A"), atSpeed(9600), &why), qPrintable(why));
+        QVERIFY(link.isOpen() && link.portText() == path("A") && portSpeed(link) == 9600);
+        QTRY_VERIFY(m_sim->peerConnected());
+        link.setSettings(atSpeed(256000));
+        QCOMPARE(portSpeed(link), 256000u);
+        QVERIFY(link.open(m_sim->slavePath(), atSpeed(19200), &why));
+        QVERIFY(r.opened == 2 && r.closed == 1 && portSpeed(link) == 19200 && link.portText() == m_sim->slavePath());
+        link.close();
+        link.close();
+        QVERIFY(!link.isOpen() && r.closed == 2);
+        QTRY_VERIFY(!m_sim->peerConnected());
+    }
+
+    // Why a port cannot be opened, in the window's words: gone, or held by another program (a device opened
+    // through its link is held under either name).
+    void refusals()
+    {
+        SerialLink holder, link;
+        QString why;
+        QVERIFY(!link.open(path("gone"), PortSettings(), &why) && !link.isOpen());
+        QCOMPARE(why, QStringLiteral("设备 %1 不存在").arg(path("gone")));
+        QVERIFY2(holder.open(path("A"), PortSettings(), &why), qPrintable(why));
+        QVERIFY(!link.open(m_sim->slavePath(), PortSettings(), &why) && !link.isOpen());
+        QVERIFY2(why.startsWith(m_sim->slavePath() + QStringLiteral(" 正被其他程序使用（")), qPrintable(why));
+    }
+
+    // The module vanishes (pty closed, link removed) with half a line sent: the link closes and says so. Awaited,
+    // the port is reopened when it is back, with the speed it had, and without the half line; a wait ended
+    // before (said once) leaves it closed.
+    void unplug_data()
+    {
+        QTest::addColumn<bool>("awaited");
+        QTest::newRow("awaited") << true;
+        QTest::newRow("the wait ended") << false;
+    }
+
+    void unplug()
+    {
+        QFETCH(bool, awaited);
+        SerialLink link;
+        Recorder r(link);
+        QString why, error;
+        QVERIFY2(link.open(path("A"), atSpeed(9600), &why), qPrintable(why));
+        link.setSettings(atSpeed(256000));
+        link.stopAwaiting();   // not waiting: says nothing
+        QTRY_VERIFY(m_sim->peerConnected());
+        m_sim->sendRaw("OK=V");
+        QTRY_COMPARE(r.read, 4);
+        m_sim->stop();
+        QTRY_COMPARE(r.lost, QStringList{QStringLiteral("串口 %1 已断开").arg(path("A"))});
+        QVERIFY(!link.isOpen() && r.closed == 1 && r.notices.isEmpty());
+        link.awaitReturn();
+        QVERIFY(link.awaiting() && link.portText() == path("A"));
+        QStringList notices{QStringLiteral("串口 %1 已断开，等待它重新接入").arg(path("A"))};
+        if (!awaited) {
+            link.stopAwaiting();
+            link.stopAwaiting();
+            notices << QStringLiteral("不再等待串口 %1").arg(path("A"));
+        }
+        QVERIFY2(m_sim->start(&error) && m_sim->makeLink(path("A"), &error), qPrintable(error));
+        if (!awaited) {
+            QVERIFY(!QTest::qWaitFor([&] { return link.isOpen(); }, 1200) && r.notices == notices);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(link.isOpen(), 2000);
+        QVERIFY(!link.awaiting() && r.opened == 2 && portSpeed(link) == 256000);
+        QCOMPARE(r.notices, notices << QStringLiteral("串口 %1 已重新连接").arg(path("A")));
+        QTRY_VERIFY(m_sim->peerConnected());
+        link.send(QStringLiteral("AT+MAC?\r\n"));
+        QTRY_COMPARE(r.lines, QStringList{QStringLiteral("OK=AC:CF:23:5A:10:7E\r\n")});
+        QCOMPARE(r.lost.size(), 1);
+    }
+
+    // Holds nest: the link is free again only when every holder has let go, and a stray release frees no one.
+    void holds()
+    {
+        SerialLink link;
+        QVERIFY(!link.held());
+        link.release();
+        link.hold();
+        QVERIFY(link.held());
+        link.hold();
+        link.release();
+        QVERIFY(link.held());
+        link.release();
+        QVERIFY(!link.held());
+    }
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ModSim> m_sim;
+};
+
+QTEST_GUILESS_MAIN(tst_SerialLink)
+#include "tst_seriallink.moc"
