@@ -1,30 +1,35 @@
-// Quorvel: the main window, the one class that holds the program's behaviour.
+// Quorvel: the main window. It shows and asks; the work is done by the
+// engines it owns, each of which lives without a window:
+//   serialLink   (serial/seriallink.h)       the port, line framing, wire
+//                encoding, reconnect; held by a running sequence
+//   cfgSession   (protocol/configsession.h)  the read, the write, the verify
+//                and every awaited command: steps, one retry rule, a result
+//   logModel     (console/consolemodel.h)    the log's rows and counters
+//   catalogues   (settings/catalogues.h)     the interface language's texts
+// and the pure tables beside them: the configuration fields
+// (protocol/cfgfields.h), the answer grammar (protocol/atanswer.h), the
+// settings keys (settings/appsettings.h). docs/architecture.md draws it.
 //
-// Map. The class is declared here and implemented by subsystem:
-//   app/       constructor, destructor, closeEvent, settings file, language;
-//              the command line's --read/--apply runs (quorvel_batch.cpp);
-//              the end of every action as data (Outcome, actionEnded), the
-//              status bar's final message, boxes and questions: the one
-//              place that knows whether a person is watching (quorvel_outcome.cpp)
-//   serial/    the port box, open button, lamp and line settings boxes; the
-//              port itself is serialLink (serial/seriallink.h)
-//   console/   log view over ConsoleModel (rows, counters, find, copy),
-//              command line and completer, periodic sending
-//   protocol/  AT answers and error codes, configuration read and write, controls
-//   cfgfile/   XML export and import; backups of every module read
-// Pure helpers that need no widget (line framing, answer patterns, command
-// building, file parsing) sit beside them in the same folders and are tested
-// on their own.
+// The class is declared here and implemented in app/, one file a subject:
+// quorvel.cpp (construction, settings, language), quorvel_serial.cpp (port
+// box, open button, lamp, line settings), quorvel_console.cpp and
+// quorvel_logtools.cpp (log view, command line, periodic sending, find, copy,
+// save, record), quorvel_protocol.cpp, quorvel_readcfg.cpp,
+// quorvel_writecfg.cpp, quorvel_cfgcheck.cpp, quorvel_control.cpp (answers,
+// the read, the write and its checks, the control buttons),
+// quorvel_cfgfile.cpp and quorvel_backup.cpp (export, import, backups),
+// quorvel_batch.cpp (--read, --apply), quorvel_outcome.cpp (every action's
+// end as data, the status bar's final message, boxes and questions).
 //
-// Data flows along two roads, both through serialLink (serial/seriallink.h):
+// Data flows along two roads, both through serialLink:
 //   outgoing  sendCmd (adds CR LF) -> comSend -> the link: counted, logged,
 //             written; nothing at all while the port is closed.
 //   incoming  the link (readyRead and a 50 ms poll) cuts CR LF lines; each
 //             is logged, then emitted as recvNewLine (4096 bytes without a
 //             line end are logged, not emitted); the log shows what was
 //             logged at the next repaint (33 ms); commonRspProc listens for
-//             the whole run, a running read or write sequence listens with
-//             its own handler. The wire encoding (UTF-8 or GBK) applies
+//             the whole run, a running sequence's session takes its answers
+//             (cfgSessionLine). The wire encoding (UTF-8 or GBK) applies
 //             where a complete line becomes text and where a command
 //             becomes bytes.
 #ifndef QUORVEL_H
@@ -115,13 +120,13 @@ signals:
     void actionEnded(const Outcome &outcome);
 
 private slots:
-    // serial — serial/quorvel_serial.cpp
+    // serial — app/quorvel_serial.cpp
     void getComSetting(PortSettings &comSetting);
-    // console — console/quorvel_console.cpp
+    // console — app/quorvel_console.cpp
     void addStrToLog(QString str, Quorvel::logType type);
-    // serial — serial/quorvel_serial.cpp
+    // serial — app/quorvel_serial.cpp
     void on_comPortToggle(bool open);
-    // protocol — protocol/quorvel_readcfg.cpp
+    // protocol — app/quorvel_readcfg.cpp
     void cfgSessionLine(const QString &line);
     void cfgSessionFinished(const ConfigSession::Result &result);
     void takeReadValues(const QHash<QString, QString> &values);
@@ -129,7 +134,7 @@ private slots:
     void langSwitch();
 
 public slots:
-    // serial — serial/quorvel_serial.cpp
+    // serial — app/quorvel_serial.cpp
     void on_pushButton_openCom_clicked();
     void readCom();
     void comSend(QString sendStr);
@@ -140,23 +145,23 @@ public slots:
     void on_comboBox_parBit_currentIndexChanged(int index);
     void on_comboBox_stopBit_currentIndexChanged(int index);
     void on_comboBox_encoding_currentIndexChanged(int index);
-    // console — console/quorvel_console.cpp
+    // console — app/quorvel_console.cpp
     void on_pushButton_send_clicked();
     void on_pushButton_clearLog_clicked();
     void on_checkBox_regulerSend_toggled(bool checked);
-    // protocol — protocol/quorvel_protocol.cpp
+    // protocol — app/quorvel_protocol.cpp
     QString getErrStrFromCode(int code);
     void commonRspProc(QString line);
-    // protocol — protocol/quorvel_readcfg.cpp
+    // protocol — app/quorvel_readcfg.cpp
     void on_pushButton_readConfiguration_clicked();
-    // protocol — protocol/quorvel_writecfg.cpp
+    // protocol — app/quorvel_writecfg.cpp
     void on_pushButton_writeConfiguartion_clicked();
-    // cfgfile — cfgfile/quorvel_cfgfile.cpp
+    // cfgfile — app/quorvel_cfgfile.cpp
     void on_pushButton_Export_clicked();
     void on_pushButton_Import_clicked();
-    // backups — cfgfile/quorvel_backup.cpp
+    // backups — app/quorvel_backup.cpp
     void on_pushButton_restoreBackup_clicked();
-    // protocol — protocol/quorvel_control.cpp
+    // protocol — app/quorvel_control.cpp
     void on_pushButton_reset_clicked();
     void on_pushButton_restore_clicked();
     void on_comboBox_defaultWorkMode_currentIndexChanged(int index);
@@ -185,7 +190,7 @@ private:
     bool confirmWriteSetting = true;   // "confirmWrite": the list of changes before a Write
     bool settingsProblemSaid = false;   // the settings could not be written, and the user was told
 
-    // serial — serial/quorvel_serial.cpp
+    // serial — app/quorvel_serial.cpp
     void fillComPortCombo();
     void refreshComPortList();
     QString comPortToolTip(const PortEntry &port) const;
@@ -200,7 +205,7 @@ private:
     SerialLink serialLink;      // the port, the framing, the wire encoding, the reconnect
     PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
 
-    // console — console/quorvel_console.cpp
+    // console — app/quorvel_console.cpp
     void initLogTable();
     void initCmdCompleter();
     void countReceived(qint64 n);
@@ -217,7 +222,7 @@ private:
     QString historyDraft;            // the line being typed, while walking the history
     // The log's rows and counters; its bound is "logMaxRows" in the settings file's comSettings.
     ConsoleModel logModel;
-    // console: times, hex view, copy, find, save and record — console/quorvel_logtools.cpp
+    // console: times, hex view, copy, find, save and record — app/quorvel_logtools.cpp
     void initLogTools();
     void showTimes(bool on);
     void showHex(bool on);
@@ -242,9 +247,9 @@ private:
     QTimer *recordTimer = nullptr;
     QLabel *recordLabel = nullptr;   // in the status bar's permanent area
 
-    // protocol — protocol/quorvel_control.cpp
+    // protocol — app/quorvel_control.cpp
     bool sendControl(const QString &command, bool lineEnd = true);
-    // protocol — protocol/quorvel_protocol.cpp
+    // protocol — app/quorvel_protocol.cpp
     void initErrStrMap();
     void initAnswerTimeout();
     QString errAnswerText(const QString &line);
@@ -255,7 +260,7 @@ private:
     QMap<int, QString> errStrMap;
     int consoleAnswersDue = 0;           // console and control commands not answered yet
     QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
-    // protocol — protocol/quorvel_readcfg.cpp
+    // protocol — app/quorvel_readcfg.cpp
     void startReadCfg();
     void finishReadCfg(bool ok);
     void failCfgSequence(const QString &cmd, const QString &answer);
@@ -267,7 +272,7 @@ private:
     std::function<QString()> cfgSequenceFailure;   // what ended the running read or write, in the language on screen
     QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
     bool readCfgRunning = false;
-    // protocol — protocol/quorvel_writecfg.cpp
+    // protocol — app/quorvel_writecfg.cpp
     void startWriteCfg();
     void finishWriteCfg(bool ok);
     void finishVerify(bool ok);
@@ -275,7 +280,7 @@ private:
     bool verifyingWrite = false;               // the read after a write, checking what the module took
     QHash<QString, QString> writeValues;       // the values the running (or last) write sends, fixed at its start
     QHash<QString, QString> verifyActual;      // what the verifying read found, by field object name
-    // protocol — protocol/quorvel_cfgcheck.cpp
+    // protocol — app/quorvel_cfgcheck.cpp
     bool cfgBusy() const;
     void updateCfgButtons();
     QWidget *cfgWidget(const char *objectName) const;
@@ -329,7 +334,7 @@ private:
     QTimer *portStatusTimer = nullptr;
     QString declinedQuestion;             // the question a batch run answered No by default
 
-    // cfgfile — cfgfile/quorvel_cfgfile.cpp
+    // cfgfile — app/quorvel_cfgfile.cpp
     QByteArray cfgFileDocument(bool withWorkMode);   // the XML of Export and of a backup
     void importBaseGroup(QXmlStreamReader &reader);
     void importWifiGroup(QXmlStreamReader &reader);
@@ -359,7 +364,7 @@ private:
     std::function<QString()> importReadFailure;   // why the file could not be read to its end, or none
     QStringList formMissingLeaves;      // the leaves the last import lacked (Write names them)
 
-    // backups — cfgfile/quorvel_backup.cpp
+    // backups — app/quorvel_backup.cpp
     std::function<QString()> storeBackup();   // after a successful read: the form as a profile; why it failed, or none
     QString lastBackupFolder;    // the backup folder of the module last read
 
