@@ -33,7 +33,7 @@
 
 #include <algorithm>
 
-#include "app/quorvel.h"
+#include "cfgfile/profilefile.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "station/pgreport.h"
@@ -41,7 +41,19 @@
 
 using station::FixtureState;
 
+// Where the settings live (app/quorvel.cpp): the station's file and its runs' copy.
+QString settingsFilePath(const QString &workDir, const QString &homeDir, const QString &configDir);
+
 namespace {
+
+// The wire encoding the settings file names: the one the runs use.
+wiretext::Encoding runEncoding()
+{
+    const QSettings settings(settingsFilePath(QDir::currentPath(), QDir::homePath(),
+                                              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)),
+                             QSettings::IniFormat);
+    return wiretext::fromName(settings.value(QStringLiteral("comSettings/encoding")).toString());
+}
 
 // The tile's big state word on one line: its font shrinks from the largest
 // size until the word fits the label's width ("Verifying" in a narrow tile).
@@ -322,7 +334,7 @@ bool StationWindow::setProfile(const QString &path)
 {
     if (m_running)
         return false;
-    m_profileRefusal = Quorvel::profileRefusal(path);
+    m_profileRefusal = ProfileFile::refusal(path, tr("合格") != QStringLiteral("合格"), runEncoding());
     QFile file(path);
     if (m_profileRefusal.isEmpty() && !file.open(QIODevice::ReadOnly))
         m_profileRefusal = file.errorString();
