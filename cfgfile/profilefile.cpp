@@ -14,13 +14,6 @@ const QString groupNames[] = {QStringLiteral("BASE_GROUP_ELEM"), QStringLiteral(
                               QStringLiteral("TP_GROUP_ELEM")};
 const QString workModeLeaf = QStringLiteral("DFWM");
 
-// These texts are the window's own (an import's messages) and keep their
-// entries in its catalogue.
-QString trWindow(const char *text)
-{
-    return QCoreApplication::translate("Quorvel", text);
-}
-
 bool hasLineBreak(const QString &text)
 {
     return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(u'\0'));
@@ -106,7 +99,7 @@ QStringList ProfileFile::unsavable(const ModuleConfig &config, bool english, wir
     QStringList problems = config.readProblemTexts(english, encoding);
     const QStringList lost = lostToCommas(config, english);
     if (!lost.isEmpty())
-        problems << trWindow("%1含有逗号，导入时不能原样取回").arg(lost.join(trWindow("、")));
+        problems << tr("%1含有逗号，导入时不能原样取回").arg(lost.join(tr("、")));
     return problems;
 }
 
@@ -233,11 +226,11 @@ void ProfileFile::takeLeaf(const QString &leaf, const QString &text)
 QString ProfileFile::readFailure() const
 {
     if (m_tooLarge)
-        return trWindow("文件大于 %1 MiB，不是配置文件").arg(maxFileBytes >> 20);
+        return tr("文件大于 %1 MiB，不是配置文件").arg(maxFileBytes >> 20);
     if (m_xmlError.isEmpty())
         return QString();
     // The reader's words, and where it stopped.
-    return trWindow("%1（第 %2 行第 %3 列）")
+    return tr("%1（第 %2 行第 %3 列）")
         .arg(m_xmlError, QString::number(m_errorLine), QString::number(m_errorColumn));
 }
 
@@ -266,11 +259,11 @@ QStringList ProfileFile::refusals() const
 {
     QStringList refusals;
     if (const QString failure = readFailure(); !failure.isEmpty())
-        refusals << trWindow("导入遇到错误：%1").arg(failure);
+        refusals << tr("导入遇到错误：%1").arg(failure);
     for (const cfgleaf::Problem &problem : problems())
         refusals << cfgleaf::problemText(problem);
     if (const QStringList missing = missingLeaves(); !missing.isEmpty())
-        refusals << trWindow("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));
+        refusals << tr("文件缺少 %1").arg(missing.join(QStringLiteral(", ")));
     return refusals;
 }
 
@@ -281,22 +274,22 @@ QString ProfileFile::groupName(int tab)
 
 QString ProfileFile::notProfileText()
 {
-    return trWindow("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel"));
+    return tr("不是%1格式的XML配置文件,导入失败").arg(QStringLiteral("Quorvel"));
 }
 
 QString ProfileFile::refusal(const QString &path, bool english, wiretext::Encoding encoding)
 {
     const ProfileFile profile = read(path);
     if (!profile.openError().isEmpty())
-        return trWindow("不能打开文件%1（%2）").arg(path, profile.openError());
+        return tr("不能打开文件%1（%2）").arg(path, profile.openError());
     if (!profile.isProfile())
         return notProfileText();
     if (const QString failure = profile.readFailure(); !failure.isEmpty())
-        return trWindow("导入遇到错误：%1").arg(failure);
+        return tr("导入遇到错误：%1").arg(failure);
     // The form an import leaves: the reset's values, and what the file gave.
     const QStringList refusals =
         profile.refusals() + profile.config().over(ModuleConfig::defaults()).problemTexts(english, encoding);
     if (refusals.isEmpty())
         return QString();
-    return trWindow("配置文件有误，没有写入模块：%1").arg(refusals.join(trWindow("；")));
+    return tr("配置文件有误，没有写入模块：%1").arg(refusals.join(tr("；")));
 }

@@ -7,6 +7,7 @@
 #define PROFILEFILE_H
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@
 
 class ProfileFile
 {
+    Q_DECLARE_TR_FUNCTIONS(ProfileFile)
+
 public:
     // Every file this program can write is far smaller (thirteen texts of at
     // most 32767 characters each); reading no more than this bounds the memory

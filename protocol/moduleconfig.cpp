@@ -5,15 +5,9 @@
 
 namespace {
 
-// These texts are the window's own and keep their entries in its catalogue.
-QString trWindow(const char *text)
-{
-    return QCoreApplication::translate("Quorvel", text);
-}
-
 QString joinNames(const QStringList &names)
 {
-    return names.join(trWindow("、"));
+    return names.join(ModuleConfig::tr("、"));
 }
 
 } // namespace
@@ -127,7 +121,7 @@ QStringList ModuleConfig::problemTexts(bool english, wiretext::Encoding encoding
     QStringList texts = cfgfields::problemTexts(unset, english, encoding);
     const QStringList unclean = uncleanNames(english, true);
     if (!unclean.isEmpty()) {
-        texts << trWindow("%1不是有效的%2文本，请修改，或换一种编码重新读取")
+        texts << tr("%1不是有效的%2文本，请修改，或换一种编码重新读取")
                      .arg(joinNames(unclean), wiretext::name(encoding));
     }
     return texts + cfgfields::problemTexts(problems, english, encoding);
@@ -138,7 +132,7 @@ QStringList ModuleConfig::readProblemTexts(bool english, wiretext::Encoding enco
     QStringList problems;
     const QStringList unclean = uncleanNames(english, false);
     if (!unclean.isEmpty())
-        problems << trWindow("%1不是有效的%2文本").arg(joinNames(unclean), wiretext::name(encoding));
+        problems << tr("%1不是有效的%2文本").arg(joinNames(unclean), wiretext::name(encoding));
     QStringList blank;
     for (const cfgfields::Field &f : cfgfields::all()) {
         if (f.set && f.kind == cfgfields::Kind::Selector && value(QLatin1String(f.widget)).toInt() < 0)
@@ -149,10 +143,10 @@ QStringList ModuleConfig::readProblemTexts(bool english, wiretext::Encoding enco
             blank << cfgfields::name(f, english);
     }
     if (!blank.isEmpty())
-        problems << trWindow("%1的值不在列表中").arg(joinNames(blank));
+        problems << tr("%1的值不在列表中").arg(joinNames(blank));
     for (const cfgfields::Field &f : cfgfields::all()) {
         if (f.shown == cfgfields::Shown::Mac && m_unreadable.contains(QLatin1String(f.widget))) {
-            problems << trWindow("%1“%2”不是 MAC 地址，没有备份")
+            problems << tr("%1“%2”不是 MAC 地址，没有备份")
                             .arg(cfgfields::name(f, english), value(QLatin1String(f.widget)));
         }
     }

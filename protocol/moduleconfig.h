@@ -6,6 +6,7 @@
 #ifndef MODULECONFIG_H
 #define MODULECONFIG_H
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -18,6 +19,8 @@
 
 class ModuleConfig
 {
+    Q_DECLARE_TR_FUNCTIONS(ModuleConfig)
+
 public:
     ModuleConfig() = default;   // no field has a value
 
