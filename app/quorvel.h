@@ -354,7 +354,6 @@ private:
     void setReadValue(QWidget *field, const QString &value);
     QStringList readCfgProblems() const;
     void forgetReadProblems();
-    QStringList writeCfgProblems() const;
     ModuleConfig formConfig() const;   // the form's values, and what a read could not show
     QHash<QString, QString> cfgFieldValues() const;
     QString cfgFieldShown(const QWidget *field, const QString &value) const;
@@ -363,7 +362,7 @@ private:
                                     const QString &line) const;
     void setModuleValues(const QHash<QString, QString> &values);
     void markChangedFields();
-    bool confirmWrite();
+    bool confirmWrite(const ModuleConfig &snapshot);
     // Where the form's values came from: what Write asks before it sends them.
     enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
     QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name

@@ -213,13 +213,6 @@ QStringList Quorvel::readCfgProblems() const
     return formConfig().readProblemTexts(englishOnScreen(), wireEncoding);
 }
 
-// Why the form cannot be written as it stands (ModuleConfig::problemTexts);
-// empty when it can.
-QStringList Quorvel::writeCfgProblems() const
-{
-    return formConfig().problemTexts(englishOnScreen(), wireEncoding);
-}
-
 // The values the write sends, by field object name: a selector's item index
 // ("-1" when blank), a line edit's text, a check box's "1" or "0".
 QHash<QString, QString> Quorvel::cfgFieldValues() const
@@ -295,13 +288,14 @@ void Quorvel::markChangedFields()
     }
 }
 
-// Before a write: the changes it makes when the module's values are known,
-// otherwise why they are not and the whole profile it will send. A form
+// Before a write of `snapshot`: the changes it makes when the module's
+// values are known, otherwise why they are not and the whole profile it will
+// send. A form
 // that holds only defaults, a failed read's leftovers or an incomplete
 // import defaults to No; one stray click would reconfigure the module.
-bool Quorvel::confirmWrite()
+bool Quorvel::confirmWrite(const ModuleConfig &snapshot)
 {
-    const QHash<QString, QString> form = cfgFieldValues();
+    const QHash<QString, QString> form = snapshot.writtenValues();
     QString missing;
     if (formSource == FormSource::ImportIncomplete) {
         if (const QStringList lacking = importedProfile.missingLeaves(); !lacking.isEmpty())
