@@ -73,25 +73,6 @@ private slots:
         QCOMPARE(config.problemTexts(english, wiretext::fromName(encoding)), write);
         QCOMPARE(config.readProblemTexts(english, wiretext::fromName(encoding)), read);
     }
-
-    // A configuration laid over another keeps its own values and marks, and the other's for the rest; a name the
-    // field table does not know is no field.
-    void over()
-    {
-        ModuleConfig base = ModuleConfig::defaults();
-        base.set(QStringLiteral("lineEdit_AP_SSID"), QStringLiteral("base"));
-        base.set(QStringLiteral("lineEdit_nothing"), QStringLiteral("x"));
-        ModuleConfig top;
-        top.set(QStringLiteral("comboBox_deviceBps"), QStringLiteral("-1"));
-        top.setUnreadable(QStringLiteral("checkBox_en_dhcp"));
-        const ModuleConfig merged = top.over(base);
-        QCOMPARE(merged.value(QStringLiteral("lineEdit_AP_SSID")), QStringLiteral("base"));
-        QCOMPARE(merged.value(QStringLiteral("comboBox_deviceBps")), QStringLiteral("-1"));
-        QVERIFY(!merged.has(QStringLiteral("lineEdit_nothing")));
-        QCOMPARE(merged.problemTexts(false, wiretext::Encoding::Utf8),
-                 QStringList{"UART参数/波特率、IP设置/使能DHCP没有选择值"});
-        QCOMPARE(merged.writtenValues().size(), cfgfields::written().size());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_ModuleConfig)
