@@ -35,12 +35,11 @@ QStringList ProfileFile::leafTexts(const ModuleConfig &config, std::optional<int
     for (const cfgfields::Field *f : cfgfields::leafFields(leaf)) {
         const QString value = config.value(QLatin1String(f->widget));
         switch (f->kind) {
-        case cfgfields::Kind::Selector: {
-            bool number = false;
-            const int index = leaf == workModeLeaf ? workMode.value_or(-1) : value.toInt(&number);
+        case cfgfields::Kind::Selector: {   // no item (none given, or "-1"): empty
+            bool known = leaf == workModeLeaf;
+            const int index = known ? workMode.value_or(-1) : value.toInt(&known);
             const QStringList items = cfgfields::items(*f, english);
-            texts << (index >= 0 && index < items.size() && (number || leaf == workModeLeaf) ? items.at(index)
-                                                                                             : QString());
+            texts << (known && index >= 0 && index < items.size() ? items.at(index) : QString());
             break;
         }
         case cfgfields::Kind::Check:

@@ -18,6 +18,8 @@
 #include "protocol/moduleconfig.h"
 #include "serial/wiretext.h"
 
+class QXmlStreamReader;
+
 class ProfileFile
 {
     Q_DECLARE_TR_FUNCTIONS(ProfileFile)
@@ -77,7 +79,7 @@ public:
     static QString notProfileText();
 
 private:
-    void readGroup(class QXmlStreamReader &reader, int group);
+    void readGroup(QXmlStreamReader &reader, int group);
     void takeLeaf(const QString &leaf, const QString &text);
 
     QString m_openError;
