@@ -54,7 +54,7 @@
 #include <optional>
 
 #include "app/outcome.h"
-#include "cfgfile/cfgleaf.h"
+#include "cfgfile/profilefile.h"
 #include "console/consolemodel.h"
 #include "console/logrecorder.h"
 #include "console/logtext.h"
@@ -75,7 +75,6 @@ class QPushButton;
 class QSettings;
 class QTimer;
 class QTranslator;
-class QXmlStreamReader;
 class Quorvel;
 
 // One field of a configuration-file leaf: the leaf's element name, the
@@ -106,8 +105,6 @@ public:
     // command line — app/quorvel_batch.cpp
     QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
     int runBatch(const QString &readFile, const QString &applyFile, bool verify);
-    // Why --apply would refuse the profile before opening any port, or empty.
-    static QString profileRefusal(const QString &path);
 
 signals:
     void recvNewLine(QString recvStr);
@@ -287,17 +284,13 @@ private:
     bool englishOnScreen() const;
     QString cfgFieldName(const QWidget *field) const;
     QWidget *cfgFieldLabel(const QWidget *field) const;
-    QString joinCfgFieldNames(const QStringList &names) const;
-    QList<QComboBox *> writtenSelectors() const;
-    QList<QLineEdit *> writtenTexts() const;
     QList<QWidget *> writtenFields() const;
     void initCfgFieldChecks();
     void setReadText(QLineEdit *edit, const QString &text);
     void setReadValue(QWidget *field, const QString &value);
-    QStringList blankSelectorNames() const;
     QStringList readCfgProblems() const;
     void forgetReadProblems();
-    QStringList writeCfgProblems() const;
+    ModuleConfig formConfig() const;   // the form's values, and what a read could not show
     QHash<QString, QString> cfgFieldValues() const;
     QString cfgFieldShown(const QWidget *field, const QString &value) const;
     QList<QWidget *> changedCfgFields(const QHash<QString, QString> &from, const QHash<QString, QString> &to) const;
@@ -305,7 +298,7 @@ private:
                                     const QString &line) const;
     void setModuleValues(const QHash<QString, QString> &values);
     void markChangedFields();
-    bool confirmWrite();
+    bool confirmWrite(const ModuleConfig &snapshot);
     // Where the form's values came from: what Write asks before it sends them.
     enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
     QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name
@@ -335,34 +328,19 @@ private:
     QString declinedQuestion;             // the question a batch run answered No by default
 
     // cfgfile — app/quorvel_cfgfile.cpp
-    QByteArray cfgFileDocument(bool withWorkMode);   // the XML of Export and of a backup
-    void importBaseGroup(QXmlStreamReader &reader);
-    void importWifiGroup(QXmlStreamReader &reader);
-    void importTpGroup(QXmlStreamReader &reader);
     void delayMsec(int msec);
     int groupPauseMs() const;
     bool exportCfgFile(const QString &path);   // the export after its dialog
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
-    QList<CfgFileField> cfgFileFields();       // every field of every leaf, as the export writes it
+    QList<CfgFileField> cfgFileFields() const; // every field of every leaf, as the export writes it
     QString workModeCommand() const;
     QString sendWorkMode();
-    QStringList missingProfileLeaves();  // the leaves of a complete profile the last import lacked
-    QStringList profileRefusals() const; // why the profile imported last cannot be written as it is
-    QStringList profileProblems();             // fields a profile written now would not hold as the form shows
-    QStringList cfgFieldsLostToCommas();
-    void showImportGroupTab(int index);
+    QStringList profileProblems() const;       // fields a profile written now would not hold as the form shows
     void setCfgFileBusy(bool busy);
     int cfgGroupWaitMs = 200;           // the pause that lets the user see a group's tab
     bool workModeChosen = false;        // the work mode box shows a choice (the user's or a profile's)
     bool cfgFileBusy = false;           // an import or export runs (its pauses serve events)
-    // The running import.
-    unsigned importTabsShown = 0;       // one bit per tab it has shown
-    bool importWorkModeSet = false;     // a DFWM leaf named a work mode
-    QStringList importedLeaves;         // the leaves it applied whole
-    QStringList importSeenLeaves;       // every leaf it met, a repeated one as often as it came
-    QList<cfgleaf::Problem> importProblems;   // what the leaves it met got wrong (Write names them)
-    std::function<QString()> importReadFailure;   // why the file could not be read to its end, or none
-    QStringList formMissingLeaves;      // the leaves the last import lacked (Write names them)
+    ProfileFile importedProfile;        // what the last import read (Write names what it lacked or got wrong)
 
     // backups — app/quorvel_backup.cpp
     std::function<QString()> storeBackup();   // after a successful read: the form as a profile; why it failed, or none

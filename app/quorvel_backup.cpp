@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include "cfgfile/backupstore.h"
+#include "cfgfile/profilefile.h"
 #include "protocol/cfgfields.h"
 
 // Called at the successful end of a read. A backup that cannot be written
@@ -29,7 +30,9 @@ std::function<QString()> Quorvel::storeBackup()
     if (backupstore::makeFolder(folder, &why)) {
         // Written aside and renamed: a backup is whole or absent.
         QSaveFile file(folder + u'/' + backupstore::freeFileName(folder, QDateTime::currentDateTime()));
-        if (file.open(QIODevice::WriteOnly) && file.write(cfgFileDocument(false)) >= 0 && file.commit()) {
+        // A read does not ask for the work mode: a backup states none.
+        const QByteArray document = ProfileFile::document(formConfig(), std::nullopt, englishOnScreen());
+        if (file.open(QIODevice::WriteOnly) && file.write(document) >= 0 && file.commit()) {
             backupstore::prune(folder);
             return {};
         }

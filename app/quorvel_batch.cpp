@@ -309,21 +309,6 @@ bool Quorvel::identifyModule()
     return true;
 }
 
-QString Quorvel::profileRefusal(const QString &path)
-{
-    // A window inside a widget never shown: settings that restore the
-    // window maximized must not flash it up on the screen.
-    QWidget host;
-    Quorvel checker(&host);
-    checker.batchRun = true;
-    bool read = false;
-    const Outcome imported = checker.outcomeOf(Outcome::Action::Import, [&] { read = checker.importCfgFile(path); });
-    if (!read)   // not opened, not ours, or not XML to its end
-        return imported.text;
-    const QStringList refusals = checker.profileRefusals();
-    return refusals.isEmpty() ? QString() : tr("配置文件有误，没有写入模块：%1").arg(refusals.join(tr("；")));
-}
-
 // The batch run, then its report row: written whenever the run reached its
 // module, whatever the outcome, after the module's work.
 int Quorvel::runBatch(const QString &readFile, const QString &applyFile, bool verify)
@@ -390,15 +375,12 @@ int Quorvel::runBatchSteps(const QString &readFile, const QString &applyFile, bo
         // The file is read, and every check that can refuse it made, with the
         // port still closed: nothing reaches the module unless all of it can,
         // and a refusal names every problem at once.
-        bool read = false;
-        const Outcome imported = outcomeOf(Outcome::Action::Import, [&] { read = importCfgFile(applyFile); });
-        if (!read)
-            return printOutcome(imported);
-        const QStringList refusals = profileRefusals();
-        if (!refusals.isEmpty()) {
-            printStep(tr("配置文件有误，没有写入模块：%1").arg(refusals.join(tr("；"))));
+        const QString refusal = ProfileFile::refusal(applyFile, englishOnScreen(), serialLink.encoding());
+        if (!refusal.isEmpty()) {
+            printStep(refusal);
             return BadFile;
         }
+        const Outcome imported = outcomeOf(Outcome::Action::Import, [&] { importCfgFile(applyFile); });
         printStep(imported.text);
     }
 

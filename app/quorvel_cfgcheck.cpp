@@ -14,6 +14,7 @@
 
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
+#include "protocol/moduleconfig.h"
 
 // A read, a write, an import or an export runs: none of them may start.
 bool Quorvel::cfgBusy() const
@@ -81,36 +82,6 @@ QWidget *Quorvel::cfgFieldLabel(const QWidget *field) const
     const cfgfields::Field *f = cfgfields::find(field->objectName());
     QWidget *label = f ? findChild<QWidget *>(QLatin1String(f->label)) : nullptr;
     return label ? label : const_cast<QWidget *>(field);
-}
-
-QString Quorvel::joinCfgFieldNames(const QStringList &names) const
-{
-    return names.join(tr("、"));
-}
-
-// The selectors the write turns into codes, in the form's order.
-QList<QComboBox *> Quorvel::writtenSelectors() const
-{
-    QList<QComboBox *> boxes;
-    for (const cfgfields::Field &f : cfgfields::all()) {
-        if (f.set && f.kind == cfgfields::Kind::Selector)
-            boxes << static_cast<QComboBox *>(cfgWidget(f.widget));
-    }
-    return boxes;
-}
-
-// The line edits the write sends as they are; the static address only in
-// static mode.
-QList<QLineEdit *> Quorvel::writtenTexts() const
-{
-    const bool dynamicIp = ui.comboBox_ip_mode->currentIndex() == 0;
-    QList<QLineEdit *> edits;
-    for (const cfgfields::Field *f : cfgfields::written()) {
-        auto *edit = qobject_cast<QLineEdit *>(cfgWidget(f->widget));
-        if (edit && !(dynamicIp && cfgfields::staticAddressOnly(*f)))
-            edits << edit;
-    }
-    return edits;
 }
 
 // Every field the write sends, in the order of its commands.
@@ -185,87 +156,40 @@ void Quorvel::setReadValue(QWidget *field, const QString &value)
     }
 }
 
-// The selectors a write sends that show no item, and the flags a read could
-// not set, by name.
-QStringList Quorvel::blankSelectorNames() const
+// The form's values as a configuration: every field of the table, with what
+// a read could not show marked (the flags it could not set, the texts from a
+// line not valid in the wire encoding, a MAC that is no MAC).
+ModuleConfig Quorvel::formConfig() const
 {
-    QStringList blank;
-    for (QComboBox *box : writtenSelectors()) {
-        if (box->currentIndex() < 0)
-            blank << cfgFieldName(box);
+    ModuleConfig config;
+    for (const cfgfields::Field &f : cfgfields::all()) {
+        const QWidget *field = cfgWidget(f.widget);
+        if (const auto *box = qobject_cast<const QComboBox *>(field))
+            config.set(field->objectName(), QString::number(box->currentIndex()));
+        else if (const auto *edit = qobject_cast<const QLineEdit *>(field))
+            config.set(field->objectName(), edit->text());
+        else if (const auto *check = qobject_cast<const QCheckBox *>(field))
+            config.set(field->objectName(), check->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     }
     for (const QCheckBox *box : unreadFlags)
-        blank << cfgFieldName(box);
-    return blank;
+        config.setUnreadable(box->objectName());
+    for (const QLineEdit *edit : uncleanCfgFields)
+        config.setUnclean(edit->objectName());
+    if (readMacBad)
+        config.setUnreadable(ui.lineEdit_device_mac->objectName());
+    return config;
 }
 
 QStringList Quorvel::readCfgProblems() const
 {
-    QStringList problems;
-    const QString encoding = wiretext::name(serialLink.encoding());
-    const QList<QLineEdit *> edits = ui.tabWidget->findChildren<QLineEdit *>();
-    QStringList unclean;
-    for (QLineEdit *edit : edits) {
-        if (uncleanCfgFields.contains(edit))
-            unclean << cfgFieldName(edit);
-    }
-    if (!unclean.isEmpty())
-        problems << tr("%1不是有效的%2文本").arg(joinCfgFieldNames(unclean), encoding);
-    const QStringList blank = blankSelectorNames();
-    if (!blank.isEmpty())
-        problems << tr("%1的值不在列表中").arg(joinCfgFieldNames(blank));
-    if (readMacBad) {
-        problems << tr("%1“%2”不是 MAC 地址，没有备份")
-                        .arg(cfgFieldName(ui.lineEdit_device_mac), ui.lineEdit_device_mac->text());
-    }
-    return problems;
-}
-
-// Why the form cannot be written as it stands: every field the module would
-// not take (cfgfields::valueProblems), a flag a read could not set, and a
-// text read in another encoding than the wire's; empty when it can.
-QStringList Quorvel::writeCfgProblems() const
-{
-    QList<cfgfields::Problem> problems = cfgfields::valueProblems(cfgFieldValues(), serialLink.encoding());
-    for (const QCheckBox *box : unreadFlags)
-        problems.append({cfgfields::find(box->objectName()), cfgfields::Problem::NoChoice});
-    // A text read as replacement characters is named as such, not as text the encoding lacks.
-    QStringList unclean;
-    for (QLineEdit *edit : writtenTexts()) {
-        if (!uncleanCfgFields.contains(edit))
-            continue;
-        unclean << cfgFieldName(edit);
-        problems.removeIf([edit](const cfgfields::Problem &p) {
-            return p.kind == cfgfields::Problem::Unencodable && edit->objectName() == QLatin1String(p.field->widget);
-        });
-    }
-    QList<cfgfields::Problem> unset = problems;
-    unset.removeIf([](const cfgfields::Problem &p) { return p.kind != cfgfields::Problem::NoChoice; });
-    problems.removeIf([](const cfgfields::Problem &p) { return p.kind == cfgfields::Problem::NoChoice; });
-    QStringList texts = cfgfields::problemTexts(unset, englishOnScreen(), serialLink.encoding());
-    if (!unclean.isEmpty()) {
-        texts << tr("%1不是有效的%2文本，请修改，或换一种编码重新读取")
-                     .arg(joinCfgFieldNames(unclean), wiretext::name(serialLink.encoding()));
-    }
-    return texts + cfgfields::problemTexts(problems, englishOnScreen(), serialLink.encoding());
+    return formConfig().readProblemTexts(englishOnScreen(), serialLink.encoding());
 }
 
 // The values the write sends, by field object name: a selector's item index
 // ("-1" when blank), a line edit's text, a check box's "1" or "0".
 QHash<QString, QString> Quorvel::cfgFieldValues() const
 {
-    QHash<QString, QString> values;
-    for (const QWidget *field : writtenFields()) {
-        QString value;
-        if (const auto *box = qobject_cast<const QComboBox *>(field))
-            value = QString::number(box->currentIndex());
-        else if (const auto *edit = qobject_cast<const QLineEdit *>(field))
-            value = edit->text();
-        else if (const auto *check = qobject_cast<const QCheckBox *>(field))
-            value = check->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-        values.insert(field->objectName(), value);
-    }
-    return values;
+    return formConfig().writtenValues();
 }
 
 // A value of cfgFieldValues as the form shows it, in the language on screen.
@@ -336,19 +260,20 @@ void Quorvel::markChangedFields()
     }
 }
 
-// Before a write: the changes it makes when the module's values are known,
-// otherwise why they are not and the whole profile it will send. A form
+// Before a write of `snapshot`: the changes it makes when the module's
+// values are known, otherwise why they are not and the whole profile it will
+// send. A form
 // that holds only defaults, a failed read's leftovers or an incomplete
 // import defaults to No; one stray click would reconfigure the module.
-bool Quorvel::confirmWrite()
+bool Quorvel::confirmWrite(const ModuleConfig &snapshot)
 {
-    const QHash<QString, QString> form = cfgFieldValues();
+    const QHash<QString, QString> form = snapshot.writtenValues();
     QString missing;
     if (formSource == FormSource::ImportIncomplete) {
-        if (!formMissingLeaves.isEmpty())
-            missing = tr("导入的文件缺少 %1，这些配置将写入默认值。").arg(formMissingLeaves.join(QStringLiteral(", ")));
+        if (const QStringList lacking = importedProfile.missingLeaves(); !lacking.isEmpty())
+            missing = tr("导入的文件缺少 %1，这些配置将写入默认值。").arg(lacking.join(QStringLiteral(", ")));
         QStringList wrong;
-        for (const cfgleaf::Problem &problem : importProblems)
+        for (const cfgleaf::Problem &problem : importedProfile.problems())
             wrong << cfgleaf::problemText(problem);
         if (!wrong.isEmpty())
             missing += tr("导入的文件有误（%1），表单中相应的配置不是文件中的。").arg(wrong.join(tr("；")));

@@ -7,28 +7,32 @@
 #include <QTimer>
 
 #include "protocol/cfgfields.h"
+#include "protocol/moduleconfig.h"
 
 void Quorvel::on_pushButton_writeConfiguartion_clicked()
 {
     // As for the read: a second start would connect the line handler twice.
     if (cfgBusy())
         return;
-    // Nothing is sent while a field could not go out as the form shows it.
-    if (!writeCfgProblems().isEmpty()) {
-        reportOutcome({Outcome::Action::Write, Outcome::End::Refused},
-                      [this] { return tr("未写入：%1").arg(writeCfgProblems().join(tr("；"))); }, 10000);
+    // One snapshot of the form is checked, listed and sent: what the list
+    // shows is what goes out, whatever changes the form meanwhile. Nothing is
+    // sent while a field could not go out as the form shows it.
+    const ModuleConfig snapshot = formConfig();
+    if (!snapshot.problemTexts(englishOnScreen(), serialLink.encoding()).isEmpty()) {
+        reportOutcome({Outcome::Action::Write, Outcome::End::Refused}, [this, snapshot, encoding = serialLink.encoding()] {
+            return tr("未写入：%1").arg(snapshot.problemTexts(englishOnScreen(), encoding).join(tr("；"))); }, 10000);
         return;
     }
     if (!serialLink.isOpen()) {   // the button is off then: only a caller can get here
         emit actionEnded({Outcome::Action::Write, Outcome::End::Refused, {}, {}, tr("串口没有打开，没有写入")});
         return;
     }
-    if (!confirmWrite()) {
+    if (!confirmWrite(snapshot)) {
         reportDeclined(Outcome::Action::Write);
         return;
     }
     // What the user confirmed is what goes out; the form stays locked until the end.
-    writeValues = cfgFieldValues();
+    writeValues = snapshot.writtenValues();
     startWriteCfg();
 }
 

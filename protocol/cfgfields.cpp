@@ -19,7 +19,8 @@ constexpr Value any = Value::Any, address = Value::Address, port = Value::Port, 
                 ssid = Value::Ssid, key = Value::Key;
 
 // widget, kind, shown, query, answer pos, set command, set pos, code offset, items, leaf, leaf pos, reset,
-// value a text takes, label, name (Chinese, English), items by language (Chinese, English)
+// value a text takes, label, name (Chinese, English), a selector's items (in Chinese, and in English where
+// they differ)
 const QList<Field> table = {
     // The module's own information: read only.
     {"lineEdit_deviceSoftwareVer", K::Text, S::Info, "AT+VER?", 0, nullptr, 0, 0, 0, nullptr, 0, 0, any,
@@ -38,31 +39,33 @@ const QList<Field> table = {
      "label_20", "设备相关/地址隐码", "Device/IP mask", nullptr, nullptr},
     // The module's UART.
     {"comboBox_deviceBps", K::Selector, S::AsIs, "AT+UART?", 0, "AT+UART=", 0, 0, 8, "UART", 0, 5, any,
-     "label_bps_2", "UART参数/波特率", "UART/BaudRate", nullptr, nullptr},
+     "label_bps_2", "UART参数/波特率", "UART/BaudRate",
+     "4800|9600|19200|38400|76800|115200|128000|256000", nullptr},
     {"comboBox_deviceDataBit", K::Selector, S::AsIs, "AT+UART?", 1, "AT+UART=", 1, 5, 4, "UART", 1, 3, any,
-     "label_dataBit_2", "UART参数/数据位", "UART/DataBit", nullptr, nullptr},
+     "label_dataBit_2", "UART参数/数据位", "UART/DataBit", "5|6|7|8", nullptr},
     {"comboBox_deviceParBit", K::Selector, S::AsIs, "AT+UART?", 2, "AT+UART=", 2, 0, 3, "UART", 2, 0, any,
-     "label_94", "UART参数/校验位", "UART/Parity", nullptr, nullptr},
+     "label_94", "UART参数/校验位", "UART/Parity", "None|Even|Odd", nullptr},
     {"comboBox_deviceStopBit", K::Selector, S::AsIs, "AT+UART?", 3, "AT+UART=", 3, 1, 2, "UART", 3, 0, any,
-     "label_stopBit_2", "UART参数/停止位", "UART/StopBit", nullptr, nullptr},
+     "label_stopBit_2", "UART参数/停止位", "UART/StopBit", "1|2", nullptr},
     {"comboBox_deviceFlow", K::Selector, S::AsIs, "AT+UART?", 4, "AT+UART=", 4, 0, 2, "UART", 4, 0, any,
-     "label_stopBit_3", "UART参数/流控", "UART/Flow Control", nullptr, nullptr},
+     "label_stopBit_3", "UART参数/流控", "UART/Flow Control", "None|Hardware", nullptr},
     // Sent by its own control when chosen; the profile carries it.
     {"comboBox_defaultWorkMode", K::Selector, S::AsIs, nullptr, 0, nullptr, 0, 0, 2, "DFWM", 0, 0, any,
-     "label_95", "系统控制/默认工作模式", "System Control/Default Work Mode", nullptr, nullptr},
+     "label_95", "系统控制/默认工作模式", "System Control/Default Work Mode", "AT_MODE|TP_MODE", nullptr},
     // Wi-Fi.
     {"comboBox_wifi_mode", K::Selector, S::AsIs, "AT+APSTA?", 0, "AT+APSTA=", 0, 0, 2, "WIFI_MODE", 0, kept,
      any, "label_2", "WIFI模式", "WIFI mode", "AP模式|STA模式", "AP|STA"},
     {"lineEdit_AP_SSID", K::Text, S::AsIs, "AT+APMOD?", 0, "AT+APMOD=", 0, 0, 0, "WIFI_AP", 0, 0, ssid,
      "label_3", "AP设置/SSID", "AP Mode/SSID", nullptr, nullptr},
     {"comboBox_MODE", K::Selector, S::AsIs, "AT+APMOD?", 1, "AT+APMOD=", 1, 1, 5, "WIFI_AP", 4, 3, any,
-     "label_8", "AP设置/无线模式", "AP Mode/Wireless Mode", nullptr, nullptr},
+     "label_8", "AP设置/无线模式", "AP Mode/Wireless Mode", "11a|11b|11g|11n|HT40", nullptr},
     {"comboBox_CH", K::Selector, S::AsIs, "AT+APMOD?", 2, "AT+APMOD=", 2, 1, 13, "WIFI_AP", 5, 1, any,
-     "label_9", "AP设置/信道", "AP Mode/Channel", nullptr, nullptr},
+     "label_9", "AP设置/信道", "AP Mode/Channel", "1|2|3|4|5|6|7|8|9|10|11|12|13", nullptr},
     {"comboBox_AUTH", K::Selector, S::AsIs, "AT+APKEY?", 0, "AT+APKEY=", 0, 0, 8, "WIFI_AP", 2, 4, any,
-     "label_6", "AP设置/安全模式", "AP Mode/Authorization", nullptr, nullptr},
+     "label_6", "AP设置/安全模式", "AP Mode/Authorization",
+     "NONE|WPA|WAP2|WAP_PSK|WAP2_PSK|WAP_CCKM|WPA2_CCKM|WPA2_PSK_SHA256", nullptr},
     {"comboBox_CRYPT", K::Selector, S::AsIs, "AT+APKEY?", 1, "AT+APKEY=", 1, 0, 6, "WIFI_AP", 3, 3, any,
-     "label_7", "AP设置/加密模式", "AP Mode/Encryption", nullptr, nullptr},
+     "label_7", "AP设置/加密模式", "AP Mode/Encryption", "NONE|WEP|TKIP|AES|BIP|KTK", nullptr},
     {"lineEdit_AP_KEY", K::Text, S::AsIs, "AT+APKEY?", 2, "AT+APKEY=", 2, 0, 0, "WIFI_AP", 1, 0, key,
      "label_5", "AP设置/密码", "AP Mode/Key", nullptr, nullptr},
     {"lineEdit_STA_SSID", K::Text, S::AsIs, "AT+STAMOD?", 0, "AT+STAMOD=", 0, 0, 0, "WIFI_STA", 0, 0, ssid,
@@ -85,7 +88,7 @@ const QList<Field> table = {
      "label_23", "IP设置/结束地址", "IP/End IP", nullptr, nullptr},
     // Transparent mode.
     {"comboBox_TP_TCP_UDP", K::Selector, S::AsIs, "AT+TPSOCK?", 0, "AT+TPSOCK=", 0, 0, 2, "TP_TP", 0, 0, any,
-     "label_31", "TP设置/协议", "TP setting/Protocol", nullptr, nullptr},
+     "label_31", "TP设置/协议", "TP setting/Protocol", "TCP|UDP", nullptr},
     {"comboBox_TP_S_C", K::Selector, S::AsIs, "AT+TPSOCK?", 1, "AT+TPSOCK=", 1, 0, 2, "TP_TP", 1, 0, any,
      "label_32", "TP设置/类型", "TP setting/Type", "服务器|客户端", "Server|Client"},
     {"lineEdit_TP_ADDR", K::Text, S::AsIs, "AT+TPSOCK?", 2, "AT+TPSOCK=", 2, 0, 0, "TP_TP", 2, 0, address,
@@ -268,10 +271,17 @@ QString setCommand(QStringView prefix, const QHash<QString, QString> &values)
     return atanswer::setCommand(prefix.toString(), sent);
 }
 
+QStringList items(const Field &field, bool english)
+{
+    if (field.kind != Kind::Selector || !field.itemsZh)
+        return {};
+    return QString::fromUtf8(english && field.itemsEn ? field.itemsEn : field.itemsZh).split(u'|');
+}
+
 int bilingualItemIndex(QStringView widget, QStringView text)
 {
     const Field *field = find(widget);
-    if (!field || !field->itemsZh)
+    if (!field || !field->itemsEn)
         return -1;
     for (const char *items : {field->itemsZh, field->itemsEn}) {
         const int index = int(QString::fromUtf8(items).split(u'|').indexOf(text));

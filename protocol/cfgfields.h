@@ -61,8 +61,8 @@ struct Field
     const char *label;       // object name of what names it on the form (its label, or itself)
     const char *nameZh;      // its name in messages and the change list
     const char *nameEn;
-    const char *itemsZh;     // selector whose items differ by language: "|"-separated, else null
-    const char *itemsEn;
+    const char *itemsZh;     // selector: its items as the form has them, "|"-separated
+    const char *itemsEn;     // selector whose items differ by language: its English ones, else null
 };
 
 // A query of the read, in the order the read sends them.
@@ -140,6 +140,10 @@ bool parseAnswer(QStringView query, const QString &line, QHash<QString, QString>
 // The set command `prefix` with its values taken from the form's `values`
 // (as parseAnswer gives them). Dynamic IP sends the mode alone.
 QString setCommand(QStringView prefix, const QHash<QString, QString> &values);
+
+// A selector's items as the form shows them in the language `english` picks
+// (empty for any other field): what a profile file holds for its values.
+QStringList items(const Field &field, bool english);
 
 // The item index that `text` names in the selector `widget` in either
 // language, or -1 when the selector's items do not differ by language or

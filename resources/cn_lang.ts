@@ -2,6 +2,72 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>ModuleConfig</name>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1的值不在列表中</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1“%2”不是 MAC 地址，没有备份</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ProfileFile</name>
+    <message>
+        <source>%1含有逗号，导入时不能原样取回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文件大于 %1 MiB，不是配置文件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1（第 %2 行第 %3 列）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>导入遇到错误：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>文件缺少 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不是%1格式的XML配置文件,导入失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能打开文件%1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>配置文件有误，没有写入模块：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Quorvel</name>
     <message>
         <source>Ready</source>
@@ -37,10 +103,6 @@
     </message>
     <message>
         <source>导出完成</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>不是%1格式的XML配置文件,导入失败</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -212,18 +274,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1不是有效的%2文本</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1的值不在列表中</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>；</source>
         <translation type="unfinished"></translation>
     </message>
@@ -248,15 +298,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>文件缺少 %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>，但</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1含有逗号，导入时不能原样取回</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -516,23 +558,11 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>配置文件有误，没有写入模块：%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>模块在运行中被更换：开始时 MAC %1，读回时 MAC %2</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>没有备份：没有有效的 MAC 地址</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>文件大于 %1 MiB，不是配置文件</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1（第 %2 行第 %3 列）</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -549,10 +579,6 @@
     </message>
     <message>
         <source>没有要发送的十六进制字节</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1“%2”不是 MAC 地址，没有备份</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

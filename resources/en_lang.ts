@@ -2,6 +2,72 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>ModuleConfig</name>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
+        <translation>%1 is not valid %2 text; edit it, or read again in another encoding</translation>
+    </message>
+    <message>
+        <source>%1不是有效的%2文本</source>
+        <translation>%1 is not valid %2 text</translation>
+    </message>
+    <message>
+        <source>%1的值不在列表中</source>
+        <translation>the module&apos;s value of %1 is not in the list</translation>
+    </message>
+    <message>
+        <source>%1“%2”不是 MAC 地址，没有备份</source>
+        <translation>%1 “%2” is no MAC address</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileFile</name>
+    <message>
+        <source>%1含有逗号，导入时不能原样取回</source>
+        <translation>a comma in %1 will not import as it was</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>文件大于 %1 MiB，不是配置文件</source>
+        <translation>the file is larger than %1 MiB: no profile</translation>
+    </message>
+    <message>
+        <source>%1（第 %2 行第 %3 列）</source>
+        <translation>%1 (line %2, column %3)</translation>
+    </message>
+    <message>
+        <source>导入遇到错误：%1</source>
+        <translation>Import Encouter Error: %1</translation>
+    </message>
+    <message>
+        <source>文件缺少 %1</source>
+        <translation>the file lacks %1</translation>
+    </message>
+    <message>
+        <source>不是%1格式的XML配置文件,导入失败</source>
+        <translation>Not %1 format, Import error</translation>
+    </message>
+    <message>
+        <source>不能打开文件%1（%2）</source>
+        <translation>Can not open %1 (%2)</translation>
+    </message>
+    <message>
+        <source>配置文件有误，没有写入模块：%1</source>
+        <translation>The profile is wrong, nothing was written to the module: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+</context>
+<context>
     <name>Quorvel</name>
     <message>
         <source>Ready</source>
@@ -38,10 +104,6 @@
     <message>
         <source>导出完成</source>
         <translation>Export Done</translation>
-    </message>
-    <message>
-        <source>不是%1格式的XML配置文件,导入失败</source>
-        <translation>Not %1 format, Import error</translation>
     </message>
     <message>
         <source>导入完成</source>
@@ -212,18 +274,6 @@
         <translation>, </translation>
     </message>
     <message>
-        <source>%1不是有效的%2文本</source>
-        <translation>%1 is not valid %2 text</translation>
-    </message>
-    <message>
-        <source>%1的值不在列表中</source>
-        <translation>the module&apos;s value of %1 is not in the list</translation>
-    </message>
-    <message>
-        <source>%1不是有效的%2文本，请修改，或换一种编码重新读取</source>
-        <translation>%1 is not valid %2 text; edit it, or read again in another encoding</translation>
-    </message>
-    <message>
         <source>；</source>
         <translation>; </translation>
     </message>
@@ -248,16 +298,8 @@
         <translation>The file would not keep the form as it is: %1. Export all the same?</translation>
     </message>
     <message>
-        <source>文件缺少 %1</source>
-        <translation>the file lacks %1</translation>
-    </message>
-    <message>
         <source>，但</source>
         <translation>, but </translation>
-    </message>
-    <message>
-        <source>%1含有逗号，导入时不能原样取回</source>
-        <translation>a comma in %1 will not import as it was</translation>
     </message>
     <message>
         <source>（空）</source>
@@ -516,24 +558,12 @@
         <translation>The module&apos;s MAC address “%1” is no MAC address</translation>
     </message>
     <message>
-        <source>配置文件有误，没有写入模块：%1</source>
-        <translation>The profile is wrong, nothing was written to the module: %1</translation>
-    </message>
-    <message>
         <source>模块在运行中被更换：开始时 MAC %1，读回时 MAC %2</source>
         <translation>The module changed during the run: MAC %1 at the start, MAC %2 read back</translation>
     </message>
     <message>
         <source>没有备份：没有有效的 MAC 地址</source>
         <translation>no backup: no valid MAC address</translation>
-    </message>
-    <message>
-        <source>文件大于 %1 MiB，不是配置文件</source>
-        <translation>the file is larger than %1 MiB: no profile</translation>
-    </message>
-    <message>
-        <source>%1（第 %2 行第 %3 列）</source>
-        <translation>%1 (line %2, column %3)</translation>
     </message>
     <message>
         <source>导入遇到错误：%1</source>
@@ -550,10 +580,6 @@
     <message>
         <source>没有要发送的十六进制字节</source>
         <translation>No hex bytes to send</translation>
-    </message>
-    <message>
-        <source>%1“%2”不是 MAC 地址，没有备份</source>
-        <translation>%1 “%2” is no MAC address</translation>
     </message>
     <message>
         <source>导入的文件有误（%1），表单中相应的配置不是文件中的。</source>

@@ -33,7 +33,7 @@
 
 #include <algorithm>
 
-#include "app/quorvel.h"
+#include "cfgfile/profilefile.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "settings/appsettings.h"
@@ -43,6 +43,13 @@
 using station::FixtureState;
 
 namespace {
+
+// The wire encoding the settings file names: the one the runs use.
+wiretext::Encoding runEncoding()
+{
+    const QSettings settings(appsettings::filePath(), QSettings::IniFormat);
+    return wiretext::fromName(appsettings::text(settings, appsettings::Key::Encoding));
+}
 
 // The tile's big state word on one line: its font shrinks from the largest
 // size until the word fits the label's width ("Verifying" in a narrow tile).
@@ -323,7 +330,7 @@ bool StationWindow::setProfile(const QString &path)
 {
     if (m_running)
         return false;
-    m_profileRefusal = Quorvel::profileRefusal(path);
+    m_profileRefusal = ProfileFile::refusal(path, tr("合格") != QStringLiteral("合格"), runEncoding());
     QFile file(path);
     if (m_profileRefusal.isEmpty() && !file.open(QIODevice::ReadOnly))
         m_profileRefusal = file.errorString();

@@ -83,15 +83,6 @@ private slots:
         QCOMPARE(cfgfields::setCommand(prefix, form), command);
     }
 
-    // Items that differ by language are found in either; other selectors are no business of this index.
-    void bilingualItems()
-    {
-        QCOMPARE(cfgfields::bilingualItemIndex(u"comboBox_ip_mode", u"Static IP"), 1);
-        QCOMPARE(cfgfields::bilingualItemIndex(u"comboBox_TP_S_C", u"客户端"), 1);
-        QCOMPARE(cfgfields::bilingualItemIndex(u"comboBox_wifi_mode", u"AP"), 0);
-        QCOMPARE(cfgfields::bilingualItemIndex(u"comboBox_CH", u"1"), -1);
-    }
-
     void values_data()
     {
         QTest::addColumn<Values>("changes");   // to a form the module takes

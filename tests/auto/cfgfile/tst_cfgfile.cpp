@@ -1,5 +1,5 @@
-// The XML configuration file: the exported document, round trips through the dialogs in both languages,
-// failures, and the import's rules and what of it reaches the simulated module.
+// The XML configuration file through the window: the exported form, round trips through the dialogs, failures,
+// backups, and what of an import reaches the form and the simulated module (the file's own rules: tst_profilefile).
 #include <QDir>
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 
 #include "cfgfile/backupstore.h"
+#include "cfgfile/profilefile.h"
 #include "tests/common/testsupport.h"
 
 using Access = QuorvelTestAccess;
@@ -87,13 +88,8 @@ private slots:
         ui.tabWidget->setCurrentIndex(1);
         answerNextFileDialog(file.chopped(4));
         ui.pushButton_Export->click();
-        const QByteArray example = readFile(file);
-        QCOMPARE(QString::fromUtf8(example).remove(QRegularExpression("\n *")), QStringLiteral(   // layout aside
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><TESSELANE_CFG>"
-            "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART></BASE_GROUP_ELEM>"   // no work mode chosen
-            "<WIFI_GROUP_ELEM><WIFI_MODE>AP模式</WIFI_MODE><WIFI_AP>,,WAP2_PSK,AES,11n,2</WIFI_AP><WIFI_STA>,</WIFI_STA>"
-            "<WIFI_IP>动态IP,,,</WIFI_IP><WIFI_DHCP>0,,</WIFI_DHCP></WIFI_GROUP_ELEM>"
-            "<TP_GROUP_ELEM><TP_TP>TCP,服务器,,</TP_TP><TP_FRAME>,,</TP_FRAME></TP_GROUP_ELEM></TESSELANE_CFG>"));
+        const QByteArray example = readFile(file);   // the reset form, no work mode chosen
+        QCOMPARE(example, ProfileFile::document(ModuleConfig::defaults(), std::nullopt, false));
 
         rlimit saved{};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -135,6 +131,21 @@ private slots:
         QCOMPARE(m_f->status(), QStringLiteral("导入完成"));
         QCOMPARE(formState(w), exported);
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
+    }
+
+    // A profile names a selector's value by its item: the form's items are the field table's.
+    void selectorItems()
+    {
+        QUORVEL_START(m_f, false);
+        for (const cfgfields::Field &f : cfgfields::all()) {
+            auto *box = m_f->w->findChild<QComboBox *>(QLatin1String(f.widget));
+            if (f.kind != cfgfields::Kind::Selector || !box)
+                continue;
+            QStringList items;
+            for (int i = 0; i < box->count(); ++i)
+                items << box->itemText(i);
+            QCOMPARE(items, cfgfields::items(f, false));
+        }
     }
 
     // A read leaves a backup in the module's folder, without a work mode (the read does not ask for it);
@@ -211,20 +222,8 @@ private slots:
             QTest::newRow(name) << file << message << changed << sent;
         };
         const QString done = QStringLiteral("导入完成");
-        const QByteArray uart = "<BASE_GROUP_ELEM><UART>9600,7,Even,2,Hardware</UART></BASE_GROUP_ELEM>";
-        // A refused file sends nothing to the module: no work mode of it.
-        row("repeated leaves and empty choices: refused, each named; the form takes the last, an open access point's "
-            "empty key too", document(uart + "<BASE_GROUP_ELEM><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM><WIFI_GROUP_ELEM>"
-            "<WIFI_AP>Lab,pw,WPA,TKIP,11g,3</WIFI_AP></WIFI_GROUP_ELEM><BASE_GROUP_ELEM><DFWM>AT_MODE</DFWM><DFWM>tp"
-            "</DFWM><UART>,,Odd,,</UART></BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_AP>Cafe,,NONE,NONE,11b,5</WIFI_AP>"
-            "</WIFI_GROUP_ELEM>"), QStringLiteral("导入遇到错误：UART 出现了 2 次；DFWM 出现了 3 次；WIFI_AP 出现了 2 次；"
-            "DFWM 的第 1 个字段“tp”不是可选的值；UART 的第 1 个字段为空；UART 的第 2 个字段为空；UART 的第 4 个字段为空；"
-            "UART 的第 5 个字段为空；文件缺少 WIFI_MODE, WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME"),
-            {{"deviceBps", "9600"}, {"deviceDataBit", "7"}, {"deviceParBit", "Odd"},
-            {"deviceStopBit", "2"}, {"deviceFlow", "Hardware"}, {"AP_SSID", "Cafe"}, {"AUTH", "NONE"},
-            {"CRYPT", "NONE"}, {"MODE", "11b"}, {"CH", "5"}});
-        row("commas: an ssid's survive, a key's move into the ssid", document("<WIFI_GROUP_ELEM><WIFI_AP>"
-            "a,b,c,key,NONE,WEP,11b,5</WIFI_AP><WIFI_STA>net,pa,ss</WIFI_STA></WIFI_GROUP_ELEM>"),
+        row("no work mode: nothing reaches the module", document("<WIFI_GROUP_ELEM><WIFI_AP>a,b,c,key,NONE,WEP,11b,5"
+            "</WIFI_AP><WIFI_STA>net,pa,ss</WIFI_STA></WIFI_GROUP_ELEM>"),
             done + "，但文件缺少 UART, WIFI_MODE, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME",
             {{"AP_SSID", "a,b,c"}, {"AP_KEY", "key"}, {"AUTH", "NONE"}, {"CRYPT", "WEP"}, {"MODE", "11b"}, {"CH", "5"},
              {"STA_SSID", "net,pa"}, {"STA_KEY", "ss"}});
@@ -232,9 +231,10 @@ private slots:
             "<BASE_GROUP_ELEM><DFWM>AT_MODE</DFWM></BASE_GROUP_ELEM>"), done + "，但文件缺少 UART, WIFI_MODE, WIFI_AP, "
             "WIFI_STA, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME；模块没有接受默认工作模式：AT+ATTP=0 回答 ERR=1（通用错误）",
             {{"defaultWorkMode", "TP_MODE"}}, {"AT+ATTP=0\r\n"});
-        row("line breaks never reach a line edit: the leaf is named and left out", document("<WIFI_GROUP_ELEM><WIFI_STA>"
-            "sid,p&#13;&#10;AT+DFRST</WIFI_STA></WIFI_GROUP_ELEM>"), QStringLiteral("导入遇到错误：WIFI_STA 含有换行；"
-            "文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, TP_TP, TP_FRAME"), {});
+        row("a refused file: named, and none of it reaches the module", document("<BASE_GROUP_ELEM><DFWM>TP_MODE</DFWM>"
+            "</BASE_GROUP_ELEM><WIFI_GROUP_ELEM><WIFI_STA>sid,p&#13;&#10;AT+DFRST</WIFI_STA></WIFI_GROUP_ELEM>"),
+            QStringLiteral("导入遇到错误：WIFI_STA 含有换行；文件缺少 UART, WIFI_MODE, WIFI_AP, WIFI_IP, WIFI_DHCP, TP_TP, "
+            "TP_FRAME"), {{"defaultWorkMode", "TP_MODE"}});
     }
 
     // From a form full of other values (the reset must show and announce no work mode) to the row's message

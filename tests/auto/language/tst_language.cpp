@@ -52,7 +52,7 @@ private slots:
         for (const QString &text : english)
             QVERIFY2(text.startsWith(u'=') || !text.contains(QRegularExpression("\\p{Han}")), qPrintable(text));
         QVERIFY(english.contains(QStringLiteral("pushButton_writeConfiguartion:Write")));
-        QCOMPARE(Quorvel::tr("不是%1格式的XML配置文件,导入失败"), QStringLiteral("Not %1 format, Import error"));
+        QCOMPARE(ProfileFile::tr("不是%1格式的XML配置文件,导入失败"), QStringLiteral("Not %1 format, Import error"));
         Access::langButton(w)->click();
         QCOMPARE(Access::langButton(w)->text() + u' ' + m_f->ui().pushButton_openCom->text(), "English 关闭");
         QCOMPARE(shown(w), chinese);
