@@ -250,6 +250,7 @@ private:
     void initErrStrMap();
     void initAnswerTimeout();
     QString errAnswerText(const QString &line);
+    ConfigSession::Result runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec);
     QString awaitAnswer(const QString &cmd, int msec);
     bool linkHeld() const;
     void expectConsoleAnswer();

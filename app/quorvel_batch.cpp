@@ -281,28 +281,32 @@ bool Quorvel::waitForNewModule()
 // when the write fails, and --expect-version can refuse it.
 bool Quorvel::identifyModule()
 {
-    for (const QString &query : {QStringLiteral("AT+VER?"), QStringLiteral("AT+MAC?")}) {
-        QString answer;
-        QStringList f;
-        for (int attempt = 0; attempt < ConfigSession::defaultTries && f.isEmpty(); ++attempt) {
-            answer = awaitAnswer(query, cfgAnswerTimeoutMs);
-            if (!atanswer::dataFields(answer, 1, &f))
-                f.clear();
-        }
-        if (f.isEmpty()) {
-            printStep(tr("读取模块信息遇到错误：%1").arg(cfgFailureText(query, answer)));
-            return false;
-        }
-        if (query == QLatin1String("AT+VER?")) {
-            batchFirmware = cfgfields::escapedText(f.first());
-            continue;
-        }
-        batchMac = cfgfields::canonicalMac(f.first());
-        if (batchMac.isEmpty()) {   // nothing is written to a module not identified; its row says what it answered
-            batchMac = cfgfields::escapedText(f.first());
-            printStep(tr("模块的 MAC 地址“%1”不是 MAC 地址").arg(batchMac));
-            return false;
-        }
+    // Each answer must carry one data field; anything else is tried again.
+    const auto field = [](QString *into) {
+        return [into](const QString &line) {
+            QStringList f;
+            if (!atanswer::dataFields(line, 1, &f))
+                return false;
+            *into = f.first();
+            return true;
+        };
+    };
+    QString version, mac;
+    const ConfigSession::Result result =
+        runAwaited({{QStringLiteral("AT+VER?"), QString(), ConfigSession::Expect::Any, field(&version)},
+                    {QStringLiteral("AT+MAC?"), QString(), ConfigSession::Expect::Any, field(&mac)}},
+                   ConfigSession::defaultTries, cfgAnswerTimeoutMs);
+    if (!version.isEmpty() || result.ok())
+        batchFirmware = cfgfields::escapedText(version);
+    if (!result.ok()) {
+        printStep(tr("读取模块信息遇到错误：%1").arg(cfgFailureText(result.failedCommand, result.failedAnswer)));
+        return false;
+    }
+    batchMac = cfgfields::canonicalMac(mac);
+    if (batchMac.isEmpty()) {   // nothing is written to a module not identified; its row says what it answered
+        batchMac = cfgfields::escapedText(mac);
+        printStep(tr("模块的 MAC 地址“%1”不是 MAC 地址").arg(batchMac));
+        return false;
     }
     printProgress(progress::Event::Firmware, batchFirmware);
     printProgress(progress::Event::Module, batchMac);

@@ -73,28 +73,37 @@ void Quorvel::initAnswerTimeout()
         cfgAnswerTimeoutMs = ms;
 }
 
-// Sends `cmd` and serves events until the module answers ("OK…" or "ERR=…")
-// or `msec` pass; the answer line, or an empty text when none came. For a
-// single command sent outside the read and write sequences whose answer
-// must not be taken for one of theirs.
-QString Quorvel::awaitAnswer(const QString &cmd, int msec)
+// Runs `steps` on the session, holding the link, and serves events until
+// they end: for commands sent outside the read and write sequences whose
+// answers must not be taken for anyone else's.
+ConfigSession::Result Quorvel::runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec)
 {
-    QString answer;
+    ConfigSession::Result result;
     QEventLoop loop;
-    const auto ended = connect(cfgSession, &ConfigSession::finished, &loop, &QEventLoop::quit);
+    const auto ended = connect(cfgSession, &ConfigSession::finished, &loop,
+                               [&](const ConfigSession::Result &r) { result = r; loop.quit(); });
     serialLink.hold();   // the console waits meanwhile
     updateCfgButtons();
     cfgSession->setAnswerTimeout(msec);
-    cfgSession->run({{cmd, QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
-                          answer = line;
-                          return true;
-                      }}},
-                    1);
+    cfgSession->run(steps, tries);
     if (cfgSession->running())
         loop.exec();
     disconnect(ended);
     serialLink.release();
     updateCfgButtons();
+    return result;
+}
+
+// Sends `cmd` and waits until the module answers ("OK…" or "ERR=…") or
+// `msec` pass; the answer line, or an empty text when none came.
+QString Quorvel::awaitAnswer(const QString &cmd, int msec)
+{
+    QString answer;
+    runAwaited({{cmd, QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
+                     answer = line;
+                     return true;
+                 }}},
+               1, msec);
     return answer;
 }
 
