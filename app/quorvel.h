@@ -261,6 +261,7 @@ private:
     // protocol — app/quorvel_readcfg.cpp
     void startReadCfg();
     void finishReadCfg(bool ok);
+    void endCfgSequence(bool *running);
     void failCfgSequence(const QString &cmd, const QString &answer);
     void failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text);
     QString cfgFailureText(const QString &cmd, const QString &answer);

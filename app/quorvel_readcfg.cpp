@@ -57,14 +57,22 @@ void Quorvel::startReadCfg()
     cfgSession->read();
 }
 
-void Quorvel::finishReadCfg(bool ok)
+// What ends the read and the write alike: the link is free again, a session
+// still running (a port that went away ends a sequence here) stops, and the
+// form comes back as it was.
+void Quorvel::endCfgSequence(bool *running)
 {
-    if (readCfgRunning)
+    if (*running)
         serialLink.release();
-    readCfgRunning = false;
-    cfgSession->cancel();   // a port that went away ends the read here
+    *running = false;
+    cfgSession->cancel();
     updateCfgButtons();
     ui.tabWidget->setCurrentIndex(savedTabIndex);
+}
+
+void Quorvel::finishReadCfg(bool ok)
+{
+    endCfgSequence(&readCfgRunning);
     if (verifyingWrite) {
         finishVerify(ok);
         return;

@@ -49,12 +49,7 @@ void Quorvel::startWriteCfg()
 
 void Quorvel::finishWriteCfg(bool ok)
 {
-    if (writeCfgRunning)
-        serialLink.release();
-    writeCfgRunning = false;
-    cfgSession->cancel();   // a port that went away ends the write here
-    updateCfgButtons();
-    ui.tabWidget->setCurrentIndex(savedTabIndex);
+    endCfgSequence(&writeCfgRunning);
     if (!ok) {
         // Some commands may have gone through: what the module holds is unknown.
         setModuleValues({});
