@@ -99,14 +99,14 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     initCmdCompleter();
     initLogTable();
 
-    // The configuration fields take their limits from the field table (initCfgFieldChecks).
+    // The configuration fields take their limits from the field table (ConfigForm).
     ui.lineEdit_regular_time->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
 
     connect(regularSendTimer, &QTimer::timeout, this, &Quorvel::on_pushButton_send_clicked);
     connect(langButton, &QPushButton::clicked, this, &Quorvel::langSwitch);
     connect(stationButton, &QPushButton::clicked, this, &Quorvel::openStation);
-    initCfgFieldChecks();
+    cfgForm = new ConfigForm(this);
     fitValueWidgets();
     // Plain "OK" and "ERR=" answers to anything, a control button or a typed
     // command, show in the status bar for the whole run.
@@ -207,9 +207,9 @@ void Quorvel::langSwitch()
 // check boxes at their reset values; the Wi-Fi role keeps what it shows.
 void Quorvel::resetCfgWidgets()
 {
-    forgetReadProblems();
+    cfgForm->forgetReadProblems();
     for (const cfgfields::Field &f : cfgfields::all()) {
-        QWidget *widget = cfgWidget(f.widget);
+        QWidget *widget = cfgForm->widget(f.widget);
         if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
             edit->clear();
         } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {

@@ -53,6 +53,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/configform.h"
 #include "app/outcome.h"
 #include "cfgfile/profilefile.h"
 #include "console/consolemodel.h"
@@ -282,35 +283,14 @@ private:
     // protocol — app/quorvel_cfgcheck.cpp
     bool cfgBusy() const;
     void updateCfgButtons();
-    QWidget *cfgWidget(const char *objectName) const;
     bool englishOnScreen() const;
-    QString cfgFieldName(const QWidget *field) const;
-    QWidget *cfgFieldLabel(const QWidget *field) const;
-    QList<QWidget *> writtenFields() const;
-    void initCfgFieldChecks();
-    void setReadText(QLineEdit *edit, const QString &text);
-    void setReadValue(QWidget *field, const QString &value);
-    QStringList readCfgProblems() const;
-    void forgetReadProblems();
-    ModuleConfig formConfig() const;   // the form's values, and what a read could not show
-    QHash<QString, QString> cfgFieldValues() const;
-    QString cfgFieldShown(const QWidget *field, const QString &value) const;
-    QList<QWidget *> changedCfgFields(const QHash<QString, QString> &from, const QHash<QString, QString> &to) const;
-    QStringList cfgFieldDifferences(const QHash<QString, QString> &from, const QHash<QString, QString> &to,
-                                    const QString &line) const;
-    void setModuleValues(const QHash<QString, QString> &values);
-    void markChangedFields();
     bool confirmWrite(const ModuleConfig &snapshot);
     // Where the form's values came from: what Write asks before it sends them.
     enum class FormSource { Defaults, Read, ReadFailed, Import, ImportIncomplete };
-    QHash<QString, QWidget *> cfgWidgets;   // the field table's widgets by object name
-    QSet<QLineEdit *> uncleanCfgFields;   // filled by a read from a line not valid in the wire encoding
-    QSet<QCheckBox *> unreadFlags;        // a read's flag that was neither "0" nor "1"
-    bool readMacBad = false;              // the last read's MAC answer was no MAC address
+    // The form's fields, their values as a ModuleConfig, what a read could not
+    // show, and the module's values as of the last read or write.
+    ConfigForm *cfgForm = nullptr;
     FormSource formSource = FormSource::Defaults;
-    // The module's values (field object name -> value, as cfgFieldValues gives them) as of the
-    // last successful read or write on the open port; empty while they are unknown.
-    QHash<QString, QString> moduleValues;
 
     // outcomes — app/quorvel_outcome.cpp: everything that reaches the user goes through here
     void reportOutcome(Outcome outcome, std::function<QString()> text, int ms);

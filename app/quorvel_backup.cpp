@@ -31,7 +31,7 @@ std::function<QString()> Quorvel::storeBackup()
         // Written aside and renamed: a backup is whole or absent.
         QSaveFile file(folder + u'/' + backupstore::freeFileName(folder, QDateTime::currentDateTime()));
         // A read does not ask for the work mode: a backup states none.
-        const QByteArray document = ProfileFile::document(formConfig(), std::nullopt, englishOnScreen());
+        const QByteArray document = ProfileFile::document(cfgForm->config(), std::nullopt, englishOnScreen());
         if (file.open(QIODevice::WriteOnly) && file.write(document) >= 0 && file.commit()) {
             backupstore::prune(folder);
             return {};

@@ -1,5 +1,5 @@
 // Export and import of the configuration tabs as an XML file. The file is a
-// snapshot of the form: export writes the form's values (formConfig) through
+// snapshot of the form: export writes the form's values (ConfigForm::config) through
 // ProfileFile, import shows what ProfileFile took from a file, tab by tab.
 // Only the default work mode travels on to the module, once, at the end of an
 // import. The configuration buttons stay off while either runs: their pauses
@@ -86,7 +86,7 @@ bool Quorvel::exportCfgFile(const QString &path)
     // A profile states a work mode only when someone chose one: no read learns it.
     const std::optional<int> workMode =
         workModeChosen ? std::optional<int>(ui.comboBox_defaultWorkMode->currentIndex()) : std::nullopt;
-    const QByteArray document = ProfileFile::document(formConfig(), workMode, englishOnScreen());
+    const QByteArray document = ProfileFile::document(cfgForm->config(), workMode, englishOnScreen());
     // commit() misses a failed final flush (a full disk) and would put the
     // truncated file in place: flush first, and give up on failure.
     QString why;
@@ -104,7 +104,7 @@ bool Quorvel::exportCfgFile(const QString &path)
         reportFailure({Outcome::Action::Export, Outcome::End::Failed}, tr("不能写入文件%1（%2）").arg(path, why));
         return false;
     }
-    const QStringList lost = ProfileFile::lostToCommas(formConfig(), englishOnScreen());
+    const QStringList lost = ProfileFile::lostToCommas(cfgForm->config(), englishOnScreen());
     if (lost.isEmpty())
         reportOutcome({Outcome::Action::Export}, [this] { return tr("导出完成"); }, 10000);
     else
@@ -146,7 +146,7 @@ bool Quorvel::importCfgFile(const QString &path)
         delayMsec(groupPauseMs());
         for (const QString &leaf : cfgfields::leaves(ProfileFile::groupName(tab))) {
             for (const cfgfields::Field *f : cfgfields::leafFields(leaf)) {
-                QWidget *widget = cfgWidget(f->widget);
+                QWidget *widget = cfgForm->widget(f->widget);
                 const QString value = values.value(QLatin1String(f->widget));
                 if (widget == ui.comboBox_defaultWorkMode) {
                     if (profile.workMode()) {
@@ -232,14 +232,14 @@ QString Quorvel::sendWorkMode()
 // format moves into another field.
 QStringList Quorvel::profileProblems() const
 {
-    return ProfileFile::unsavable(formConfig(), englishOnScreen(), serialLink.encoding());
+    return ProfileFile::unsavable(cfgForm->config(), englishOnScreen(), serialLink.encoding());
 }
 
 // Every field of every leaf as the export writes it, the work mode the box
 // shows included.
 QList<CfgFileField> Quorvel::cfgFileFields() const
 {
-    const ModuleConfig config = formConfig();
+    const ModuleConfig config = cfgForm->config();
     QList<CfgFileField> all;
     for (const QString &leaf : cfgfields::leaves()) {
         const QStringList texts = ProfileFile::leafTexts(config, ui.comboBox_defaultWorkMode->currentIndex(), leaf,

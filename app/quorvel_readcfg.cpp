@@ -46,7 +46,7 @@ void Quorvel::startReadCfg()
     readCfgRunning = true;
     serialLink.hold();   // every answer until the end is the read's
     failCfgSequence(QString(), QString(), {});
-    setModuleValues({});   // known again only when this read ends well
+    cfgForm->setModuleValues({});   // known again only when this read ends well
     updateCfgButtons();
     // Verifying reads into verifyActual: the form keeps the user's values.
     verifyActual.clear();
@@ -79,19 +79,19 @@ void Quorvel::finishReadCfg(bool ok)
     }
     // A read that failed or was cut leaves a form that is not the module's.
     formSource = ok ? FormSource::Read : FormSource::ReadFailed;
-    readMacBad = ok && cfgfields::canonicalMac(ui.lineEdit_device_mac->text()).isEmpty();
+    cfgForm->setMacBad(ok && cfgfields::canonicalMac(ui.lineEdit_device_mac->text()).isEmpty());
     if (ok)
-        setModuleValues(cfgFieldValues());
+        cfgForm->setModuleValues(cfgForm->values());
     // The module's configuration is on disk before anything is written to it.
     const std::function<QString()> backupFailure = ok ? storeBackup() : std::function<QString()>();
     // The fields the read could not show as the module holds them are named;
     // the message then stays twice as long, and so does a failure's.
     const std::function<QString()> failure = cfgSequenceFailure;
-    const bool clean = readCfgProblems().isEmpty();
+    const bool clean = cfgForm->config().readProblemTexts(englishOnScreen(), serialLink.encoding()).isEmpty();
     const Outcome outcome{Outcome::Action::Read, ok ? Outcome::End::Done : Outcome::End::Failed, cfgFailedCommand,
                           cfgFailedAnswer};
     reportOutcome(outcome, [this, ok, failure, backupFailure] {
-        const QString list = readCfgProblems().join(tr("；"));
+        const QString list = cfgForm->config().readProblemTexts(englishOnScreen(), serialLink.encoding()).join(tr("；"));
         QString text;
         if (ok)
             text = list.isEmpty() ? tr("读取配置完成") : tr("读取配置完成，但%1").arg(list);
@@ -138,6 +138,5 @@ void Quorvel::takeReadValues(const QHash<QString, QString> &values)
         verifyActual.insert(values);
         return;
     }
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        setReadValue(cfgWidget(it.key().toLatin1().constData()), it.value());
+    cfgForm->setReadValues(values, serialLink.lineClean());
 }

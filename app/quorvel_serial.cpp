@@ -95,7 +95,7 @@ void Quorvel::connectSerialLink()
 {
     connect(&serialLink, &SerialLink::opened, this, [this] { on_comPortToggle(true); });
     connect(&serialLink, &SerialLink::closed, this, [this] {
-        setModuleValues({});   // the next module on this port may be another one
+        cfgForm->setModuleValues({});   // the next module on this port may be another one
         on_comPortToggle(false);
     });
     connect(&serialLink, &SerialLink::lost, this, &Quorvel::comPortLost);
@@ -124,7 +124,7 @@ void Quorvel::comPortFailed(const QString &portText, const QString &why)
 // `portText` with the line settings of the boxes, or the reason in *why.
 bool Quorvel::openComPort(const QString &portText, QString *why)
 {
-    setModuleValues({});   // whatever answers on this port has not been read yet
+    cfgForm->setModuleValues({});   // whatever answers on this port has not been read yet
     PortSettings comSetting;
     getComSetting(comSetting);
     return serialLink.open(portText, comSetting, why);

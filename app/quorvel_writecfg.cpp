@@ -17,7 +17,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
     // One snapshot of the form is checked, listed and sent: what the list
     // shows is what goes out, whatever changes the form meanwhile. Nothing is
     // sent while a field could not go out as the form shows it.
-    const ModuleConfig snapshot = formConfig();
+    const ModuleConfig snapshot = cfgForm->config();
     if (!snapshot.problemTexts(englishOnScreen(), serialLink.encoding()).isEmpty()) {
         reportOutcome({Outcome::Action::Write, Outcome::End::Refused}, [this, snapshot, encoding = serialLink.encoding()] {
             return tr("未写入：%1").arg(snapshot.problemTexts(englishOnScreen(), encoding).join(tr("；"))); }, 10000);
@@ -52,14 +52,14 @@ void Quorvel::finishWriteCfg(bool ok)
     endCfgSequence(&writeCfgRunning);
     if (!ok) {
         // Some commands may have gone through: what the module holds is unknown.
-        setModuleValues({});
+        cfgForm->setModuleValues({});
         const std::function<QString()> failure = cfgSequenceFailure;
         reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
                       [this, failure] { return tr("写入配置遇到错误：%1").arg(failure()); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
-    setModuleValues(writeValues);   // every command was taken
+    cfgForm->setModuleValues(writeValues);   // every command was taken
     // Verifying reads the module back aside: the form keeps the values written.
     if (ui.checkBox_verifyWrite->isChecked() && !batchRun && serialLink.isOpen()) {
         verifyingWrite = true;
@@ -88,7 +88,7 @@ void Quorvel::finishVerify(bool ok)
     const QString macBefore = ui.lineEdit_device_mac->text();
     const QString macNow = verifyActual.value(ui.lineEdit_device_mac->objectName());
     if (!macBefore.isEmpty() && macNow != macBefore) {
-        setModuleValues({});
+        cfgForm->setModuleValues({});
         reportOutcome({Outcome::Action::Write, Outcome::End::Failed},
                       [macBefore, macNow] { return tr("模块在写入期间被更换：写入前 MAC %1，校验时 MAC %2")
                                                 .arg(macBefore, macNow); }, 10000);
@@ -97,19 +97,20 @@ void Quorvel::finishVerify(bool ok)
     }
     // The module's own information is its, not the user's: shown as it is now.
     for (const cfgfields::Field &f : cfgfields::all()) {
-        auto *info = qobject_cast<QLineEdit *>(cfgWidget(f.widget));
+        auto *info = qobject_cast<QLineEdit *>(cfgForm->widget(f.widget));
         if (info && !f.set && !f.leaf && verifyActual.contains(QLatin1String(f.widget)))
             info->setText(verifyActual.value(QLatin1String(f.widget)));
     }
     QHash<QString, QString> held;
     for (auto it = writeValues.cbegin(); it != writeValues.cend(); ++it)
         held.insert(it.key(), verifyActual.value(it.key()));
-    setModuleValues(held);   // marks what the module holds otherwise
+    cfgForm->setModuleValues(held);   // marks what the module holds otherwise
     const QHash<QString, QString> expected = writeValues;
-    const bool same = changedCfgFields(expected, held).isEmpty();
+    const bool same = cfgForm->changedFields(expected, held).isEmpty();
     reportOutcome({Outcome::Action::Write, same ? Outcome::End::Done : Outcome::End::Failed},
                   [this, expected, held] {
-        const QStringList differences = cfgFieldDifferences(expected, held, tr("%1 写入“%2”，模块为“%3”"));
+        const QStringList differences =
+            cfgForm->differences(expected, held, tr("%1 写入“%2”，模块为“%3”"), englishOnScreen());
         return differences.isEmpty() ? tr("写入并校验完成")
                                      : tr("写入配置完成，但校验发现不同：%1").arg(differences.join(tr("；")));
     }, same ? 5000 : 10000);
@@ -118,12 +119,13 @@ void Quorvel::finishVerify(bool ok)
         return;
     // Asked once the received line that ended the read has been handled.
     QTimer::singleShot(0, this, [this, expected, held] {
-        const QStringList differences = cfgFieldDifferences(expected, held, tr("%1：写入“%2”，模块为“%3”"));
+        const QStringList differences =
+            cfgForm->differences(expected, held, tr("%1：写入“%2”，模块为“%3”"), englishOnScreen());
         if (!askUser(tr("模块没有保存写入的 %1 项配置。要再写入一次吗？").arg(differences.size()),
                      differences.join(u'\n'), QString(), false)
             || cfgBusy() || !serialLink.isOpen())
             return;
-        writeValues = cfgFieldValues();
+        writeValues = cfgForm->values();
         startWriteCfg();
     });
 }
