@@ -97,7 +97,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     initErrStrMap();
     initAnswerTimeout();
     initCmdCompleter();
-    initLogTable();
+    logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { showFinalStatus(text, ms); });
 
     // The configuration fields take their limits from the field table (ConfigForm).
     ui.lineEdit_regular_time->setValidator(

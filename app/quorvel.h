@@ -54,11 +54,10 @@
 #include <optional>
 
 #include "app/configform.h"
+#include "app/logview.h"
 #include "app/outcome.h"
 #include "cfgfile/profilefile.h"
 #include "console/consolemodel.h"
-#include "console/logrecorder.h"
-#include "console/logtext.h"
 #include "protocol/configsession.h"
 #include "report/progress.h"
 #include "serial/portlist.h"
@@ -68,7 +67,6 @@
 #include "settings/catalogues.h"
 #include "ui_quorvel.h"
 
-class LogDelegate;
 class QCloseEvent;
 class QCommandLineParser;
 class QLabel;
@@ -204,11 +202,9 @@ private:
     PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
 
     // console — app/quorvel_console.cpp
-    void initLogTable();
     void initCmdCompleter();
     void countReceived(qint64 n);
     void countSent(qint64 n);
-    void showNewRows(int firstRow);
     void logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs);
     void refuseSend(const QString &why);
     void rememberCmd(const QString &cmd);
@@ -220,30 +216,8 @@ private:
     QString historyDraft;            // the line being typed, while walking the history
     // The log's rows and counters; its bound is "logMaxRows" in the settings file's comSettings.
     ConsoleModel logModel;
-    // console: times, hex view, copy, find, save and record — app/quorvel_logtools.cpp
-    void initLogTools();
-    void showTimes(bool on);
-    void showHex(bool on);
-    void fitLogWidth(int firstRow);
-    void copyLogRows();
-    void showLogMenu(const QPoint &pos);
-    void openFind();
-    void closeFind();
-    void findRow(int step);
-    void countFound();
-    void saveLog();
-    bool saveLogTo(const QString &path);
-    void toggleRecording(bool on);
-    bool startRecording(const QString &path);
-    void stopRecording();
-    void endRecording();
-    void writeRecording();
-    void showRecording();
-    LogDelegate *logDelegate = nullptr;
-    std::unique_ptr<LogRecorder> recorder;   // set while recording
-    logtext::FileLine recordFormat;
-    QTimer *recordTimer = nullptr;
-    QLabel *recordLabel = nullptr;   // in the status bar's permanent area
+    // The log view's times, hex view, copy, find, save and record.
+    LogView *logView = nullptr;
 
     // protocol — app/quorvel_control.cpp
     bool sendControl(const QString &command, bool lineEnd = true);

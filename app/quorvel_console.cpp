@@ -14,36 +14,7 @@
 
 #include <memory>
 
-#include "console/logdelegate.h"
-
-void Quorvel::initLogTable()
-{
-    QTableView *log = ui.tableWidget_log;
-    log->setModel(&logModel);
-    log->verticalHeader()->hide();
-    log->horizontalHeader()->hide();
-    log->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    log->horizontalHeader()->setStretchLastSection(true);
-    logDelegate = new LogDelegate(log);
-    log->setItemDelegate(logDelegate);
-    connect(&logModel, &ConsoleModel::flushed, this, &Quorvel::showNewRows);
-    connect(&logModel, &ConsoleModel::countersChanged, this, [this](qint64 sent, qint64 received) {
-        ui.label_sendCnt->setText(QString::number(sent));
-        ui.label_recvCnt->setText(QString::number(received));
-    });
-    connect(&logModel, &ConsoleModel::limitReached, this, [this](int maxRows) {
-        statusBar()->showMessage(tr("日志已超过 %1 行，最早的行正在被删除").arg(maxRows), 10000);
-    });
-    // Rows dropped for the bound: a reader scrolled up keeps the rows in view.
-    const auto scrolledTo = std::make_shared<int>(0);
-    connect(&logModel, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [log, scrolledTo] { *scrolledTo = log->verticalScrollBar()->value(); });
-    connect(&logModel, &QAbstractItemModel::rowsRemoved, this, [log, scrolledTo](const QModelIndex &, int first, int last) {
-        const int step = log->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : log->rowHeight(0);
-        log->verticalScrollBar()->setValue(qMax(0, *scrolledTo - (last - first + 1) * step));
-    });
-    initLogTools();
-}
+#include "app/keyhandler.h"
 
 void Quorvel::initCmdCompleter()
 {
@@ -62,6 +33,22 @@ void Quorvel::initCmdCompleter()
     auto *completer = new QCompleter(comWordList, this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     ui.lineEdit_cmd->setCompleter(completer);
+    ui.lineEdit_cmd->installEventFilter(new KeyHandler(ui.lineEdit_cmd, [this](QKeyEvent *key) {
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            // Enter sends, as Send does; with the completer's list open it
+            // takes the highlighted word first, and the next Enter sends.
+            const QCompleter *completer = ui.lineEdit_cmd->completer();
+            if (completer && completer->popup() && completer->popup()->isVisible())
+                return false;
+            on_pushButton_send_clicked();
+            return true;
+        }
+        if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
+            return false;
+        walkHistory(key->key() == Qt::Key_Up ? -1 : 1);
+        return true;
+    }));
+
 }
 
 // Entries wait, in order, for the next repaint (ConsoleModel::flush).
@@ -79,11 +66,7 @@ void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msec
         return;
     }
     logModel.append(raw, type == logSend, msecs, serialLink.encoding());
-    if (recorder) {
-        recorder->append(recordFormat.line(msecs, type == logSend, raw, serialLink.encoding(), ui.checkBox_hexView->isChecked()));
-        if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
-            writeRecording();
-    }
+    logView->record(raw, type == logSend, msecs, serialLink.encoding());
 }
 
 // Received bytes are counted with the log rows, at the next repaint.
@@ -97,22 +80,11 @@ void Quorvel::countSent(qint64 n)
     logModel.countSent(n);
 }
 
-// After a flush: the new rows measured, the find line's count, the bottom in view.
-void Quorvel::showNewRows(int firstRow)
-{
-    fitLogWidth(firstRow);
-    countFound();
-    if (ui.checkBox_logAutoScroll->isChecked())
-        ui.tableWidget_log->scrollToBottom();
-}
-
 void Quorvel::on_pushButton_clearLog_clicked()
 {
     // Entries not shown yet were logged before the click: they go too.
     logModel.clear();
-    logDelegate->forgetWidest();
-    fitLogWidth(0);
-    countFound();
+    logView->cleared();
 }
 
 // Text goes out only when the wire encoding has bytes for all of it, hex

@@ -40,8 +40,8 @@ public:
     static bool isOpen(const Quorvel &w) { return w.serialLink.isOpen(); }
     static int rows(const Quorvel &w) { return w.logModel.rowCount(); }
     static void showTimes(Quorvel &w) { w.ui.checkBox_timestamp->setChecked(true); }
-    static bool record(Quorvel &w, const QString &path) { return w.startRecording(path); }
-    static bool recording(const Quorvel &w) { return bool(w.recorder); }
+    static bool record(Quorvel &w, const QString &path) { return w.logView->startRecording(path); }
+    static bool recording(const Quorvel &w) { return w.logView->recording(); }
     static void stopRecording(Quorvel &w) { w.ui.pushButton_recordLog->click(); }
 };
 using A = QuorvelTestAccess;

@@ -47,9 +47,9 @@ public:
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void setGroupPause(Quorvel &w, int ms) { w.cfgGroupWaitMs = ms; }
     static void setAnswerTimeout(Quorvel &w, int ms) { w.cfgAnswerTimeoutMs = ms; }
-    static bool saveLogTo(Quorvel &w, const QString &path) { return w.saveLogTo(path); }
-    static bool startRecording(Quorvel &w, const QString &path) { return w.startRecording(path); }
-    static QTimer *recordTimer(const Quorvel &w) { return w.recordTimer; }
+    static bool saveLogTo(Quorvel &w, const QString &path) { return w.logView->saveLogTo(path); }
+    static bool startRecording(Quorvel &w, const QString &path) { return w.logView->startRecording(path); }
+    static QTimer *recordTimer(const Quorvel &w) { return w.logView->recordTimer(); }
 };
 
 namespace testsupport {

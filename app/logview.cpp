@@ -1,10 +1,12 @@
-// What the technician does with the log beyond reading it: times and hex
-// view, rows one text line high and as wide as the widest, copying rows,
-// the find line (Ctrl+F, Enter/F3 and Shift+Enter/Shift+F3, Esc), saving
-// the rows to a file and recording every row from now on to a file. Each
-// row is ConsoleModel's, with its bytes and its time; the texts come from
-// console/logtext.
-#include "app/quorvel.h"
+// The log view's tools; see logview.h. Each row is ConsoleModel's, with its
+// bytes and its time.
+#include "app/logview.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QScrollBar>
 
 #include <QAction>
 #include <QClipboard>
@@ -25,32 +27,15 @@
 #include <QTimer>
 
 #include <QAbstractItemView>
-#include <QCompleter>
 
 #include <functional>
 
+#include "app/keyhandler.h"
+#include "console/consolemodel.h"
 #include "console/logdelegate.h"
+#include "ui_quorvel.h"
 
 namespace {
-
-// Key presses of one widget handled by a function; true: taken.
-class KeyHandler : public QObject
-{
-public:
-    KeyHandler(QObject *parent, std::function<bool(QKeyEvent *)> handle)
-        : QObject(parent), m_handle(std::move(handle))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        return event->type() == QEvent::KeyPress && m_handle(static_cast<QKeyEvent *>(event));
-    }
-
-private:
-    std::function<bool(QKeyEvent *)> m_handle;
-};
 
 QString defaultLogPath()
 {
@@ -60,9 +45,35 @@ QString defaultLogPath()
 
 } // namespace
 
-void Quorvel::initLogTools()
+LogView::LogView(Ui::QuorvelClass &form, ConsoleModel &rows, QMainWindow *owner,
+                 std::function<void(const QString &, int)> showFinal)
+    : QObject(owner), ui(form), model(rows), window(owner), finalStatus(std::move(showFinal))
 {
     QTableView *log = ui.tableWidget_log;
+    log->setModel(&model);
+    log->verticalHeader()->hide();
+    log->horizontalHeader()->hide();
+    log->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    log->horizontalHeader()->setStretchLastSection(true);
+    delegate = new LogDelegate(log);
+    log->setItemDelegate(delegate);
+    connect(&model, &ConsoleModel::flushed, this, &LogView::showNewRows);
+    connect(&model, &ConsoleModel::countersChanged, this, [this](qint64 sent, qint64 received) {
+        ui.label_sendCnt->setText(QString::number(sent));
+        ui.label_recvCnt->setText(QString::number(received));
+    });
+    connect(&model, &ConsoleModel::limitReached, this, [this](int maxRows) {
+        window->statusBar()->showMessage(tr("日志已超过 %1 行，最早的行正在被删除").arg(maxRows), 10000);
+    });
+    // Rows dropped for the bound: a reader scrolled up keeps the rows in view.
+    const auto scrolledTo = std::make_shared<int>(0);
+    connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [log, scrolledTo] { *scrolledTo = log->verticalScrollBar()->value(); });
+    connect(&model, &QAbstractItemModel::rowsRemoved, this, [log, scrolledTo](const QModelIndex &, int first, int last) {
+        const int step = log->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : log->rowHeight(0);
+        log->verticalScrollBar()->setValue(qMax(0, *scrolledTo - (last - first + 1) * step));
+    });
+
     // A terminal's font, one text line per row: hex columns line up and the
     // table shows about half again as many rows as at the default 30 px.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -81,22 +92,23 @@ void Quorvel::initLogTools()
     copy->setObjectName(QStringLiteral("action_copyLog"));
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
-    connect(copy, &QAction::triggered, this, &Quorvel::copyLogRows);
+    connect(copy, &QAction::triggered, this, &LogView::copyRows);
     log->addAction(copy);
     log->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(log, &QWidget::customContextMenuRequested, this, &Quorvel::showLogMenu);
+    connect(log, &QWidget::customContextMenuRequested, this, &LogView::showMenu);
 
-    auto *find = new QAction(this);
+    auto *find = new QAction(window);
     find->setObjectName(QStringLiteral("action_find"));
     find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, this, &Quorvel::openFind);
-    auto *next = new QAction(this);
+    connect(find, &QAction::triggered, this, &LogView::openFind);
+    auto *next = new QAction(window);
+    next->setObjectName(QStringLiteral("action_findNext"));
     next->setShortcut(Qt::Key_F3);
     connect(next, &QAction::triggered, this, [this] { findRow(1); });
-    auto *previous = new QAction(this);
+    auto *previous = new QAction(window);
     previous->setShortcut(Qt::SHIFT | Qt::Key_F3);
     connect(previous, &QAction::triggered, this, [this] { findRow(-1); });
-    addActions({find, next, previous});
+    window->addActions({find, next, previous});
     ui.widget_find->hide();
     ui.lineEdit_find->installEventFilter(new KeyHandler(ui.lineEdit_find, [this](QKeyEvent *key) {
         if (key->key() == Qt::Key_Escape) {
@@ -111,58 +123,68 @@ void Quorvel::initLogTools()
     }));
     connect(ui.lineEdit_find, &QLineEdit::textChanged, this, [this] {
         if (!ui.widget_find->isHidden())
-            logModel.find(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
+            model.find(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
         countFound();
     });
 
-    ui.lineEdit_cmd->installEventFilter(new KeyHandler(ui.lineEdit_cmd, [this](QKeyEvent *key) {
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter sends, as Send does; with the completer's list open it
-            // takes the highlighted word first, and the next Enter sends.
-            const QCompleter *completer = ui.lineEdit_cmd->completer();
-            if (completer && completer->popup() && completer->popup()->isVisible())
-                return false;
-            on_pushButton_send_clicked();
-            return true;
-        }
-        if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
-            return false;
-        walkHistory(key->key() == Qt::Key_Up ? -1 : 1);
-        return true;
-    }));
-
-    recordTimer = new QTimer(this);
-    recordTimer->setInterval(1000);
-    connect(recordTimer, &QTimer::timeout, this, &Quorvel::writeRecording);
+    recordClock = new QTimer(this);
+    recordClock->setInterval(1000);
+    connect(recordClock, &QTimer::timeout, this, &LogView::writeRecording);
     recordLabel = new QLabel;
     recordLabel->setObjectName(QStringLiteral("label_recording"));
     recordLabel->hide();
-    statusBar()->insertPermanentWidget(0, recordLabel);
+    window->statusBar()->insertPermanentWidget(0, recordLabel);
 
-    connect(ui.checkBox_timestamp, &QCheckBox::toggled, this, &Quorvel::showTimes);
-    connect(ui.checkBox_hexView, &QCheckBox::toggled, this, &Quorvel::showHex);
-    connect(ui.pushButton_saveLog, &QPushButton::clicked, this, &Quorvel::saveLog);
-    connect(ui.pushButton_recordLog, &QPushButton::toggled, this, &Quorvel::toggleRecording);
+    connect(ui.checkBox_timestamp, &QCheckBox::toggled, this, &LogView::showTimes);
+    connect(ui.checkBox_hexView, &QCheckBox::toggled, this, &LogView::showHex);
+    connect(ui.pushButton_saveLog, &QPushButton::clicked, this, &LogView::saveLog);
+    connect(ui.pushButton_recordLog, &QPushButton::toggled, this, &LogView::toggleRecording);
     showTimes(ui.checkBox_timestamp->isChecked());
     showHex(ui.checkBox_hexView->isChecked());
 }
 
-void Quorvel::showTimes(bool on)
+LogView::~LogView() = default;
+
+void LogView::record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding)
 {
-    logDelegate->setShowTime(on);
-    fitLogWidth(-1);
+    if (!recorder)
+        return;
+    recorder->append(recordFormat.line(msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked()));
+    if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
+        writeRecording();
+}
+
+void LogView::showNewRows(int firstRow)
+{
+    fitWidth(firstRow);
+    countFound();
+    if (ui.checkBox_logAutoScroll->isChecked())
+        ui.tableWidget_log->scrollToBottom();
+}
+
+void LogView::cleared()
+{
+    delegate->forgetWidest();
+    fitWidth(0);
+    countFound();
+}
+
+void LogView::showTimes(bool on)
+{
+    delegate->setShowTime(on);
+    fitWidth(-1);
     ui.tableWidget_log->viewport()->update();
 }
 
 // Rows already shown switch too; their widths and the find line's matches
 // change with them.
-void Quorvel::showHex(bool on)
+void LogView::showHex(bool on)
 {
-    logDelegate->setHexView(on);
-    logDelegate->forgetWidest();
-    fitLogWidth(0);
+    delegate->setHexView(on);
+    delegate->forgetWidest();
+    fitWidth(0);
     if (!ui.widget_find->isHidden())
-        logModel.find(ui.lineEdit_find->text(), on);
+        model.find(ui.lineEdit_find->text(), on);
     countFound();
     ui.tableWidget_log->viewport()->update();
 }
@@ -170,17 +192,17 @@ void Quorvel::showHex(bool on)
 // Keeps the column at least as wide as the widest row from firstRow on
 // (-1: none, only the time's share changes), so that a long line stays one
 // line and the horizontal scroll bar reaches its end.
-void Quorvel::fitLogWidth(int firstRow)
+void LogView::fitWidth(int firstRow)
 {
     QTableView *log = ui.tableWidget_log;
     const QFontMetrics metrics = log->fontMetrics();
     const int timeWidth = ui.checkBox_timestamp->isChecked()
                               ? metrics.horizontalAdvance(logtext::clock(0) + u' ') : 0;
-    const int widest = logDelegate->measureWidest(logModel, firstRow, metrics, log->viewport()->width());
+    const int widest = delegate->measureWidest(model, firstRow, metrics, log->viewport()->width());
     log->horizontalHeader()->setMinimumSectionSize(widest + timeWidth + 2 * LogDelegate::textMargin + 2);
 }
 
-void Quorvel::copyLogRows()
+void LogView::copyRows()
 {
     const QModelIndexList selected = ui.tableWidget_log->selectionModel()->selectedRows();
     if (selected.isEmpty())
@@ -190,10 +212,10 @@ void Quorvel::copyLogRows()
     for (const QModelIndex &index : selected)
         rows << index.row();
     QGuiApplication::clipboard()->setText(
-        logModel.copyText(rows, ui.checkBox_timestamp->isChecked(), ui.checkBox_hexView->isChecked()));
+        model.copyText(rows, ui.checkBox_timestamp->isChecked(), ui.checkBox_hexView->isChecked()));
 }
 
-void Quorvel::showLogMenu(const QPoint &pos)
+void LogView::showMenu(const QPoint &pos)
 {
     QTableView *log = ui.tableWidget_log;
     QMenu menu;
@@ -201,79 +223,79 @@ void Quorvel::showLogMenu(const QPoint &pos)
     copy->setText(tr("复制"));
     copy->setEnabled(log->selectionModel()->hasSelection());
     menu.addAction(copy);
-    QAction *find = findChild<QAction *>(QStringLiteral("action_find"));
+    QAction *find = window->findChild<QAction *>(QStringLiteral("action_find"));
     find->setText(tr("查找"));
     menu.addAction(find);
     menu.exec(log->viewport()->mapToGlobal(pos));
 }
 
-void Quorvel::openFind()
+void LogView::openFind()
 {
     ui.widget_find->show();
     ui.lineEdit_find->setPlaceholderText(tr("查找"));
     ui.lineEdit_find->setFocus();
     ui.lineEdit_find->selectAll();
-    logModel.find(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
+    model.find(ui.lineEdit_find->text(), ui.checkBox_hexView->isChecked());
     countFound();
 }
 
-void Quorvel::closeFind()
+void LogView::closeFind()
 {
     ui.widget_find->hide();
     ui.label_findCount->clear();
-    logModel.stopFinding();
+    model.stopFinding();
     ui.tableWidget_log->setFocus();
 }
 
 // The next (step 1) or previous (-1) matching row from the current one,
 // round the end: selected and scrolled into view.
-void Quorvel::findRow(int step)
+void LogView::findRow(int step)
 {
     if (ui.widget_find->isHidden() || ui.lineEdit_find->text().isEmpty()) {
         openFind();
         return;
     }
     QTableView *log = ui.tableWidget_log;
-    const int row = logModel.findRow(log->currentIndex().row(), step);
+    const int row = model.findRow(log->currentIndex().row(), step);
     if (row < 0)
         return;
-    const QModelIndex index = logModel.index(row, 0);
+    const QModelIndex index = model.index(row, 0);
     log->setCurrentIndex(index);
     log->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
 // The find line's count of matching rows, while it is open.
-void Quorvel::countFound()
+void LogView::countFound()
 {
     if (ui.widget_find->isHidden())
         return;
-    ui.label_findCount->setText(ui.lineEdit_find->text().isEmpty() ? QString() : tr("%1 行匹配").arg(logModel.found()));
+    ui.label_findCount->setText(ui.lineEdit_find->text().isEmpty() ? QString() : tr("%1 行匹配").arg(model.found()));
 }
 
-void Quorvel::saveLog()
+void LogView::saveLog()
 {
-    const QString path = QFileDialog::getSaveFileName(this, tr("保存日志"), defaultLogPath(), tr("日志 (*.log *.txt)"));
+    const QString path = QFileDialog::getSaveFileName(window, tr("保存日志"), defaultLogPath(), tr("日志 (*.log *.txt)"));
     if (!path.isEmpty())
         saveLogTo(path);
 }
 
 // The rows in the log now, written aside and renamed over the file.
-bool Quorvel::saveLogTo(const QString &path)
+bool LogView::saveLogTo(const QString &path)
 {
-    logModel.flush();
+    model.flush();
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly)) {
-        logModel.writeRows(&file, ui.checkBox_hexView->isChecked());
+        model.writeRows(&file, ui.checkBox_hexView->isChecked());
         if (file.commit()) {
-            showFinalStatus(tr("日志已保存到 %1（%2 行）").arg(QDir::toNativeSeparators(path)).arg(logModel.rowCount()), 10000);
+            finalStatus(tr("日志已保存到 %1（%2 行）").arg(QDir::toNativeSeparators(path)).arg(model.rowCount()), 10000);
             return true;
         }
     }
-    showFinalStatus(tr("不能保存日志到 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()), 10000);
+    finalStatus(tr("不能保存日志到 %1：%2").arg(QDir::toNativeSeparators(path), file.errorString()), 10000);
     return false;
 }
 
-void Quorvel::toggleRecording(bool on)
+void LogView::toggleRecording(bool on)
 {
     if (!on) {
         stopRecording();
@@ -281,7 +303,7 @@ void Quorvel::toggleRecording(bool on)
     }
     if (recorder)
         return;
-    const QString path = QFileDialog::getSaveFileName(this, tr("记录到文件"), defaultLogPath(), tr("日志 (*.log *.txt)"),
+    const QString path = QFileDialog::getSaveFileName(window, tr("记录到文件"), defaultLogPath(), tr("日志 (*.log *.txt)"),
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty() || !startRecording(path)) {
         const QSignalBlocker quiet(ui.pushButton_recordLog);
@@ -291,24 +313,24 @@ void Quorvel::toggleRecording(bool on)
 
 // Every row from now on, appended to the file: the rows the row limit later
 // drops from the table too.
-bool Quorvel::startRecording(const QString &path)
+bool LogView::startRecording(const QString &path)
 {
     stopRecording();
     recorder = std::make_unique<LogRecorder>();
     QString why;
     if (!recorder->open(path, &why)) {
         recorder.reset();
-        showFinalStatus(tr("不能记录到 %1：%2").arg(QDir::toNativeSeparators(path), why), 10000);
+        finalStatus(tr("不能记录到 %1：%2").arg(QDir::toNativeSeparators(path), why), 10000);
         return false;
     }
-    recordTimer->start();
+    recordClock->start();
     const QSignalBlocker quiet(ui.pushButton_recordLog);
     ui.pushButton_recordLog->setChecked(true);
     showRecording();
     return true;
 }
 
-void Quorvel::stopRecording()
+void LogView::stopRecording()
 {
     if (!recorder)
         return;
@@ -318,15 +340,15 @@ void Quorvel::stopRecording()
     const QString path = recorder->path();
     const qint64 size = recorder->size();
     endRecording();
-    statusBar()->showMessage(tr("记录已结束：%1（%2）").arg(QDir::toNativeSeparators(path), QLocale().formattedDataSize(size)),
+    window->statusBar()->showMessage(tr("记录已结束：%1（%2）").arg(QDir::toNativeSeparators(path), QLocale().formattedDataSize(size)),
                              10000);
 }
 
 // The recording closed: its file, its once-a-second write, its label and the button's state.
-void Quorvel::endRecording()
+void LogView::endRecording()
 {
     recorder.reset();
-    recordTimer->stop();
+    recordClock->stop();
     recordLabel->hide();
     const QSignalBlocker quiet(ui.pushButton_recordLog);
     ui.pushButton_recordLog->setChecked(false);
@@ -334,7 +356,7 @@ void Quorvel::endRecording()
 
 // The rows formatted since the last write go to the file; a failure ends
 // the recording with one message, and the port and the console go on.
-void Quorvel::writeRecording()
+void LogView::writeRecording()
 {
     if (!recorder)
         return;
@@ -345,10 +367,10 @@ void Quorvel::writeRecording()
     }
     const QString path = recorder->path();
     endRecording();
-    showFinalStatus(tr("记录到 %1 失败：%2。记录已停止").arg(QDir::toNativeSeparators(path), why), 10000);
+    finalStatus(tr("记录到 %1 失败：%2。记录已停止").arg(QDir::toNativeSeparators(path), why), 10000);
 }
 
-void Quorvel::showRecording()
+void LogView::showRecording()
 {
     recordLabel->setText(tr("记录中：%1 · %2")
                              .arg(QFileInfo(recorder->path()).fileName(),
