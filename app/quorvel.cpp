@@ -88,16 +88,14 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(cfgSession, &ConfigSession::valuesRead, this, &Quorvel::takeReadValues);
     connect(cfgSession, &ConfigSession::finished, this, &Quorvel::cfgSessionFinished);
     connect(this, &Quorvel::recvNewLine, this, &Quorvel::cfgSessionLine);
-    portStatusTimer = new QTimer(this);  // a port message held back until the final message has had its time
-    portStatusTimer->setSingleShot(true);
-    connect(portStatusTimer, &QTimer::timeout, this, &Quorvel::showPendingPortStatus);
+    statusLine = new StatusLine(statusBar(), ui.label_comLed);
 
     fillComPortCombo();
     loadSettings();
     initErrStrMap();
     initAnswerTimeout();
     initCmdCompleter();
-    logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { showFinalStatus(text, ms); });
+    logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
 
     // The configuration fields take their limits from the field table (ConfigForm).
     ui.lineEdit_regular_time->setValidator(
@@ -200,7 +198,7 @@ void Quorvel::langSwitch()
     language = language == Language::English ? Language::Chinese : Language::English;
     catalogues.load(language);
     retranslate();
-    retranslateStatus();
+    statusLine->retranslate();
 }
 
 // Every field of the table back to its default: texts empty, selectors and

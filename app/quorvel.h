@@ -56,6 +56,7 @@
 #include "app/configform.h"
 #include "app/logview.h"
 #include "app/outcome.h"
+#include "app/statusline.h"
 #include "cfgfile/profilefile.h"
 #include "console/consolemodel.h"
 #include "protocol/configsession.h"
@@ -188,8 +189,6 @@ private:
 
     // serial — app/quorvel_serial.cpp
     void fillComPortCombo();
-    void refreshComPortList();
-    QString comPortToolTip(const PortEntry &port) const;
     void connectSerialLink();
     bool openComPort(const QString &portText, QString *why);
     void openChosenPort();
@@ -199,7 +198,6 @@ private:
     void comPortActivated();
     void applyComSetting();
     SerialLink serialLink;      // the port, the framing, the wire encoding, the reconnect
-    PortEnumerator comPortEnumerator = systemPortEntries;   // one read of the port list
 
     // console — app/quorvel_console.cpp
     void initCmdCompleter();
@@ -272,15 +270,7 @@ private:
     void reportDeclined(Outcome::Action action);
     void warnUser(const QString &text, const QString &info = QString());
     bool askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault);
-    void showFinalStatus(std::function<QString()> text, int ms);
-    void showFinalStatus(const QString &text, int ms) { showFinalStatus([text] { return text; }, ms); }
-    void showPortStatus(const QString &text, int ms = 0);
-    void showPendingPortStatus();
-    void retranslateStatus();
-    QDeadlineTimer finalStatusDeadline;   // the final message of a read, write, import or export shows
-    std::function<QString()> finalStatusText;   // that message, in the language on screen
-    QString pendingPortStatus;            // a port message held back while a final message shows
-    QTimer *portStatusTimer = nullptr;
+    StatusLine *statusLine = nullptr;     // the final messages and the port's state
     QString declinedQuestion;             // the question a batch run answered No by default
 
     // cfgfile — app/quorvel_cfgfile.cpp

@@ -1,7 +1,7 @@
 // The one road of what reaches the user: the end of every action as data
 // (an Outcome, announced by actionEnded), shown as the status bar's final
-// message or a box; questions; and the status-bar rules that keep a final
-// message on screen for its full time and in the language on screen. Only
+// message (StatusLine keeps it its full time, in the language on screen) or
+// a box; and questions. Only
 // here is it decided whether a person is watching: a batch run gets no box,
 // and a question takes its batch answer.
 #include "app/quorvel.h"
@@ -14,7 +14,7 @@
 void Quorvel::reportOutcome(Outcome outcome, std::function<QString()> text, int ms)
 {
     outcome.text = text();
-    showFinalStatus(std::move(text), ms);
+    statusLine->showFinal(std::move(text), ms);
     emit actionEnded(outcome);
 }
 
@@ -66,42 +66,4 @@ bool Quorvel::askUser(const QString &text, const QString &info, const QString &d
     box.setDetailedText(details);
     box.setDefaultButton(yesByDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
-}
-
-// The final message of a read, a write, an import or an export: it stays its
-// full time, and a language switch shows it again in the new language.
-void Quorvel::showFinalStatus(std::function<QString()> text, int ms)
-{
-    finalStatusText = std::move(text);
-    statusBar()->showMessage(finalStatusText(), ms);
-    finalStatusDeadline.setRemainingTime(ms);
-}
-
-void Quorvel::retranslateStatus()
-{
-    if (!finalStatusText || finalStatusDeadline.hasExpired())
-        return;
-    statusBar()->showMessage(finalStatusText(), int(finalStatusDeadline.remainingTime()));
-}
-
-// The port's state (lost, awaited, back): on the lamp's tooltip at once, and
-// in the status bar once the final message of a read or write has had its
-// time, so that a cut sequence's failure is not replaced at once.
-void Quorvel::showPortStatus(const QString &text, int ms)
-{
-    ui.label_comLed->setToolTip(text);
-    if (finalStatusDeadline.hasExpired()) {
-        pendingPortStatus.clear();
-        statusBar()->showMessage(text, ms);
-        return;
-    }
-    pendingPortStatus = text;
-    portStatusTimer->start(int(finalStatusDeadline.remainingTime()));
-}
-
-void Quorvel::showPendingPortStatus()
-{
-    if (!pendingPortStatus.isEmpty())
-        statusBar()->showMessage(pendingPortStatus);
-    pendingPortStatus.clear();
 }

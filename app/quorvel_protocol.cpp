@@ -39,7 +39,7 @@ void Quorvel::commonRspProc(QString line)
     if (linkHeld())
         return;
     consoleAnswer(line);
-    if (!finalStatusDeadline.hasExpired())
+    if (statusLine->finalShowing())
         return;
     if (atanswer::matchesWhole(atanswer::plainOk(), line)) {
         statusBar()->showMessage(tr("成功"), 10000);

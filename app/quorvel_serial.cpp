@@ -8,15 +8,6 @@
 #include <QStatusBar>
 #include <algorithm>
 
-namespace {
-
-QString hexId(int id)
-{
-    return id < 0 ? QStringLiteral("?") : QStringLiteral("%1").arg(id, 4, 16, QLatin1Char('0'));
-}
-
-} // namespace
-
 // Start-up: the port list, and what keeps it and a lost port up to date.
 void Quorvel::fillComPortCombo()
 {
@@ -25,57 +16,12 @@ void Quorvel::fillComPortCombo()
         if (!on)
             serialLink.stopAwaiting();
     });
-    connect(ui.comboBox_comPort, &PortComboBox::aboutToShowPopup, this, &Quorvel::refreshComPortList);
     // Picking the item that is already current, or Enter on its text, leaves
     // the index alone; with a typed path open it must switch all the same.
     connect(ui.comboBox_comPort, &QComboBox::activated, this, &Quorvel::comPortActivated);
-    refreshComPortList();
+    ui.comboBox_comPort->refresh();
     if (ui.comboBox_comPort->count() > 0)
         ui.comboBox_comPort->setCurrentIndex(0);
-}
-
-// Reads the port list once and puts it in the box without touching what the
-// box says or what is open: the text stays, and no change is signalled.
-// Typed paths the system does not list (failed or not) leave the list here.
-void Quorvel::refreshComPortList()
-{
-    QList<PortEntry> ports = comPortEnumerator();
-    if (ports.size() > 255)
-        ports.resize(255);
-    // By character code: ttyS10 before ttyS2.
-    std::stable_sort(ports.begin(), ports.end(),
-                     [](const PortEntry &a, const PortEntry &b) { return a.portName < b.portName; });
-
-    QComboBox *box = ui.comboBox_comPort;
-    const QString text = box->currentText();
-    const QSignalBlocker quiet(box);
-    box->clear();
-    for (const PortEntry &port : std::as_const(ports)) {
-        box->addItem(port.portName);
-        box->setItemData(box->count() - 1, comPortToolTip(port), Qt::ToolTipRole);
-    }
-    const int found = box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    box->setCurrentIndex(found);
-    if (found < 0)
-        box->setEditText(text);
-}
-
-// Which adapter a port is: what the system says of it, and the by-id link
-// that names it the same whichever USB socket it is in.
-QString Quorvel::comPortToolTip(const PortEntry &port) const
-{
-    QStringList lines{port.systemLocation};
-    const auto add = [&lines](const QString &line, const QString &value) {
-        if (!value.isEmpty())
-            lines << line.arg(value);
-    };
-    add(tr("描述：%1"), port.description);
-    add(tr("制造商：%1"), port.manufacturer);
-    add(tr("序列号：%1"), port.serialNumber);
-    if (port.vendorId >= 0 || port.productId >= 0)
-        lines << tr("厂商:产品 ID：%1:%2").arg(hexId(port.vendorId), hexId(port.productId));
-    add(QStringLiteral("%1"), port.byIdLink);
-    return lines.join(QLatin1Char('\n'));
 }
 
 void Quorvel::getComSetting(PortSettings &comSetting)
@@ -99,7 +45,7 @@ void Quorvel::connectSerialLink()
         on_comPortToggle(false);
     });
     connect(&serialLink, &SerialLink::lost, this, &Quorvel::comPortLost);
-    connect(&serialLink, &SerialLink::notice, this, [this](const QString &text, int ms) { showPortStatus(text, ms); });
+    connect(&serialLink, &SerialLink::notice, this, [this](const QString &text, int ms) { statusLine->showPort(text, ms); });
     connect(&serialLink, &SerialLink::traffic, this,
             [this](SerialLink::Direction direction, const QByteArray &bytes, qint64 msecs) {
                 if (direction == SerialLink::Direction::Sent)
@@ -169,11 +115,11 @@ void Quorvel::comPortLost()
         finishReadCfg(false);
     if (writeCfgRunning)
         finishWriteCfg(false);
-    refreshComPortList();
+    ui.comboBox_comPort->refresh();
     if (ui.checkBox_autoReconnect->isChecked())
         serialLink.awaitReturn();
     else
-        showPortStatus(tr("串口 %1 已断开，已关闭").arg(serialLink.portText()), 10000);
+        statusLine->showPort(tr("串口 %1 已断开，已关闭").arg(serialLink.portText()), 10000);
 }
 
 void Quorvel::on_comboBox_comPort_currentIndexChanged(int index)

@@ -29,8 +29,8 @@ public:
     // The port list the window reads from now on, and a read of it.
     static void feedPorts(Quorvel &w, PortEnumerator ports)
     {
-        w.comPortEnumerator = std::move(ports);
-        w.refreshComPortList();
+        w.ui.comboBox_comPort->setEnumerator(std::move(ports));
+        w.ui.comboBox_comPort->refresh();
     }
     static QSerialPort *serialPort(const Quorvel &w) { return w.serialLink.port(); }
     static QTimer *regularSendTimer(const Quorvel &w) { return w.regularSendTimer; }
