@@ -92,7 +92,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
     fillComPortCombo();
     loadSettings();
-    initErrStrMap();
     initAnswerTimeout();
     initCmdCompleter();
     logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
@@ -275,8 +274,7 @@ void Quorvel::loadSettings()
     ui.checkBox_hexView->setChecked(appsettings::value(*settings, Key::HexView).toBool());
     ui.checkBox_hexSend->setChecked(appsettings::value(*settings, Key::HexSend).toBool());
     const QStringList history = appsettings::value(*settings, Key::History).toStringList();
-    cmdHistory = history.mid(qMax(0, int(history.size()) - 100));
-    historyPos = int(cmdHistory.size());
+    cmdHistory.setLines(history);
 }
 
 void Quorvel::saveSettings()
@@ -302,7 +300,7 @@ void Quorvel::saveSettings()
     store(Key::Timestamp, ui.checkBox_timestamp->isChecked());
     store(Key::HexView, ui.checkBox_hexView->isChecked());
     store(Key::HexSend, ui.checkBox_hexSend->isChecked());
-    store(Key::History, cmdHistory);
+    store(Key::History, cmdHistory.lines());
 
     settings->sync();
     // Said once a run, with the file and the reason; a batch run gets one line.

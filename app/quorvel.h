@@ -58,6 +58,7 @@
 #include "app/outcome.h"
 #include "app/statusline.h"
 #include "cfgfile/profilefile.h"
+#include "console/commandhistory.h"
 #include "console/consolemodel.h"
 #include "protocol/configsession.h"
 #include "report/progress.h"
@@ -205,13 +206,8 @@ private:
     void countSent(qint64 n);
     void logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs);
     void refuseSend(const QString &why);
-    void rememberCmd(const QString &cmd);
-    void walkHistory(int step);
     QTimer *regularSendTimer = nullptr;
-    QStringList comWordList;
-    QStringList cmdHistory;          // sent from the command line, oldest first, at most 100
-    int historyPos = 0;              // cmdHistory.size(): the line being typed
-    QString historyDraft;            // the line being typed, while walking the history
+    CommandHistory cmdHistory;       // sent from the command line, walked with Up and Down
     // The log's rows and counters; its bound is "logMaxRows" in the settings file's comSettings.
     ConsoleModel logModel;
     // The log view's times, hex view, copy, find, save and record.
@@ -220,15 +216,12 @@ private:
     // protocol — app/quorvel_control.cpp
     bool sendControl(const QString &command, bool lineEnd = true);
     // protocol — app/quorvel_protocol.cpp
-    void initErrStrMap();
     void initAnswerTimeout();
     QString errAnswerText(const QString &line);
     ConfigSession::Result runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec);
     QString awaitAnswer(const QString &cmd, int msec);
-    bool linkHeld() const;
     void expectConsoleAnswer();
     bool consoleAnswer(const QString &line);
-    QMap<int, QString> errStrMap;
     int consoleAnswersDue = 0;           // console and control commands not answered yet
     QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
     // protocol — app/quorvel_readcfg.cpp

@@ -24,7 +24,7 @@ void Quorvel::updateCfgButtons()
     ui.pushButton_Export->setEnabled(idle);
     // What a read fills, a write sends or an import or export reads is not
     // edited meanwhile, and no control talks to the module in between.
-    const bool locked = !idle || linkHeld();
+    const bool locked = !idle || serialLink.held();
     cfgForm->setLocked(locked);
     for (QPushButton *control : {ui.pushButton_reset, ui.pushButton_restore, ui.pushButton_startNet,
                                  ui.pushButton_leaveNet, ui.pushButton_enter_TP, ui.pushButton_quit_TP})

@@ -18,7 +18,7 @@
 
 void Quorvel::initCmdCompleter()
 {
-    comWordList = QStringList{
+    const QStringList words{
         QStringLiteral("AT"),        QStringLiteral("AT+HELP"),   QStringLiteral("AT+RSPMOD"),
         QStringLiteral("AT+UART"),   QStringLiteral("AT+FFRAME"), QStringLiteral("AT+AFRAME"),
         QStringLiteral("AT+APSTA"),  QStringLiteral("AT+NETS"),   QStringLiteral("AT+IPCFG"),
@@ -30,7 +30,7 @@ void Quorvel::initCmdCompleter()
         QStringLiteral("AT+TPMOD"),  QStringLiteral("AT+ATTP"),   QStringLiteral("AT+RST"),
         QStringLiteral("AT+DFRST"),  QStringLiteral("AT+MAC"),    QStringLiteral("AT+VER"),
     };
-    auto *completer = new QCompleter(comWordList, this);
+    auto *completer = new QCompleter(words, this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     ui.lineEdit_cmd->setCompleter(completer);
     ui.lineEdit_cmd->installEventFilter(new KeyHandler(ui.lineEdit_cmd, [this](QKeyEvent *key) {
@@ -45,7 +45,8 @@ void Quorvel::initCmdCompleter()
         }
         if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
             return false;
-        walkHistory(key->key() == Qt::Key_Up ? -1 : 1);
+        if (const auto line = cmdHistory.walk(key->key() == Qt::Key_Up ? -1 : 1, ui.lineEdit_cmd->text()))
+            ui.lineEdit_cmd->setText(*line);
         return true;
     }));
 
@@ -97,7 +98,7 @@ void Quorvel::on_pushButton_send_clicked()
     // A read, a write or an awaited command owns the link: a line of the
     // console in between would be answered in its place. The periodic send
     // skips its turns meanwhile and goes on after.
-    if (linkHeld()) {
+    if (serialLink.held()) {
         if (sender() != regularSendTimer)
             refuseSend(tr("正在读写模块的配置，控制台暂不发送"));
         return;
@@ -116,7 +117,7 @@ void Quorvel::on_pushButton_send_clicked()
                            .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1)));
             return;
         }
-        rememberCmd(line);
+        cmdHistory.remember(line);
         if (bytes->endsWith("\r\n"))
             expectConsoleAnswer();
         serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
@@ -135,7 +136,7 @@ void Quorvel::on_pushButton_send_clicked()
                        .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));
         return;
     }
-    rememberCmd(line);
+    cmdHistory.remember(line);
     if (text.endsWith(QLatin1String("\r\n")))
         expectConsoleAnswer();
     comSend(text);
@@ -144,31 +145,6 @@ void Quorvel::on_pushButton_send_clicked()
 void Quorvel::refuseSend(const QString &why)
 {
     statusBar()->showMessage(why, 10000);
-}
-
-// The history: the last 100 lines sent from the command line, no two the
-// same in a row; Up and Down walk it, past the newest is the line being typed.
-void Quorvel::rememberCmd(const QString &cmd)
-{
-    if (!cmd.isEmpty() && (cmdHistory.isEmpty() || cmdHistory.constLast() != cmd)) {
-        cmdHistory.append(cmd);
-        if (cmdHistory.size() > 100)
-            cmdHistory.removeFirst();
-    }
-    historyPos = int(cmdHistory.size());
-}
-
-void Quorvel::walkHistory(int step)
-{
-    const int size = int(cmdHistory.size());
-    historyPos = qBound(0, historyPos, size);
-    const int next = historyPos + step;
-    if (next < 0 || next > size)
-        return;
-    if (historyPos == size)
-        historyDraft = ui.lineEdit_cmd->text();
-    historyPos = next;
-    ui.lineEdit_cmd->setText(next == size ? historyDraft : cmdHistory.at(next));
 }
 
 void Quorvel::on_checkBox_regulerSend_toggled(bool checked)

@@ -10,7 +10,7 @@
 // Sends a control's command unless the link is held; true when it went out.
 bool Quorvel::sendControl(const QString &command, bool lineEnd)
 {
-    if (linkHeld()) {
+    if (serialLink.held()) {
         refuseSend(tr("正在读写模块的配置，控制台暂不发送"));
         return false;
     }

@@ -12,20 +12,9 @@
 
 #include "protocol/atanswer.h"
 
-void Quorvel::initErrStrMap()
-{
-    // The table keeps the Chinese source texts; they are translated only when
-    // shown, so that they follow the language on screen.
-    errStrMap.insert(1, QString::fromUtf8(QT_TR_NOOP("通用错误")));
-    errStrMap.insert(2, QString::fromUtf8(QT_TR_NOOP("设备忙")));
-    errStrMap.insert(3, QString::fromUtf8(QT_TR_NOOP("未知错误")));
-    errStrMap.insert(4, QString::fromUtf8(QT_TR_NOOP("奇偶校验错误")));
-    errStrMap.insert(5, QString::fromUtf8(QT_TR_NOOP("指令没有已回车换行结束")));
-}
-
 QString Quorvel::getErrStrFromCode(int code)
 {
-    return errStrMap.value(code);
+    return QString::fromUtf8(atanswer::errorSource(code));
 }
 
 void Quorvel::commonRspProc(QString line)
@@ -36,7 +25,7 @@ void Quorvel::commonRspProc(QString line)
     // import's, comes right after its last command and shows longer than
     // the sequences wait for an answer, so a late answer to one of their
     // commands meets that message and leaves it alone.
-    if (linkHeld())
+    if (serialLink.held())
         return;
     consoleAnswer(line);
     if (statusLine->finalShowing())
@@ -105,14 +94,6 @@ QString Quorvel::awaitAnswer(const QString &cmd, int msec)
                  }}},
                1, msec);
     return answer;
-}
-
-// Whether a read, a write or a command awaiting its answer holds the link:
-// then the console and the controls send nothing, so that every answer that
-// comes is the answer to the one command sent.
-bool Quorvel::linkHeld() const
-{
-    return serialLink.held();
 }
 
 // A command the user sent from the console or a control: its answer, when
