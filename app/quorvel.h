@@ -61,6 +61,7 @@
 #include "console/commandhistory.h"
 #include "console/consolemodel.h"
 #include "protocol/configsession.h"
+#include "protocol/consoleanswers.h"
 #include "report/progress.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
@@ -220,10 +221,7 @@ private:
     QString errAnswerText(const QString &line);
     ConfigSession::Result runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec);
     QString awaitAnswer(const QString &cmd, int msec);
-    void expectConsoleAnswer();
-    bool consoleAnswer(const QString &line);
-    int consoleAnswersDue = 0;           // console and control commands not answered yet
-    QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
+    ConsoleAnswers consoleAnswers;   // owed to console and control commands, not to a sequence
     // protocol — app/quorvel_readcfg.cpp
     void startReadCfg();
     void finishReadCfg(bool ok);

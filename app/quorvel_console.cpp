@@ -119,7 +119,7 @@ void Quorvel::on_pushButton_send_clicked()
         }
         cmdHistory.remember(line);
         if (bytes->endsWith("\r\n"))
-            expectConsoleAnswer();
+            consoleAnswers.expect(cfgAnswerTimeoutMs);
         serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
         return;
     }
@@ -138,7 +138,7 @@ void Quorvel::on_pushButton_send_clicked()
     }
     cmdHistory.remember(line);
     if (text.endsWith(QLatin1String("\r\n")))
-        expectConsoleAnswer();
+        consoleAnswers.expect(cfgAnswerTimeoutMs);
     comSend(text);
 }
 

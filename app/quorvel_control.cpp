@@ -19,7 +19,7 @@ bool Quorvel::sendControl(const QString &command, bool lineEnd)
         return true;
     }
     if (serialLink.isOpen())
-        expectConsoleAnswer();
+        consoleAnswers.expect(cfgAnswerTimeoutMs);
     sendCmd(command);
     return true;
 }

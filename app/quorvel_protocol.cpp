@@ -21,13 +21,13 @@ void Quorvel::commonRspProc(QString line)
 {
     // While a read, a write or an awaited command holds the link, every
     // answer is theirs (they take a console command's late answer
-    // themselves, consoleAnswer). A sequence's final message, or an
+    // themselves, ConsoleAnswers). A sequence's final message, or an
     // import's, comes right after its last command and shows longer than
     // the sequences wait for an answer, so a late answer to one of their
     // commands meets that message and leaves it alone.
     if (serialLink.held())
         return;
-    consoleAnswer(line);
+    consoleAnswers.take(line);
     if (statusLine->finalShowing())
         return;
     if (atanswer::matchesWhole(atanswer::plainOk(), line)) {
@@ -94,29 +94,4 @@ QString Quorvel::awaitAnswer(const QString &cmd, int msec)
                  }}},
                1, msec);
     return answer;
-}
-
-// A command the user sent from the console or a control: its answer, when
-// it comes, is no answer to a sequence that starts meanwhile.
-void Quorvel::expectConsoleAnswer()
-{
-    ++consoleAnswersDue;
-    consoleAnswerDeadline.setRemainingTime(cfgAnswerTimeoutMs);
-}
-
-// Whether `line` answers a command of the console or a control (consumed
-// here), rather than whatever the link's holder sent after it. A console
-// command left unanswered for an answer time-out has no answer to come.
-bool Quorvel::consoleAnswer(const QString &line)
-{
-    if (consoleAnswersDue == 0)
-        return false;
-    if (consoleAnswerDeadline.hasExpired()) {
-        consoleAnswersDue = 0;
-        return false;
-    }
-    if (!atanswer::matchesWhole(atanswer::okLine(), line) && !atanswer::matchesWhole(atanswer::errLine(), line))
-        return false;
-    --consoleAnswersDue;
-    return true;
 }

@@ -28,7 +28,7 @@ void Quorvel::cfgSessionFinished(const ConfigSession::Result &result)
 // the console sent before it started.
 void Quorvel::cfgSessionLine(const QString &line)
 {
-    if (cfgSession->running() && !consoleAnswer(line))
+    if (cfgSession->running() && !consoleAnswers.take(line))
         cfgSession->takeLine(line);
 }
 
