@@ -231,6 +231,9 @@ void LogView::showMenu(const QPoint &pos)
 
 void LogView::openFind()
 {
+    // Its clear button's icon is looked up in the icon theme: at the first
+    // find, not at every start.
+    ui.lineEdit_find->setClearButtonEnabled(true);
     ui.widget_find->show();
     ui.lineEdit_find->setPlaceholderText(tr("查找"));
     ui.lineEdit_find->setFocus();
