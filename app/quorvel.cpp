@@ -79,8 +79,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     statusBar()->addPermanentWidget(stationButton, 0);
     statusBar()->addPermanentWidget(langButton, 0);
 
-    // The window's timers (the console's log and recording timers are made
-    // with the log table, in initLogTable).
+    // The periodic send's timer (the recording's is LogView's).
     regularSendTimer = new QTimer(this);
     // The read, the write and every awaited command go through the one session.
     cfgSession = new ConfigSession(this);
