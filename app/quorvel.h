@@ -18,8 +18,11 @@
 // quorvel_writecfg.cpp, quorvel_cfgcheck.cpp, quorvel_control.cpp (answers,
 // the read, the write and its checks, the control buttons),
 // quorvel_cfgfile.cpp and quorvel_backup.cpp (export, import, backups),
-// quorvel_batch.cpp (--read, --apply), quorvel_outcome.cpp (every action's
-// end as data, the status bar's final message, boxes and questions).
+// quorvel_outcome.cpp (every action's end as data, the status bar's final
+// message, boxes and questions). The words of those ends that the command
+// line prints too are in outcometext.h. The command line's --read and
+// --apply do not use this class: BatchRun (app/batchrun.h) drives the same
+// engines without any window.
 //
 // Data flows along two roads, both through serialLink:
 //   outgoing  sendCmd (adds CR LF) -> comSend -> the link: counted, logged,
@@ -36,12 +39,9 @@
 #define QUORVEL_H
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QHash>
-#include <QMap>
 #include <QPointer>
 #include <QSerialPort>
 #include <QSet>
@@ -59,7 +59,6 @@
 #include "console/logrecorder.h"
 #include "console/logtext.h"
 #include "protocol/configsession.h"
-#include "report/progress.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "serial/seriallink.h"
@@ -69,7 +68,7 @@
 
 class LogDelegate;
 class QCloseEvent;
-class QCommandLineParser;
+struct CommandLine;
 class QLabel;
 class QPushButton;
 class QSettings;
@@ -102,9 +101,8 @@ public:
     void retranslate();
     void resetCfgWidgets();
 
-    // command line — app/quorvel_batch.cpp
-    QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
-    int runBatch(const QString &readFile, const QString &applyFile, bool verify);
+    // command line — main.cpp: --port and --baud as the user's choice in the port boxes
+    void takePortChoice(const CommandLine &line);
 
 signals:
     void recvNewLine(QString recvStr);
@@ -247,7 +245,6 @@ private:
     // protocol — app/quorvel_control.cpp
     bool sendControl(const QString &command, bool lineEnd = true);
     // protocol — app/quorvel_protocol.cpp
-    void initErrStrMap();
     void initAnswerTimeout();
     QString errAnswerText(const QString &line);
     ConfigSession::Result runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec);
@@ -255,7 +252,6 @@ private:
     bool linkHeld() const;
     void expectConsoleAnswer();
     bool consoleAnswer(const QString &line);
-    QMap<int, QString> errStrMap;
     int consoleAnswersDue = 0;           // console and control commands not answered yet
     QDeadlineTimer consoleAnswerDeadline;   // after which their answers are no longer awaited
     // protocol — app/quorvel_readcfg.cpp
@@ -327,7 +323,6 @@ private:
     std::function<QString()> finalStatusText;   // that message, in the language on screen
     QString pendingPortStatus;            // a port message held back while a final message shows
     QTimer *portStatusTimer = nullptr;
-    QString declinedQuestion;             // the question a batch run answered No by default
 
     // cfgfile — app/quorvel_cfgfile.cpp
     void delayMsec(int msec);
@@ -347,31 +342,6 @@ private:
     // backups — app/quorvel_backup.cpp
     std::function<QString()> storeBackup();   // after a successful read: the form as a profile; why it failed, or none
     QString lastBackupFolder;    // the backup folder of the module last read
-
-    // command line — app/quorvel_batch.cpp
-    Outcome outcomeOf(Outcome::Action action, const std::function<void()> &start);
-    int printOutcome(const Outcome &outcome);
-    bool workModeAccepted(const QString &answer);
-    int printDifferences(const QList<CfgFileField> &expected);
-    void printStep(const QString &text);
-    void printProgress(progress::Event event, const QString &text = QString());
-    int runBatchSteps(const QString &readFile, const QString &applyFile, bool verify);
-    bool waitForNewModule();
-    bool identifyModule();
-    void startBatchClock();
-    bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
-    QString batchReport;            // --report: where the run's row goes
-    QString batchStationName;       // --station-name: the row's station (the host name when empty)
-    QString batchRunId;             // --run-id: the row's run id (the station's; made up when empty)
-    QString batchExpectVersion;     // --expect-version
-    std::optional<QString> batchWaitNew;   // --wait-new: the MAC of the module to wait past
-    bool batchProgress = false;     // --progress
-    QString batchLastStep;          // the last line printed on standard error
-    QStringList batchDifferences;   // the differences --verify printed
-    QString batchMac, batchFirmware;   // the module's answers to AT+MAC? and AT+VER?
-    bool batchPortOpened = false;   // the run reached its module: it has a report row
-    QDateTime batchStart;           // when the run started (or its module was found)
-    QElapsedTimer batchClock;
 
     friend class QuorvelTestAccess;
 };
