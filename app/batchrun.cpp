@@ -226,10 +226,10 @@ void BatchRun::resetForm()
     workModeChosen = false;
 }
 
-// What a read's answer gave, as the form takes it: a selector's code outside
-// its list leaves it blank ("-1"), a flag that was neither "1" nor "0" is
-// cleared and marked unreadable, a text from a line not valid in the wire
-// encoding that shows a replacement character is marked unclean.
+// What a read's answer gave (cfgfields::parseAnswer), as the form takes it:
+// a flag that was neither "1" nor "0" is cleared and marked unreadable, a
+// text from a line not valid in the wire encoding that shows a replacement
+// character is marked unclean.
 void BatchRun::takeReadValues(const QHash<QString, QString> &values)
 {
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
@@ -243,11 +243,9 @@ void BatchRun::takeReadValues(const QHash<QString, QString> &values)
             if (!link.lineClean() && value.contains(QChar::ReplacementCharacter))
                 form.setUnclean(it.key());
             break;
-        case cfgfields::Kind::Selector: {
-            const int index = value.toInt();
-            form.set(it.key(), QString::number(index >= 0 && index < f->items ? index : -1));
+        case cfgfields::Kind::Selector:   // the item's index, "-1" for a code outside the list
+            form.set(it.key(), value);
             break;
-        }
         case cfgfields::Kind::Check:
             form.set(it.key(), value == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0"));
             if (value == QLatin1String("?"))
