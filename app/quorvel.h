@@ -101,7 +101,7 @@ public:
     void retranslate();
     void resetCfgWidgets();
 
-    // command line — main.cpp: --port and --baud as the user's choice in the port boxes
+    // command line — app/quorvel_serial.cpp: --port and --baud (main.cpp) as the user's choice in the port boxes
     void takePortChoice(const CommandLine &line);
 
 signals:
