@@ -338,8 +338,8 @@ QList<QStringList> BatchRun::profileTexts() const
 }
 
 // Compares every field the file set with what the read brought back; the
-// work mode is not part of the read, and the addresses of a dynamic IP
-// setting are not part of the write. One line per difference on stdout.
+// read does not ask for the work mode, and the write does not send the
+// addresses of a dynamic IP setting. One line per difference on stdout.
 int BatchRun::printDifferences(const QList<QStringList> &expected)
 {
     const QList<QStringList> actual = profileTexts();
