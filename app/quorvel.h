@@ -76,15 +76,6 @@ class QTimer;
 class QTranslator;
 class Quorvel;
 
-// One field of a configuration-file leaf: the leaf's element name, the
-// field's widget name without its kind ("AP_SSID") and its text in the file.
-struct CfgFileField
-{
-    QString leaf;
-    QString field;
-    QString text;
-};
-
 class Quorvel : public QMainWindow
 {
     Q_OBJECT
@@ -329,7 +320,6 @@ private:
     int groupPauseMs() const;
     bool exportCfgFile(const QString &path);   // the export after its dialog
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
-    QList<CfgFileField> cfgFileFields() const; // every field of every leaf, as the export writes it
     QString workModeCommand() const;
     QString sendWorkMode();
     QStringList profileProblems() const;       // fields a profile written now would not hold as the form shows

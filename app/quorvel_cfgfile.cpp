@@ -223,24 +223,6 @@ QStringList Quorvel::profileProblems() const
     return ProfileFile::unsavable(formConfig(), englishOnScreen(), serialLink.encoding());
 }
 
-// Every field of every leaf as the export writes it, the work mode the box
-// shows included.
-QList<CfgFileField> Quorvel::cfgFileFields() const
-{
-    const ModuleConfig config = formConfig();
-    QList<CfgFileField> all;
-    for (const QString &leaf : cfgfields::leaves()) {
-        const QStringList texts = ProfileFile::leafTexts(config, ui.comboBox_defaultWorkMode->currentIndex(), leaf,
-                                                         englishOnScreen());
-        const QList<const cfgfields::Field *> fields = cfgfields::leafFields(leaf);
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            const QString name = QLatin1String(fields.at(i)->widget);
-            all.append({leaf, name.mid(name.indexOf(u'_') + 1), texts.at(i)});
-        }
-    }
-    return all;
-}
-
 void Quorvel::setCfgFileBusy(bool busy)
 {
     cfgFileBusy = busy;
