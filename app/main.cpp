@@ -1,8 +1,8 @@
 // Process entry: the command line, the application object, its names, and
 // the mode: the main window (its catalogue installed after construction and
-// a second text refresh), the station window, a --read or --apply run whose
-// window is never shown and whose exit status is the run's, or --history,
-// --help and --version, which need no window system at all.
+// a second text refresh), the station window, or what needs no window system
+// at all: a --read or --apply run (BatchRun, app/batchrun.h, whose exit
+// status is the run's), --history, --help and --version.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSettings>
@@ -15,6 +15,7 @@
 #include <qt_windows.h>
 #endif
 
+#include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/consoletext.h"
 #include "app/pathcheck.h"
@@ -118,13 +119,13 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         rawArgs.append(QString::fromLocal8Bit(argv[i]));
     const bool rawParsed = parser.parse(rawArgs);
-    // What prints and ends makes no window system at all: no platform plugin is loaded.
-    const bool windowless = !rawParsed || parser.isSet(history) || parser.isSet(QStringLiteral("help"))
+    // What prints and ends, and a --read or --apply run, make no window
+    // system at all: no platform plugin is loaded.
+    const bool batch = parser.isSet(read) || parser.isSet(apply);
+    const bool windowless = !rawParsed || batch || parser.isSet(history) || parser.isSet(QStringLiteral("help"))
                             || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
-    if (windowless || parser.isSet(read) || parser.isSet(apply))
+    if (windowless)
         qInstallMessageHandler(batchMessages);
-    if (parser.isSet(read) || parser.isSet(apply))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef Q_OS_WIN
     chooseFontEngineUnderWine();
 #endif
@@ -196,20 +197,35 @@ int main(int argc, char *argv[])
         return app->exec();
     }
 
+    // --read and --apply: the checks, and every step, in the language of the settings file.
+    if (batch) {
+        const QSettings settings(appsettings::filePath(), QSettings::IniFormat);
+        Catalogues catalogues;
+        catalogues.load(appsettings::language(settings));
+        catalogues.install();
+        CommandLine line;
+        const QString wrong = line.take(parser);
+        if (!wrong.isEmpty()) {
+            usageError(wrong);
+            return 2;
+        }
+        BatchRun run(line, settings);
+        return run.run();
+    }
+
     // Constructed before the checks: it loads the language of the settings
     // file, in which they are reported.
     Quorvel w;
     w.installTranslator();
     w.retranslate();
 
-    const bool batch = parser.isSet(read) || parser.isSet(apply);
-    const QString wrong = w.takeCommandLine(parser);
+    CommandLine line;
+    const QString wrong = line.take(parser);
     if (!wrong.isEmpty()) {
         usageError(wrong);
         return 2;
     }
-    if (batch)
-        return w.runBatch(parser.value(read), parser.value(apply), parser.isSet(verify));
+    w.takePortChoice(line);
 
     // For scripts that drive the window (QUORVEL_WIDGET_MAP); inert otherwise.
     widgetmap::startFromEnvironment();

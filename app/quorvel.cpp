@@ -302,18 +302,14 @@ void Quorvel::saveSettings()
     store(Key::History, cmdHistory.lines());
 
     settings->sync();
-    // Said once a run, with the file and the reason; a batch run gets one line.
+    // Said once a run, with the file and the reason.
     if (settings->status() == QSettings::NoError || settingsProblemSaid)
         return;
     settingsProblemSaid = true;
     QString why = fileWriteProblem(settings->fileName());
     if (why.isEmpty())
         why = settings->status() == QSettings::FormatError ? QStringLiteral("format error") : QStringLiteral("access error");
-    const QString text = tr("设置不能保存到 %1（%2）").arg(QFileInfo(settings->fileName()).absoluteFilePath(), why);
-    if (batchRun)
-        printStep(text);
-    else
-        warnUser(text);
+    warnUser(tr("设置不能保存到 %1（%2）").arg(QFileInfo(settings->fileName()).absoluteFilePath(), why));
 }
 
 void Quorvel::closeEvent(QCloseEvent *event)

@@ -18,8 +18,11 @@
 // quorvel_writecfg.cpp, quorvel_cfgcheck.cpp, quorvel_control.cpp (answers,
 // the read, the write and its checks, the control buttons),
 // quorvel_cfgfile.cpp and quorvel_backup.cpp (export, import, backups),
-// quorvel_batch.cpp (--read, --apply), quorvel_outcome.cpp (every action's
-// end as data, the status bar's final message, boxes and questions).
+// quorvel_outcome.cpp (every action's end as data, the status bar's final
+// message, boxes and questions). The words of those ends that the command
+// line prints too are in outcometext.h. The command line's --read and
+// --apply do not use this class: BatchRun (app/batchrun.h) drives the same
+// engines without any window.
 //
 // Data flows along two roads, both through serialLink:
 //   outgoing  sendCmd (adds CR LF) -> comSend -> the link: counted, logged,
@@ -36,12 +39,9 @@
 #define QUORVEL_H
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QHash>
-#include <QMap>
 #include <QPointer>
 #include <QSerialPort>
 #include <QSet>
@@ -62,7 +62,6 @@
 #include "console/consolemodel.h"
 #include "protocol/configsession.h"
 #include "protocol/consoleanswers.h"
-#include "report/progress.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "serial/seriallink.h"
@@ -71,22 +70,13 @@
 #include "ui_quorvel.h"
 
 class QCloseEvent;
-class QCommandLineParser;
+struct CommandLine;
 class QLabel;
 class QPushButton;
 class QSettings;
 class QTimer;
 class QTranslator;
 class Quorvel;
-
-// One field of a configuration-file leaf: the leaf's element name, the
-// field's widget name without its kind ("AP_SSID") and its text in the file.
-struct CfgFileField
-{
-    QString leaf;
-    QString field;
-    QString text;
-};
 
 class Quorvel : public QMainWindow
 {
@@ -104,9 +94,8 @@ public:
     void retranslate();
     void resetCfgWidgets();
 
-    // command line — app/quorvel_batch.cpp
-    QString takeCommandLine(const QCommandLineParser &parser);   // the usage error, or empty
-    int runBatch(const QString &readFile, const QString &applyFile, bool verify);
+    // command line — app/quorvel_serial.cpp: --port and --baud (main.cpp) as the user's choice in the port boxes
+    void takePortChoice(const CommandLine &line);
 
 signals:
     void recvNewLine(QString recvStr);
@@ -262,14 +251,12 @@ private:
     void warnUser(const QString &text, const QString &info = QString());
     bool askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault);
     StatusLine *statusLine = nullptr;     // the final messages and the port's state
-    QString declinedQuestion;             // the question a batch run answered No by default
 
     // cfgfile — app/quorvel_cfgfile.cpp
     void delayMsec(int msec);
     int groupPauseMs() const;
     bool exportCfgFile(const QString &path);   // the export after its dialog
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
-    QList<CfgFileField> cfgFileFields() const; // every field of every leaf, as the export writes it
     QString workModeCommand() const;
     QString sendWorkMode();
     QStringList profileProblems() const;       // fields a profile written now would not hold as the form shows
@@ -282,31 +269,6 @@ private:
     // backups — app/quorvel_backup.cpp
     std::function<QString()> storeBackup();   // after a successful read: the form as a profile; why it failed, or none
     QString lastBackupFolder;    // the backup folder of the module last read
-
-    // command line — app/quorvel_batch.cpp
-    Outcome outcomeOf(Outcome::Action action, const std::function<void()> &start);
-    int printOutcome(const Outcome &outcome);
-    bool workModeAccepted(const QString &answer);
-    int printDifferences(const QList<CfgFileField> &expected);
-    void printStep(const QString &text);
-    void printProgress(progress::Event event, const QString &text = QString());
-    int runBatchSteps(const QString &readFile, const QString &applyFile, bool verify);
-    bool waitForNewModule();
-    bool identifyModule();
-    void startBatchClock();
-    bool batchRun = false;   // no window, no boxes, no pauses: set for --read and --apply
-    QString batchReport;            // --report: where the run's row goes
-    QString batchStationName;       // --station-name: the row's station (the host name when empty)
-    QString batchRunId;             // --run-id: the row's run id (the station's; made up when empty)
-    QString batchExpectVersion;     // --expect-version
-    std::optional<QString> batchWaitNew;   // --wait-new: the MAC of the module to wait past
-    bool batchProgress = false;     // --progress
-    QString batchLastStep;          // the last line printed on standard error
-    QStringList batchDifferences;   // the differences --verify printed
-    QString batchMac, batchFirmware;   // the module's answers to AT+MAC? and AT+VER?
-    bool batchPortOpened = false;   // the run reached its module: it has a report row
-    QDateTime batchStart;           // when the run started (or its module was found)
-    QElapsedTimer batchClock;
 
     friend class QuorvelTestAccess;
 };

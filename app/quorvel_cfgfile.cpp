@@ -18,6 +18,7 @@
 
 #include <algorithm>
 
+#include "app/outcometext.h"
 #include "cfgfile/profilefile.h"
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
@@ -72,7 +73,7 @@ bool Quorvel::exportCfgFile(const QString &path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         reportFailure({Outcome::Action::Export, Outcome::End::Refused},
-                      tr("不能打开文件%1（%2）").arg(path, file.errorString()));
+                      OutcomeText::cannotOpenFile(path, file.errorString()));
         return false;
     }
     savedTabIndex = ui.tabWidget->currentIndex();
@@ -101,15 +102,11 @@ bool Quorvel::exportCfgFile(const QString &path)
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     setCfgFileBusy(false);
     if (!written) {
-        reportFailure({Outcome::Action::Export, Outcome::End::Failed}, tr("不能写入文件%1（%2）").arg(path, why));
+        reportFailure({Outcome::Action::Export, Outcome::End::Failed}, OutcomeText::cannotWriteFile(path, why));
         return false;
     }
     const QStringList lost = ProfileFile::lostToCommas(cfgForm->config(), englishOnScreen());
-    if (lost.isEmpty())
-        reportOutcome({Outcome::Action::Export}, [this] { return tr("导出完成"); }, 10000);
-    else
-        reportOutcome({Outcome::Action::Export}, [this, lost] {
-            return tr("导出完成，但%1含有逗号，导入时不能原样取回").arg(lost.join(tr("、"))); }, 10000);
+    reportOutcome({Outcome::Action::Export}, [lost] { return OutcomeText::exportDone(lost); }, 10000);
     return true;
 }
 
@@ -118,7 +115,7 @@ bool Quorvel::importCfgFile(const QString &path)
     const ProfileFile profile = ProfileFile::read(path);
     if (!profile.openError().isEmpty()) {
         reportFailure({Outcome::Action::Import, Outcome::End::Refused},
-                      tr("不能打开文件%1（%2）").arg(path, profile.openError()));
+                      OutcomeText::cannotOpenFile(path, profile.openError()));
         return false;
     }
 
@@ -197,17 +194,8 @@ bool Quorvel::importCfgFile(const QString &path)
     setCfgFileBusy(false);
     if (refused)
         outcome.end = Outcome::End::Failed;
-    reportOutcome(outcome, [this, profile, workModeRefused] {
-        if (const QString failure = profile.readFailure(); !failure.isEmpty())   // what was read up to it stays
-            return tr("导入遇到错误：%1").arg(failure);
-        const QStringList wrong = profile.refusals();
-        if (!profile.problems().isEmpty())
-            return tr("导入遇到错误：%1").arg(wrong.join(tr("；")));
-        // Values the module would not take are Write's to name: the file itself is whole.
-        QStringList buts = wrong;
-        if (workModeRefused)
-            buts << tr("模块没有接受默认工作模式：%1").arg(workModeRefused());
-        return buts.isEmpty() ? tr("导入完成") : tr("导入完成") + tr("，但") + buts.join(tr("；"));
+    reportOutcome(outcome, [profile, workModeRefused] {
+        return OutcomeText::importEnd(profile, workModeRefused ? workModeRefused() : QString());
     }, 10000);
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     return !failed;
@@ -235,39 +223,20 @@ QStringList Quorvel::profileProblems() const
     return ProfileFile::unsavable(cfgForm->config(), englishOnScreen(), serialLink.encoding());
 }
 
-// Every field of every leaf as the export writes it, the work mode the box
-// shows included.
-QList<CfgFileField> Quorvel::cfgFileFields() const
-{
-    const ModuleConfig config = cfgForm->config();
-    QList<CfgFileField> all;
-    for (const QString &leaf : cfgfields::leaves()) {
-        const QStringList texts = ProfileFile::leafTexts(config, ui.comboBox_defaultWorkMode->currentIndex(), leaf,
-                                                         englishOnScreen());
-        const QList<const cfgfields::Field *> fields = cfgfields::leafFields(leaf);
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            const QString name = QLatin1String(fields.at(i)->widget);
-            all.append({leaf, name.mid(name.indexOf(u'_') + 1), texts.at(i)});
-        }
-    }
-    return all;
-}
-
 void Quorvel::setCfgFileBusy(bool busy)
 {
     cfgFileBusy = busy;
     updateCfgButtons();
 }
 
+int Quorvel::groupPauseMs() const
+{
+    return cfgGroupWaitMs;
+}
+
 // Waits on a monotonic clock, so that neither midnight nor a change of the
 // system time can end the wait early or stretch it; events are served in
 // slices of at most 100 ms meanwhile, without spinning.
-// Nobody watches the tabs of a batch run.
-int Quorvel::groupPauseMs() const
-{
-    return batchRun ? 0 : cfgGroupWaitMs;
-}
-
 void Quorvel::delayMsec(int msec)
 {
     if (msec <= 0)

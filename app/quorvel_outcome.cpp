@@ -1,9 +1,8 @@
 // The one road of what reaches the user: the end of every action as data
 // (an Outcome, announced by actionEnded), shown as the status bar's final
 // message (StatusLine keeps it its full time, in the language on screen) or
-// a box; and questions. Only
-// here is it decided whether a person is watching: a batch run gets no box,
-// and a question takes its batch answer.
+// a box; and questions. The command line's runs have no window: BatchRun
+// prints the same texts (app/outcometext.h).
 #include "app/quorvel.h"
 
 #include <QMessageBox>
@@ -33,33 +32,21 @@ void Quorvel::reportDeclined(Outcome::Action action)
     Outcome outcome;
     outcome.action = action;
     outcome.end = Outcome::End::Refused;
-    outcome.text = declinedQuestion;
-    declinedQuestion.clear();
     emit actionEnded(outcome);
 }
 
 // A failure that stops an action: a message box in the window, `info` under
-// its text. A batch run opens none: it learns the failure from the action's
-// outcome (reportFailure).
+// its text.
 void Quorvel::warnUser(const QString &text, const QString &info)
 {
-    if (batchRun)
-        return;
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Quorvel"), text, QMessageBox::Ok, this);
     box.setInformativeText(info);
     box.exec();
 }
 
-// A question with Yes and No. In a batch run nobody could answer a box: the
-// question takes its default answer there, and a No is kept as the reason
-// the action that asked was refused.
+// A question with Yes and No, the default button as given.
 bool Quorvel::askUser(const QString &text, const QString &info, const QString &details, bool yesByDefault)
 {
-    if (batchRun) {
-        if (!yesByDefault)
-            declinedQuestion = text;
-        return yesByDefault;
-    }
     QMessageBox box(QMessageBox::Question, QStringLiteral("Quorvel"), text, QMessageBox::Yes | QMessageBox::No,
                     this);
     box.setInformativeText(info);

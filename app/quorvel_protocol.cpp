@@ -10,11 +10,13 @@
 #include <QTimer>
 #include <QStatusBar>
 
+#include "protocol/answertext.h"
 #include "protocol/atanswer.h"
 
+// The Chinese source text of an error code (answertext), untranslated.
 QString Quorvel::getErrStrFromCode(int code)
 {
-    return QString::fromUtf8(atanswer::errorSource(code));
+    return answertext::errorCodeSource(code);
 }
 
 void Quorvel::commonRspProc(QString line)
@@ -52,14 +54,10 @@ QString Quorvel::errAnswerText(const QString &line)
     return tr("错误：%1").arg(text);
 }
 
-// How long each answer is awaited: 3 s, or QUORVEL_ANSWER_TIMEOUT_MS (100 ms
-// to 10 min) for slow modules, and for the test suite's silent ones.
+// How long each answer is awaited (appsettings::answerTimeoutMs, as for the command line's runs).
 void Quorvel::initAnswerTimeout()
 {
-    bool numeric = false;
-    const int ms = qEnvironmentVariableIntValue("QUORVEL_ANSWER_TIMEOUT_MS", &numeric);
-    if (numeric && ms >= 100 && ms <= 600000)
-        cfgAnswerTimeoutMs = ms;
+    cfgAnswerTimeoutMs = appsettings::answerTimeoutMs();
 }
 
 // Runs `steps` on the session, holding the link, and serves events until

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "app/outcometext.h"
+#include "protocol/answertext.h"
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
 
@@ -91,15 +93,8 @@ void Quorvel::finishReadCfg(bool ok)
     const Outcome outcome{Outcome::Action::Read, ok ? Outcome::End::Done : Outcome::End::Failed, cfgFailedCommand,
                           cfgFailedAnswer};
     reportOutcome(outcome, [this, ok, failure, backupFailure] {
-        const QString list = cfgForm->config().readProblemTexts(englishOnScreen(), serialLink.encoding()).join(tr("；"));
-        QString text;
-        if (ok)
-            text = list.isEmpty() ? tr("读取配置完成") : tr("读取配置完成，但%1").arg(list);
-        else
-            text = list.isEmpty() ? tr("读取配置遇到错误：%1").arg(failure())
-                                  : tr("读取配置遇到错误：%1").arg(failure()) + tr("；") + list;
-        // A backup that could not be written changes nothing else.
-        return backupFailure ? text + tr("；") + backupFailure() : text;
+        return OutcomeText::readEnd(ok, cfgForm->config().readProblemTexts(englishOnScreen(), serialLink.encoding()), ok ? QString() : failure(),
+                                    backupFailure ? backupFailure() : QString());
     }, ok && clean && !backupFailure ? 5000 : 10000);
     emit readCfgFinished(ok);
 }
@@ -120,14 +115,7 @@ void Quorvel::failCfgSequence(const QString &cmd, const QString &answer)
 
 QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)
 {
-    if (answer.isEmpty())
-        return tr("%1 没有回答").arg(cmd);
-    const QString line = atanswer::withoutLineBreaks(answer);
-    const std::optional<int> code = atanswer::errorCode(answer);
-    const QByteArray source = code ? getErrStrFromCode(*code).toUtf8() : QByteArray();
-    if (source.isEmpty())
-        return tr("%1 回答 %2").arg(cmd, line);
-    return tr("%1 回答 %2（%3）").arg(cmd, line, QCoreApplication::translate("Quorvel", source.constData()));
+    return answertext::failure(cmd, answer);
 }
 
 // What an answer gave: into the form, or, while verifying a write, aside

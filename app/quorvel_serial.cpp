@@ -8,6 +8,9 @@
 #include <QStatusBar>
 #include <algorithm>
 
+#include "app/commandline.h"
+#include "app/outcometext.h"
+
 // Start-up: the port list, and what keeps it and a lost port up to date.
 void Quorvel::fillComPortCombo()
 {
@@ -88,6 +91,20 @@ void Quorvel::openChosenPort()
     emit actionEnded({Outcome::Action::OpenPort});
 }
 
+// --port and --baud of the command line, as the user's choice in the port boxes.
+void Quorvel::takePortChoice(const CommandLine &line)
+{
+    if (line.baudIndex >= 0)
+        ui.comboBox_bps->setCurrentIndex(line.baudIndex);
+    if (!line.port.isEmpty()) {
+        const int index = ui.comboBox_comPort->findText(line.port, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (index >= 0)
+            ui.comboBox_comPort->setCurrentIndex(index);
+        else
+            ui.comboBox_comPort->setEditText(line.port);
+    }
+}
+
 void Quorvel::on_pushButton_openCom_clicked()
 {
     serialLink.stopAwaiting();   // the user's own open or close ends a wait
@@ -110,7 +127,7 @@ void Quorvel::comPortLost()
     // A sequence cannot go on without its port, and a reconnect must not
     // take it up again half-way. Its failure shows for its full time.
     if (readCfgRunning || writeCfgRunning)
-        failCfgSequence(QString(), QString(), [this, port = serialLink.portText()] { return tr("串口 %1 已断开").arg(port); });
+        failCfgSequence(QString(), QString(), [port = serialLink.portText()] { return OutcomeText::portLost(port); });
     if (readCfgRunning)
         finishReadCfg(false);
     if (writeCfgRunning)

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "app/outcometext.h"
 #include "protocol/cfgfields.h"
 #include "protocol/moduleconfig.h"
 
@@ -20,7 +21,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
     const ModuleConfig snapshot = cfgForm->config();
     if (!snapshot.problemTexts(englishOnScreen(), serialLink.encoding()).isEmpty()) {
         reportOutcome({Outcome::Action::Write, Outcome::End::Refused}, [this, snapshot, encoding = serialLink.encoding()] {
-            return tr("未写入：%1").arg(snapshot.problemTexts(englishOnScreen(), encoding).join(tr("；"))); }, 10000);
+            return OutcomeText::writeRefused(snapshot.problemTexts(englishOnScreen(), encoding)); }, 10000);
         return;
     }
     if (!serialLink.isOpen()) {   // the button is off then: only a caller can get here
@@ -55,18 +56,18 @@ void Quorvel::finishWriteCfg(bool ok)
         cfgForm->setModuleValues({});
         const std::function<QString()> failure = cfgSequenceFailure;
         reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
-                      [this, failure] { return tr("写入配置遇到错误：%1").arg(failure()); }, 10000);
+                      [failure] { return OutcomeText::writeFailed(failure()); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
     cfgForm->setModuleValues(writeValues);   // every command was taken
     // Verifying reads the module back aside: the form keeps the values written.
-    if (ui.checkBox_verifyWrite->isChecked() && !batchRun && serialLink.isOpen()) {
+    if (ui.checkBox_verifyWrite->isChecked() && serialLink.isOpen()) {
         verifyingWrite = true;
         startReadCfg();
         return;
     }
-    reportOutcome({Outcome::Action::Write}, [this] { return tr("写入配置完成"); }, 5000);
+    reportOutcome({Outcome::Action::Write}, [] { return OutcomeText::writeDone(); }, 5000);
     emit writeCfgFinished(true);
 }
 

@@ -2,6 +2,8 @@
 // process against the simulated module answering at once, from process start
 // to exit, 20 runs; prints the median beside the time the same bytes (both
 // directions, one after the other) take on a 115200 baud line, 10 bits a byte.
+// An argument names another quorvel binary to measure (an older build, to
+// compare in the same sitting); without one, the build's own.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -34,6 +36,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
+    const QString program = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QUORVEL_BIN);
     QTemporaryDir dir;
     ModSim sim;
     QString why;
@@ -66,7 +69,7 @@ int main(int argc, char *argv[])
         QTimer::singleShot(30000, &loop, &QEventLoop::quit);
         QElapsedTimer clock;
         clock.start();
-        proc.start(QStringLiteral(QUORVEL_BIN), {"--port", sim.slavePath(), "--apply", file, "--verify"});
+        proc.start(program, {"--port", sim.slavePath(), "--apply", file, "--verify"});
         loop.exec();
         if (proc.state() != QProcess::NotRunning || proc.exitStatus() != QProcess::NormalExit || proc.exitCode() != 0) {
             out << "run " << i << " failed: " << proc.readAllStandardError() << '\n';
@@ -77,6 +80,8 @@ int main(int argc, char *argv[])
     }
     std::sort(ms.begin(), ms.end());
     const double median = (ms.at(runs / 2 - 1) + ms.at(runs / 2)) / 2;
+    if (argc > 1)
+        out << "binary: " << program << '\n';
     out << "quorvel --apply FILE --verify, process start to exit, " << runs << " runs: median "
         << QString::number(median, 'f', 1) << " ms (min " << QString::number(ms.first(), 'f', 1) << ", max "
         << QString::number(ms.last(), 'f', 1) << ")\n";

@@ -3,12 +3,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+
+#include "cfgfile/profilefile.h"
+#include "protocol/cfgfields.h"
+
+namespace {
+
+// The window's catalogue context: the backup's words were the window's first.
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(Quorvel)
+};
+
+} // namespace
 
 namespace backupstore {
 
@@ -81,6 +96,30 @@ void prune(const QString &folder, int keep)
     });
     for (qsizetype i = 0; i < backups.size() - keep; ++i)
         QFile::remove(folder + u'/' + backups.at(i).name);
+}
+
+std::function<QString()> store(const ModuleConfig &config, bool english, QString *folderOut)
+{
+    // A module is filed under its MAC, in its one spelling; a module that
+    // answered something else has no folder of its own.
+    const QString mac = cfgfields::canonicalMac(config.value(QStringLiteral("lineEdit_device_mac")));
+    if (mac.isEmpty())
+        return [] { return Texts::tr("没有备份：没有有效的 MAC 地址"); };
+    const QString folder = modulesFolder() + u'/' + folderName(mac);
+    if (folderOut)
+        *folderOut = folder;
+    QString why;
+    if (makeFolder(folder, &why)) {
+        // Written aside and renamed: a backup is whole or absent.
+        QSaveFile file(folder + u'/' + freeFileName(folder, QDateTime::currentDateTime()));
+        const QByteArray document = ProfileFile::document(config, std::nullopt, english);
+        if (file.open(QIODevice::WriteOnly) && file.write(document) >= 0 && file.commit()) {
+            prune(folder);
+            return {};
+        }
+        why = file.errorString();
+    }
+    return [folder, why] { return Texts::tr("备份没有写入 %1（%2）").arg(folder, why); };
 }
 
 } // namespace backupstore

@@ -6,6 +6,10 @@
 #include <QDateTime>
 #include <QString>
 
+#include <functional>
+
+#include "protocol/moduleconfig.h"
+
 namespace backupstore {
 
 constexpr int keptPerModule = 100;
@@ -30,6 +34,13 @@ QString freeFileName(const QString &folder, const QDateTime &when);
 // Removes the oldest backups of `folder` beyond the newest `keep`. Files
 // not named as backups are left alone.
 void prune(const QString &folder, int keep = keptPerModule);
+
+// After a successful read: `config`, the module's values, as a profile
+// without a work mode (a read does not learn it) in its module's folder,
+// which goes to *folder when the module has one. Returns why the backup was
+// not written, in the language installed whenever it is asked; none when it
+// was stored.
+std::function<QString()> store(const ModuleConfig &config, bool english, QString *folder = nullptr);
 
 } // namespace backupstore
 

@@ -116,18 +116,6 @@ std::optional<int> errorCode(const QString &line)
     return m.captured(1).toInt(nullptr, 10);
 }
 
-const char *errorSource(int code)
-{
-    switch (code) {
-    case 1: return QT_TRANSLATE_NOOP("Quorvel", "通用错误");
-    case 2: return QT_TRANSLATE_NOOP("Quorvel", "设备忙");
-    case 3: return QT_TRANSLATE_NOOP("Quorvel", "未知错误");
-    case 4: return QT_TRANSLATE_NOOP("Quorvel", "奇偶校验错误");
-    case 5: return QT_TRANSLATE_NOOP("Quorvel", "指令没有已回车换行结束");
-    default: return "";
-    }
-}
-
 std::optional<int> code(QStringView field)
 {
     // Nine digits at most: always an int, and far beyond any list.

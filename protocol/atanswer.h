@@ -39,11 +39,6 @@ bool leadingFields(const QString &line, int count, QStringList *fields);
 // The code of an "ERR=" line (leading zeros allowed), or nothing.
 std::optional<int> errorCode(const QString &line);
 
-// What an error code means, as the window's source text (UTF-8, translated in
-// the context "Quorvel" when shown, so that it follows the language on
-// screen); empty for a code the module does not document.
-const char *errorSource(int code);
-
 // A code field as its decimal number: digits only (leading zeros allowed).
 // Nothing for an empty field, a sign, a space or any other character.
 std::optional<int> code(QStringView field);

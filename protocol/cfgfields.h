@@ -93,7 +93,7 @@ const char *formChars(const Field &field);
 // point's key). Anywhere else the module takes it for a field separator.
 bool mayHoldComma(const Field &field);
 
-// Why the form's `values` (as cfgFieldValues gives them) cannot go to the
+// Why the form's `values` (as ConfigForm::values gives them) cannot go to the
 // module: one entry per written field whose value it would not take as it
 // stands, in the form's order. Static addresses count only in static
 // mode, and are needed then; the DHCP pool is needed while DHCP is on.

@@ -514,10 +514,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>没有结果</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>串口没有打开，没有写入</source>
         <translation type="unfinished"></translation>
     </message>

@@ -514,10 +514,6 @@
         <translation>%1: %2</translation>
     </message>
     <message>
-        <source>没有结果</source>
-        <translation>No result</translation>
-    </message>
-    <message>
         <source>串口没有打开，没有写入</source>
         <translation>The port is not open; nothing written</translation>
     </message>

@@ -121,4 +121,11 @@ QString filePath()
                     QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
+int answerTimeoutMs()
+{
+    bool numeric = false;
+    const int ms = qEnvironmentVariableIntValue("QUORVEL_ANSWER_TIMEOUT_MS", &numeric);
+    return numeric && ms >= 100 && ms <= 600000 ? ms : 3000;
+}
+
 } // namespace appsettings

@@ -53,6 +53,11 @@ void setValue(QSettings &settings, Key key, const QVariant &value);
 Language language(const QSettings &settings);
 void setLanguage(QSettings &settings, Language language);
 
+// How long the read, the write and every awaited command wait for each
+// answer: 3 s, or QUORVEL_ANSWER_TIMEOUT_MS from the environment (100 ms to
+// 10 min) for slow modules, and for the test suite's silent ones.
+int answerTimeoutMs();
+
 // Where the settings live. Started from a terminal, "./Quorvel.ini" in the
 // working folder, so that each folder keeps its own. Started from a desktop
 // menu (the working folder is the home folder, or "/" with some launchers),

@@ -519,6 +519,26 @@ private slots:
         }
     }
 
+    // --read and --apply make no window system either: with no platform plugin to be had, a run with its
+    // verify still ends well.
+    void batchNeedsNoWindowSystem()
+    {
+        writeFile(path(QStringLiteral("f.xml")), profile);
+        QProcess proc;
+        QSignalSpy finished(&proc, &QProcess::finished);
+        proc.setWorkingDirectory(m_f->dir.path());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("none-such"));
+        proc.setProcessEnvironment(env);
+        proc.start(QStringLiteral(QUORVEL_BIN), {"--port", sim().slavePath(), "--apply", path(QStringLiteral("f.xml")),
+                                                  "--verify"});
+        QVERIFY(finished.wait(30000));   // serves the module meanwhile
+        QCOMPARE(proc.exitStatus(), QProcess::NormalExit);
+        const QByteArray err = proc.readAllStandardError();
+        QVERIFY2(proc.exitCode() == 0, err.constData());
+        QVERIFY2(err.endsWith("核对完成：模块的配置与文件一致\n"), err.constData());
+    }
+
     void refusedFiles_data()
     {
         QTest::addColumn<QStringList>("args");   // SIM: the module's port; f.xml holds a complete profile

@@ -70,6 +70,40 @@ private slots:
         }
         QVERIFY2(both.isEmpty(), qPrintable(both.join(QStringLiteral(", "))));
     }
+
+    // The command line's --read and --apply run without a window: BatchRun reaches neither the window nor a
+    // widget, not even through a project header it includes.
+    void theBatchRunMakesNoWindow()
+    {
+        static const QRegularExpression include(QStringLiteral("^\\s*#\\s*include\\s+([\"<])([^\">]+)[\">]"),
+                                                QRegularExpression::MultilineOption);
+        static const QSet<QString> widgetHeaders{"QApplication", "QGuiApplication", "QWidget", "QMainWindow",
+                                                 "QMessageBox", "QDialog", "QFileDialog", "QLineEdit", "QComboBox",
+                                                 "QCheckBox", "QPushButton", "QLabel", "QStatusBar"};
+        QStringList todo{"app/batchrun.h", "app/batchrun.cpp"}, seen, offenders;
+        while (!todo.isEmpty()) {
+            const QString file = todo.takeFirst();
+            if (seen.contains(file))
+                continue;
+            seen << file;
+            QFile f(QStringLiteral(QUORVEL_SOURCE_DIR "/") + file);
+            if (!f.open(QIODevice::ReadOnly))
+                continue;   // a generated or system header
+            auto matches = include.globalMatch(QString::fromUtf8(f.readAll()));
+            while (matches.hasNext()) {
+                const QRegularExpressionMatch m = matches.next();
+                const QString path = m.captured(2);
+                const bool project = m.captured(1) == QLatin1String("\"");
+                if ((project && (path == QLatin1String("app/quorvel.h") || path.startsWith(QLatin1String("ui_"))))
+                    || (!project && (widgetHeaders.contains(path) || path.startsWith(QLatin1String("QtWidgets")))))
+                    offenders << file + QStringLiteral(": ") + path;
+                else if (project)
+                    todo << path;
+            }
+        }
+        QVERIFY(seen.size() > 10);   // the project headers were followed
+        QVERIFY2(offenders.isEmpty(), qPrintable(offenders.join(QStringLiteral(", "))));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_Layout)
