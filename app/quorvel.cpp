@@ -91,7 +91,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
     fillComPortCombo();
     loadSettings();
-    initAnswerTimeout();
+    cfgAnswerTimeoutMs = appsettings::answerTimeoutMs();   // QUORVEL_ANSWER_TIMEOUT_MS for slow modules
     initCmdCompleter();
     logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
 

@@ -192,8 +192,6 @@ private:
 
     // console — app/quorvel_console.cpp
     void initCmdCompleter();
-    void countReceived(qint64 n);
-    void countSent(qint64 n);
     void logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msecs);
     void refuseSend(const QString &why);
     QTimer *regularSendTimer = nullptr;
@@ -206,10 +204,8 @@ private:
     // protocol — app/quorvel_control.cpp
     bool sendControl(const QString &command, bool lineEnd = true);
     // protocol — app/quorvel_protocol.cpp
-    void initAnswerTimeout();
     QString errAnswerText(const QString &line);
     ConfigSession::Result runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec);
-    QString awaitAnswer(const QString &cmd, int msec);
     ConsoleAnswers consoleAnswers;   // owed to console and control commands, not to a sequence
     // protocol — app/quorvel_readcfg.cpp
     void startReadCfg();
@@ -217,7 +213,6 @@ private:
     void endCfgSequence(bool *running);
     void failCfgSequence(const QString &cmd, const QString &answer);
     void failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text);
-    QString cfgFailureText(const QString &cmd, const QString &answer);
     ConfigSession *cfgSession = nullptr;   // the read, the write and every awaited command
     int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
     int savedTabIndex = 0;           // the tab shown before a read, a write, an import or an export
@@ -254,7 +249,6 @@ private:
 
     // cfgfile — app/quorvel_cfgfile.cpp
     void delayMsec(int msec);
-    int groupPauseMs() const;
     bool exportCfgFile(const QString &path);   // the export after its dialog
     bool importCfgFile(const QString &path);   // the import after its dialog; false: unread or not ours
     QString workModeCommand() const;

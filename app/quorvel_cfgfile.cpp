@@ -7,6 +7,8 @@
 // alongside the import.
 #include "app/quorvel.h"
 
+#include "protocol/answertext.h"
+
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFileDialog>
@@ -82,7 +84,7 @@ bool Quorvel::exportCfgFile(const QString &path)
     // Each group's tab is shown, and paused on, before the file is made.
     for (int tab = 0; tab < 3; ++tab) {
         ui.tabWidget->setCurrentIndex(tab);
-        delayMsec(groupPauseMs());
+        delayMsec(cfgGroupWaitMs);
     }
     // A profile states a work mode only when someone chose one: no read learns it.
     const std::optional<int> workMode =
@@ -140,7 +142,7 @@ bool Quorvel::importCfgFile(const QString &path)
     const ModuleConfig &values = profile.config();
     for (const int tab : profile.groups()) {
         ui.tabWidget->setCurrentIndex(tab);
-        delayMsec(groupPauseMs());
+        delayMsec(cfgGroupWaitMs);
         for (const QString &leaf : cfgfields::leaves(ProfileFile::groupName(tab))) {
             for (const cfgfields::Field *f : cfgfields::leafFields(leaf)) {
                 QWidget *widget = cfgForm->widget(f->widget);
@@ -185,7 +187,7 @@ bool Quorvel::importCfgFile(const QString &path)
         if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
             outcome.command = workModeCommand();
             outcome.answer = answer;
-            workModeRefused = [this, command = workModeCommand(), answer] { return cfgFailureText(command, answer); };
+            workModeRefused = [command = workModeCommand(), answer] { return answertext::failure(command, answer); };
             const QSignalBlocker quiet(ui.comboBox_defaultWorkMode);
             ui.comboBox_defaultWorkMode->setCurrentIndex(workModeBefore);
             workModeChosen = workModeChosenBefore;
@@ -212,7 +214,13 @@ QString Quorvel::workModeCommand() const
 // for the answer to its own first command.
 QString Quorvel::sendWorkMode()
 {
-    return awaitAnswer(workModeCommand(), cfgAnswerTimeoutMs);   // as long as the read and write wait for one
+    QString answer;   // as long as the read and write wait for one, and no retry
+    runAwaited({{workModeCommand(), QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
+                     answer = line;
+                     return true;
+                 }}},
+               1, cfgAnswerTimeoutMs);
+    return answer;
 }
 
 // What a profile written from the form now would not hold as the form shows
@@ -227,11 +235,6 @@ void Quorvel::setCfgFileBusy(bool busy)
 {
     cfgFileBusy = busy;
     updateCfgButtons();
-}
-
-int Quorvel::groupPauseMs() const
-{
-    return cfgGroupWaitMs;
 }
 
 // Waits on a monotonic clock, so that neither midnight nor a change of the

@@ -70,17 +70,6 @@ void Quorvel::logBytes(const QByteArray &raw, Quorvel::logType type, qint64 msec
     logView->record(raw, type == logSend, msecs, serialLink.encoding());
 }
 
-// Received bytes are counted with the log rows, at the next repaint.
-void Quorvel::countReceived(qint64 n)
-{
-    logModel.countReceived(n);
-}
-
-void Quorvel::countSent(qint64 n)
-{
-    logModel.countSent(n);
-}
-
 void Quorvel::on_pushButton_clearLog_clicked()
 {
     // Entries not shown yet were logged before the click: they go too.

@@ -54,12 +54,6 @@ QString Quorvel::errAnswerText(const QString &line)
     return tr("错误：%1").arg(text);
 }
 
-// How long each answer is awaited (appsettings::answerTimeoutMs, as for the command line's runs).
-void Quorvel::initAnswerTimeout()
-{
-    cfgAnswerTimeoutMs = appsettings::answerTimeoutMs();
-}
-
 // Runs `steps` on the session, holding the link, and serves events until
 // they end: for commands sent outside the read and write sequences whose
 // answers must not be taken for anyone else's.
@@ -79,17 +73,4 @@ ConfigSession::Result Quorvel::runAwaited(const QVector<ConfigSession::Step> &st
     serialLink.release();
     updateCfgButtons();
     return result;
-}
-
-// Sends `cmd` and waits until the module answers ("OK…" or "ERR=…") or
-// `msec` pass; the answer line, or an empty text when none came.
-QString Quorvel::awaitAnswer(const QString &cmd, int msec)
-{
-    QString answer;
-    runAwaited({{cmd, QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
-                     answer = line;
-                     return true;
-                 }}},
-               1, msec);
-    return answer;
 }

@@ -110,12 +110,7 @@ void Quorvel::failCfgSequence(const QString &cmd, const QString &answer, std::fu
 
 void Quorvel::failCfgSequence(const QString &cmd, const QString &answer)
 {
-    failCfgSequence(cmd, answer, [this, cmd, answer] { return cfgFailureText(cmd, answer); });
-}
-
-QString Quorvel::cfgFailureText(const QString &cmd, const QString &answer)
-{
-    return answertext::failure(cmd, answer);
+    failCfgSequence(cmd, answer, [cmd, answer] { return answertext::failure(cmd, answer); });
 }
 
 // What an answer gave: into the form, or, while verifying a write, aside

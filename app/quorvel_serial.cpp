@@ -52,10 +52,11 @@ void Quorvel::connectSerialLink()
     connect(&serialLink, &SerialLink::traffic, this,
             [this](SerialLink::Direction direction, const QByteArray &bytes, qint64 msecs) {
                 if (direction == SerialLink::Direction::Sent)
-                    countSent(bytes.size());
+                    logModel.countSent(bytes.size());
                 logBytes(bytes, direction == SerialLink::Direction::Sent ? logSend : logRecv, msecs);
             });
-    connect(&serialLink, &SerialLink::bytesRead, this, &Quorvel::countReceived);
+    // Received bytes are counted with the log rows, at the next repaint.
+    connect(&serialLink, &SerialLink::bytesRead, &logModel, &ConsoleModel::countReceived);
     connect(&serialLink, &SerialLink::lineReceived, this,
             [this](const QByteArray &, const QString &text, bool) { emit recvNewLine(text); });
     connect(&serialLink, &SerialLink::unterminated, this,
