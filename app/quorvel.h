@@ -6,15 +6,18 @@
 //                and every awaited command: steps, one retry rule, a result
 //   logModel     (console/consolemodel.h)    the log's rows and counters
 //   catalogues   (settings/catalogues.h)     the interface language's texts
+// and the window's own parts, each over widgets of the form:
+//   cfgForm      (app/configform.h)  the configuration fields <-> ModuleConfig
+//   logView      (app/logview.h)     the log view's times, hex, find, save, record
+//   statusLine   (app/statusline.h)  the status bar's final messages, port news
 // and the pure tables beside them: the configuration fields
 // (protocol/cfgfields.h), the answer grammar (protocol/atanswer.h), the
 // settings keys (settings/appsettings.h). docs/architecture.md draws it.
 //
 // The class is declared here and implemented in app/, one file a subject:
 // quorvel.cpp (construction, settings, language), quorvel_serial.cpp (port
-// box, open button, lamp, line settings), quorvel_console.cpp and
-// quorvel_logtools.cpp (log view, command line, periodic sending, find, copy,
-// save, record), quorvel_protocol.cpp, quorvel_readcfg.cpp,
+// box, open button, lamp, line settings), quorvel_console.cpp (the log's
+// rows, the command line, periodic sending), quorvel_protocol.cpp, quorvel_readcfg.cpp,
 // quorvel_writecfg.cpp, quorvel_cfgcheck.cpp, quorvel_control.cpp (answers,
 // the read, the write and its checks, the control buttons),
 // quorvel_cfgfile.cpp and quorvel_backup.cpp (export, import, backups),
