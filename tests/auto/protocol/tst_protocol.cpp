@@ -202,6 +202,7 @@ private slots:
         ui().lineEdit_STA_SSID->setText(QStringLiteral("Plant"));
         QSignalSpy shown(w()->statusBar(), &QStatusBar::messageChanged);
         QSignalSpy done(w(), &Quorvel::writeCfgFinished);
+        QSignalSpy ended(w(), &Quorvel::actionEnded);
         m_f->sim.clearTrace();
         m_f->dismissNextBox(QMessageBox::Yes);
         ui().pushButton_writeConfiguartion->click();
@@ -211,6 +212,8 @@ private slots:
         QVERIFY(done.wait(10000));
         QCOMPARE(done.first().first().toBool(), false);
         QCOMPARE(m_f->status(), writeFailed + "AT+STAMOD= 回答 ERR=3（未知错误）");
+        const auto failed = ended.value(0).value(0).value<Outcome>();   // the outcome names the answer too
+        QCOMPARE(failed.command + u'|' + failed.answer, QStringLiteral("AT+STAMOD=|ERR=3"));
         const QString refused = QStringLiteral("正在读写模块的配置，控制台暂不发送");
         QCOMPARE(shown.count({refused}), 1);   // one message, not one per press
         // The write's commands, one after the other; a periodic "AT" may only come before the first.
