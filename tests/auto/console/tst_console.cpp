@@ -125,6 +125,7 @@ private slots:
             << "GBK" << "" << "AT+X=a😀b" << QByteArray() << "GBK 编码不能表示第 7 个字符“😀”（U+1F600），没有发送";
         QTest::newRow("hex: pairs, spaces optional, exactly those bytes, no line end")
             << "UTF-8" << "hex" << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
+        QTest::newRow("hex: blank") << "UTF-8" << "hex" << "  " << QByteArray() << "没有要发送的十六进制字节";
     }
 
     // With the port closed (opened before), a send does nothing at all. Open: what it puts on the wire, counts and
