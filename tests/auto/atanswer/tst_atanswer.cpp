@@ -17,6 +17,7 @@ private slots:
         QTest::addColumn<bool>("matches");
         QTest::newRow("OK, a second LF") << "plainOk" << "OK\r\n\n" << false;
         QTest::newRow("OK, junk after the line end") << "plainOk" << "OK\r\njunk" << false;
+        QTest::newRow("OK with data, for a set command") << "plainOk" << "OK=120\r\n" << false;
         QTest::newRow("ERR code, a second LF") << "errorWithCode" << "ERR=12\r\n\n" << false;
         QTest::newRow("read prefix takes OK CR LF") << "okWithText" << "OK\r\n" << true;
         QTest::newRow("read prefix, OK alone") << "okWithText" << "OK" << false;

@@ -133,21 +133,6 @@ private slots:
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
     }
 
-    // A profile names a selector's value by its item: the form's items are the field table's.
-    void selectorItems()
-    {
-        QUORVEL_START(m_f, false);
-        for (const cfgfields::Field &f : cfgfields::all()) {
-            auto *box = m_f->w->findChild<QComboBox *>(QLatin1String(f.widget));
-            if (f.kind != cfgfields::Kind::Selector || !box)
-                continue;
-            QStringList items;
-            for (int i = 0; i < box->count(); ++i)
-                items << box->itemText(i);
-            QCOMPARE(items, cfgfields::items(f, false));
-        }
-    }
-
     // A read leaves a backup in the module's folder, without a work mode (the read does not ask for it);
     // Restore backup opens the import dialog there (before any read, in the modules folder) and brings the
     // form back as it was read.

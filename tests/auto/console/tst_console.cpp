@@ -125,8 +125,7 @@ private slots:
             << "GBK" << "" << "AT+X=a😀b" << QByteArray() << "GBK 编码不能表示第 7 个字符“😀”（U+1F600），没有发送";
         QTest::newRow("hex: pairs, spaces optional, exactly those bytes, no line end")
             << "UTF-8" << "hex" << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
-        QTest::newRow("hex: a lone last digit") << "UTF-8" << "hex" << "41 5" << QByteArray()
-                                                << "不是十六进制字节，第 4 个字符“5”有误，没有发送";
+        QTest::newRow("hex: blank") << "UTF-8" << "hex" << "  " << QByteArray() << "没有要发送的十六进制字节";
     }
 
     // With the port closed (opened before), a send does nothing at all. Open: what it puts on the wire, counts and
@@ -275,7 +274,7 @@ private slots:
     }
 
     // Ctrl+C copies the selected rows; the find line opens with Ctrl+F, counts, goes forward and back with
-    // Enter and F3, follows new rows, closes with Esc.
+    // Enter and F3, closes with Esc. (Copied text, matches and their count as rows come: tst_consolemodel.)
     void copyAndFind()
     {
         QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
@@ -306,11 +305,9 @@ private slots:
         press(Qt::Key_F3);
         QCOMPARE(visited, (QList<int>{2, 0, 2, 0, 2}));
         QCOMPARE(log->selectionModel()->selectedRows().value(0).row(), 2);
-        A::addStrToLog(*m_f->w, "BOOK\r\n", Quorvel::logRecv);
-        QCOMPARE(ui().label_findCount->text(), "3 行匹配");
         ui().checkBox_hexView->setChecked(true);   // in hex view the needle is bytes
         ui().lineEdit_find->setText(QStringLiteral("4f 4B"));
-        QCOMPARE(ui().label_findCount->text(), "2 行匹配");
+        QCOMPARE(ui().label_findCount->text(), "1 行匹配");
         QTest::keyClick(ui().lineEdit_find, Qt::Key_Escape);
         QVERIFY(ui().widget_find->isHidden());
     }

@@ -1,5 +1,7 @@
 // Tests of the simulated module through a serial port on the slave side of its pseudo-terminal, as the
-// program talks to it: the answers and injected faults the other tests rely on.
+// program talks to it: the answers and the line faults (echo, split, delay, noise) the other tests rely on. Its
+// fault rules (silent, error, a number of times or for good) are checked where they are used: tst_configsession's
+// retries count the tries on the wire.
 #include "tools/modsim/modsim.h"
 
 #include <QSerialPort>
@@ -79,57 +81,6 @@ private slots:
         }
         if (answer.startsWith("ERR"))   // a refused line changes nothing, not even partly
             QCOMPARE(snapshot(), before);
-    }
-
-    // Every byte received is kept, and the lines: a command per CR LF, transparent data per write, "+++"; transparent
-    // data comes back as it went (a last "+" once no "++" follows), and "+++" in pieces ends the mode.
-    void trace()
-    {
-        QSignalSpy lines(sim.get(), &ModSim::lineReceived);
-        const QByteArray data("1+1=2\r\nAT+UART?\r\n\0end+", 22);
-        const QList<QPair<QByteArray, QByteArray>> steps = {{"AT\r", ""}, {"\nAT+VER?\r\n", "OK\r\nOK=V2.1.7\r\n"},
-            {"\r\n", ""}, {QByteArray("hi\0there\r\n", 10), "ERR=1\r\n"}, {"AT+TPMOD\r\n", "OK\r\n"}, {data, data},
-            {"+", ""}, {"+", ""}, {"+", "OK\r\n"}, {"AT\r\n", "OK\r\n"}};
-        QByteArray all;
-        for (const auto &step : steps) {
-            const QByteArray &bytes = step.first, &answer = step.second;   // a lambda takes no structured binding
-            port->write(bytes);
-            all += bytes;
-            QVERIFY(QTest::qWaitFor([&] {
-                return sim->receivedBytes() == all && port->bytesAvailable() >= answer.size();
-            }));
-            QCOMPARE(port->readAll(), answer);
-        }
-        const QByteArrayList expected = {"AT\r\n", "AT+VER?\r\n", "\r\n", steps.at(3).first, "AT+TPMOD\r\n",
-                                         data.chopped(1), "+", "+++", "AT\r\n"};
-        QCOMPARE(sim->receivedLines(), expected);
-        QCOMPARE(lines.size(), expected.size());
-    }
-
-    // Silent and error rules by command head (up to the first '?' or '=', or the whole line), a number of
-    // times or for good.
-    void faultRules()
-    {
-        sim->setSilent(QStringLiteral("AT+UART?"), 2);
-        sim->setSilent(QStringLiteral("AT+RST"));
-        sim->setError(QStringLiteral("AT+APKEY="), 2, 1);
-        sim->setError(QStringLiteral("AT+MAC?"), 4);
-        sim->setError(QStringLiteral("AT+UART="), 4);   // spares the query
-        sim->setSilent(QStringLiteral("AT+APMOD=x,4,6"));   // no head: never matches
-        sim->setError(QStringLiteral("hello"), 2);
-        const QList<QPair<QByteArray, QByteArray>> steps = {{"AT+UART?", ""}, {"AT+UART?", ""},
-            {"AT+UART?", "OK=5,8,0,1,0\r\n"}, {"AT+RST", ""}, {"AT+RST", ""}, {"AT+APKEY=1,1,k", "ERR=2\r\n"},
-            {"AT+APKEY=1,1,k", "OK\r\n"}, {"AT+MAC?", "ERR=4\r\n"}, {"AT+MAC?", "ERR=4\r\n"},
-            {"AT+APMOD=x,4,6", "OK\r\n"}, {"hello", "ERR=2\r\n"}};
-        for (const auto &[cmd, expected] : steps) {
-            port->write(cmd + "\r\nAT+VER?\r\n");   // the VER answer marks the end
-            QByteArray got;
-            for (QByteArray l = line(); l != "OK=V2.1.7\r\n"; l = line()) {
-                QVERIFY2(!l.isEmpty(), cmd.constData());
-                got += l;
-            }
-            QCOMPARE(got, expected);
-        }
     }
 
     // An echo comes at once and the answer after the delay, a byte a write when split; noise lines come

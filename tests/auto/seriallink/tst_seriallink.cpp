@@ -1,6 +1,6 @@
 // SerialLink without a window, over a pseudo-terminal to a simulated module: what is received, read by read,
-// as lines and rows; what is sent, in either wire encoding; opening, refusals, closing; a port that vanishes,
-// is awaited and comes back; holds.
+// as lines and rows; opening, refusals, closing; a port that vanishes, is awaited and comes back; holds.
+// (What a send puts on the wire, in either encoding, and nothing with the port closed: tst_console::sending.)
 #include <QDateTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -150,38 +150,6 @@ private slots:
                                                       : QStringList{});
         for (const Recorder::Row &row : std::as_const(r.rows))
             QVERIFY(row.msecs >= before && row.msecs <= QDateTime::currentMSecsSinceEpoch());
-    }
-
-    // Text goes out in the wire encoding, bytes as they are; each send is a row of the bytes on the wire.
-    // Nothing goes out, and no row is made, while the port is closed.
-    void sending_data()
-    {
-        QTest::addColumn<QString>("encoding");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("wire");
-        QTest::newRow("UTF-8") << "UTF-8" << "AT+SSID=办\r\n" << QByteArray("AT+SSID=\xe5\x8a\x9e\r\n");
-        QTest::newRow("GBK") << "GBK" << "AT+SSID=办\r\n" << QByteArray("AT+SSID=\xb0\xec\r\n");
-    }
-
-    void sending()
-    {
-        QFETCH(QString, encoding);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, wire);
-        SerialLink link;
-        link.setEncoding(wiretext::fromName(encoding));
-        Recorder r(link);
-        QString why;
-        QVERIFY2(link.open(m_sim->slavePath(), PortSettings(), &why), qPrintable(why));
-        link.send(text);
-        link.sendBytes(QByteArray("\x01\xff", 2));
-        QTRY_COMPARE(m_sim->receivedBytes(), wire + QByteArray("\x01\xff", 2));
-        QCOMPARE(r.of(Direction::Sent), (QList<QByteArray>{wire, QByteArray("\x01\xff", 2)}));
-        link.close();
-        link.send(text);
-        link.sendBytes("AT\r\n");
-        QCOMPARE(r.of(Direction::Sent).size(), 2);
-        QVERIFY(!QTest::qWaitFor([&] { return m_sim->receivedBytes().size() > wire.size() + 2; }, 200));
     }
 
     // Opened at the speed asked, changed while open; another open replaces the port (closed, then opened);
