@@ -608,9 +608,12 @@ private slots:
         const QString f = path(QStringLiteral("f.xml")), r = path(QStringLiteral("r.csv"));
         writeFile(f, profile);
         const QString written = sim().mac();
-        connect(&sim(), &ModSim::lineReceived, this, [this](const QByteArray &line) {
-            if (line.startsWith("AT+UART="))   // the last set command: swapped once it is answered
-                QTimer::singleShot(0, &sim(), [this] { sim().swapModule(); });
+        // Swapped as the verify's first query arrives (the first AT+VER? identified the module), before it is
+        // answered: however fast the run goes on after the write, the whole read-back meets the other module.
+        const auto versionQuestions = std::make_shared<int>(0);
+        connect(&sim(), &ModSim::lineReceived, this, [this, versionQuestions](const QByteArray &line) {
+            if (line.startsWith("AT+VER?") && ++*versionQuestions == 2)
+                sim().swapModule();
         });
         const Run run = this->run({"--port", "SIM", "--apply", f, "--verify", "--report", r});
         QCOMPARE(run.exitCode, 1);
