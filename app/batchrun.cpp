@@ -179,19 +179,9 @@ bool BatchRun::openPort(QString *why)
 // serves events until it ends.
 ConfigSession::Result BatchRun::runSession(const std::function<void()> &begin, int ms)
 {
-    ConfigSession::Result result;
-    QEventLoop loop;
-    const auto ended = QObject::connect(&session, &ConfigSession::finished, &loop,
-                                        [&](const ConfigSession::Result &r) {
-                                            result = r;
-                                            loop.quit();
-                                        });
     link.hold();   // every answer until the end is the sequence's
     session.setAnswerTimeout(ms);
-    begin();
-    if (session.running())
-        loop.exec();
-    QObject::disconnect(ended);
+    const ConfigSession::Result result = session.wait(begin);
     link.release();
     session.cancel();
     return result;
@@ -202,13 +192,7 @@ ConfigSession::Result BatchRun::runSession(const std::function<void()> &begin, i
 QString BatchRun::awaitAnswer(const QString &cmd, int ms)
 {
     QString answer;
-    runSession([&] {
-        session.run({{cmd, QString(), ConfigSession::Expect::Any, [&answer](const QString &got) {
-                          answer = got;
-                          return true;
-                      }}},
-                    1);
-    }, ms);
+    runSession([&] { session.run({ConfigSession::anyAnswer(cmd, &answer)}, 1); }, ms);
     return answer;
 }
 
@@ -629,16 +613,8 @@ int BatchRun::exportProfile()
     // A profile states a work mode only when someone chose one: no read learns it.
     const QByteArray document = ProfileFile::document(
         form, workModeChosen ? std::optional<int>(workModeIndex) : std::nullopt, english);
-    // commit() misses a failed final flush (a full disk) and would put the
-    // truncated file in place: flush first, and give up on failure.
     QString why;
-    if (file.write(document) != document.size() || !file.flush()) {
-        why = file.errorString();
-        file.cancelWriting();
-    }
-    const bool written = file.commit();
-    if (why.isEmpty())
-        why = file.errorString();
+    const bool written = ProfileFile::commit(file, document, &why);
     if (!written) {
         printStep(OutcomeText::cannotWriteFile(line.readFile, why));
         return BadFile;

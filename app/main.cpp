@@ -179,26 +179,9 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    // The station alone: the checks are reported, and the station shown, in
-    // the language of the settings file.
-    if (parser.isSet(station)) {
-        Catalogues catalogues;
-        catalogues.load(appsettings::language(QSettings(appsettings::filePath(), QSettings::IniFormat)));
-        catalogues.install();
-        CommandLine line;
-        const QString wrong = line.take(parser);
-        if (!wrong.isEmpty()) {
-            usageError(wrong);
-            return 2;
-        }
-        widgetmap::startFromEnvironment();
-        StationWindow stationWindow(QCoreApplication::applicationFilePath());
-        stationWindow.show();
-        return app->exec();
-    }
-
-    // --read and --apply: the checks, and every step, in the language of the settings file.
-    if (batch) {
+    // The station, --read and --apply: the checks, and what follows, in the
+    // language of the settings file.
+    if (parser.isSet(station) || batch) {
         const QSettings settings(appsettings::filePath(), QSettings::IniFormat);
         Catalogues catalogues;
         catalogues.load(appsettings::language(settings));
@@ -209,8 +192,12 @@ int main(int argc, char *argv[])
             usageError(wrong);
             return 2;
         }
-        BatchRun run(line, settings);
-        return run.run();
+        if (batch)
+            return BatchRun(line, settings).run();
+        widgetmap::startFromEnvironment();
+        StationWindow stationWindow(QCoreApplication::applicationFilePath());
+        stationWindow.show();
+        return app->exec();
     }
 
     // Constructed before the checks: it loads the language of the settings

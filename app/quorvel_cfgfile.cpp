@@ -90,16 +90,8 @@ bool Quorvel::exportCfgFile(const QString &path)
     const std::optional<int> workMode =
         workModeChosen ? std::optional<int>(ui.comboBox_defaultWorkMode->currentIndex()) : std::nullopt;
     const QByteArray document = ProfileFile::document(cfgForm->config(), workMode, englishOnScreen());
-    // commit() misses a failed final flush (a full disk) and would put the
-    // truncated file in place: flush first, and give up on failure.
     QString why;
-    if (file.write(document) != document.size() || !file.flush()) {
-        why = file.errorString();
-        file.cancelWriting();
-    }
-    const bool written = file.commit();
-    if (why.isEmpty())
-        why = file.errorString();
+    const bool written = ProfileFile::commit(file, document, &why);
 
     ui.tabWidget->setCurrentIndex(savedTabIndex);
     setCfgFileBusy(false);
@@ -215,11 +207,7 @@ QString Quorvel::workModeCommand() const
 QString Quorvel::sendWorkMode()
 {
     QString answer;   // as long as the read and write wait for one, and no retry
-    runAwaited({{workModeCommand(), QString(), ConfigSession::Expect::Any, [&answer](const QString &line) {
-                     answer = line;
-                     return true;
-                 }}},
-               1, cfgAnswerTimeoutMs);
+    runAwaited({ConfigSession::anyAnswer(workModeCommand(), &answer)}, 1, cfgAnswerTimeoutMs);
     return answer;
 }
 

@@ -6,7 +6,6 @@
 #include "app/quorvel.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 #include <QStatusBar>
 
@@ -59,17 +58,10 @@ QString Quorvel::errAnswerText(const QString &line)
 // answers must not be taken for anyone else's.
 ConfigSession::Result Quorvel::runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec)
 {
-    ConfigSession::Result result;
-    QEventLoop loop;
-    const auto ended = connect(cfgSession, &ConfigSession::finished, &loop,
-                               [&](const ConfigSession::Result &r) { result = r; loop.quit(); });
     serialLink.hold();   // the console waits meanwhile
     updateCfgButtons();
     cfgSession->setAnswerTimeout(msec);
-    cfgSession->run(steps, tries);
-    if (cfgSession->running())
-        loop.exec();
-    disconnect(ended);
+    const ConfigSession::Result result = cfgSession->wait([&] { cfgSession->run(steps, tries); });
     serialLink.release();
     updateCfgButtons();
     return result;

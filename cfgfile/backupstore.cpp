@@ -113,11 +113,12 @@ std::function<QString()> store(const ModuleConfig &config, bool english, QString
         // Written aside and renamed: a backup is whole or absent.
         QSaveFile file(folder + u'/' + freeFileName(folder, QDateTime::currentDateTime()));
         const QByteArray document = ProfileFile::document(config, std::nullopt, english);
-        if (file.open(QIODevice::WriteOnly) && file.write(document) >= 0 && file.commit()) {
+        if (!file.open(QIODevice::WriteOnly))
+            why = file.errorString();
+        else if (ProfileFile::commit(file, document, &why)) {
             prune(folder);
             return {};
         }
-        why = file.errorString();
     }
     return [folder, why] { return Texts::tr("备份没有写入 %1（%2）").arg(folder, why); };
 }

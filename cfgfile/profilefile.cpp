@@ -1,6 +1,8 @@
 // The profile file's document, and what an import takes from one.
 #include "cfgfile/profilefile.h"
 
+#include <QSaveFile>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QXmlStreamReader>
@@ -291,4 +293,21 @@ QString ProfileFile::refusal(const QString &path, bool english, wiretext::Encodi
     if (refusals.isEmpty())
         return QString();
     return tr("配置文件有误，没有写入模块：%1").arg(refusals.join(tr("；")));
+}
+
+bool ProfileFile::commit(QSaveFile &file, const QByteArray &document, QString *why)
+{
+    // commit() misses a failed final flush (a full disk) and would put the
+    // truncated file in place: flush first, and give up on failure.
+    QString failure;
+    if (file.write(document) != document.size() || !file.flush()) {
+        failure = file.errorString();
+        file.cancelWriting();
+    }
+    const bool written = file.commit();
+    if (failure.isEmpty())
+        failure = file.errorString();
+    if (!written && why)
+        *why = failure;
+    return written;
 }

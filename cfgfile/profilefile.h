@@ -18,6 +18,7 @@
 #include "protocol/moduleconfig.h"
 #include "serial/wiretext.h"
 
+class QSaveFile;
 class QXmlStreamReader;
 
 class ProfileFile
@@ -44,6 +45,10 @@ public:
     // What a profile written of `config` now would not hold as the module
     // gave it: the read's problems, and the texts lost to commas.
     static QStringList unsavable(const ModuleConfig &config, bool english, wiretext::Encoding encoding);
+
+    // Writes `document` into `file` (open, written aside) and puts it in
+    // place, whole or not at all. False, with why, when it could not.
+    static bool commit(QSaveFile &file, const QByteArray &document, QString *why);
 
     // The file at `path`, read as bytes (the XML reader folds line ends itself).
     static ProfileFile read(const QString &path);

@@ -1,5 +1,7 @@
 #include "protocol/configsession.h"
 
+#include <QEventLoop>
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -135,4 +137,27 @@ void ConfigSession::finish(End end, const QString &cmd, const QString &answer)
     m_running = false;
     m_timer->stop();
     emit finished({end, cmd, answer});
+}
+
+ConfigSession::Result ConfigSession::wait(const std::function<void()> &start)
+{
+    Result result;
+    QEventLoop loop;
+    const auto ended = connect(this, &ConfigSession::finished, &loop, [&](const Result &r) {
+        result = r;
+        loop.quit();
+    });
+    start();
+    if (running())
+        loop.exec();
+    disconnect(ended);
+    return result;
+}
+
+ConfigSession::Step ConfigSession::anyAnswer(const QString &cmd, QString *answer)
+{
+    return {cmd, QString(), Expect::Any, [answer](const QString &line) {
+                *answer = line;
+                return true;
+            }};
 }

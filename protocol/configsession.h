@@ -76,6 +76,11 @@ public:
     void write(const QHash<QString, QString> &values);
     // Ends a running sequence without a result of its own (the port went away).
     void cancel();
+    // Starts a sequence with `start` (run, read or write) and serves events
+    // until it ends: for callers that must have its result before they go on.
+    Result wait(const std::function<void()> &start);
+    // A step that takes the first "OK…" or "ERR…" answer to `cmd` into *answer.
+    static Step anyAnswer(const QString &cmd, QString *answer);
 
     const QHash<QString, QString> &values() const { return m_values; }
 
