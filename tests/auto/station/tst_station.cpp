@@ -1,7 +1,4 @@
-// The production station: its pure pieces (the locked append and what it
-// refuses, the child's command line, the tile's states, the running clock) on
-// their own, and the window driving fixtures of simulated modules through
-// whole quorvel runs.
+// The production station: its pure pieces on their own, and the window driving fixtures of simulated modules.
 #include <QFrame>
 #include <QLabel>
 #include <QSignalSpy>
@@ -47,8 +44,7 @@ QString shown(const QFrame *tile, const char *label)
     return tile->findChild<QLabel *>(QLatin1String(label))->text().remove(QChar(0x200B));
 }
 
-// The first label of `tile` whose text runs past its edges, or empty: a wrapped one laid out at its width
-// must fit its width and height, the others' one line its width.
+// The first label of `tile` whose text runs past its edges (a wrapped one's height too), or empty.
 QString unfit(const QFrame *tile)
 {
     for (const QLabel *label : tile->findChildren<QLabel *>()) {
@@ -89,15 +85,13 @@ class tst_Station : public QObject
     QTemporaryDir dataHome;
 
 private slots:
-    // The runs' backups and the station's default report go to a folder of the test's own.
-    void initTestCase()
+    void initTestCase()   // the runs' backups and the default report go to a folder of the test's own
     {
         QVERIFY(dataHome.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     }
 
-    // What cannot take the report's rows is refused at once and left as it was: a missing folder, a link (not
-    // followed: its target would get rows without a header), a FIFO or a device (not waited on or written to).
+    // What cannot take the report's rows is refused at once, not followed, waited on or written to.
     void appendRefused_data()
     {
         QTest::addColumn<QString>("kind");
@@ -135,8 +129,7 @@ private slots:
         QVERIFY2(why.contains(path) && why.contains(said), qPrintable(why));
     }
 
-    // While another process holds the lock, an append waits for it, and then sees the rows that process wrote:
-    // no second header.
+    // An append waits for another process's lock, then sees that process's rows: no second header.
     void appendWaitsForTheLock()
     {
         QTemporaryDir dir;
@@ -170,12 +163,11 @@ private slots:
                   + QStringList{"--expect-version", "V2.1.7", "--run-id", "R1"}));
     }
 
-    // A child run's lines and end, one script per row: the tile's phase, its counts, the module's reason, the
-    // fixture's own notice (a restarted wait, a halt), and whether another child starts.
+    // A child run's lines and end, one script per row: the tile's phase, counts, reason, notice, and whether
+    // another child starts.
     void tileStates_data()
     {
-        // "start", progress lines, "exit N[: last error line]", "died WHY" (not by the station),
-        // "stopped N" (a wait Stop ended), "nochild"
+        // "start", progress lines, "exit N[: last error]", "died WHY", "stopped N" (by Stop), "nochild"
         QTest::addColumn<QStringList>("script");
         QTest::addColumn<FixtureState::Phase>("phase");
         QTest::addColumn<QString>("counts");   // passes/fails
@@ -239,8 +231,7 @@ private slots:
         QTEST(again, "again");
     }
 
-    // Modules per hour over the running time only: a stop's time is not counted, and right after a second
-    // Start the rate is what it was at the stop.
+    // Modules per hour over the running time only: right after a second Start the rate is the stop's.
     void runClock()
     {
         station::RunClock clock;
@@ -252,9 +243,8 @@ private slots:
         QCOMPARE(station::modulesPerHour(60, clock.runningMs(7200005)), 60.0 * 3600000 / 3600005);
     }
 
-    // Two fixtures, each through a module swap (a third joins later): the second module on fixture 0 refuses the
-    // write. The tiles show PASS and FAIL, the counts add up, and the report holds one row per module with its
-    // MAC, the killed run's included.
+    // Fixtures through module swaps, Stop, a restart in English, deaths of waiting runs and closing: tiles,
+    // counts and one report row per module, the killed run's included.
     void stationDrivesFixtures()
     {
         ModSim a, b, c;
@@ -298,8 +288,7 @@ private slots:
         QVERIFY(w.tile(0)->styleSheet().contains(QStringLiteral("#c62828")));
         QCOMPARE(shown(w.tile(1), "phase"), QStringLiteral("合格"));
 
-        // Fixture 1's next module hangs in the write. The first Stop ends the run still waiting for a module
-        // and lets the busy one go on; the second kills it, and the station writes its row.
+        // The first Stop ends the waiting run, not the one hanging in its write; the second kills it, with a row.
         b.setSilent(QStringLiteral("AT+APSTA="));
         b.swapModule();
         QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(1).phase(), FixtureState::Phase::Writing, 15000);
@@ -313,11 +302,8 @@ private slots:
         QTRY_COMPARE(written.size(), 1);   // the killed run's row, from the station
         QVERIFY(written.first().at(0).toBool());
 
-        // Started again in English, with a third fixture on a long port path whose module keeps neither the
-        // station's SSID nor its work mode: the rate goes on from where it stood (the stop's time is not in it).
-        // At the third tile's minimum width nothing is cut off: the state word while verifying, the port, a reason
-        // of several lines, and "waiting for the next module". That run reports in the station's language,
-        // whatever its settings file says: its reason reads like the tile.
+        // Again in English (whatever the settings file says), a third fixture on a long port whose module keeps
+        // other values: the rate goes on from the stop's, and nothing is cut off at the tile's minimum width.
         QTranslator english;
         QVERIFY(english.load(QStringLiteral(":/Quorvel/en_lang")));
         QCoreApplication::installTranslator(&english);
@@ -335,7 +321,6 @@ private slots:
         w.start();
         QVERIFY2(w.modulesPerHour() > 0 && w.modulesPerHour() <= atStop,
                  qPrintable(QStringLiteral("%1 after %2").arg(w.modulesPerHour()).arg(atStop)));
-        // Checked while it verifies: the state word is set and fitted at once.
         QTRY_VERIFY2_WITH_TIMEOUT(w.fixtureState(2).phase() == FixtureState::Phase::Verifying && unfit(narrow).isEmpty(),
                                   qPrintable(unfit(narrow)), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(2).phase(), FixtureState::Phase::Fail, 30000);
@@ -344,10 +329,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown(narrow, "port").contains(QStringLiteral("waiting for the next module")), 15000);
         QTRY_COMPARE(unfit(narrow), QString());
 
-        // Fixture 0's waiting run dies, by something other than the station: its wait is started once more and the
-        // tile says so. A second death before the next module stops the fixture with that reason, as a fixture's
-        // state: its FAIL stays on show, the deaths count nothing, and the other fixtures run on. Started again,
-        // it runs again.
+        // Fixture 0's waiting run dies: waited again, said on the tile. A second death stops the fixture alone,
+        // its FAIL on show and the deaths uncounted; Start runs it again.
         pid_t first = 0, second = 0;
         QTRY_VERIFY_WITH_TIMEOUT((first = waitingChild(a.mac())) > 0, 15000);
         QCOMPARE(::kill(first, SIGKILL), 0);
