@@ -67,14 +67,9 @@ class tst_CmdLine : public QObject
                 clock.elapsed()};
     }
 
-    // The backups of the simulated module, oldest first.
-    QStringList backups() const
+    QFileInfoList backups() const   // the simulated module's
     {
-        const QDir folder(path(QStringLiteral("data/quorvel/modules/AC:CF:23:5A:10:7E")));
-        QStringList files;
-        for (const QString &name : folder.entryList({"*.xml"}, QDir::Files, QDir::Name))
-            files << folder.filePath(name);
-        return files;
+        return QDir(path(QStringLiteral("data/quorvel/modules/AC:CF:23:5A:10:7E"))).entryInfoList({"*.xml"}, QDir::Files);
     }
 
     // Clicks Read or Write in the window and waits for its end.
@@ -135,8 +130,8 @@ private slots:
         QCOMPARE(cli, readFile(path(QStringLiteral("window.xml"))));
         QVERIFY(!cli.contains("DFWM"));   // no read learns the work mode
         QCOMPARE(backups().size(), 2);   // each read left a backup: the same document
-        for (const QString &file : backups())
-            QCOMPARE(readFile(file), cli);
+        for (const QFileInfo &file : backups())
+            QCOMPARE(readFile(file.filePath()), cli);
     }
 
     // A backup that cannot be written (the data folder is a file) is said on the read's own line, with the
@@ -392,9 +387,8 @@ private slots:
             QVERIFY2(got.contains(mac + QStringLiteral(" pass 11")), qPrintable(got.join(u'\n')));
     }
 
-    // --wait-new on a fixture whose port is absent at first, then holds the module already served, vanishes and
-    // comes back with it, and finally holds a new module (a swap): the run starts only then, and until then the
-    // module heard nothing but the MAC question.
+    // --wait-new on a port absent at first, then holding the module served, gone and back, and at last a new
+    // module: the run starts only then, the module having heard nothing but the MAC question.
     void waitNewAcrossVanishAndSwap()
     {
         const QString f = path(QStringLiteral("f.xml")), r = path(QStringLiteral("r.csv"));
@@ -512,8 +506,7 @@ private slots:
         const QString f = path(QStringLiteral("f.xml")), r = path(QStringLiteral("r.csv"));
         writeFile(f, profile);
         const QString written = sim().mac();
-        // Swapped as the verify's first query arrives (the first AT+VER? identified the module), before it is
-        // answered: however fast the run goes on after the write, the whole read-back meets the other module.
+        // Swapped as the verify's first query arrives, before it is answered: the whole read-back meets the other.
         const auto versionQuestions = std::make_shared<int>(0);
         connect(&sim(), &ModSim::lineReceived, this, [this, versionQuestions](const QByteArray &line) {
             if (line.startsWith("AT+VER?") && ++*versionQuestions == 2)

@@ -1,7 +1,5 @@
-// Tests of the simulated module through a serial port on the slave side of its pseudo-terminal, as the
-// program talks to it: the answers and the line faults (echo, split, delay, noise) the other tests rely on. Its
-// fault rules (silent, error, a number of times or for good) are checked where they are used: tst_configsession's
-// retries count the tries on the wire.
+// The simulated module through a serial port, as the program talks to it: its answers and line faults (echo, split,
+// delay, noise). Its fault rules are checked where they are used (tst_configsession's retries).
 #include "tools/modsim/modsim.h"
 
 #include <QSerialPort>
@@ -83,8 +81,7 @@ private slots:
             QCOMPARE(snapshot(), before);
     }
 
-    // An echo comes at once and the answer after the delay, a byte a write when split; noise lines come
-    // between lines, never inside one.
+    // An echo, then the answer after the delay, a byte a write when split; noise only between lines.
     void echoSplitDelayNoise()
     {
         sim->setEcho(true);
