@@ -155,7 +155,8 @@ private slots:
         QCOMPARE(help.exitCode, 0);
         const QString page = QString::fromUtf8(readFile(QStringLiteral(QUORVEL_MANPAGE)));
         const auto section = [&page](const char *name) { return page.section(name, 1).section("\n.SH ", 0, 0); };
-        static const QRegularExpression optionLine(QStringLiteral("^ +(-\\S.*?)(?:  |$)"), QRegularExpression::MultilineOption),
+        static const QRegularExpression
+            optionLine(QStringLiteral("^ +(-\\S.*?)(?:  |$)"), QRegularExpression::MultilineOption),
             longName(QStringLiteral("--([\\w-]+)")), named(QStringLiteral("\\b(\\d) [a-z]"));
         QStringList listed;
         for (const QRegularExpressionMatch &line : optionLine.globalMatch(QString::fromUtf8(help.out)))
@@ -203,8 +204,9 @@ private slots:
         const QStringList verify = apply + QStringList{"--verify"};
 
         row("verify, faithful module", verify, profile, 0, "核对完成：模块的配置与文件一致\n");
-        row("verify, module keeps its station SSID, one that would clear the screen", verify, profile, 1, "核对发现 1 处不同\n",
-            "ignore AT+STAMOD=|fields STAMOD=Office\x1b[2J;office-pass", "WIFI_STA STA_SSID：文件为“PlantNet”，模块为“Office\\x1B[2J”\n");
+        row("verify, module keeps its station SSID, one that would clear the screen", verify, profile, 1,
+            "核对发现 1 处不同\n", "ignore AT+STAMOD=|fields STAMOD=Office\x1b[2J;office-pass",
+            "WIFI_STA STA_SSID：文件为“PlantNet”，模块为“Office\\x1B[2J”\n");
         row("read, a MAC answer that is a formula and control codes: no file, no backup folder", read, profile, 1,
             "设备相关/MAC地址“=HYPERLINK(\"http://evil/\")\\x1B[2J”不是 MAC 地址", "fields MAC==HYPERLINK(\"http://evil/\")\x1b[2J");
         row("read, first query answered after 1.2 s: waited for", read, profile, 0, "读取配置完成\n",
@@ -263,6 +265,11 @@ private slots:
         row("an empty expected version", apply + QStringList{"--expect-version", ""}, profile, 2,
             "--expect-version 不能为空");
         row("--port twice", apply + QStringList{"--port", "SIM"}, profile, 2, "--port 只能给一次");
+        row("unknown baud", apply + QStringList{"--baud", "115201"}, profile, 2, "--baud 115201：不是串口框中的波特率");
+        row("verify without apply", read + QStringList{"--verify"}, profile, 2, "--verify");
+        row("expect-version without apply", read + QStringList{"--expect-version", "V2"}, profile, 2, "--expect-version");
+        row("--wait-new that is no MAC", apply + QStringList{"--wait-new", "AC:CF:23"}, profile, 2,
+            "--wait-new AC:CF:23：不是 MAC 地址");
         row("the report is the profile", apply + QStringList{"--report", "f.xml"}, profile, 2,
             "与配置文件是同一个文件");
     }
@@ -346,8 +353,8 @@ private slots:
                               && (exitCode < 2 || message.contains(QStringLiteral("不能写入报告")))
                               && !message.contains(QStringLiteral("遇到错误")) && !message.contains("不是 MAC 地址");
         QCOMPARE(backups().size(), readDone ? 1 : 0);
-        QCOMPARE(QDir(path(QStringLiteral("data/quorvel/modules"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(),
-                 readDone ? 1 : 0);
+        const QDir modules(path(QStringLiteral("data/quorvel/modules")));
+        QCOMPARE(modules.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), readDone ? 1 : 0);
         // Asked twice, one time-out apart, then given up.
         if (what == "silent") {
             const QList<QByteArray> received = sim().receivedLines();
@@ -444,7 +451,8 @@ private slots:
         writeFile(path(QStringLiteral("r.csv")), "");
         writeFile(path(QStringLiteral("f.xml")), profile);
         m_platform = QStringLiteral("none-such");
-        for (const QStringList &args : QList<QStringList>{{"--version"}, {"--history", "AC:CF:23:5A:10:7E", "--report", "r.csv"},
+        for (const QStringList &args : QList<QStringList>{{"--version"},
+                                                          {"--history", "AC:CF:23:5A:10:7E", "--report", "r.csv"},
                                                           {"--port", "SIM", "--apply", "f.xml", "--verify"}}) {
             const Run r = run(args);
             QVERIFY2(r.exitCode == 0 && (args.size() < 5 || r.err.endsWith("核对完成：模块的配置与文件一致\n")), r.err.constData());
