@@ -111,8 +111,8 @@ struct ModuleWindow
     std::unique_ptr<Quorvel> w;
     QString error;
     static constexpr int answerTimeoutMs = 1000;
-    QString boxText, boxInfo, boxDetails;   // of the last box dismissNextBox closed
-    QStringList boxTexts;                   // of every box it closed
+    QString boxText, boxInfo, boxDetails, boxYes;   // of the last box dismissNextBox closed (boxYes: its Yes)
+    QStringList boxTexts;                           // of every box it closed
     bool boxYesByDefault = false;
 
     // Starts the module and the window, shown when `show`, its port open when `open`; else `error` says why.
@@ -157,7 +157,9 @@ struct ModuleWindow
             boxTexts << (boxText = box->text());
             boxInfo = box->informativeText();
             boxDetails = box->detailedText();
-            boxYesByDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Yes);
+            QAbstractButton *yes = box->button(QMessageBox::Yes);
+            boxYes = yes ? yes->text() : QString();
+            boxYesByDefault = yes && box->defaultButton() == yes;
             const QMessageBox::StandardButton press = presses.takeFirst();
             if (QAbstractButton *button = box->button(press))
                 button->click();
