@@ -283,15 +283,12 @@ private slots:
         QCOMPARE(ui().label_findCount->text(), "2 行匹配");
         log->setCurrentIndex(log->model()->index(1, 0));
         QList<int> visited;
-        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, Qt::Key(key), modifiers);
+        for (const auto &[key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},
+                                            {Qt::Key_Enter, Qt::ShiftModifier}, {Qt::Key_F3, Qt::ShiftModifier},
+                                            {Qt::Key_F3, Qt::NoModifier}}) {
+            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, key, modifier);
             visited << log->currentIndex().row();
-        };
-        press(Qt::Key_Return);
-        press(Qt::Key_Return);
-        press(Qt::Key_Enter, Qt::ShiftModifier);
-        press(Qt::Key_F3, Qt::ShiftModifier);
-        press(Qt::Key_F3);
+        }
         QCOMPARE(visited, (QList<int>{2, 0, 2, 0, 2}));
         QCOMPARE(log->selectionModel()->selectedRows().value(0).row(), 2);
         ui().checkBox_hexView->setChecked(true);   // in hex view the needle is bytes
