@@ -1,5 +1,4 @@
-// Shared by the QtTest programs: access to the main window's private state,
-// files, and a window on a simulated module that dismisses its modal boxes.
+// Shared by the tests: the window's private state, files, and a window on a simulated module.
 #ifndef TESTSUPPORT_H
 #define TESTSUPPORT_H
 
@@ -26,7 +25,6 @@ class QuorvelTestAccess
 public:
     static Ui::QuorvelClass &ui(Quorvel &w) { return w.ui; }
     static bool comIsOpen(const Quorvel &w) { return w.serialLink.isOpen(); }
-    // The port list the window reads from now on, and a read of it.
     static void feedPorts(Quorvel &w, PortEnumerator ports)
     {
         w.ui.comboBox_comPort->setEnumerator(std::move(ports));
@@ -54,8 +52,7 @@ public:
 
 namespace testsupport {
 
-// A complete profile that differs from the simulated module's factory
-// values everywhere except the station key.
+// A complete profile off the simulated module's factory values everywhere but the station key.
 inline const QByteArray completeProfile =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>"
     "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM>"
@@ -65,9 +62,7 @@ inline const QByteArray completeProfile =
     "<TP_GROUP_ELEM><TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>"
     "</TESSELANE_CFG>\n";
 
-// The records of a CSV file as Python's csv module reads them (header
-// included); empty when the file is missing, and a test failure when the
-// reader cannot run or refuses the file.
+// A CSV file's records as Python's csv module reads them (header included); none for a missing file.
 inline QList<QStringList> csvRows(const QString &path)
 {
     QProcess python;
@@ -107,9 +102,8 @@ inline void writeFile(const QString &path, const QByteArray &bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// The window on a simulated module at the other end of a pseudo-terminal, in a
-// fresh working folder (so no settings file or backup of anyone else is read or written).
-// Make one per test: members go in reverse order, the window before the module.
+// The window on a simulated module over a pseudo-terminal, in a fresh working folder (no one else's
+// settings or backups). One per test: the window goes before the module.
 struct ModuleWindow
 {
     QTemporaryDir dir;
@@ -117,38 +111,29 @@ struct ModuleWindow
     std::unique_ptr<Quorvel> w;
     QString error;
     static constexpr int answerTimeoutMs = 1000;
-    QString boxText, boxInfo, boxDetails;   // of the last box dismissNextBox closed
+    QString boxText, boxInfo, boxDetails, boxYes;   // of the last box dismissNextBox closed (boxYes: its Yes)
+    QStringList boxTexts;                           // of every box it closed
     bool boxYesByDefault = false;
 
-    // Starts the module and makes the window, shown when `show`, with the
-    // port open when `open`. On failure `error` says why.
+    // Starts the module and the window, shown when `show`, its port open when `open`; else `error` says why.
     bool start(bool open = true, bool show = false)
     {
         if (!dir.isValid() || !QDir::setCurrent(dir.path()))
             return failed(QStringLiteral("no working folder"));
-        // Backups of the modules read go to this folder's "data", never to the user's.
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
         if (!sim.start(&error))
             return false;
         w = std::make_unique<Quorvel>();
-        // A silent module costs two time-outs; a second each is still far more than a simulated module takes.
         QuorvelTestAccess::setAnswerTimeout(*w, answerTimeoutMs);
         QuorvelTestAccess::setGroupPause(*w, 20);   // an import's or export's pause on each tab: still serves events
-        if (show)
-            w->show();
-        if (show && !QTest::qWaitForWindowExposed(w.get()))
+        if (show && (w->show(), !QTest::qWaitForWindowExposed(w.get())))
             return failed(QStringLiteral("window not exposed"));
         if (open && !openPort())
             return failed(QStringLiteral("port did not open: ") + sim.slavePath());
         return true;
     }
-    bool failed(const QString &why)
-    {
-        error = why;
-        return false;
-    }
-    // Types `device` (the module's port when empty) into the port box and presses Open, as the user does; true
-    // once the window reports the port open and `module` (this one when null) sees it.
+    bool failed(const QString &why) { return error = why, false; }
+    // Types `device` (the module's when empty) into the port box and presses Open; true once `module` sees it.
     bool openPort(const QString &device = {}, ModSim *module = nullptr)
     {
         ui().comboBox_comPort->setEditText(device.isEmpty() ? sim.slavePath() : device);
@@ -159,10 +144,8 @@ struct ModuleWindow
     Ui::QuorvelClass &ui() { return QuorvelTestAccess::ui(*w); }
     QString status() const { return w->statusBar()->currentMessage(); }
 
-    // Arranges for the next modal message box to be closed as soon as it shows, with the button `press`
-    // where it has one, its texts kept in boxText and boxInfo. Call before the action that opens it.
+    // Closes the next modal boxes as they show, pressing `presses` in turn; keeps their texts. Call before.
     void dismissNextBox(QMessageBox::StandardButton press = QMessageBox::Ok) { dismissNextBoxes({press}); }
-    // The same for the next boxes, one press each, in turn; boxTexts keeps every box's text.
     void dismissNextBoxes(QList<QMessageBox::StandardButton> presses)
     {
         auto *poll = new QTimer(w.get());   // a box that never comes: the wait ends with the window
@@ -171,11 +154,12 @@ struct ModuleWindow
             if (!box || box->property("dismissed").toBool())
                 return;
             box->setProperty("dismissed", true);
-            boxText = box->text();
+            boxTexts << (boxText = box->text());
             boxInfo = box->informativeText();
             boxDetails = box->detailedText();
-            boxTexts << boxText;
-            boxYesByDefault = box->defaultButton() && box->defaultButton() == box->button(QMessageBox::Yes);
+            QAbstractButton *yes = box->button(QMessageBox::Yes);
+            boxYes = yes ? yes->text() : QString();
+            boxYesByDefault = yes && box->defaultButton() == yes;
             const QMessageBox::StandardButton press = presses.takeFirst();
             if (QAbstractButton *button = box->button(press))
                 button->click();
@@ -188,7 +172,6 @@ struct ModuleWindow
         });
         poll->start(10);
     }
-    QStringList boxTexts;   // of every box dismissNextBoxes closed
 };
 
 } // namespace testsupport

@@ -1,13 +1,9 @@
-// The XML configuration file through the window: the exported form, round trips through the dialogs, failures,
-// backups, and what of an import reaches the form and the simulated module (the file's own rules: tst_profilefile).
-#include <QDir>
+// The profile file through the window: dialogs, failures, backups, what an import gives the form and module.
 #include <QFileDialog>
-#include <QRegularExpression>
+#include <QSignalSpy>
 
 #include <csignal>
 #include <sys/resource.h>
-
-#include <QSignalSpy>
 
 #include "cfgfile/backupstore.h"
 #include "cfgfile/profilefile.h"
@@ -19,9 +15,8 @@ using testsupport::readFile;
 
 namespace {
 
-// The profile's fields as the user sees them (the tabs' widgets, the read-only information aside), by name
-// without its widget prefix. With `fill`, every field but the Wi-Fi mode (which the reset keeps) first leaves
-// the reset's values: combos to item 2 (or their last), line edits to `fill` and their name, the DHCP box checked.
+// The tabs' editable fields by name without prefix; with `fill`, first moved off the reset's values (the
+// Wi-Fi mode aside): selectors to item 2 or their last, line edits to `fill` and their name, boxes ticked.
 QVariantMap formState(Quorvel &w, const QString &fill = QString())
 {
     QVariantMap state;
@@ -50,7 +45,7 @@ QByteArray document(const QByteArray &body)
 
 QString shownIn;   // the folder the last file dialog answered showed
 
-// Types `answer` into the next file dialog's name box and accepts, as a user would; cancels for no answer.
+// Types `answer` into the next file dialog and accepts; cancels for no answer.
 void answerNextFileDialog(const QString &answer, int ms = 0)
 {
     QTimer::singleShot(ms, [answer] {
@@ -76,9 +71,8 @@ class tst_CfgFile : public QObject
 private slots:
     void cleanup() { m_f.reset(); }
 
-    // Through the dialogs, a name typed without ".xml" gets it; the default form gives the example document; a
-    // full disk (a file size limit here) leaves the old file whole; commas in a key are named; a file that cannot
-    // be opened changes nothing; every field, with markup, Chinese and commas in a leaf's first field, comes back.
+    // Export adds ".xml"; a full disk leaves the old file whole; a comma in a key is asked about; a file that
+    // cannot be opened changes nothing; every field (markup, Chinese, commas in first texts) comes back.
     void exportAndImport()
     {
         QUORVEL_START(m_f, false);
@@ -133,9 +127,8 @@ private slots:
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
     }
 
-    // A read leaves a backup in the module's folder, without a work mode (the read does not ask for it);
-    // Restore backup opens the import dialog there (before any read, in the modules folder) and brings the
-    // form back as it was read.
+    // A read leaves a backup, without a work mode, in the module's folder, where Restore opens (before: all
+    // modules' folder) and brings back the form as read.
     void backups()
     {
         QUORVEL_START(m_f);
@@ -163,30 +156,26 @@ private slots:
         QCOMPARE(shownIn, folder);
         QCOMPARE(m_f->status(), QStringLiteral("导入完成"));
         QVariantMap restored = formState(w);
-        restored.remove("defaultWorkMode");   // not in a backup: the import's reset value
-        QVariantMap expected = wasRead;
-        expected.remove("defaultWorkMode");
-        QCOMPARE(restored, expected);
+        restored.insert("defaultWorkMode", wasRead.value("defaultWorkMode"));   // not in a backup
+        QCOMPARE(restored, wasRead);
     }
 
-    // Backup file names: one per second, numbered when the second is taken; the oldest beyond the newest
-    // hundred go (by time, then number: -10 is newer than -9), other files stay.
+    // Names numbered within a second; beyond the newest 100 (by time, then number) backups go, other files stay.
     void backupFiles()
     {
         QTemporaryDir dir;
         const QString folder = dir.path();
         const QDateTime when(QDate(2026, 12, 7), QTime(10, 30, 5));
         QStringList names;
-        for (int i = 0; i < 3; ++i) {
-            names << backupstore::freeFileName(folder, when);
-            testsupport::writeFile(folder + u'/' + names.last(), "x");
-        }
+        const auto put = [&](const QString &name) { testsupport::writeFile(folder + u'/' + name, "x"); };
+        for (int i = 0; i < 3; ++i)
+            put(names.emplaceBack(backupstore::freeFileName(folder, when)));
         QCOMPARE(names, (QStringList{"20261207-103005.xml", "20261207-103005-2.xml", "20261207-103005-3.xml"}));
         for (int n = 4; n <= 10; ++n)
-            testsupport::writeFile(folder + QStringLiteral("/20261207-103005-%1.xml").arg(n), "x");
+            put(QStringLiteral("20261207-103005-%1.xml").arg(n));
         for (int s = 0; s < 95; ++s)
-            testsupport::writeFile(folder + u'/' + when.addSecs(60 + s).toString("yyyyMMdd-HHmmss") + ".xml", "x");
-        testsupport::writeFile(folder + QStringLiteral("/notes.xml"), "x");
+            put(when.addSecs(60 + s).toString("yyyyMMdd-HHmmss") + ".xml");
+        put(QStringLiteral("notes.xml"));
         backupstore::prune(folder, 100);
         const QStringList left = QDir(folder).entryList(QDir::Files);
         QCOMPARE(left.size(), 101);
@@ -222,8 +211,8 @@ private slots:
             "TP_FRAME"), {{"defaultWorkMode", "TP_MODE"}});
     }
 
-    // From a form full of other values (the reset must show and announce no work mode) to the row's message
-    // and form; the module hears of the file's work mode once, and the answer leaves the message on screen.
+    // From a form of other values to the row's message and form; the module hears of a work mode once, after which
+    // the message stays; a read asked for meanwhile sends nothing.
     void import()
     {
         QFETCH(QByteArray, file);

@@ -1,5 +1,4 @@
-// The console with a simulated module on a pseudo-terminal: log rows, clearing, the bounded log, periodic
-// sending, what a send puts on the wire or refuses, the saved and recorded files, copy, find and history.
+// The console on a simulated module: rows, the bounded log, sending, its files, copy, find and history.
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QCompleter>
@@ -16,8 +15,7 @@ using A = QuorvelTestAccess;
 
 namespace {
 
-// A saved or recorded file's rows: "TX text" / "RX text", each checked for its form and its time, which
-// grows and lies between `from` and now.
+// A saved or recorded file's rows as "TX text" / "RX text", or "BAD: line" off the form or times from `from` to now.
 QStringList fileRows(const QByteArray &file, qint64 from)
 {
     static const QRegularExpression form(QStringLiteral(
@@ -46,12 +44,18 @@ class tst_Console : public QObject
     Ui::QuorvelClass &ui() { return m_f->ui(); }
     QString row(int r) { return A::logModel(*m_f->w).index(r, 0).data().toString(); }
     int rows() { return A::logModel(*m_f->w).rowCount(); }
+    bool remade(const char *key, const QVariant &value)   // the window made again on this setting, port open
+    {
+        QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat).setValue(key, value);
+        m_f->w = std::make_unique<Quorvel>();
+        m_f->w->show();
+        return QTest::qWaitForWindowActive(m_f->w.get()) && m_f->openPort();
+    }
 
 private slots:
     void init() { QUORVEL_START(m_f, /*open*/ false, /*show*/ true); }
 
-    // A row logged with its CR LF looks exactly like one without; a control byte is drawn, not hidden; a row is
-    // one line high, a long line too, reached by scrolling.
+    // CR LF is not drawn, a control byte is; one line high; times and hex redraw rows; a long line scrolls.
     void rowsDrawOneReadableLine()
     {
         QTableView *log = ui().tableWidget_log;
@@ -61,10 +65,8 @@ private slots:
         log->resizeRowsToContents();
         auto cell = [log](int r) { return log->viewport()->grab(log->visualRect(log->model()->index(r, 0))).toImage(); };
         QVERIFY(cell(1) == cell(0) && cell(2) != cell(3));
-        // A terminal's rows: the font's line and a little padding, half again as many rows as at 30 px.
         const int spacing = log->fontMetrics().lineSpacing();
         QVERIFY2(log->rowHeight(0) >= spacing && log->rowHeight(0) <= spacing + 6, qPrintable(QString::number(spacing)));
-        // Times and hex switch the rows already shown.
         const QImage plain = cell(0);
         ui().checkBox_timestamp->setChecked(true);
         QVERIFY(cell(0) != plain);
@@ -82,14 +84,12 @@ private slots:
     void periodicSending_data()
     {
         QTest::addColumn<QString>("period");
-        // Refused: empty, a busy loop, past a timer or 32 bits, as a damaged settings file restores it.
         for (const char *refused : {"", "0", "2147483648", "4294967296", "100ms", "100\n", "+100"})
             QTest::addRow("refused \"%s\"", refused) << refused;
         QTest::newRow("100 ms") << "100";
     }
 
-    // A refused period says so and leaves sending off; else, once the port is open, the command line goes out
-    // at the period until unticked.
+    // A refused period says so and stays off; else the command line goes out at the period until unticked.
     void periodicSending()
     {
         QFETCH(QString, period);
@@ -128,8 +128,7 @@ private slots:
         QTest::newRow("hex: blank") << "UTF-8" << "hex" << "  " << QByteArray() << "没有要发送的十六进制字节";
     }
 
-    // With the port closed (opened before), a send does nothing at all. Open: what it puts on the wire, counts and
-    // logs unless switched off; a refused line sends, counts and logs nothing.
+    // Closed, a send does nothing; open, it puts the row's bytes on the wire, counts and logs them, or refuses all.
     void sending()
     {
         QFETCH(QString, encoding);
@@ -148,8 +147,8 @@ private slots:
         m_f->w->sendCmd(line);
         QVERIFY(m_f->openPort());
         ui().pushButton_send->click();
-        QCOMPARE(m_f->status(), said.isEmpty() ? m_f->status() : said);
-        QVERIFY(!said.isEmpty() || !m_f->status().contains(QStringLiteral("没有发送")));
+        QVERIFY2(said.isEmpty() ? !m_f->status().contains(QStringLiteral("没有发送")) : m_f->status() == said,
+                 qPrintable(m_f->status()));
         QCOMPARE(ui().label_sendCnt->text(), QString::number(wire.size()));
         A::serialPort(*m_f->w)->write("#fence#");   // nothing else went out before it
         QTRY_COMPARE(m_f->sim.receivedBytes(), wire + "#fence#");
@@ -160,33 +159,26 @@ private slots:
                     rows << log.row(r).raw;
             return rows;
         };
-        // A row is due within one screen refresh (33 ms) of the send, which went out before the fence.
         const bool logged = said.isEmpty() && mode != QLatin1String("not logged");
         QVERIFY(logged == QTest::qWaitFor([&] { return !sentRows().isEmpty(); }, logged ? 5000 : 300));
         QCOMPARE(sentRows(), logged ? QByteArrayList{wire} : QByteArrayList());
     }
 
-    // With a limit of 1000 rows, recording: Clear empties the log and counters but keeps a line half-way in. Past
-    // the limit the oldest tenth goes at once, announced once; a reader scrolled up keeps the rows in view;
-    // auto-scroll resumes at the next entry. The recording appends every row, across the limit, at least once a
-    // second and at its end; the saved file holds the rows in the log, in hex in hex view. Both files: time,
-    // direction, text, \xNN.
+    // 1000 rows, recording: Clear keeps a half line; past the limit a tenth goes (said once), the view holds still;
+    // the recording appends every row each second and at its end; the save holds the log's rows, in hex view hex.
     void boundedLogAndFiles()
     {
-        QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat).setValue("comSettings/logMaxRows", 1000);
-        m_f->w = std::make_unique<Quorvel>();
-        m_f->w->show();
+        QVERIFY(remade("comSettings/logMaxRows", 1000));
         QTableView *log = ui().tableWidget_log;
         QScrollBar *bar = log->verticalScrollBar();
         QSignalSpy messages(m_f->w->statusBar(), &QStatusBar::messageChanged);
-        QVERIFY(QTest::qWaitForWindowExposed(m_f->w.get()) && m_f->openPort());
         const QString recorded = m_f->dir.filePath("rec.log"), saved = m_f->dir.filePath("saved.log");
         testsupport::writeFile(recorded, "an earlier recording\n");
         const qint64 from = QDateTime::currentMSecsSinceEpoch();
         QVERIFY(A::startRecording(*m_f->w, recorded));
         auto *label = m_f->w->statusBar()->findChild<QLabel *>("label_recording");
-        QVERIFY(label->isVisible() && label->text().startsWith(QStringLiteral("记录中：rec.log")));
-        QVERIFY(ui().pushButton_recordLog->isChecked());
+        QVERIFY(label->isVisible() && label->text().startsWith(QStringLiteral("记录中：rec.log"))
+                && ui().pushButton_recordLog->isChecked());
         m_f->w->sendCmd(QStringLiteral("AT"));
         QTRY_COMPARE(rows(), 2);
         m_f->sim.sendRaw(QByteArray("OK=\xe5\x8a\x9e\t\\x41\xff\x00Z\r\nPAR", 19));
@@ -223,7 +215,6 @@ private slots:
         const QByteArray file = testsupport::readFile(recorded);
         QVERIFY(file.startsWith("an earlier recording\n") && file.endsWith('\n'));
         QCOMPARE(fileRows(file.mid(21).chopped(1), from), expected);
-        // Saved: the rows the log still holds (the oldest went at the limit), all in hex.
         const QStringList savedRows = fileRows(testsupport::readFile(saved).chopped(1), from);
         QCOMPARE(savedRows.size(), rows());
         QCOMPARE(savedRows.mid(savedRows.size() - 2), (QStringList{"RX 4C 31 32 30 30 0D 0A", "RX 4F 4B 0D 0A"}));
@@ -245,8 +236,7 @@ private slots:
         QTest::newRow("full disk") << "/dev/full" << "No space left on device";
     }
 
-    // A recording whose file is replaced by another of its name (or removed), or cannot be written, stops with one
-    // message naming the file and the reason; nothing more goes near the new file, and the port and console go on.
+    // A recording whose file is replaced or cannot be written stops, said once with why; the new file is left alone.
     void recordingFails()
     {
         QFETCH(QString, file);
@@ -273,8 +263,7 @@ private slots:
         QCOMPARE(messages.count(QVariantList{said}), 1);
     }
 
-    // Ctrl+C copies the selected rows; the find line opens with Ctrl+F, counts, goes forward and back with
-    // Enter and F3, closes with Esc. (Copied text, matches and their count as rows come: tst_consolemodel.)
+    // The keys: Ctrl+C copies the selection; Ctrl+F opens the find line, Enter and F3 go either way, Esc closes.
     void copyAndFind()
     {
         QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
@@ -294,15 +283,12 @@ private slots:
         QCOMPARE(ui().label_findCount->text(), "2 行匹配");
         log->setCurrentIndex(log->model()->index(1, 0));
         QList<int> visited;
-        const auto press = [&](int key, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, Qt::Key(key), modifiers);
+        for (const auto &[key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},
+                                            {Qt::Key_Enter, Qt::ShiftModifier}, {Qt::Key_F3, Qt::ShiftModifier},
+                                            {Qt::Key_F3, Qt::NoModifier}}) {
+            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, key, modifier);
             visited << log->currentIndex().row();
-        };
-        press(Qt::Key_Return);
-        press(Qt::Key_Return);
-        press(Qt::Key_Enter, Qt::ShiftModifier);
-        press(Qt::Key_F3, Qt::ShiftModifier);
-        press(Qt::Key_F3);
+        }
         QCOMPARE(visited, (QList<int>{2, 0, 2, 0, 2}));
         QCOMPARE(log->selectionModel()->selectedRows().value(0).row(), 2);
         ui().checkBox_hexView->setChecked(true);   // in hex view the needle is bytes
@@ -312,18 +298,13 @@ private slots:
         QVERIFY(ui().widget_find->isHidden());
     }
 
-    // Enter in the command line sends as Send does; with the completer's list open it takes the word first. Up and
-    // Down walk the last 100 lines sent, no repeated neighbours, back to the line being typed; the history outlives
-    // the window.
+    // Enter sends (a completion is taken first); Up and Down walk the last 100 distinct lines; the history is kept.
     void enterAndHistory()
     {
         QStringList stored;
         for (int i = 0; i < 99; ++i)
             stored << QStringLiteral("C%1").arg(i);
-        QSettings(QStringLiteral("./Quorvel.ini"), QSettings::IniFormat).setValue("consoleSettings/history", stored);
-        m_f->w = std::make_unique<Quorvel>();
-        m_f->w->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()) && m_f->openPort());
+        QVERIFY(remade("consoleSettings/history", stored));
         QLineEdit *cmd = ui().lineEdit_cmd;
         cmd->clear();
         cmd->setFocus();
