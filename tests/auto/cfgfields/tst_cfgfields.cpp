@@ -59,12 +59,11 @@ private slots:
         QTest::addColumn<Values>("form");
         QTest::addColumn<QString>("command");
         const Values full{{"comboBox_wifi_mode", "1"}, {"lineEdit_AP_SSID", "Lab AP"}, {"comboBox_MODE", "4"},
-                          {"comboBox_CH", "12"}, {"comboBox_AUTH", "7"}, {"comboBox_CRYPT", "5"},
-                          {"lineEdit_AP_KEY", "pa,ss"}, {"comboBox_ip_mode", "1"}, {"lineEdit_set_ip", "10.1.2.3"},
-                          {"lineEdit_set_gatway", "10.1.2.254"}, {"lineEdit_set_mask", "255.255.255.0"},
-                          {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "a"}, {"lineEdit_dhcp_end_ip", "b"},
-                          {"comboBox_deviceBps", "3"}, {"comboBox_deviceDataBit", "2"}, {"comboBox_deviceParBit", "2"},
-                          {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
+            {"comboBox_CH", "12"}, {"comboBox_AUTH", "7"}, {"comboBox_CRYPT", "5"}, {"lineEdit_AP_KEY", "pa,ss"},
+            {"comboBox_ip_mode", "1"}, {"lineEdit_set_ip", "10.1.2.3"}, {"lineEdit_set_gatway", "10.1.2.254"},
+            {"lineEdit_set_mask", "255.255.255.0"}, {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "a"},
+            {"lineEdit_dhcp_end_ip", "b"}, {"comboBox_deviceBps", "3"}, {"comboBox_deviceDataBit", "2"},
+            {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
         Values dynamic = full;
         dynamic.insert("comboBox_ip_mode", "0");
         QTest::newRow("role") << "AT+APSTA=" << full << "AT+APSTA=1";
@@ -124,14 +123,14 @@ private slots:
         QFETCH(Values, changes);
         QFETCH(QStringList, problems);
         Values form{{"comboBox_wifi_mode", "0"}, {"lineEdit_AP_SSID", "Lab"}, {"comboBox_MODE", "3"}, {"comboBox_CH", "5"},
-                    {"comboBox_AUTH", "4"}, {"comboBox_CRYPT", "3"}, {"lineEdit_AP_KEY", "key"},
-                    {"lineEdit_STA_SSID", "Net"}, {"lineEdit_STA_KEY", "pw"}, {"comboBox_ip_mode", "0"},
-                    {"lineEdit_set_ip", "not sent"}, {"lineEdit_set_gatway", "10.0.0.1"}, {"lineEdit_set_mask", ""},
-                    {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "10.0.0.2"}, {"lineEdit_dhcp_end_ip", "10.0.0.9"},
-                    {"comboBox_TP_TCP_UDP", "0"}, {"comboBox_TP_S_C", "1"}, {"lineEdit_TP_ADDR", "10.9.8.7"},
-                    {"lineEdit_TP_PORT", "1"}, {"lineEdit_fframe_time", "0"}, {"lineEdit_aframe_len", "999999999"},
-                    {"lineEdit_aframe_time", "40"}, {"comboBox_deviceBps", "7"}, {"comboBox_deviceDataBit", "0"},
-                    {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
+            {"comboBox_AUTH", "4"}, {"comboBox_CRYPT", "3"}, {"lineEdit_AP_KEY", "key"}, {"lineEdit_STA_SSID", "Net"},
+            {"lineEdit_STA_KEY", "pw"}, {"comboBox_ip_mode", "0"}, {"lineEdit_set_ip", "not sent"}, {"lineEdit_set_mask", ""},
+            {"lineEdit_set_gatway", "10.0.0.1"}, {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "10.0.0.2"},
+            {"lineEdit_dhcp_end_ip", "10.0.0.9"}, {"comboBox_TP_TCP_UDP", "0"}, {"comboBox_TP_S_C", "1"},
+            {"lineEdit_TP_ADDR", "10.9.8.7"}, {"lineEdit_TP_PORT", "1"}, {"lineEdit_fframe_time", "0"},
+            {"lineEdit_aframe_len", "999999999"}, {"lineEdit_aframe_time", "40"}, {"comboBox_deviceBps", "7"},
+            {"comboBox_deviceDataBit", "0"}, {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"},
+            {"comboBox_deviceFlow", "1"}};
         form.insert(changes);
         QCOMPARE(cfgfields::problemTexts(cfgfields::valueProblems(form, wiretext::Encoding::Utf8), false,
                                          wiretext::Encoding::Utf8), problems);

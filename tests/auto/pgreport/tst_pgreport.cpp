@@ -29,7 +29,6 @@ using Rows = QList<QStringList>;
 namespace {
 
 const QString superPassword = u"super-secret"_s;
-const QString lockRuns = u"LOCK TABLE quorvel_module_runs IN ACCESS EXCLUSIVE MODE"_s;
 
 ReportRow makeRow(const QString &mac, bool pass, const QDateTime &time)
 {
@@ -279,26 +278,6 @@ private slots:
         QVERIFY2(lines.value(1).contains(",'@SUM(1+1),'+cmd|'/C calc'!A0,"), qPrintable(lines.join(u'\n')));
     }
 
-    // A table another session holds locked: the server gives an insert up in time, by default or as the URI's
-    // options say (spaces, quotes and backslashes in its values), and the row is spooled.
-    void lockedTableTimesOut()
-    {
-        const auto unlock = qScopeGuard([this] { release(); });
-        QVERIFY(hold(lockRuns));
-        for (const auto &[options, said] : {std::pair("", "lock timeout"),
-                                            std::pair("&options=-c%20statement_timeout%3D1500"
-                                                      "&application_name=bay%203's%20%5C", "statement timeout")}) {
-            QByteArray out;
-            QVERIFY2(run(self, {"--insert", stationUri + options, newId()}, &out) == 1
-                         && out.startsWith("Report row spooled to ")
-                         && out.contains(QByteArray("canceling statement due to ") + said),
-                     out.constData());
-        }
-        release();
-        for (const QString &name : spoolFiles())
-            QVERIFY(QFile::remove(pgreport::spoolDir() + u'/' + name));
-    }
-
     // Times are instants with the station's offset (a station at UTC+9, a UTC station whose session speaks Tokyo
     // time): --history puts the newer first, each in its station's time and offset, wherever it is read.
     void timeZones()
@@ -347,9 +326,11 @@ private slots:
                  qPrintable(lines.join(u'\n')));
     }
 
-    // Two fixtures run against a locked table: they wait, the second Stop kills them, the station writes a row for
-    // each, its window answering all along; one row per run ends in the table, the run's own or the station's.
-    void stationWithLockedTable()
+    // A table another session holds locked: the server gives an insert up in time, by default or as the URI's
+    // options say (spaces, quotes and backslashes in its values), and the row is spooled. Two fixtures run against
+    // it wait, the second Stop kills them, the station writes a row for each, its window answering all along; one
+    // row per run ends in the table, the run's own or the station's.
+    void lockedTable()
     {
         QTemporaryDir dir;
         QVERIFY(QDir::setCurrent(dir.path()));
@@ -360,8 +341,16 @@ private slots:
         const QString profile = dir.filePath(u"line.xml"_s);
         testsupport::writeFile(profile, testsupport::completeProfile);
         const auto unlock = qScopeGuard([this] { release(); });
-        QVERIFY(hold(lockRuns));
-
+        QVERIFY(hold(u"LOCK TABLE quorvel_module_runs IN ACCESS EXCLUSIVE MODE"_s));
+        for (const auto &[options, said] : {std::pair("", "lock timeout"),
+                                            std::pair("&options=-c%20statement_timeout%3D1500"
+                                                      "&application_name=bay%203's%20%5C", "statement timeout")}) {
+            QByteArray out;
+            QVERIFY2(run(self, {"--insert", stationUri + options, newId()}, &out) == 1
+                         && out.startsWith("Report row spooled to ")
+                         && out.contains(QByteArray("canceling statement due to ") + said),
+                     out.constData());
+        }
         StationWindow w(bin);
         QVERIFY(w.setProfile(profile));
         w.setReportFile(stationUri);
