@@ -86,6 +86,7 @@ private slots:
         QHash<QString, QString> values = w.session.values();
         QCOMPARE(values.value("lineEdit_device_mac"), w.sim.mac());
         QCOMPARE(values.value("lineEdit_STA_SSID"), w.sim.fields("STAMOD").value(0));
+        QCOMPARE(values.value("lineEdit_STA_KEY"), w.sim.fields("STAMOD").value(1));
         QCOMPARE(values.value("lineEdit_AP_KEY"), w.sim.fields("APKEY").value(2));
         QCOMPARE(progress.size(), queryCommands().size());
         values.insert(QStringLiteral("lineEdit_STA_SSID"), QStringLiteral("PlantNet"));

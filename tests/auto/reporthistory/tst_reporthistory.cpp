@@ -134,13 +134,11 @@ private slots:
         QString why;
         const bool ok = pgreport::parseUri(uri, &t, &why);
         qunsetenv("PGOPTIONS");
-        if (ok) {
-            QCOMPARE(QStringList({t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')})
-                         .join(u'|'),
+        if (ok)
+            QCOMPARE(QStringList({t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')}).join(u'|'),
                      parsed);
-        } else {
+        else
             QVERIFY2(parsed.startsWith(QStringLiteral("refused: ")) && why.startsWith(parsed.mid(9)), qPrintable(why));
-        }
     }
 
     // No database to reach and no spool to make (its folder under a file): the row is lost, and said so.
@@ -150,9 +148,8 @@ private slots:
         ReportRow row;
         row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
         QString where;
-        QCOMPARE(pgreport::insertRow(QStringLiteral("postgresql://u@/r?host=") + dir.filePath(QStringLiteral("none")), row,
-                                     &where),
-                 pgreport::Stored::Lost);
+        const QString uri = QStringLiteral("postgresql://u@/r?host=") + dir.filePath(QStringLiteral("none"));
+        QCOMPARE(pgreport::insertRow(uri, row, &where), pgreport::Stored::Lost);
         QVERIFY2(where.startsWith(QStringLiteral("Report row lost: ")) && where.contains(QStringLiteral("No such file")),
                  qPrintable(where));
     }
