@@ -9,13 +9,6 @@ using wiretext::Encoding;
 
 namespace {
 
-// Rows "L<first>" to "L<last>", received, UTF-8.
-void appendLines(ConsoleModel &model, int first, int last)
-{
-    for (int i = first; i <= last; ++i)
-        model.append("L" + QByteArray::number(i) + "\r\n", false, 0, Encoding::Utf8);
-}
-
 QString text(const ConsoleModel &model, int row) { return model.index(row, 0).data().toString(); }
 
 // OK, ERR=3, ok=<TAB>2 received; AT sent.
@@ -54,8 +47,8 @@ private slots:
         QSignalSpy announced(&model, &ConsoleModel::limitReached);
         int last = 0;
         for (const int batch : std::as_const(batches)) {
-            appendLines(model, last + 1, last + batch);
-            last += batch;
+            for (const int end = last + batch; last < end;)   // rows "L1", "L2"...
+                model.append("L" + QByteArray::number(++last) + "\r\n", false, 0, Encoding::Utf8);
             model.flush();
         }
         QCOMPARE(model.rowCount(), rows);
