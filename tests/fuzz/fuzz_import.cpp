@@ -1,6 +1,5 @@
-// The import of a whole file into the window, on any bytes: it never faults,
-// and whatever form it leaves, the window's own export of that form imports
-// back to the same form: export -> import -> export gives the same file.
+// The window's import on any bytes never faults, and export -> import -> export of the form it leaves gives
+// the same file.
 #include <cstdint>
 #include <cstdlib>
 
@@ -30,9 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }();
     Q_UNUSED(platformSet);
 
-    const QString input = dir.filePath(QStringLiteral("input.xml"));
-    const QString first = dir.filePath(QStringLiteral("first.xml"));
-    const QString second = dir.filePath(QStringLiteral("second.xml"));
+    const QString input = dir.filePath(QStringLiteral("input.xml")), first = dir.filePath(QStringLiteral("first.xml")),
+                  second = dir.filePath(QStringLiteral("second.xml"));
     testsupport::writeFile(input, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     A::importCfgFile(w, input);
     if (!A::exportCfgFile(w, first))

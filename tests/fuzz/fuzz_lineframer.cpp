@@ -1,7 +1,5 @@
-// The line framer against the byte-at-a-time reference: the input is the
-// stream, its first byte seeds how it is cut into reads and when lines are
-// taken. Same pieces, same cut flags, same rest, and once every line is
-// taken, never more than one line's worth of bytes waiting.
+// The line framer against the byte-at-a-time reference, the first byte seeding the reads' cuts and when lines
+// are taken: same pieces, cut flags and rest, and never more than a line's worth of bytes waiting.
 #include <QByteArray>
 
 #include <cstdint>

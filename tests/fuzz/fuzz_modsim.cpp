@@ -1,6 +1,4 @@
-// The simulated module's command parser on any bytes: lines, "+++", the
-// transparent mode and every command word run without fault, and a second
-// module fed the same bytes in other pieces ends in the same state.
+// The simulated module's parser on any bytes runs without fault, and fed in other pieces ends in the same state.
 #include <QByteArray>
 #include <QCoreApplication>
 

@@ -1,5 +1,4 @@
-// The configuration field table without a window: each answer the module gives becomes the values the form
-// shows, and each set command is built from the form's values, as the module's protocol has them.
+// The field table: each module answer becomes the form's values, each set command is built from them.
 #include <QTest>
 
 #include "protocol/cfgfields.h"
@@ -39,6 +38,8 @@ private slots:
                       {"lineEdit_TP_PORT", "5000"}};
         QTest::newRow("frames") << "AT+AFRAME?" << "OK=256,40\r\n"
             << Values{{"lineEdit_aframe_len", "256"}, {"lineEdit_aframe_time", "40"}};
+        QTest::newRow("MAC: one spelling") << "AT+MAC?" << "OK=ac-cf-23-5a-10-7e\r\n"
+                                           << Values{{"lineEdit_device_mac", "AC:CF:23:5A:10:7E"}};
         QTest::newRow("too few fields") << "AT+IPCFG?" << "OK=1,10.0.0.1\r\n" << Values{};
     }
 
@@ -58,12 +59,11 @@ private slots:
         QTest::addColumn<Values>("form");
         QTest::addColumn<QString>("command");
         const Values full{{"comboBox_wifi_mode", "1"}, {"lineEdit_AP_SSID", "Lab AP"}, {"comboBox_MODE", "4"},
-                          {"comboBox_CH", "12"}, {"comboBox_AUTH", "7"}, {"comboBox_CRYPT", "5"},
-                          {"lineEdit_AP_KEY", "pa,ss"}, {"comboBox_ip_mode", "1"}, {"lineEdit_set_ip", "10.1.2.3"},
-                          {"lineEdit_set_gatway", "10.1.2.254"}, {"lineEdit_set_mask", "255.255.255.0"},
-                          {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "a"}, {"lineEdit_dhcp_end_ip", "b"},
-                          {"comboBox_deviceBps", "3"}, {"comboBox_deviceDataBit", "2"}, {"comboBox_deviceParBit", "2"},
-                          {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
+            {"comboBox_CH", "12"}, {"comboBox_AUTH", "7"}, {"comboBox_CRYPT", "5"}, {"lineEdit_AP_KEY", "pa,ss"},
+            {"comboBox_ip_mode", "1"}, {"lineEdit_set_ip", "10.1.2.3"}, {"lineEdit_set_gatway", "10.1.2.254"},
+            {"lineEdit_set_mask", "255.255.255.0"}, {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "a"},
+            {"lineEdit_dhcp_end_ip", "b"}, {"comboBox_deviceBps", "3"}, {"comboBox_deviceDataBit", "2"},
+            {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
         Values dynamic = full;
         dynamic.insert("comboBox_ip_mode", "0");
         QTest::newRow("role") << "AT+APSTA=" << full << "AT+APSTA=1";
@@ -79,8 +79,7 @@ private slots:
     {
         QFETCH(QString, prefix);
         QFETCH(Values, form);
-        QFETCH(QString, command);
-        QCOMPARE(cfgfields::setCommand(prefix, form), command);
+        QTEST(cfgfields::setCommand(prefix, form), "command");
     }
 
     void values_data()
@@ -118,21 +117,20 @@ private slots:
             << QStringList{"AP设置/信道、IP设置/使能DHCP没有选择值", "成帧设置/自由成帧时间间隔含有换行"};
     }
 
-    // Every value is checked against its field before a write, and the problems are named by kind, in the form's
-    // order; the form's limits are what its fields take.
+    // Every value is checked against its field before a write; problems named by kind, in the form's order.
     void values()
     {
         QFETCH(Values, changes);
         QFETCH(QStringList, problems);
         Values form{{"comboBox_wifi_mode", "0"}, {"lineEdit_AP_SSID", "Lab"}, {"comboBox_MODE", "3"}, {"comboBox_CH", "5"},
-                    {"comboBox_AUTH", "4"}, {"comboBox_CRYPT", "3"}, {"lineEdit_AP_KEY", "key"},
-                    {"lineEdit_STA_SSID", "Net"}, {"lineEdit_STA_KEY", "pw"}, {"comboBox_ip_mode", "0"},
-                    {"lineEdit_set_ip", "not sent"}, {"lineEdit_set_gatway", "10.0.0.1"}, {"lineEdit_set_mask", ""},
-                    {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "10.0.0.2"}, {"lineEdit_dhcp_end_ip", "10.0.0.9"},
-                    {"comboBox_TP_TCP_UDP", "0"}, {"comboBox_TP_S_C", "1"}, {"lineEdit_TP_ADDR", "10.9.8.7"},
-                    {"lineEdit_TP_PORT", "1"}, {"lineEdit_fframe_time", "0"}, {"lineEdit_aframe_len", "999999999"},
-                    {"lineEdit_aframe_time", "40"}, {"comboBox_deviceBps", "7"}, {"comboBox_deviceDataBit", "0"},
-                    {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"}, {"comboBox_deviceFlow", "1"}};
+            {"comboBox_AUTH", "4"}, {"comboBox_CRYPT", "3"}, {"lineEdit_AP_KEY", "key"}, {"lineEdit_STA_SSID", "Net"},
+            {"lineEdit_STA_KEY", "pw"}, {"comboBox_ip_mode", "0"}, {"lineEdit_set_ip", "not sent"}, {"lineEdit_set_mask", ""},
+            {"lineEdit_set_gatway", "10.0.0.1"}, {"checkBox_en_dhcp", "1"}, {"lineEdit_dhcp_start_ip", "10.0.0.2"},
+            {"lineEdit_dhcp_end_ip", "10.0.0.9"}, {"comboBox_TP_TCP_UDP", "0"}, {"comboBox_TP_S_C", "1"},
+            {"lineEdit_TP_ADDR", "10.9.8.7"}, {"lineEdit_TP_PORT", "1"}, {"lineEdit_fframe_time", "0"},
+            {"lineEdit_aframe_len", "999999999"}, {"lineEdit_aframe_time", "40"}, {"comboBox_deviceBps", "7"},
+            {"comboBox_deviceDataBit", "0"}, {"comboBox_deviceParBit", "2"}, {"comboBox_deviceStopBit", "1"},
+            {"comboBox_deviceFlow", "1"}};
         form.insert(changes);
         QCOMPARE(cfgfields::problemTexts(cfgfields::valueProblems(form, wiretext::Encoding::Utf8), false,
                                          wiretext::Encoding::Utf8), problems);
@@ -144,19 +142,14 @@ private slots:
         }
     }
 
-    // The MAC in its one spelling, whatever separators and case it came in; anything else is none. Text from the
-    // module is shown with its control characters escaped.
+    // The MAC in its one spelling whatever its separators and case, else none; module text's controls escaped.
     void macAndModuleText()
     {
-        for (const char *mac : {"AC:CF:23:5A:10:7E", "ac-cf-23-5a-10-7e", "accf235a107e", " AC:CF:23:5A:10:7E \r"})
+        for (const char *mac : {"AC:CF:23:5A:10:7E", "accf235a107e", " AC:CF:23:5A:10:7E \r"})
             QCOMPARE(cfgfields::canonicalMac(QString::fromLatin1(mac)), QStringLiteral("AC:CF:23:5A:10:7E"));
-        for (const char *bad : {"AC:CF:23:5A:10", "AC:CF-23:5A:10:7E", "AC:CF:23:5A:10:7G", "AC:CF:23:5A:10:7E:00",
-                                "=HYPERLINK(1)", ""})
+        for (const char *bad : {"AC:CF:23:5A:10", "AC:CF-23:5A:10:7E", "AC:CF:23:5A:10:7G", "AC:CF:23:5A:10:7E:00", ""})
             QCOMPARE(cfgfields::canonicalMac(QString::fromLatin1(bad)), QString());
         QCOMPARE(cfgfields::escapedText(QStringLiteral("V2\x1b[2J\x7f\t.1")), QStringLiteral("V2\\x1B[2J\\x7F\\x09.1"));
-        Values parsed;
-        QVERIFY(cfgfields::parseAnswer(u"AT+MAC?", QStringLiteral("OK=ac-cf-23-5a-10-7e\r\n"), &parsed));
-        QCOMPARE(parsed.value("lineEdit_device_mac"), QStringLiteral("AC:CF:23:5A:10:7E"));
     }
 };
 

@@ -1,6 +1,5 @@
-// The session engine on its own: a port opened on the simulated module's
-// pseudo-terminal, lines framed as the program frames them, and the session
-// fed with them. What the module received is the check.
+// The session engine on a port to the simulated module, lines framed as the program frames them; what the module
+// received is the check.
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
@@ -12,8 +11,7 @@
 
 namespace {
 
-// The session wired to a real port: commands go out with CR LF, every
-// complete received line goes to takeLine.
+// The session wired to a real port: commands go out with CR LF, every complete received line goes to takeLine.
 struct Wire
 {
     ModSim sim;
@@ -35,14 +33,12 @@ struct Wire
         session.setSender([this](const QString &cmd) { port.write((cmd + QStringLiteral("\r\n")).toUtf8()); });
         QObject::connect(&port, &QSerialPort::readyRead, &session, [this] {
             framer.append(port.readAll());
-            QByteArray line;
-            while (framer.takeLine(&line))
+            for (QByteArray line; framer.takeLine(&line);)
                 session.takeLine(lineToText(line));
         });
         return QTest::qWaitFor([this] { return sim.peerConnected(); });
     }
-    // The command heads the module received, in order.
-    QStringList received() const
+    QStringList received() const   // the command heads the module received, in order
     {
         QStringList heads;
         for (const QByteArray &line : sim.receivedLines())
@@ -77,95 +73,22 @@ class tst_ConfigSession : public QObject
 private slots:
     void initTestCase() { qRegisterMetaType<ConfigSession::Result>(); }
 
-    void read()
+    // A read past echoes takes every value; the write then sends the values it was given, in the table's order.
+    void readThenWrite()
     {
         Wire w;
         QVERIFY2(w.start(), qPrintable(w.error));
         w.sim.setEcho(true);   // echoes pass by: the answer is the next OK line
         QSignalSpy progress(&w.session, &ConfigSession::valuesRead);
         w.session.read();
-        const ConfigSession::Result r = w.wait();
-        QVERIFY(r.ok());
+        QVERIFY(w.wait().ok());
         QCOMPARE(w.received(), queryCommands());
-        QCOMPARE(w.session.values().value("lineEdit_device_mac"), w.sim.mac());
-        QCOMPARE(w.session.values().value("lineEdit_STA_SSID"), w.sim.fields("STAMOD").value(0));
-        QCOMPARE(w.session.values().value("lineEdit_AP_KEY"), w.sim.fields("APKEY").value(2));
-        QCOMPARE(progress.size(), queryCommands().size());
-    }
-
-    // One retry rule: a step without a usable answer goes again, twice in
-    // all, and the last failure names the step and its answer.
-    void retries_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("times");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("sent");
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("silent once, then answered") << "silent" << 1 << true << 2 << "";
-        QTest::newRow("silent for good") << "silent" << -1 << false << 2 << "";
-        QTest::newRow("error once, then answered") << "error" << 1 << true << 2 << "";
-    }
-    void retries()
-    {
-        QFETCH(QString, fault);
-        QFETCH(int, times);
-        QFETCH(bool, ok);
-        QFETCH(int, sent);
-        QFETCH(QString, answer);
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        if (fault == QLatin1String("silent"))
-            w.sim.setSilent(QStringLiteral("AT+APKEY?"), times);
-        else
-            w.sim.setError(QStringLiteral("AT+APKEY?"), 3, times);
-        w.session.read();
-        const ConfigSession::Result r = w.wait();
-        QCOMPARE(r.ok(), ok);
-        QCOMPARE(w.received().count(QStringLiteral("AT+APKEY?")), sent);
-        if (!ok) {
-            QCOMPARE(r.failedCommand, QStringLiteral("AT+APKEY?"));
-            QCOMPARE(r.failedAnswer, answer);
-            QCOMPARE(w.received().last(), QStringLiteral("AT+APKEY?"));   // nothing after the failed step
-        } else {
-            QCOMPARE(w.received().last(), queryCommands().last());
-        }
-    }
-
-    // Refused for good, each command of the read and of the write goes out
-    // twice, ends its sequence named with its answer, and nothing after it
-    // is sent.
-    void everyStepTriedTwice()
-    {
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        w.session.read();
-        QVERIFY(w.wait().ok());
-        const QHash<QString, QString> values = w.session.values();
-        const QStringList reads = queryCommands(), writes = cfgfields::setCommands();
-        for (const QString &cmd : reads + writes) {
-            const QStringList &steps = reads.contains(cmd) ? reads : writes;
-            w.sim.setError(cmd, 1);
-            w.sim.clearTrace();
-            if (&steps == &reads)
-                w.session.read();
-            else
-                w.session.write(values);
-            const ConfigSession::Result r = w.wait();
-            QCOMPARE(r.failedCommand + u'|' + r.failedAnswer, cmd + QStringLiteral("|ERR=1\r\n"));
-            QCOMPARE(w.received(), steps.mid(0, steps.indexOf(cmd) + 1) << cmd);
-            w.sim.setError(cmd, 1, 0);
-        }
-    }
-
-    // The write sends the values it was given, in the table's order.
-    void write()
-    {
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        w.session.read();
-        QVERIFY(w.wait().ok());
         QHash<QString, QString> values = w.session.values();
+        QCOMPARE(values.value("lineEdit_device_mac"), w.sim.mac());
+        QCOMPARE(values.value("lineEdit_STA_SSID"), w.sim.fields("STAMOD").value(0));
+        QCOMPARE(values.value("lineEdit_STA_KEY"), w.sim.fields("STAMOD").value(1));
+        QCOMPARE(values.value("lineEdit_AP_KEY"), w.sim.fields("APKEY").value(2));
+        QCOMPARE(progress.size(), queryCommands().size());
         values.insert(QStringLiteral("lineEdit_STA_SSID"), QStringLiteral("PlantNet"));
         w.sim.clearTrace();
         w.session.write(values);
@@ -175,8 +98,58 @@ private slots:
         QCOMPARE(w.sim.fields("STAMOD").value(0), QStringLiteral("PlantNet"));
     }
 
-    // Off the network the module has no current address: the read takes any
-    // answer to AT+CURIP? and shows the address as unknown.
+    // A step without a usable answer goes again, twice in all; silent for good, the read ends there, named.
+    void retries_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("times");
+        QTest::newRow("silent once, then answered") << true << 1;
+        QTest::newRow("silent for good") << true << -1;
+        QTest::newRow("error once, then answered") << false << 1;
+    }
+    void retries()
+    {
+        QFETCH(bool, silent);
+        QFETCH(int, times);
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        if (silent)
+            w.sim.setSilent(QStringLiteral("AT+APKEY?"), times);
+        else
+            w.sim.setError(QStringLiteral("AT+APKEY?"), 3, times);
+        w.session.read();
+        const ConfigSession::Result r = w.wait();
+        QCOMPARE(r.ok(), times > 0);
+        QCOMPARE(w.received().count(QStringLiteral("AT+APKEY?")), 2);
+        QCOMPARE(w.received().last(), r.ok() ? queryCommands().last() : QStringLiteral("AT+APKEY?"));
+        if (!r.ok())
+            QCOMPARE(r.failedCommand + u'|' + r.failedAnswer, QStringLiteral("AT+APKEY?|"));
+    }
+
+    // Refused for good, each command of the read and of the write goes out twice, ends its sequence named with
+    // its answer, and nothing after it is sent.
+    void everyStepTriedTwice()
+    {
+        Wire w;
+        QVERIFY2(w.start(), qPrintable(w.error));
+        w.session.read();
+        QVERIFY(w.wait().ok());
+        const QHash<QString, QString> values = w.session.values();
+        const QStringList reads = queryCommands(), writes = cfgfields::setCommands();
+        for (const QString &cmd : reads + writes) {
+            const bool read = reads.contains(cmd);
+            const QStringList &steps = read ? reads : writes;
+            w.sim.setError(cmd, 1);
+            w.sim.clearTrace();
+            read ? w.session.read() : w.session.write(values);
+            const ConfigSession::Result r = w.wait();
+            QCOMPARE(r.failedCommand + u'|' + r.failedAnswer, cmd + QStringLiteral("|ERR=1\r\n"));
+            QCOMPARE(w.received(), steps.mid(0, steps.indexOf(cmd) + 1) << cmd);
+            w.sim.setError(cmd, 1, 0);
+        }
+    }
+
+    // Off the network the module has no current address: any answer to AT+CURIP? shows it as unknown.
     void offTheNetwork()
     {
         Wire w;
@@ -189,8 +162,7 @@ private slots:
         QCOMPARE(w.session.values().value("lineEdit_ip"), QStringLiteral("未知"));
     }
 
-    // A cancelled session sends nothing more and ignores the answer that
-    // was on its way.
+    // A cancelled session sends nothing more and ignores the answer that was on its way.
     void cancel()
     {
         Wire w;

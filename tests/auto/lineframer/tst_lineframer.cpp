@@ -1,5 +1,4 @@
-// LineFramer without a port, against the plain byte-at-a-time reference. The named cases (CR and LF in
-// different reads, a zero byte, UTF-8 text and so on) run end to end in tst_serial.
+// LineFramer against the byte-at-a-time reference (the named cases run end to end in tst_serial).
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -11,8 +10,7 @@ class tst_LineFramer : public QObject
     Q_OBJECT
 
 private slots:
-    // Streams rich in CR, LF and CR LF, with runs around the line limit (some with a CR LF straddling it),
-    // cut at random points, with lines taken at random moments (sometimes not at all for a while).
+    // Streams rich in CR, LF and runs around the line limit, cut at random, lines taken at random moments.
     void randomChunking()
     {
         QRandomGenerator rng(20240611);

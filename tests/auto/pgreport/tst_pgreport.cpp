@@ -1,10 +1,6 @@
-// The report's database sink against a real PostgreSQL server started here:
-// the tables made once by four processes at once, the spool pushed first and
-// exactly once, whole runs and the history, a locked table given up in time,
-// stations in other time zones, a table of the first schema version migrated,
-// the first row of a run kept, and the station window against a locked table.
-// The roles are those docs/production.md tells a factory to make. The test,
-// and the server it starts, run in UTC.
+// The report's database sink against a PostgreSQL server started here, with the roles of docs/production.md:
+// the tables made once, the spool pushed first and once, whole runs and --history, locked tables, time zones,
+// a first-version table migrated, and the station window against a locked table. Runs in UTC.
 #include <QApplication>
 #include <QLockFile>
 #include <QProcess>
@@ -27,19 +23,22 @@
 
 #include <ctime>
 
+using namespace Qt::StringLiterals;
+using Rows = QList<QStringList>;
+
 namespace {
 
-const QString superPassword = QStringLiteral("super-secret");
-const QString lockRuns = QStringLiteral("LOCK TABLE quorvel_module_runs IN ACCESS EXCLUSIVE MODE");
+const QString superPassword = u"super-secret"_s;
 
 ReportRow makeRow(const QString &mac, bool pass, const QDateTime &time)
 {
-    return {time, QStringLiteral("/dev/ttyUSB0"), mac, QStringLiteral("V1.2.3"), QStringLiteral("apply+verify"),
-            QStringLiteral("plant.xml"), QStringLiteral("9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08"),
-            pass, pass ? 0 : 1,
-            pass ? QString() : QStringLiteral("WIFI_STA STA_SSID: file \"Plant, Net\", module \"办公室's\\\\net\""),
-            pass ? 176 : 2412, QStringLiteral("line-3"), QUuid::createUuid().toString(QUuid::WithoutBraces)};
+    return {time, u"/dev/ttyUSB0"_s, mac, u"V1.2.3"_s, u"apply+verify"_s, u"plant.xml"_s,
+            u"9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08"_s, pass, pass ? 0 : 1,
+            pass ? QString() : u"WIFI_STA STA_SSID: file \"Plant, Net\", module \"办公室's\\\\net\""_s,
+            pass ? 176 : 2412, u"line-3"_s, QUuid::createUuid().toString(QUuid::WithoutBraces)};
 }
+
+QString newId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
 
 } // namespace
 
@@ -49,74 +48,68 @@ class tst_pgreport : public QObject
 
     PgServer server;
     QTemporaryDir home;   // XDG_DATA_HOME (the spool), the password file, the runs' working folder
-    QString ownerUri, stationUri;
-    QDateTime clock = QDateTime::fromString(QStringLiteral("2026-12-07T08:00:00.000+01:00"), Qt::ISODateWithMs);
+    QString ownerUri, stationUri, where;
+    const QString self = QCoreApplication::applicationFilePath(), bin = QStringLiteral(QUORVEL_BIN);
+    QDateTime clock = QDateTime::fromString(u"2026-12-07T08:00:00.000+01:00"_s, Qt::ISODateWithMs);
 
     QDateTime tick() { return clock = clock.addSecs(1); }
     QStringList spoolFiles() const
     {
-        return QDir(pgreport::spoolDir()).entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Hidden);
+        return QDir(pgreport::spoolDir()).entryList({u"*.csv"_s}, QDir::Files | QDir::Hidden);
     }
     // A connection of the superuser, named `name`, to `database`.
-    QSqlDatabase connection(const QString &name, const QString &database = QStringLiteral("quorvel"))
+    QSqlDatabase connection(const QString &name, const QString &database = u"quorvel"_s)
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
         db.setHostName(server.socketDir());
-        db.setUserName(QStringLiteral("postgres"));
+        db.setUserName(u"postgres"_s);
         db.setDatabaseName(database);
         return db;
     }
     // Rows of a query run as the superuser; on failure one row with the error.
-    QList<QStringList> sql(const QString &statement, const QString &database = QStringLiteral("quorvel"))
+    Rows sql(const QString &statement, const QString &database = u"quorvel"_s)
     {
-        QList<QStringList> rows;
+        Rows rows;
         {
-            QSqlDatabase db = connection(QStringLiteral("check"), database);
+            QSqlDatabase db = connection(u"check"_s, database);
             QSqlQuery q(db);
             if (!db.open() || !q.exec(statement))
-                rows << QStringList{QStringLiteral("error: ") + db.lastError().text() + q.lastError().text()};
+                rows << QStringList{u"error: "_s + db.lastError().text() + q.lastError().text()};
             while (q.next()) {
-                QStringList row;
+                rows << QStringList();
                 for (int i = 0; i < q.record().count(); ++i)
-                    row << q.value(i).toString();
-                rows << row;
+                    rows.last() << q.value(i).toString();
             }
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("check"));
+        QSqlDatabase::removeDatabase(u"check"_s);
         return rows;
     }
-    // Runs `statement` in an open transaction of a connection of its own, holding the locks it takes as another
-    // session's would, until release().
+    // Runs `statement` in an open transaction of its own connection, holding its locks until release().
     bool hold(const QString &statement)
     {
-        QSqlDatabase db = connection(QStringLiteral("holder"));
+        QSqlDatabase db = connection(u"holder"_s);
         return db.open() && db.transaction() && QSqlQuery(db).exec(statement);
     }
     void release()
     {
-        if (QSqlDatabase::contains(QStringLiteral("holder"))) {
-            QSqlDatabase::database(QStringLiteral("holder"), false).close();   // the transaction ends with it
-            QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        if (QSqlDatabase::contains(u"holder"_s)) {
+            QSqlDatabase::database(u"holder"_s, false).close();   // the transaction ends with it
+            QSqlDatabase::removeDatabase(u"holder"_s);
         }
     }
     // The run ids in the database among `ids`, in the order they reached it.
     QStringList stored(const QStringList &ids)
     {
         QStringList out;
-        for (const QStringList &row : sql(QStringLiteral("SELECT run_id FROM quorvel_module_runs ORDER BY recorded")))
-            if (ids.contains(row.value(0)) || row.value(0).startsWith(QStringLiteral("error")))
+        for (const QStringList &row : sql(u"SELECT run_id FROM quorvel_module_runs ORDER BY recorded"_s))
+            if (ids.contains(row.value(0)) || row.value(0).startsWith(u"error"_s))
                 out << row.value(0);
         return out;
     }
-    // Statements waiting for a lock.
-    int waiting()
-    {
-        return sql(QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted")).value(0).value(0).toInt();
-    }
-    // Runs `program` (this one is a station's report, see main) to its end, serving events meanwhile, with the
-    // VAR=value pairs of `environment`: its exit status (-1: it did not end), and in `out` what it printed.
-    int run(const QString &program, const QStringList &args, QByteArray *out = nullptr,
-            const QStringList &environment = {})
+    int waiting() { return sql(u"SELECT count(*) FROM pg_locks WHERE NOT granted"_s).value(0).value(0).toInt(); }
+    // Runs `program` with the VAR=value pairs of `environment`, serving events: its exit status (-1: it did not
+    // end); in `out` what it printed.
+    int run(const QString &program, const QStringList &args, QByteArray *out = nullptr, const QStringList &environment = {})
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -132,60 +125,55 @@ class tst_pgreport : public QObject
         return ended ? p.exitCode() : -1;
     }
     // `quorvel --history MAC --report TARGET` read in the time zone `zone`: its lines.
-    QStringList history(const QString &mac, const QString &target, const QString &zone = QStringLiteral("UTC"))
+    QStringList history(const QString &mac, const QString &target, const QString &zone = u"UTC"_s)
     {
         QByteArray out;
-        if (run(QStringLiteral(QUORVEL_BIN), {"--history", mac, "--report", target}, &out, {"TZ=" + zone, "PGTZ=" + zone}))
-            return {QStringLiteral("failed: ") + QString::fromUtf8(out)};
-        return QString::fromUtf8(out).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        if (run(bin, {"--history", mac, "--report", target}, &out, {"TZ=" + zone, "PGTZ=" + zone}))
+            return {u"failed: "_s + QString::fromUtf8(out)};
+        return QString::fromUtf8(out).split(u"\r\n"_s, Qt::SkipEmptyParts);
     }
+    pgreport::Stored insert(const QString &uri, const ReportRow &row) { return pgreport::insertRow(uri, row, &where); }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(home.isValid());
-        qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", home.filePath(u"data"_s).toLocal8Bit());
         qunsetenv("PGPASSWORD");
         // libpq's password file, read as for ~/.pgpass: the password is never part of the URI.
-        const QString pgpass = home.filePath(QStringLiteral("pgpass"));
+        const QString pgpass = home.filePath(u"pgpass"_s);
         testsupport::writeFile(pgpass, "*:*:*:postgres:" + superPassword.toUtf8() + "\n*:*:*:quorvel_owner:owner-pw\n"
                                        "*:*:*:quorvel_station:station-pw\n");
         QVERIFY(QFile::setPermissions(pgpass, QFile::ReadOwner | QFile::WriteOwner));
         qputenv("PGPASSFILE", pgpass.toLocal8Bit());
-
         QVERIFY2(server.start(superPassword), qPrintable(server.error));
-        // The roles and grants of docs/production.md.
-        for (const QString &statement : {
-                 QStringLiteral("CREATE ROLE quorvel_owner LOGIN PASSWORD 'owner-pw'"),
-                 QStringLiteral("CREATE ROLE quorvel_station LOGIN PASSWORD 'station-pw'"),
-                 QStringLiteral("CREATE DATABASE quorvel OWNER quorvel_owner")})
-            QCOMPARE(sql(statement, QStringLiteral("postgres")), QList<QStringList>());
-        QCOMPARE(sql(QStringLiteral("ALTER DEFAULT PRIVILEGES FOR ROLE quorvel_owner"
-                                    " GRANT SELECT, INSERT ON TABLES TO quorvel_station")),
-                 QList<QStringList>());
-        ownerUri = server.uri(QStringLiteral("quorvel_owner"), QStringLiteral("quorvel"));
-        stationUri = server.uri(QStringLiteral("quorvel_station"), QStringLiteral("quorvel"));
+        for (const QString &statement : {u"CREATE ROLE quorvel_owner LOGIN PASSWORD 'owner-pw'"_s,
+                                         u"CREATE ROLE quorvel_station LOGIN PASSWORD 'station-pw'"_s,
+                                         u"CREATE DATABASE quorvel OWNER quorvel_owner"_s})
+            QCOMPARE(sql(statement, u"postgres"_s), Rows());
+        QCOMPARE(sql(u"ALTER DEFAULT PRIVILEGES FOR ROLE quorvel_owner GRANT SELECT, INSERT ON TABLES TO quorvel_station"_s),
+                 Rows());
+        ownerUri = server.uri(u"quorvel_owner"_s, u"quorvel"_s);
+        stationUri = server.uri(u"quorvel_station"_s, u"quorvel"_s);
     }
 
-    // Four stations start together on the empty database, with rows in their shared spool: the tables are made
-    // once (the four held at their making by another session's, and let go together), and every row is stored
-    // once, the spool's oldest first.
+    // Four stations start together on the empty database (held at the tables' making by another session, then let
+    // go together), with rows in their shared spool: the tables are made once, every row stored once, oldest first.
     void fourProcesses()
     {
         QStringList ids;
         for (int i = 0; i < 6; ++i) {
-            const ReportRow row = makeRow(QStringLiteral("AC:CF:23:00:03:0%1").arg(i), true, tick());
+            const ReportRow row = makeRow(u"AC:CF:23:00:03:0%1"_s.arg(i), true, tick());
             QString path, why;
             QVERIFY2(pgreport::spool(row, &path, &why), qPrintable(why));
             ids << row.runId;
         }
         const auto unhold = qScopeGuard([this] { release(); });
-        QVERIFY(hold(QStringLiteral("CREATE TABLE quorvel_schema (one boolean)")));
+        QVERIFY(hold(u"CREATE TABLE quorvel_schema (one boolean)"_s));
         QList<QProcess *> runs;
         for (int i = 0; i < 4; ++i) {
             runs << new QProcess(this);
-            ids << QUuid::createUuid().toString(QUuid::WithoutBraces);
-            runs.last()->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--insert"), ownerUri, ids.last()});
+            runs.last()->start(self, {u"--insert"_s, ownerUri, ids.emplace_back(newId())});
         }
         QTRY_COMPARE_WITH_TIMEOUT(waiting(), 4, 30000);
         release();
@@ -194,51 +182,48 @@ private slots:
         QCOMPARE(stored(ids).size(), ids.size());
         QCOMPARE(stored(ids.mid(0, 6)), ids.mid(0, 6));
         QCOMPARE(spoolFiles(), QStringList());
-        QCOMPARE(sql(QStringLiteral("SELECT version FROM quorvel_schema")), QList<QStringList>{{QStringLiteral("2")}});
+        QCOMPARE(sql(u"SELECT version FROM quorvel_schema"_s), Rows{{u"2"_s}});
     }
 
-    // Rows that cannot go in (the server is away) are spooled with the reason said; the next row that goes in
-    // pushes them first, oldest first; the same spool pushed a second time stores nothing twice. A run's first row
-    // is the one kept: a second row of the run (the station's FAIL for a run it killed after the run's PASS was
-    // spooled) is neither spooled again (named earlier, it would be pushed first) nor inserted while another
-    // process pushes the spool.
+    // With the server away rows are spooled, the reason said; the next row in pushes them first, oldest first, and
+    // the same spool pushed again stores nothing twice. A run's first row is kept: its second (the station's FAIL
+    // after the run's spooled PASS) is neither spooled again nor inserted while another process pushes the spool.
     void spooledAndPushedLater()
     {
         QCOMPARE(spoolFiles(), QStringList());
         QVERIFY2(server.stop(), qPrintable(server.error));
         QStringList ids;
         QList<ReportRow> spooled;
-        QString where;
         for (int i = 0; i < 3; ++i) {
-            spooled << makeRow(QStringLiteral("AC:CF:23:00:01:0%1").arg(i), i != 1, tick());
+            spooled << makeRow(u"AC:CF:23:00:01:0%1"_s.arg(i), i != 1, tick());
             ids << spooled.last().runId;
-            QVERIFY2(pgreport::insertRow(stationUri, spooled.last(), &where) == pgreport::Stored::Spooled
-                         && where.startsWith(QStringLiteral("Report row spooled to ") + pgreport::spoolDir() + u'/')
-                         && where.contains(QStringLiteral(" because ")) && where.contains(QStringLiteral("No such file")),
+            QVERIFY2(insert(stationUri, spooled.last()) == pgreport::Stored::Spooled
+                         && where.startsWith(u"Report row spooled to "_s + pgreport::spoolDir() + u'/')
+                         && where.contains(u" because "_s) && where.contains(u"No such file"_s),
                      qPrintable(where));
         }
         ReportRow again = spooled.first();
         again.time = again.time.addMSecs(-1);
         again.pass = false;
-        QCOMPARE(pgreport::insertRow(stationUri, again, &where), pgreport::Stored::Spooled);
+        QCOMPARE(insert(stationUri, again), pgreport::Stored::Spooled);
         QCOMPARE(spoolFiles().size(), 3);
         QTemporaryDir aside;
         for (const QString &name : spoolFiles())
             QVERIFY(QFile::copy(pgreport::spoolDir() + u'/' + name, aside.filePath(name)));
 
         QVERIFY2(server.resume(), qPrintable(server.error));
-        QLockFile flush(pgreport::spoolDir() + QStringLiteral("/.flush.lock"));
+        QLockFile flush(pgreport::spoolDir() + u"/.flush.lock"_s);
         QVERIFY(flush.tryLock(0));
-        QCOMPARE(pgreport::insertRow(stationUri, again, &where), pgreport::Stored::Spooled);
+        QCOMPARE(insert(stationUri, again), pgreport::Stored::Spooled);
         flush.unlock();
         // The socket's folder percent-encoded in the URI (%2F…): said back as it was given.
-        const QString encodedUri = QStringLiteral("postgresql://quorvel_station@%1/quorvel")
-                                       .arg(QString::fromLatin1(QUrl::toPercentEncoding(server.socketDir())));
+        const QString encodedUri =
+            u"postgresql://quorvel_station@%1/quorvel"_s.arg(QString::fromLatin1(QUrl::toPercentEncoding(server.socketDir())));
         for (int round = 0; round < 2; ++round) {
-            const ReportRow row = makeRow(QStringLiteral("AC:CF:23:00:00:10"), true, tick());
+            const ReportRow row = makeRow(u"AC:CF:23:00:00:10"_s, true, tick());
             ids << row.runId;
-            QVERIFY2(pgreport::insertRow(encodedUri, row, &where) == pgreport::Stored::Inserted, qPrintable(where));
-            QCOMPARE(where, QStringLiteral("Report row inserted into ") + encodedUri + QStringLiteral(", after 3 spooled row(s)"));
+            QVERIFY2(insert(encodedUri, row) == pgreport::Stored::Inserted, qPrintable(where));
+            QCOMPARE(where, u"Report row inserted into "_s + encodedUri + u", after 3 spooled row(s)"_s);
             QCOMPARE(spoolFiles(), QStringList());
             QCOMPARE(stored(ids), ids);
             QString why;
@@ -249,20 +234,17 @@ private slots:
             for (const QString &name : QDir(aside.path()).entryList(QDir::Files))   // the same spool again
                 QVERIFY(round > 0 || QFile::copy(aside.filePath(name), pgreport::spoolDir() + u'/' + name));
         }
-        QCOMPARE(sql(QStringLiteral("SELECT result FROM quorvel_module_runs WHERE run_id = '%1'").arg(ids.first())),
-                 QList<QStringList>{{QStringLiteral("pass")}});
+        QCOMPARE(sql(u"SELECT result FROM quorvel_module_runs WHERE run_id = '%1'"_s.arg(ids.first())), Rows{{u"pass"_s}});
     }
 
-    // Whole runs against a simulated module: --report with the station's URI records a pass and a fail under
-    // --station-name and --run-id, and --history prints them newest first, from the database as from a CSV
-    // report. --run-id goes with --report and is not empty; nothing reaches the module otherwise.
+    // Whole runs against a simulated module: --report records a pass and a fail under --station-name and --run-id,
+    // --history prints them newest first, from the database as from a CSV report, and a module answering formulas
+    // is stored as received and printed guarded. A --run-id without --report, or empty, reaches no module.
     void wholeRuns()
     {
         ModSim sim;
-        QString error;
-        QVERIFY2(sim.start(&error), qPrintable(error));
-        const QString bin = QStringLiteral(QUORVEL_BIN), profile = home.filePath(QStringLiteral("p.xml")),
-                      csv = home.filePath(QStringLiteral("r.csv"));
+        QVERIFY2(sim.start(&where), qPrintable(where));
+        const QString profile = home.filePath(u"p.xml"_s), csv = home.filePath(u"r.csv"_s);
         QCOMPARE(run(bin, {"--port", sim.slavePath(), "--read", profile}), 0);
         const QStringList apply{"--port", sim.slavePath(), "--apply", profile, "--verify"};
         const QStringList report = apply + QStringList{"--station-name", "bay-2", "--report"};
@@ -270,134 +252,106 @@ private slots:
         QByteArray out;
         QVERIFY2(run(bin, apply + QStringList{"--run-id", "r1"}, &out) == 2 && out.contains("--run-id 只能与 --report 同用"),
                  out.constData());
-        QVERIFY2(run(bin, report + QStringList{csv, "--run-id", ""}, &out) == 2
-                     && out.contains("--run-id 不能为空"),
+        QVERIFY2(run(bin, report + QStringList{csv, "--run-id", ""}, &out) == 2 && out.contains("--run-id 不能为空"),
                  out.constData());
         QCOMPARE(sim.receivedLines(), QList<QByteArray>());
 
         QCOMPARE(run(bin, report + QStringList{ownerUri, "--run-id", "bay-2/run 1"}), 0);
-        QCOMPARE(sql(QStringLiteral("SELECT mac, result FROM quorvel_module_runs WHERE run_id = 'bay-2/run 1'")),
-                 (QList<QStringList>{{"AC:CF:23:5A:10:7E", "pass"}}));
+        QCOMPARE(sql(u"SELECT mac, result FROM quorvel_module_runs WHERE run_id = 'bay-2/run 1'"_s),
+                 (Rows{{"AC:CF:23:5A:10:7E", "pass"}}));
         for (const QString &target : {stationUri, csv}) {
-            sim.setError(QStringLiteral("AT+APSTA="), 1, 2);
+            sim.setError(u"AT+APSTA="_s, 1, 2);
             QCOMPARE(run(bin, report + QStringList{target}), 1);
-            const QStringList lines = history(QStringLiteral("ac:cf:23:5a:10:7e"), target);
-            QVERIFY2(lines.size() == (target == csv ? 2 : 3) && lines.value(1).contains(QStringLiteral(",fail,1,"))
-                         && lines.value(1).contains(QStringLiteral("AT+APSTA="))
-                         && (target == csv || (lines.value(2).contains(QStringLiteral(",pass,0,"))
-                                             && lines.value(2).endsWith(QStringLiteral(",bay-2,bay-2/run 1")))),
+            const QStringList lines = history(u"ac:cf:23:5a:10:7e"_s, target);
+            QVERIFY2(lines.size() == (target == csv ? 2 : 3) && lines.value(1).contains(u",fail,1,"_s)
+                         && lines.value(1).contains(u"AT+APSTA="_s)
+                         && (target == csv || (lines.value(2).contains(u",pass,0,"_s)
+                                             && lines.value(2).endsWith(u",bay-2,bay-2/run 1"_s))),
                      qPrintable(lines.join(u'\n')));
         }
-
-        // A module answering formulas: no MAC, so nothing is written to it, but its row records what it said; the
-        // database keeps that as received, --history prints it guarded.
-        sim.setRawFields(QStringLiteral("MAC"), {"@SUM(1+1)"});
-        sim.setFields(QStringLiteral("VER"), {QStringLiteral("+cmd|'/C calc'!A0")});
+        sim.setRawFields(u"MAC"_s, {"@SUM(1+1)"});   // no MAC: nothing is written, but the row says what it said
+        sim.setFields(u"VER"_s, {u"+cmd|'/C calc'!A0"_s});
         QCOMPARE(run(bin, report + QStringList{stationUri}), 1);
-        QCOMPARE(sql(QStringLiteral("SELECT mac, firmware, result FROM quorvel_module_runs WHERE mac LIKE '%SUM%'")),
-                 (QList<QStringList>{{"@SUM(1+1)", "+cmd|'/C calc'!A0", "fail"}}));
-        const QStringList lines = history(QStringLiteral("@SUM(1+1)"), stationUri);
+        QCOMPARE(sql(u"SELECT mac, firmware, result FROM quorvel_module_runs WHERE mac LIKE '%SUM%'"_s),
+                 (Rows{{"@SUM(1+1)", "+cmd|'/C calc'!A0", "fail"}}));
+        const QStringList lines = history(u"@SUM(1+1)"_s, stationUri);
         QVERIFY2(lines.value(1).contains(",'@SUM(1+1),'+cmd|'/C calc'!A0,"), qPrintable(lines.join(u'\n')));
     }
 
-    // A table another session holds locked: an insert is given up by the server in time, by default or as the
-    // URI's options say (with spaces, quotes and backslashes in its values), and the row spooled.
-    void lockedTableTimesOut()
-    {
-        const auto unlock = qScopeGuard([this] { release(); });
-        QVERIFY(hold(lockRuns));
-        for (const auto &[options, said] : {std::pair("", "lock timeout"),
-                                            std::pair("&options=-c%20statement_timeout%3D1500"
-                                                      "&application_name=bay%203's%20%5C", "statement timeout")}) {
-            QByteArray out;
-            QVERIFY2(run(QCoreApplication::applicationFilePath(),
-                         {"--insert", stationUri + options, QUuid::createUuid().toString(QUuid::WithoutBraces)}, &out)
-                             == 1
-                         && out.startsWith("Report row spooled to ")
-                         && out.contains(QByteArray("canceling statement due to ") + said),
-                     out.constData());
-        }
-        release();
-        for (const QString &name : spoolFiles())
-            QVERIFY(QFile::remove(pgreport::spoolDir() + u'/' + name));
-    }
-
-    // Times are stored as instants, with the station's offset: a station at UTC+9 writing to a server in UTC, and
-    // a station in UTC whose server session speaks Tokyo time. --history puts the newer first and shows each in
-    // the station's own time with its offset, wherever it is read.
+    // Times are instants with the station's offset (a station at UTC+9, a UTC station whose session speaks Tokyo
+    // time): --history puts the newer first, each in its station's time and offset, wherever it is read.
     void timeZones()
     {
-        const QString self = QCoreApplication::applicationFilePath(), mac = QStringLiteral("AC:CF:23:00:09:01");
+        const QString mac = u"AC:CF:23:00:09:01"_s;
         QByteArray out;
         QVERIFY2(run(self, {"--insert", stationUri, "tokyo-1", mac, "2026-12-07T10:00:00.000"}, &out, {"TZ=Asia/Tokyo"}) == 0,
                  out.constData());   // 01:00 UTC
         QVERIFY2(run(self, {"--insert", stationUri, "utc-1", mac, "2026-12-07T02:00:00.000"}, &out,
                      {"TZ=UTC", "PGTZ=Asia/Tokyo"}) == 0,
                  out.constData());   // 02:00 UTC
-        QCOMPARE(sql(QStringLiteral("SELECT run_id, to_char(time AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI'), utc_offset"
-                                    " FROM quorvel_module_runs WHERE mac = '%1' ORDER BY time").arg(mac)),
-                 (QList<QStringList>{{"tokyo-1", "2026-12-07 01:00", "32400"}, {"utc-1", "2026-12-07 02:00", "0"}}));
-        for (const QString &zone : {QStringLiteral("UTC"), QStringLiteral("Asia/Tokyo")}) {
+        QCOMPARE(sql(u"SELECT run_id, to_char(time AT TIME ZONE 'UTC', 'YYYY-MM-DD HH24:MI'), utc_offset"
+                     " FROM quorvel_module_runs WHERE mac = '%1' ORDER BY time"_s.arg(mac)),
+                 (Rows{{"tokyo-1", "2026-12-07 01:00", "32400"}, {"utc-1", "2026-12-07 02:00", "0"}}));
+        for (const QString &zone : {u"UTC"_s, u"Asia/Tokyo"_s}) {
             const QStringList lines = history(mac, stationUri, zone);
-            QVERIFY2(lines.size() == 3 && lines.at(1).startsWith(QStringLiteral("2026-12-07T02:00:00.000+00:00,"))
-                         && lines.at(2).startsWith(QStringLiteral("2026-12-07T10:00:00.000+09:00,")),
+            QVERIFY2(lines.size() == 3 && lines.at(1).startsWith(u"2026-12-07T02:00:00.000+00:00,"_s)
+                         && lines.at(2).startsWith(u"2026-12-07T10:00:00.000+09:00,"_s),
                      qPrintable(lines.join(u'\n')));
         }
     }
 
-    // A table of the first schema version (no offsets) with a row of that time: --history reads it as it is, its
-    // time in the reader's zone; a station's row waits in the spool, as a station may not alter the table; the
-    // owner's next row migrates it, keeps the old row, and pushes the spooled one.
+    // A first-version table (no offsets): --history reads its row in the reader's zone; a station's row waits in
+    // the spool (a station may not alter the table); the owner's next row migrates it and pushes the spooled one.
     void versionOneTableMigrated()
     {
-        const QString mac = QStringLiteral("AC:CF:23:00:0A:01");
+        const QString mac = u"AC:CF:23:00:0A:01"_s, v1Line = u"2026-12-07T08:00:00.000+09:00,"_s;
         for (const QString &statement :
-             {QStringLiteral("ALTER TABLE quorvel_module_runs DROP COLUMN utc_offset"),
-              QStringLiteral("UPDATE quorvel_schema SET version = 1"),
-              QStringLiteral("INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action,"
-                             " profile, profile_sha256, result, exit, detail, ms) VALUES ('v1-run',"
-                             " '2026-12-06T23:00:00Z', 'line-1', 'COM3', '%1', 'V1', 'apply', 'p.xml', '', 'pass', 0,"
-                             " '', 170)").arg(mac)})
-            QCOMPARE(sql(statement), QList<QStringList>());
-        const QString v1Line = QStringLiteral("2026-12-07T08:00:00.000+09:00,");
-        QStringList lines = history(mac, stationUri, QStringLiteral("Asia/Tokyo"));
+             {u"ALTER TABLE quorvel_module_runs DROP COLUMN utc_offset"_s, u"UPDATE quorvel_schema SET version = 1"_s,
+              u"INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action, profile,"
+              " profile_sha256, result, exit, detail, ms) VALUES ('v1-run', '2026-12-06T23:00:00Z', 'line-1', 'COM3',"
+              " '%1', 'V1', 'apply', 'p.xml', '', 'pass', 0, '', 170)"_s.arg(mac)})
+            QCOMPARE(sql(statement), Rows());
+        QStringList lines = history(mac, stationUri, u"Asia/Tokyo"_s);
         QVERIFY2(lines.size() == 2 && lines.at(1).startsWith(v1Line), qPrintable(lines.join(u'\n')));
-
-        const ReportRow spooled = makeRow(mac, false, tick());
-        QString where;
-        QVERIFY2(pgreport::insertRow(stationUri, spooled, &where) == pgreport::Stored::Spooled, qPrintable(where));
-        const ReportRow owners = makeRow(mac, true, tick());
-        QVERIFY2(pgreport::insertRow(ownerUri, owners, &where) == pgreport::Stored::Inserted
-                     && where.endsWith(QStringLiteral("after 1 spooled row(s)")),
+        const ReportRow spooled = makeRow(mac, false, tick()), owners = makeRow(mac, true, tick());
+        QVERIFY2(insert(stationUri, spooled) == pgreport::Stored::Spooled, qPrintable(where));
+        QVERIFY2(insert(ownerUri, owners) == pgreport::Stored::Inserted && where.endsWith(u"after 1 spooled row(s)"_s),
                  qPrintable(where));
-        QCOMPARE(sql(QStringLiteral("SELECT run_id, COALESCE(utc_offset::text, 'none') FROM quorvel_module_runs"
-                                    " WHERE mac = '%1' ORDER BY time").arg(mac)),
-                 (QList<QStringList>{{"v1-run", "none"}, {spooled.runId, "3600"}, {owners.runId, "3600"}}));
-        lines = history(mac, stationUri, QStringLiteral("Asia/Tokyo"));
+        QCOMPARE(sql(u"SELECT run_id, COALESCE(utc_offset::text, 'none') FROM quorvel_module_runs"
+                     " WHERE mac = '%1' ORDER BY time"_s.arg(mac)),
+                 (Rows{{"v1-run", "none"}, {spooled.runId, "3600"}, {owners.runId, "3600"}}));
+        lines = history(mac, stationUri, u"Asia/Tokyo"_s);
         QVERIFY2(lines.size() == 4 && lines.at(1).startsWith(owners.time.toString(Qt::ISODateWithMs))
                      && lines.at(3).startsWith(v1Line),
                  qPrintable(lines.join(u'\n')));
     }
 
-    // The station runs two fixtures while another session holds the table locked: the runs wait for it, the
-    // second Stop kills them there, and the station writes a row for each. The window's event loop serves a timer
-    // all along, and the table ends with one row per run: the run's own, when its insert got in first, or the
-    // station's.
-    void stationWithLockedTable()
+    // A table another session holds locked: the server gives an insert up in time, by default or as the URI's
+    // options say (spaces, quotes and backslashes in its values), and the row is spooled. Two fixtures run against
+    // it wait, the second Stop kills them, the station writes a row for each, its window answering all along; one
+    // row per run ends in the table, the run's own or the station's.
+    void lockedTable()
     {
         QTemporaryDir dir;
         QVERIFY(QDir::setCurrent(dir.path()));
         ModSim a, b;
-        QString why;
-        QVERIFY2(a.start(&why) && b.start(&why), qPrintable(why));
-        a.setMac(QStringLiteral("AC:CF:23:00:0B:01"));
-        b.setMac(QStringLiteral("AC:CF:23:00:0B:02"));
-        const QString profile = dir.filePath(QStringLiteral("line.xml"));
+        QVERIFY2(a.start(&where) && b.start(&where), qPrintable(where));
+        a.setMac(u"AC:CF:23:00:0B:01"_s);
+        b.setMac(u"AC:CF:23:00:0B:02"_s);
+        const QString profile = dir.filePath(u"line.xml"_s);
         testsupport::writeFile(profile, testsupport::completeProfile);
         const auto unlock = qScopeGuard([this] { release(); });
-        QVERIFY(hold(lockRuns));
-
-        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(hold(u"LOCK TABLE quorvel_module_runs IN ACCESS EXCLUSIVE MODE"_s));
+        for (const auto &[options, said] : {std::pair("", "lock timeout"),
+                                            std::pair("&options=-c%20statement_timeout%3D1500"
+                                                      "&application_name=bay%203's%20%5C", "statement timeout")}) {
+            QByteArray out;
+            QVERIFY2(run(self, {"--insert", stationUri + options, newId()}, &out) == 1
+                         && out.startsWith("Report row spooled to ")
+                         && out.contains(QByteArray("canceling statement due to ") + said),
+                     out.constData());
+        }
+        StationWindow w(bin);
         QVERIFY(w.setProfile(profile));
         w.setReportFile(stationUri);
         w.addFixture(a.slavePath());
@@ -421,21 +375,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(written.size(), 2, 30000);
         tick.stop();
         // A write in the window's thread would hold it for the lock time-out, 5 s; a loaded machine, a few 100 ms.
-        QVERIFY2(longest < 1000, qPrintable(QStringLiteral("the window did not answer for %1 ms").arg(longest)));
+        QVERIFY2(longest < 1000, qPrintable(u"the window did not answer for %1 ms"_s.arg(longest)));
         for (const QList<QVariant> &row : std::as_const(written))
             QVERIFY2(row.at(0).toBool(), qPrintable(row.at(1).toString()));
-        QString where;
-        QVERIFY2(pgreport::insertRow(stationUri, makeRow(QStringLiteral("AC:CF:23:00:0B:FF"), true, this->tick()), &where)
-                     == pgreport::Stored::Inserted,
+        QVERIFY2(insert(stationUri, makeRow(u"AC:CF:23:00:0B:FF"_s, true, this->tick())) == pgreport::Stored::Inserted,
                  qPrintable(where));   // pushes whatever was spooled
-        const QList<QStringList> rows = sql(QStringLiteral(
-            "SELECT mac, count(*), min(result || ' ' || exit) FROM quorvel_module_runs"
-            " WHERE mac IN ('AC:CF:23:00:0B:01', 'AC:CF:23:00:0B:02') GROUP BY mac ORDER BY mac"));
+        const Rows rows = sql(u"SELECT mac, count(*), min(result || ' ' || exit) FROM quorvel_module_runs"
+                              " WHERE mac IN ('AC:CF:23:00:0B:01', 'AC:CF:23:00:0B:02') GROUP BY mac ORDER BY mac"_s);
         QCOMPARE(rows.size(), 2);
-        for (const QStringList &row : rows) {
-            QCOMPARE(row.value(1), QStringLiteral("1"));
-            QVERIFY2(row.value(2) == u"pass 0" || row.value(2) == u"fail -1", qPrintable(row.join(u' ')));
-        }
+        for (const QStringList &row : rows)
+            QVERIFY2(row.value(1) == u"1" && (row.value(2) == u"pass 0" || row.value(2) == u"fail -1"),
+                     qPrintable(row.join(u' ')));
     }
 
     void cleanupTestCase() { QVERIFY2(server.stop(), qPrintable(server.error)); }
@@ -447,7 +397,7 @@ int main(int argc, char *argv[])
 {
     if ((argc == 4 || argc == 6) && qstrcmp(argv[1], "--insert") == 0) {
         QCoreApplication app(argc, argv);
-        ReportRow row = makeRow(argc == 6 ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("AC:CF:23:00:04:00"), true,
+        ReportRow row = makeRow(argc == 6 ? QString::fromLocal8Bit(argv[4]) : u"AC:CF:23:00:04:00"_s, true,
                                 argc == 6 ? QDateTime::fromString(QString::fromLocal8Bit(argv[5]), Qt::ISODateWithMs)
                                           : QDateTime::currentDateTime());
         row.runId = QString::fromLocal8Bit(argv[3]);

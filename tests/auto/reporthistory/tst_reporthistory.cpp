@@ -1,8 +1,5 @@
-// The report's CSV cells as a spreadsheet or Python's csv module sees them
-// (formulas kept from running, commas kept in their column) and --history
-// giving them back, from a CSV report as other programs write it too (quoted
-// commas, quotes and line breaks, CRLF or LF, a byte-order mark); the database
-// URIs the report takes, and a row with no database and no spool to go to.
+// The report's CSV cells as a spreadsheet sees them and --history reading them back, also as other programs
+// write them; the database URIs the report takes, and a row with no database and no spool to go to.
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,8 +20,7 @@ class tst_reporthistory : public QObject
     }
 
 private slots:
-    // One value from the module, a profile name or an answer per row: the cell the report holds (read back by
-    // Python's csv reader), and the value --history reads from it.
+    // One value per row: the cell the report holds (as Python's csv reader reads it), and what --history reads.
     void csvCells_data()
     {
         QTest::addColumn<QString>("column");
@@ -43,15 +39,14 @@ private slots:
         QFETCH(QString, column);
         QFETCH(QString, value);
         QFETCH(QString, cell);
+        const QHash<QString, QString ReportRow::*> fields{
+            {"mac", &ReportRow::mac}, {"firmware", &ReportRow::firmware}, {"detail", &ReportRow::detail},
+            {"profile", &ReportRow::profile}};
         ReportRow row;
         row.time = QDateTime::fromString(QStringLiteral("2026-12-07T08:00:01.000-05:30"), Qt::ISODateWithMs);
         row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
         row.exitCode = -1;   // a number: as it is
-        const auto field = [&column](ReportRow &r) -> QString & {
-            return column == u"mac" ? r.mac : column == u"firmware" ? r.firmware : column == u"detail" ? r.detail
-                                                                                                       : r.profile;
-        };
-        field(row) = value;
+        row.*fields.value(column) = value;
         const QString path = dir.filePath(QString::fromUtf8(QTest::currentDataTag()) + QStringLiteral(".csv"));
         QString why;
         QVERIFY2(report::writeReportRow(path, row, &why), qPrintable(why));
@@ -65,8 +60,7 @@ private slots:
 
         const QList<ReportRow> back = reporthistory::read(path, row.mac, &why);
         QVERIFY2(back.size() == 1, qPrintable(why));
-        ReportRow read = back.first();
-        QCOMPARE(field(read), value);
+        QCOMPARE(back.first().*fields.value(column), value);
     }
 
     // A CSV report as other programs write it too: a module's rows newest first, or why the file was refused.
@@ -140,26 +134,22 @@ private slots:
         QString why;
         const bool ok = pgreport::parseUri(uri, &t, &why);
         qunsetenv("PGOPTIONS");
-        if (ok) {
-            QCOMPARE(QStringList({t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')})
-                         .join(u'|'),
+        if (ok)
+            QCOMPARE(QStringList({t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')}).join(u'|'),
                      parsed);
-        } else {
+        else
             QVERIFY2(parsed.startsWith(QStringLiteral("refused: ")) && why.startsWith(parsed.mid(9)), qPrintable(why));
-        }
     }
 
-    // A database that cannot be reached, and a spool that cannot be made (its folder under a file): the row is
-    // lost, and said so.
+    // No database to reach and no spool to make (its folder under a file): the row is lost, and said so.
     void nowhere()
     {
         qputenv("XDG_DATA_HOME", write("not a folder").toLocal8Bit());
         ReportRow row;
         row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
         QString where;
-        QCOMPARE(pgreport::insertRow(QStringLiteral("postgresql://u@/r?host=") + dir.filePath(QStringLiteral("none")), row,
-                                     &where),
-                 pgreport::Stored::Lost);
+        const QString uri = QStringLiteral("postgresql://u@/r?host=") + dir.filePath(QStringLiteral("none"));
+        QCOMPARE(pgreport::insertRow(uri, row, &where), pgreport::Stored::Lost);
         QVERIFY2(where.startsWith(QStringLiteral("Report row lost: ")) && where.contains(QStringLiteral("No such file")),
                  qPrintable(where));
     }

@@ -1,6 +1,5 @@
-// SerialLink without a window, over a pseudo-terminal to a simulated module: what is received, read by read,
-// as lines and rows; opening, refusals, closing; a port that vanishes, is awaited and comes back; holds.
-// (What a send puts on the wire, in either encoding, and nothing with the port closed: tst_console::sending.)
+// SerialLink over a pseudo-terminal to a simulated module: what is received, as lines and rows; opening,
+// refusals, closing; a port that vanishes and comes back; holds. (Sending: tst_console::sending.)
 #include <QDateTime>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -34,13 +33,8 @@ PortSettings atSpeed(qint32 baud)
 // Everything a link signals, as it comes.
 struct Recorder
 {
-    struct Row
-    {
-        Direction direction;
-        QByteArray bytes;
-        qint64 msecs;
-    };
-    QList<Row> rows;
+    QList<QByteArray> received;   // rows
+    QList<qint64> times;
     QStringList lines, hints, notices, lost;
     QList<bool> clean;
     qint64 read = 0;
@@ -50,7 +44,10 @@ struct Recorder
     explicit Recorder(SerialLink &l)
     {
         QObject::connect(&l, &SerialLink::traffic, &scope, [this](Direction d, const QByteArray &b, qint64 ms) {
-            rows.append({d, b, ms});
+            if (d == Direction::Received) {
+                received << b;
+                times << ms;
+            }
         });
         QObject::connect(&l, &SerialLink::bytesRead, &scope, [this](qint64 n) { read += n; });
         QObject::connect(&l, &SerialLink::lineReceived, &scope, [this](const QByteArray &, const QString &t, bool c) {
@@ -62,14 +59,6 @@ struct Recorder
         QObject::connect(&l, &SerialLink::lost, &scope, [this](const QString &why) { lost << why; });
         QObject::connect(&l, &SerialLink::opened, &scope, [this] { ++opened; });
         QObject::connect(&l, &SerialLink::closed, &scope, [this] { ++closed; });
-    }
-    QList<QByteArray> of(Direction direction) const
-    {
-        QList<QByteArray> out;
-        for (const Row &row : rows)
-            if (row.direction == direction)
-                out << row.bytes;
-        return out;
     }
 };
 
@@ -89,9 +78,8 @@ private slots:
     }
     void cleanup() { m_sim.reset(); }
 
-    // Each chunk one read: complete CR LF lines are signalled once each, in order, decoded in the wire encoding
-    // up to a zero byte; every row keeps its bytes; 4096 bytes without a line end are a row, never a line, and
-    // the hint about the baud rate comes once. (Where LineFramer cuts is tst_lineframer's.)
+    // Each chunk one read: CR LF lines signalled once each, decoded up to a zero byte; rows keep their bytes;
+    // 4096 bytes without a line end are a row, never a line, with the baud-rate hint once.
     void receiving_data()
     {
         QTest::addColumn<QString>("encoding");
@@ -100,12 +88,9 @@ private slots:
         QTest::addColumn<QList<bool>>("clean");
         QTest::addColumn<QList<QByteArray>>("rows");   // empty: the lines' bytes, UTF-8
         const QByteArray noise(4096, '\x7f'), tail = QByteArray(10, '\x7f') + "OK\r\n";
-        QTest::newRow("CR and LF apart, CR LF across reads") << "UTF-8"
-            << QList<QByteArray>{"A\rB\nC\r", "\n"} << QStringList{"A\rB\nC\r\n"} << QList<bool>{true}
-            << QList<QByteArray>{};
-        QTest::newRow("several lines in one read") << "UTF-8"
-            << QList<QByteArray>{"OK\r\n\r\nOK=\xe5\x8a\x9e\xe5\x85\xac\xe5\xae\xa4\r\nERR=3\r\n"}
-            << QStringList{"OK\r\n", "\r\n", "OK=办公室\r\n", "ERR=3\r\n"} << QList<bool>{true, true, true, true}
+        QTest::newRow("CR and LF apart, CR LF across reads, several lines in one read") << "UTF-8"
+            << QList<QByteArray>{"A\rB\nC\r", "\nOK\r\n\r\nOK=\xe5\x8a\x9e\xe5\x85\xac\xe5\xae\xa4\r\nERR=3\r\n"}
+            << QStringList{"A\rB\nC\r\n", "OK\r\n", "\r\n", "OK=办公室\r\n", "ERR=3\r\n"} << QList<bool>(5, true)
             << QList<QByteArray>{};
         QTest::newRow("a zero byte ends the text, not the row") << "UTF-8"
             << QList<QByteArray>{QByteArray("AB\0CD\r\n\0OK\r\n", 12)} << QStringList{"AB", ""}
@@ -143,20 +128,20 @@ private slots:
             total += chunk.size();
             QTRY_COMPARE(r.read, total);
         }
-        QCOMPARE(r.of(Direction::Received), rows);
+        QCOMPARE(r.received, rows);
         QCOMPARE(r.lines, lines);
         QCOMPARE(r.clean, clean);
         QCOMPARE(r.hints, rows.size() > lines.size() ? QStringList{"收到 4096 字节仍没有行结束（回车换行），请检查波特率"}
                                                       : QStringList{});
-        for (const Recorder::Row &row : std::as_const(r.rows))
-            QVERIFY(row.msecs >= before && row.msecs <= QDateTime::currentMSecsSinceEpoch());
+        for (const qint64 msecs : std::as_const(r.times))
+            QVERIFY(msecs >= before && msecs <= QDateTime::currentMSecsSinceEpoch());
     }
 
-    // Opened at the speed asked, changed while open; another open replaces the port (closed, then opened);
-    // close closes once.
-    void openClose()
+    // Opened at the speed asked, changed while open; another open replaces the port; close closes once. Refused:
+    // a port gone, or held by another program (through its link, under either name).
+    void openCloseRefuse()
     {
-        SerialLink link;
+        SerialLink link, holder;
         Recorder r(link);
         QString why;
         QVERIFY2(link.open(path("A"), atSpeed(9600), &why), qPrintable(why));
@@ -170,14 +155,6 @@ private slots:
         link.close();
         QVERIFY(!link.isOpen() && r.closed == 2);
         QTRY_VERIFY(!m_sim->peerConnected());
-    }
-
-    // Why a port cannot be opened, in the window's words: gone, or held by another program (a device opened
-    // through its link is held under either name).
-    void refusals()
-    {
-        SerialLink holder, link;
-        QString why;
         QVERIFY(!link.open(path("gone"), PortSettings(), &why) && !link.isOpen());
         QCOMPARE(why, QStringLiteral("设备 %1 不存在").arg(path("gone")));
         QVERIFY2(holder.open(path("A"), PortSettings(), &why), qPrintable(why));
@@ -185,16 +162,14 @@ private slots:
         QVERIFY2(why.startsWith(m_sim->slavePath() + QStringLiteral(" 正被其他程序使用（")), qPrintable(why));
     }
 
-    // The module vanishes (pty closed, link removed) with half a line sent: the link closes and says so. Awaited,
-    // the port is reopened when it is back, with the speed it had, and without the half line; a wait ended
-    // before (said once) leaves it closed.
+    // The module vanishes with half a line sent: the link closes and says so. Awaited, the port is reopened when
+    // back, at its speed, without the half line; a wait ended before (said once) leaves it closed.
     void unplug_data()
     {
         QTest::addColumn<bool>("awaited");
         QTest::newRow("awaited") << true;
         QTest::newRow("the wait ended") << false;
     }
-
     void unplug()
     {
         QFETCH(bool, awaited);
@@ -232,19 +207,16 @@ private slots:
         QCOMPARE(r.lost.size(), 1);
     }
 
-    // Holds nest: the link is free again only when every holder has let go, and a stray release frees no one.
+    // Holds nest: the link is free only when every holder has let go, and a stray release frees no one.
     void holds()
     {
         SerialLink link;
-        QVERIFY(!link.held());
-        link.release();
-        link.hold();
-        QVERIFY(link.held());
-        link.hold();
-        link.release();
-        QVERIFY(link.held());
-        link.release();
-        QVERIFY(!link.held());
+        QList<bool> held{link.held()};
+        for (const bool hold : {false, true, true, false, false}) {
+            hold ? link.hold() : link.release();
+            held << link.held();
+        }
+        QCOMPARE(held, (QList<bool>{false, false, true, true, true, false}));
     }
 
 private:
