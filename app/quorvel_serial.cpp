@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/commandline.h"
@@ -22,9 +23,10 @@ void Quorvel::fillComPortCombo()
     // Picking the item that is already current, or Enter on its text, leaves
     // the index alone; with a typed path open it must switch all the same.
     connect(ui.comboBox_comPort, &QComboBox::activated, this, &Quorvel::comPortActivated);
-    ui.comboBox_comPort->refresh();
-    if (ui.comboBox_comPort->count() > 0)
-        ui.comboBox_comPort->setCurrentIndex(0);
+    // Reading the system's port list takes milliseconds of every start: it
+    // is read as soon as the window is up (or when a port is opened first).
+    // Until then the box holds the remembered or given port as text.
+    QTimer::singleShot(0, ui.comboBox_comPort, &PortComboBox::listOnce);
 }
 
 void Quorvel::getComSetting(PortSettings &comSetting)
@@ -83,6 +85,7 @@ bool Quorvel::openComPort(const QString &portText, QString *why)
 // Opens the port named in the port box; the user asked, so a failure shows the box.
 void Quorvel::openChosenPort()
 {
+    ui.comboBox_comPort->listOnce();
     const QString portText = ui.comboBox_comPort->currentText();
     QString why;
     if (!openComPort(portText, &why)) {

@@ -20,8 +20,18 @@ QString text(const char *source)
 
 } // namespace
 
+void PortComboBox::listOnce()
+{
+    if (listed)
+        return;
+    refresh();
+    if (currentText().isEmpty() && count() > 0)
+        setCurrentIndex(0);
+}
+
 void PortComboBox::refresh()
 {
+    listed = true;
     QList<PortEntry> ports = enumerator();
     if (ports.size() > 255)
         ports.resize(255);

@@ -22,6 +22,9 @@ public:
     // the box says or signalling a change. Typed paths the system does not
     // list leave the list here.
     void refresh();
+    // The first reading of the list, if no refresh came before it; with no
+    // port remembered or typed, the first port listed is chosen.
+    void listOnce();
     // Which adapter a port is: what the system says of it, and the by-id
     // link that names it the same whichever USB socket it is in.
     static QString toolTip(const PortEntry &port);
@@ -34,6 +37,7 @@ public:
 
 private:
     PortEnumerator enumerator = systemPortEntries;
+    bool listed = false;
 };
 
 #endif // PORTCOMBOBOX_H
