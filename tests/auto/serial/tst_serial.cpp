@@ -163,6 +163,21 @@ private slots:
         QVERIFY(refresh() && box->findText(path("gone")) == -1);
     }
 
+    // A new window lists the ports once it is up: a remembered port keeps its item, or its text when the system
+    // does not list it; with none remembered the first port is chosen.
+    void portListAtStart()
+    {
+        for (const QString remembered : {"", "ttyUSB1", "ttyGONE7"}) {
+            testsupport::writeFile(QStringLiteral("Quorvel.ini"), "[comSettings]\ncomPort=" + remembered.toUtf8() + '\n');
+            Quorvel w;
+            PortComboBox *box = A::ui(w).comboBox_comPort;
+            box->setEnumerator([] { return QList<PortEntry>{listed(QStringLiteral("ttyUSB1")), listed("ttyS0")}; });
+            QTRY_COMPARE(box->count(), 2);
+            QCOMPARE(box->currentText(), remembered.isEmpty() ? "ttyS0" : remembered);
+            QCOMPARE(box->currentIndex(), remembered.isEmpty() ? 0 : box->findText(remembered));
+        }
+    }
+
 private:
     QString path(const QString &name) const { return m_f->dir.filePath(name); }
 

@@ -13,6 +13,7 @@ class tst_Settings : public QObject
         w.installTranslator();
         w.retranslate();
         Ui::QuorvelClass &ui = QuorvelTestAccess::ui(w);
+        ui.comboBox_comPort->listOnce();   // what the event loop does first
         return {{"lang", QuorvelTestAccess::langButton(w)->text() + u' ' + ui.groupBox_console->title()},
                 {"port", ui.comboBox_comPort->currentText()}, {"logMaxRows", QuorvelTestAccess::logModel(w).maxRows()},
                 {"line", QStringList{ui.comboBox_bps->currentText(), ui.comboBox_dataBit->currentText(),
@@ -56,6 +57,7 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(QVariantMap, changed);
         QUORVEL_START(m_f, /*open*/ false);
+        m_f->ui().comboBox_comPort->listOnce();
         QVariantMap expected{{"lang", "English COM控制台"}, {"line", QStringList{"115200", "8", "None", "1", "UTF-8"}},
                              {"port", m_f->ui().comboBox_comPort->currentText()}, {"logMaxRows", 100000},
                              {"console", QStringList{"AT", "", "reconnect", "verify", "000"}}, {"geometry", QRect(100, 50, 1200, 550)}};
