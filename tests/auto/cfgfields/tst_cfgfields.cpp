@@ -87,14 +87,12 @@ private slots:
         QTest::addColumn<Values>("changes");   // to a form the module takes
         QTest::addColumn<QStringList>("problems");
         QTest::newRow("the form as it is") << Values{} << QStringList{};
-        QTest::newRow("empty texts the module does not need")
-            << Values{{"lineEdit_TP_ADDR", ""}, {"lineEdit_TP_PORT", ""}, {"lineEdit_fframe_time", ""},
-                      {"lineEdit_dhcp_start_ip", ""}, {"checkBox_en_dhcp", "0"}}
-            << QStringList{};
+        QTest::newRow("empty texts the module does not need") << Values{{"lineEdit_TP_ADDR", ""},
+            {"lineEdit_TP_PORT", ""}, {"lineEdit_fframe_time", ""}, {"lineEdit_dhcp_start_ip", ""},
+            {"checkBox_en_dhcp", "0"}} << QStringList{};
         QTest::newRow("the access point's key takes a comma; SSIDs of 32 bytes, keys of 64")
             << Values{{"lineEdit_AP_KEY", QString(63, u'k') + u','}, {"lineEdit_STA_SSID", QString(32, u's')},
-                      {"lineEdit_AP_SSID", QStringLiteral("车间测试网车间测试网")}}
-            << QStringList{};
+                      {"lineEdit_AP_SSID", QStringLiteral("车间测试网车间测试网")}} << QStringList{};
         QTest::newRow("commas elsewhere") << Values{{"lineEdit_AP_SSID", "a,b"}, {"lineEdit_STA_KEY", ","}}
                                           << QStringList{"AP设置/SSID、STA设置/密码含有逗号（模块会把它当作分隔符）"};
         QTest::newRow("bytes, not characters, in the wire encoding")
