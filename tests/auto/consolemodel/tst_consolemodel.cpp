@@ -112,8 +112,7 @@ private slots:
         QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(copied)).match(got).hasMatch(), qPrintable(got));
     }
 
-    // The matches counted, round the end either way; rows that arrive are counted as they come, and afresh
-    // when old ones go.
+    // Matches found round the end either way, counted as rows arrive and afresh when old ones go.
     void find_data()
     {
         QTest::addColumn<QString>("needle");

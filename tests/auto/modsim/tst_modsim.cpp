@@ -1,5 +1,4 @@
-// The simulated module through a serial port, as the program talks to it: its answers and line faults (echo, split,
-// delay, noise). Its fault rules are checked where they are used (tst_configsession's retries).
+// The simulated module's answers and line faults through a serial port (its fault rules: tst_configsession).
 #include "tools/modsim/modsim.h"
 
 #include <QSerialPort>
