@@ -117,15 +117,13 @@ private slots:
     {
         QFETCH(bool, silent);
         QFETCH(int, times);
-        if (silent)
-            w->sim.setSilent(QStringLiteral("AT+APKEY?"), times);
-        else
-            w->sim.setError(QStringLiteral("AT+APKEY?"), 3, times);
+        const QString cmd = QStringLiteral("AT+APKEY?");
+        silent ? w->sim.setSilent(cmd, times) : w->sim.setError(cmd, 3, times);
         w->session.read();
         const ConfigSession::Result r = w->wait();
         QCOMPARE(r.ok(), times > 0);
-        QCOMPARE(w->received().count(QStringLiteral("AT+APKEY?")), 2);
-        QCOMPARE(w->received().last(), r.ok() ? queryCommands().last() : QStringLiteral("AT+APKEY?"));
+        QCOMPARE(w->received().count(cmd), 2);
+        QCOMPARE(w->received().last(), r.ok() ? queryCommands().last() : cmd);
         if (!r.ok())
             QCOMPARE(r.failedCommand + u'|' + r.failedAnswer, QStringLiteral("AT+APKEY?|"));
     }

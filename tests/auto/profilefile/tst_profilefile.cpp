@@ -176,12 +176,11 @@ private slots:
         const Values writable{{"lineEdit_AP_SSID", "Lab <&>"}, {"lineEdit_STA_SSID", "办公室"}};
         const QByteArray whole = ProfileFile::document(configOf(writable, configOf(full, ModuleConfig::defaults())), 1,
                                                        false);
-        QByteArray gbk = whole;
-        gbk.replace("<WIFI_STA>办公室,pw</WIFI_STA>", "<WIFI_STA>办公室,p😀</WIFI_STA>");
-        QByteArray repeated = whole;
-        repeated.replace("<WIFI_STA>办公室", "<WIFI_STA>a,b</WIFI_STA><WIFI_STA>c,d");
-        repeated.replace("<TP_FRAME>50,256,40</TP_FRAME>", "");
-        repeated.replace("10.0.0.9,8080", "10.0.0.9,0");
+        const QByteArray gbk =
+            QByteArray(whole).replace("<WIFI_STA>办公室,pw</WIFI_STA>", "<WIFI_STA>办公室,p😀</WIFI_STA>");
+        const QByteArray repeated = QByteArray(whole).replace("<WIFI_STA>办公室", "<WIFI_STA>a,b</WIFI_STA><WIFI_STA>c,d")
+                                        .replace("<TP_FRAME>50,256,40</TP_FRAME>", "")
+                                        .replace("10.0.0.9,8080", "10.0.0.9,0");
         QTest::newRow("a whole profile") << whole << false << "UTF-8" << QString();
         QTest::newRow("no file") << QByteArray() << false << "UTF-8" << "不能打开文件%1（No such file or directory）";
         QTest::newRow("not ours") << QByteArray("<?xml version=\"1.0\"?><OTHER/>") << false << "UTF-8"
