@@ -85,29 +85,21 @@ private slots:
         QCOMPARE(counters.last(), QVariantList({0LL, 0LL}));
     }
 
-    // Rows copied as one line each: with their times when shown, in hex in hex view.
-    void copyText_data()
-    {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<bool>("times");
-        QTest::addColumn<bool>("hexView");
-        QTest::addColumn<QString>("copied");   // a pattern
-        QTest::newRow("text, in row order, tab escaped") << QList<int>{2, 1} << false << false << "ERR=3\nok=\\\\x092";
-        QTest::newRow("times") << QList<int>{2, 1} << true << false
-                               << "\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ERR=3\n\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ok=\\\\x092";
-        QTest::newRow("hex, CR LF too") << QList<int>{1, 2} << false << true
-                                        << "45 52 52 3D 33 0D 0A\n6F 6B 3D 09 32 0D 0A";
-    }
+    // Rows copied as one line each, in row order: with their times when shown, in hex in hex view.
     void copyText()
     {
-        QFETCH(QList<int>, rows);
-        QFETCH(bool, times);
-        QFETCH(bool, hexView);
-        QFETCH(QString, copied);
         ConsoleModel model;
         appendSample(model);
-        const QString got = model.copyText(rows, times, hexView);
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(copied)).match(got).hasMatch(), qPrintable(got));
+        const QString at = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
+        const QList<std::tuple<QList<int>, bool, bool, QString>> copies{
+            {{2, 1}, false, false, "ERR=3\nok=\\\\x092"},   // the tab escaped
+            {{2, 1}, true, false, at + "ERR=3\n" + at + "ok=\\\\x092"},
+            {{1, 2}, false, true, "45 52 52 3D 33 0D 0A\n6F 6B 3D 09 32 0D 0A"}};   // CR LF too
+        for (const auto &[rows, times, hexView, copied] : copies) {
+            const QString got = model.copyText(rows, times, hexView);
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(copied)).match(got).hasMatch(),
+                     qPrintable(got));
+        }
     }
 
     // Matches found round the end either way, counted as rows arrive and afresh when old ones go.
