@@ -13,8 +13,7 @@ class tst_ModSim : public QObject
     // The next line with its CR LF, empty if none comes in time.
     QByteArray line()
     {
-        (void)QTest::qWaitFor([this] { return port->canReadLine(); }, 3000);
-        return port->canReadLine() ? port->readLine() : QByteArray();
+        return QTest::qWaitFor([this] { return port->canReadLine(); }, 3000) ? port->readLine() : QByteArray();
     }
     QHash<QString, QStringList> snapshot() const   // every stored field
     {
