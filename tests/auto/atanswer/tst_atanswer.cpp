@@ -1,5 +1,4 @@
-// Whole-line matching of the answer patterns for lines the wire cannot easily produce (a second LF, junk after the
-// line end, a line cut short), and code fields. Answers on the wire are proven end to end in tst_protocol.
+// Answer patterns on lines the wire cannot easily produce, and code fields (on the wire: tst_protocol).
 #include <QTest>
 
 #include "protocol/atanswer.h"

@@ -70,32 +70,38 @@ class tst_ConfigSession : public QObject
 {
     Q_OBJECT
 
+    std::optional<Wire> w;
+
 private slots:
     void initTestCase() { qRegisterMetaType<ConfigSession::Result>(); }
+    void init() { QVERIFY2(w.emplace().start(), qPrintable(w->error)); }
+    void cleanup() { w.reset(); }
 
-    // A read past echoes takes every value; the write then sends the values it was given, in the table's order.
+    // A read past echoes takes every value (off the network, any answer to AT+CURIP? is an unknown address); the
+    // write then sends the values it was given, in the table's order.
     void readThenWrite()
     {
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        w.sim.setEcho(true);   // echoes pass by: the answer is the next OK line
-        QSignalSpy progress(&w.session, &ConfigSession::valuesRead);
-        w.session.read();
-        QVERIFY(w.wait().ok());
-        QCOMPARE(w.received(), queryCommands());
-        QHash<QString, QString> values = w.session.values();
-        QCOMPARE(values.value("lineEdit_device_mac"), w.sim.mac());
-        QCOMPARE(values.value("lineEdit_STA_SSID"), w.sim.fields("STAMOD").value(0));
-        QCOMPARE(values.value("lineEdit_STA_KEY"), w.sim.fields("STAMOD").value(1));
-        QCOMPARE(values.value("lineEdit_AP_KEY"), w.sim.fields("APKEY").value(2));
+        w->sim.setEcho(true);   // echoes pass by: the answer is the next OK line
+        w->sim.setFields(QStringLiteral("NETS"), {QStringLiteral("1"), QStringLiteral("0")});
+        w->sim.setError(QStringLiteral("AT+CURIP?"), 1);
+        QSignalSpy progress(&w->session, &ConfigSession::valuesRead);
+        w->session.read();
+        QVERIFY(w->wait().ok());
+        QCOMPARE(w->received(), queryCommands());
+        QHash<QString, QString> values = w->session.values();
+        QCOMPARE(values.value("lineEdit_device_mac"), w->sim.mac());
+        QCOMPARE(values.value("lineEdit_STA_SSID"), w->sim.fields("STAMOD").value(0));
+        QCOMPARE(values.value("lineEdit_STA_KEY"), w->sim.fields("STAMOD").value(1));
+        QCOMPARE(values.value("lineEdit_AP_KEY"), w->sim.fields("APKEY").value(2));
+        QCOMPARE(values.value("lineEdit_ip"), QStringLiteral("未知"));
         QCOMPARE(progress.size(), queryCommands().size());
         values.insert(QStringLiteral("lineEdit_STA_SSID"), QStringLiteral("PlantNet"));
-        w.sim.clearTrace();
-        w.session.write(values);
+        w->sim.clearTrace();
+        w->session.write(values);
         values.insert(QStringLiteral("lineEdit_STA_SSID"), QStringLiteral("Changed later"));
-        QVERIFY(w.wait().ok());
-        QCOMPARE(w.received(), cfgfields::setCommands());
-        QCOMPARE(w.sim.fields("STAMOD").value(0), QStringLiteral("PlantNet"));
+        QVERIFY(w->wait().ok());
+        QCOMPARE(w->received(), cfgfields::setCommands());
+        QCOMPARE(w->sim.fields("STAMOD").value(0), QStringLiteral("PlantNet"));
     }
 
     // A step without a usable answer goes again, twice in all; silent for good, the read ends there, named.
@@ -111,17 +117,13 @@ private slots:
     {
         QFETCH(bool, silent);
         QFETCH(int, times);
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        if (silent)
-            w.sim.setSilent(QStringLiteral("AT+APKEY?"), times);
-        else
-            w.sim.setError(QStringLiteral("AT+APKEY?"), 3, times);
-        w.session.read();
-        const ConfigSession::Result r = w.wait();
+        const QString cmd = QStringLiteral("AT+APKEY?");
+        silent ? w->sim.setSilent(cmd, times) : w->sim.setError(cmd, 3, times);
+        w->session.read();
+        const ConfigSession::Result r = w->wait();
         QCOMPARE(r.ok(), times > 0);
-        QCOMPARE(w.received().count(QStringLiteral("AT+APKEY?")), 2);
-        QCOMPARE(w.received().last(), r.ok() ? queryCommands().last() : QStringLiteral("AT+APKEY?"));
+        QCOMPARE(w->received().count(cmd), 2);
+        QCOMPARE(w->received().last(), r.ok() ? queryCommands().last() : cmd);
         if (!r.ok())
             QCOMPARE(r.failedCommand + u'|' + r.failedAnswer, QStringLiteral("AT+APKEY?|"));
     }
@@ -130,53 +132,36 @@ private slots:
     // its answer, and nothing after it is sent.
     void everyStepTriedTwice()
     {
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        w.session.read();
-        QVERIFY(w.wait().ok());
-        const QHash<QString, QString> values = w.session.values();
+        w->session.read();
+        QVERIFY(w->wait().ok());
+        const QHash<QString, QString> values = w->session.values();
         const QStringList reads = queryCommands(), writes = cfgfields::setCommands();
         for (const QString &cmd : reads + writes) {
             const bool read = reads.contains(cmd);
             const QStringList &steps = read ? reads : writes;
-            w.sim.setError(cmd, 1);
-            w.sim.clearTrace();
-            read ? w.session.read() : w.session.write(values);
-            const ConfigSession::Result r = w.wait();
+            w->sim.setError(cmd, 1);
+            w->sim.clearTrace();
+            read ? w->session.read() : w->session.write(values);
+            const ConfigSession::Result r = w->wait();
             QCOMPARE(r.failedCommand + u'|' + r.failedAnswer, cmd + QStringLiteral("|ERR=1\r\n"));
-            QCOMPARE(w.received(), steps.mid(0, steps.indexOf(cmd) + 1) << cmd);
-            w.sim.setError(cmd, 1, 0);
+            QCOMPARE(w->received(), steps.mid(0, steps.indexOf(cmd) + 1) << cmd);
+            w->sim.setError(cmd, 1, 0);
         }
-    }
-
-    // Off the network the module has no current address: any answer to AT+CURIP? shows it as unknown.
-    void offTheNetwork()
-    {
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        w.sim.setFields(QStringLiteral("NETS"), {QStringLiteral("1"), QStringLiteral("0")});
-        w.sim.setError(QStringLiteral("AT+CURIP?"), 1);
-        w.session.read();
-        QVERIFY(w.wait().ok());
-        QCOMPARE(w.received().count(QStringLiteral("AT+CURIP?")), 1);
-        QCOMPARE(w.session.values().value("lineEdit_ip"), QStringLiteral("未知"));
     }
 
     // A cancelled session sends nothing more and ignores the answer that was on its way.
     void cancel()
     {
-        Wire w;
-        QVERIFY2(w.start(), qPrintable(w.error));
-        w.sim.setDelay(100);
-        QSignalSpy done(&w.session, &ConfigSession::finished);
-        w.session.read();
-        w.session.cancel();
+        w->sim.setDelay(100);
+        QSignalSpy done(&w->session, &ConfigSession::finished);
+        w->session.read();
+        w->session.cancel();
         QCOMPARE(done.size(), 1);
         QCOMPARE(done.first().first().value<ConfigSession::Result>().end, ConfigSession::End::Cancelled);
-        QVERIFY(!w.session.running());
-        QSignalSpy answered(&w.port, &QSerialPort::readyRead);
+        QVERIFY(!w->session.running());
+        QSignalSpy answered(&w->port, &QSerialPort::readyRead);
         QVERIFY(answered.wait(5000));   // the version's answer came, and is nobody's
-        QCOMPARE(w.received(), QStringList{QStringLiteral("AT+VER?")});
+        QCOMPARE(w->received(), QStringList{QStringLiteral("AT+VER?")});
         QCOMPARE(done.size(), 1);
     }
 };

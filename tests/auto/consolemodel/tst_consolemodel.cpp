@@ -9,8 +9,6 @@ using wiretext::Encoding;
 
 namespace {
 
-QString text(const ConsoleModel &model, int row) { return model.index(row, 0).data().toString(); }
-
 // OK, ERR=3, ok=<TAB>2 received; AT sent.
 void appendSample(ConsoleModel &model)
 {
@@ -53,7 +51,7 @@ private slots:
         }
         QCOMPARE(model.rowCount(), rows);
         for (int r = 0; r < rows; ++r)
-            QCOMPARE(text(model, r), QStringLiteral("L%1\r\n").arg(firstLine + r));
+            QCOMPARE(model.index(r, 0).data().toString(), QStringLiteral("L%1\r\n").arg(firstLine + r));
         QCOMPARE(QList<QVariantList>(announced), last > 1000 ? QList<QVariantList>{{1000}} : QList<QVariantList>{});
     }
 
@@ -74,11 +72,11 @@ private slots:
         model.countReceived(5);
         model.flush();
         QCOMPARE(counters.last(), QVariantList({2147483655LL, 14LL}));
-        QCOMPARE(text(model, 0) + text(model, 1), QString::fromUtf8("OK=办\r\nA\0B\r\n", 13));
-        const QModelIndex sent = model.index(1, 0);
+        const QModelIndex received = model.index(0, 0), sent = model.index(1, 0);
+        QCOMPARE(received.data().toString() + sent.data().toString(), QString::fromUtf8("OK=办\r\nA\0B\r\n", 13));
         QCOMPARE(sent.data(ConsoleModel::RawRole).toByteArray(), QByteArray("A\0B\r\n", 5));
         QCOMPARE(sent.data(ConsoleModel::TimeRole).toLongLong(), 1235);
-        QVERIFY(sent.data(ConsoleModel::SentRole).toBool() && !model.index(0, 0).data(ConsoleModel::SentRole).toBool());
+        QVERIFY(sent.data(ConsoleModel::SentRole).toBool() && !received.data(ConsoleModel::SentRole).toBool());
         model.append("LATE\r\n", false, 0, Encoding::Utf8);
         model.countReceived(6);
         model.clear();
@@ -87,33 +85,24 @@ private slots:
         QCOMPARE(counters.last(), QVariantList({0LL, 0LL}));
     }
 
-    // Rows copied as one line each: with their times when shown, in hex in hex view.
-    void copyText_data()
-    {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<bool>("times");
-        QTest::addColumn<bool>("hexView");
-        QTest::addColumn<QString>("copied");   // a pattern
-        QTest::newRow("text, in row order, tab escaped") << QList<int>{2, 1} << false << false << "ERR=3\nok=\\\\x092";
-        QTest::newRow("times") << QList<int>{2, 1} << true << false
-                               << "\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ERR=3\n\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ok=\\\\x092";
-        QTest::newRow("hex, CR LF too") << QList<int>{1, 2} << false << true
-                                        << "45 52 52 3D 33 0D 0A\n6F 6B 3D 09 32 0D 0A";
-    }
+    // Rows copied as one line each, in row order: with their times when shown, in hex in hex view.
     void copyText()
     {
-        QFETCH(QList<int>, rows);
-        QFETCH(bool, times);
-        QFETCH(bool, hexView);
-        QFETCH(QString, copied);
         ConsoleModel model;
         appendSample(model);
-        const QString got = model.copyText(rows, times, hexView);
-        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(copied)).match(got).hasMatch(), qPrintable(got));
+        const QString at = QStringLiteral("\\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
+        const QList<std::tuple<QList<int>, bool, bool, QString>> copies{
+            {{2, 1}, false, false, "ERR=3\nok=\\\\x092"},   // the tab escaped
+            {{2, 1}, true, false, at + "ERR=3\n" + at + "ok=\\\\x092"},
+            {{1, 2}, false, true, "45 52 52 3D 33 0D 0A\n6F 6B 3D 09 32 0D 0A"}};   // CR LF too
+        for (const auto &[rows, times, hexView, copied] : copies) {
+            const QString got = model.copyText(rows, times, hexView);
+            QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(copied)).match(got).hasMatch(),
+                     qPrintable(got));
+        }
     }
 
-    // The matches counted, round the end either way; rows that arrive are counted as they come, and afresh
-    // when old ones go.
+    // Matches found round the end either way, counted as rows arrive and afresh when old ones go.
     void find_data()
     {
         QTest::addColumn<QString>("needle");

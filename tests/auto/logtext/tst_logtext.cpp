@@ -10,8 +10,7 @@ class tst_LogText : public QObject
     Q_OBJECT
 
 private slots:
-    // Hex pairs in either case with blanks anywhere between; a lone last digit is refused, where it is. UTF-8
-    // carries an emoji; a lone surrogate is the first character it cannot.
+    // Hex pairs in either case, blanks anywhere; a lone last digit refused where it is; a lone surrogate unencodable.
     void parseHexAndUnencodable()
     {
         qsizetype at = -1;

@@ -1,5 +1,4 @@
-// The simulated module through a serial port, as the program talks to it: its answers and line faults (echo, split,
-// delay, noise). Its fault rules are checked where they are used (tst_configsession's retries).
+// The simulated module's answers and line faults through a serial port (its fault rules: tst_configsession).
 #include "tools/modsim/modsim.h"
 
 #include <QSerialPort>
@@ -14,8 +13,7 @@ class tst_ModSim : public QObject
     // The next line with its CR LF, empty if none comes in time.
     QByteArray line()
     {
-        (void)QTest::qWaitFor([this] { return port->canReadLine(); }, 3000);
-        return port->canReadLine() ? port->readLine() : QByteArray();
+        return QTest::qWaitFor([this] { return port->canReadLine(); }, 3000) ? port->readLine() : QByteArray();
     }
     QHash<QString, QStringList> snapshot() const   // every stored field
     {

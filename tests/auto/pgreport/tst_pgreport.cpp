@@ -1,6 +1,5 @@
-// The report's database sink against a PostgreSQL server started here, with the roles of docs/production.md:
-// the tables made once, the spool pushed first and once, whole runs and --history, locked tables, time zones,
-// a first-version table migrated, and the station window against a locked table. Runs in UTC.
+// The report's database sink against a PostgreSQL server started here, with the roles of docs/production.md.
+// Runs in UTC.
 #include <QApplication>
 #include <QLockFile>
 #include <QProcess>
@@ -107,8 +106,7 @@ class tst_pgreport : public QObject
         return out;
     }
     int waiting() { return sql(u"SELECT count(*) FROM pg_locks WHERE NOT granted"_s).value(0).value(0).toInt(); }
-    // Runs `program` with the VAR=value pairs of `environment`, serving events: its exit status (-1: it did not
-    // end); in `out` what it printed.
+    // `program` run with the VAR=value pairs of `environment`: its exit status (-1: no end), in `out` its output.
     int run(const QString &program, const QStringList &args, QByteArray *out = nullptr, const QStringList &environment = {})
     {
         QProcess p;
@@ -157,8 +155,8 @@ private slots:
         stationUri = server.uri(u"quorvel_station"_s, u"quorvel"_s);
     }
 
-    // Four stations start together on the empty database (held at the tables' making by another session, then let
-    // go together), with rows in their shared spool: the tables are made once, every row stored once, oldest first.
+    // Four stations start together on the empty database, held at the tables' making, with rows in their shared
+    // spool: the tables are made once, every row stored once, oldest first.
     void fourProcesses()
     {
         QStringList ids;
@@ -185,9 +183,8 @@ private slots:
         QCOMPARE(sql(u"SELECT version FROM quorvel_schema"_s), Rows{{u"2"_s}});
     }
 
-    // With the server away rows are spooled, the reason said; the next row in pushes them first, oldest first, and
-    // the same spool pushed again stores nothing twice. A run's first row is kept: its second (the station's FAIL
-    // after the run's spooled PASS) is neither spooled again nor inserted while another process pushes the spool.
+    // Rows spooled with the server away are pushed first by the next row, oldest first, never twice; a run's
+    // second row (the station's FAIL after its spooled PASS) neither replaces its first nor slips past a push.
     void spooledAndPushedLater()
     {
         QCOMPARE(spoolFiles(), QStringList());
@@ -237,9 +234,8 @@ private slots:
         QCOMPARE(sql(u"SELECT result FROM quorvel_module_runs WHERE run_id = '%1'"_s.arg(ids.first())), Rows{{u"pass"_s}});
     }
 
-    // Whole runs against a simulated module: --report records a pass and a fail under --station-name and --run-id,
-    // --history prints them newest first, from the database as from a CSV report, and a module answering formulas
-    // is stored as received and printed guarded. A --run-id without --report, or empty, reaches no module.
+    // Whole runs: --report records a pass and a fail, --history prints them newest first from a database or a
+    // CSV report, a module answering formulas is stored as received and printed guarded; a bad --run-id refused.
     void wholeRuns()
     {
         ModSim sim;
@@ -278,8 +274,7 @@ private slots:
         QVERIFY2(lines.value(1).contains(",'@SUM(1+1),'+cmd|'/C calc'!A0,"), qPrintable(lines.join(u'\n')));
     }
 
-    // Times are instants with the station's offset (a station at UTC+9, a UTC station whose session speaks Tokyo
-    // time): --history puts the newer first, each in its station's time and offset, wherever it is read.
+    // Times are instants with the station's offset: --history lists them in order, each in its station's time.
     void timeZones()
     {
         const QString mac = u"AC:CF:23:00:09:01"_s;
@@ -326,10 +321,8 @@ private slots:
                  qPrintable(lines.join(u'\n')));
     }
 
-    // A table another session holds locked: the server gives an insert up in time, by default or as the URI's
-    // options say (spaces, quotes and backslashes in its values), and the row is spooled. Two fixtures run against
-    // it wait, the second Stop kills them, the station writes a row for each, its window answering all along; one
-    // row per run ends in the table, the run's own or the station's.
+    // A locked table: an insert gives up in time (by default or as the URI's options say) and spools; killed
+    // runs end with one row each, their own or the station's, the station's window answering all along.
     void lockedTable()
     {
         QTemporaryDir dir;
@@ -391,8 +384,7 @@ private slots:
     void cleanupTestCase() { QVERIFY2(server.stop(), qPrintable(server.error)); }
 };
 
-// Run as `tst_pgreport --insert URI RUN_ID [MAC LOCAL_TIME]`, the program is one station's report: it inserts
-// one row, whose time is LOCAL_TIME in the zone of TZ (as a run's start is), or now.
+// `tst_pgreport --insert URI RUN_ID [MAC LOCAL_TIME]` inserts one row at LOCAL_TIME in the zone of TZ, or now.
 int main(int argc, char *argv[])
 {
     if ((argc == 4 || argc == 6) && qstrcmp(argv[1], "--insert") == 0) {

@@ -1,5 +1,4 @@
-// The profile file without a window: the document a configuration becomes, what a file gives back and what it
-// gets wrong, and why --apply and the station refuse one.
+// The profile file without a window: the document written, what a file gives back, why a profile is refused.
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -41,8 +40,7 @@ class tst_ProfileFile : public QObject
     Q_OBJECT
 
 private slots:
-    // The document of a configuration: every leaf in its group, selectors by their items in the language on
-    // screen, four spaces of indent and LF line ends on every system.
+    // Every leaf in its group, selectors by their items in the language on screen, four-space indent, LF ends.
     void documents_data()
     {
         QTest::addColumn<Values>("changes");   // to the reset form
@@ -78,8 +76,7 @@ private slots:
         QVERIFY(!written.contains('\r'));
     }
 
-    // What a document gives back: all of it, in either language, unless a comma moves text; then the texts that
-    // would not come back are named before anything is written.
+    // A document gives all of it back in either language, unless a comma moves text: then the texts are named.
     void roundTrip_data()
     {
         QTest::addColumn<Values>("changes");   // to the full form
@@ -107,8 +104,7 @@ private slots:
         }
     }
 
-    // What an import takes from a file and names as wrong: a leaf met but wrong is named as wrong, not missing,
-    // and a field it gets wrong keeps what an earlier leaf gave.
+    // A leaf met but wrong is named as wrong, not missing; a field it gets wrong keeps what an earlier leaf gave.
     void parse_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -170,8 +166,7 @@ private slots:
         QTEST(profile.refusals(), "refusals");
     }
 
-    // Why --apply and the station refuse a profile before any port opens: every problem at once, as the import
-    // and the write would say it.
+    // Why --apply and the station refuse a profile: every problem at once, as the import and the write say it.
     void refusal_data()
     {
         QTest::addColumn<QByteArray>("file");   // null: none there
@@ -181,12 +176,11 @@ private slots:
         const Values writable{{"lineEdit_AP_SSID", "Lab <&>"}, {"lineEdit_STA_SSID", "办公室"}};
         const QByteArray whole = ProfileFile::document(configOf(writable, configOf(full, ModuleConfig::defaults())), 1,
                                                        false);
-        QByteArray gbk = whole;
-        gbk.replace("<WIFI_STA>办公室,pw</WIFI_STA>", "<WIFI_STA>办公室,p😀</WIFI_STA>");
-        QByteArray repeated = whole;
-        repeated.replace("<WIFI_STA>办公室", "<WIFI_STA>a,b</WIFI_STA><WIFI_STA>c,d");
-        repeated.replace("<TP_FRAME>50,256,40</TP_FRAME>", "");
-        repeated.replace("10.0.0.9,8080", "10.0.0.9,0");
+        const QByteArray gbk =
+            QByteArray(whole).replace("<WIFI_STA>办公室,pw</WIFI_STA>", "<WIFI_STA>办公室,p😀</WIFI_STA>");
+        const QByteArray repeated = QByteArray(whole).replace("<WIFI_STA>办公室", "<WIFI_STA>a,b</WIFI_STA><WIFI_STA>c,d")
+                                        .replace("<TP_FRAME>50,256,40</TP_FRAME>", "")
+                                        .replace("10.0.0.9,8080", "10.0.0.9,0");
         QTest::newRow("a whole profile") << whole << false << "UTF-8" << QString();
         QTest::newRow("no file") << QByteArray() << false << "UTF-8" << "不能打开文件%1（No such file or directory）";
         QTest::newRow("not ours") << QByteArray("<?xml version=\"1.0\"?><OTHER/>") << false << "UTF-8"

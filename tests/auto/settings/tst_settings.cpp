@@ -1,5 +1,4 @@
-// The settings file: what a window shows for a stored file (or none) and after closing, settings that cannot be
-// written, which file a window started from the desktop menu uses (elsewhere "./Quorvel.ini", as in all tests).
+// The settings file: what a window shows of it, what it cannot write, which file a desktop start uses.
 #include "tests/common/testsupport.h"
 
 class tst_Settings : public QObject
@@ -72,8 +71,7 @@ private slots:
         }
     }
 
-    // Settings that cannot be written (the file is a folder: refused even to root) are said at close, with the
-    // file and the reason.
+    // Settings that cannot be written (a folder: refused even to root) are said at close, with file and reason.
     void unwritable()
     {
         QUORVEL_START(m_f, /*open*/ false);

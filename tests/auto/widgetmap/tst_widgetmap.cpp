@@ -1,5 +1,4 @@
-// The widget map scripts read: named visible widgets in screen pixels, enabled or not, their text escaped; its
-// file follows the window.
+// The widget map: named visible widgets in screen pixels, enabled or not, text escaped, following the window.
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
