@@ -71,7 +71,7 @@ private slots:
     void cleanup() { m_f.reset(); }
 
     // Export adds ".xml", a full disk keeps the old file, a key's comma is asked; a lost file changes nothing.
-    void exportAndImport()
+    void exportImportAndBackups()
     {
         QUORVEL_START(m_f, false);
         Quorvel &w = *m_f->w;
@@ -123,14 +123,9 @@ private slots:
         QCOMPARE(m_f->status(), QStringLiteral("导入完成"));
         QCOMPARE(formState(w), exported);
         QCOMPARE(ui.tabWidget->currentIndex(), 1);
-    }
 
-    // A read leaves a backup without a work mode in the module's folder, where Restore opens and brings it back.
-    void backups()
-    {
-        QUORVEL_START(m_f);
-        Quorvel &w = *m_f->w;
-        Ui::QuorvelClass &ui = m_f->ui();
+        // A read leaves a backup without a work mode in the module's folder, where Restore opens and brings it back.
+        QVERIFY(m_f->openPort());
         const QString modules = m_f->dir.filePath(QStringLiteral("data/quorvel/modules"));
         answerNextFileDialog(QString());   // nothing read yet: the modules folder
         ui.pushButton_restoreBackup->click();
