@@ -53,7 +53,7 @@ private slots:
     }
 
     // Every field, amid echo and noise: one line per answer, verified, kept; a late OK leaves the end message.
-    void write()
+    void writeAndTextsThatCannotGoBack()
     {
         form(fullForm, true);
         m_f->sim.setEcho(true);
@@ -64,11 +64,8 @@ private slots:
         QCOMPARE(sentSoFar(), fullWrite + readQueries << "AT\r\n");
         QCOMPARE(m_f->status(), verified);
         QCOMPARE(form(fullForm, false), fullForm);
-    }
 
-    // GBK read as UTF-8, values off the lists, a typed line break or NUL are named and stop a write; GBK goes back.
-    void textsThatCannotGoBack()
-    {
+        // GBK read as UTF-8, values off the lists, a typed line break or NUL are named and stop a write; GBK goes back.
         const QByteArrayList apmod{"\xb0\xec\xb9\xab\xca\xd2", "4", "6"};   // "办公室" in GBK
         m_f->sim.setRawFields(QStringLiteral("APMOD"), apmod);
         m_f->sim.setFields(QStringLiteral("UART"), {"", "8", "0", "1", "0"});
