@@ -41,6 +41,15 @@ public:
         w.logModel.flush();
     }
     static const ConsoleModel &logModel(const Quorvel &w) { return w.logModel; }
+    // The bytes of the log's rows that were sent, or else received.
+    static QByteArrayList logRows(const Quorvel &w, bool sent)
+    {
+        QByteArrayList rows;
+        for (int r = 0; r < w.logModel.rowCount(); ++r)
+            if (w.logModel.row(r).sent == sent)
+                rows << w.logModel.row(r).raw;
+        return rows;
+    }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void setGroupPause(Quorvel &w, int ms) { w.cfgGroupWaitMs = ms; }
@@ -66,25 +75,16 @@ inline const QByteArray completeProfile =
 inline QList<QStringList> csvRows(const QString &path)
 {
     QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("import csv, json, os, sys\n"
-                                 "p = sys.argv[1]\n"
-                                 "rows = list(csv.reader(open(p, newline='', encoding='utf-8'), strict=True)) "
-                                 "if os.path.exists(p) else []\n"
-                                 "print(json.dumps(rows))"),
-                  path});
+    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(
+        "import csv, json, os, sys\np = sys.argv[1]\nprint(json.dumps(list(csv.reader(open(p, newline='', "
+        "encoding='utf-8'), strict=True)) if os.path.exists(p) else []))"), path});
     if (!python.waitForFinished(30000) || python.exitCode() != 0) {
         qWarning("python3 csv: %s", python.readAllStandardError().constData());
         return {QStringList{QStringLiteral("<csv reader failed>")}};
     }
     QList<QStringList> rows;
-    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array()) {
-        QStringList fields;
-        for (const QJsonValue &field : row.toArray())
-            fields << field.toString();
-        rows << fields;
-    }
+    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+        rows << row.toVariant().toStringList();
     return rows;
 }
 

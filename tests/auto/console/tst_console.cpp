@@ -79,6 +79,36 @@ private slots:
         QuorvelTestAccess::addStrToLog(*m_f->w, longLine, Quorvel::logRecv);
         QTRY_VERIFY(log->horizontalScrollBar()->maximum() > 0);
         QVERIFY(log->columnWidth(0) > log->fontMetrics().horizontalAdvance(longLine));
+        // The keys: Ctrl+C copies the selection; Ctrl+F opens the find line, Enter and F3 go either way, Esc closes.
+        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
+        ui().pushButton_clearLog->click();
+        for (const char *text : {"OK\r\n", "ERR=3\r\n", "ok=\t2\r\n", "AT\r\n"})
+            A::addStrToLog(*m_f->w, text, text[0] == 'A' ? Quorvel::logSend : Quorvel::logRecv);
+        log->selectRow(2);
+        log->selectionModel()->select(log->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        log->setFocus();
+        QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), "ERR=3\nok=\\x092");
+        QVERIFY(ui().widget_find->isHidden());
+        QTest::keyClick(m_f->w.get(), Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(ui().widget_find->isVisible() && ui().lineEdit_find->hasFocus());
+        QTest::keyClicks(ui().lineEdit_find, "oK");
+        QCOMPARE(ui().label_findCount->text(), "2 行匹配");
+        log->setCurrentIndex(log->model()->index(1, 0));
+        QList<int> visited;
+        for (const auto &[key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},
+                                            {Qt::Key_Enter, Qt::ShiftModifier}, {Qt::Key_F3, Qt::ShiftModifier},
+                                            {Qt::Key_F3, Qt::NoModifier}}) {
+            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, key, modifier);
+            visited << log->currentIndex().row();
+        }
+        QCOMPARE(visited, (QList<int>{2, 0, 2, 0, 2}));
+        QCOMPARE(log->selectionModel()->selectedRows().value(0).row(), 2);
+        ui().checkBox_hexView->setChecked(true);   // in hex view the needle is bytes
+        ui().lineEdit_find->setText(QStringLiteral("4f 4B"));
+        QCOMPARE(ui().label_findCount->text(), "1 行匹配");
+        QTest::keyClick(ui().lineEdit_find, Qt::Key_Escape);
+        QVERIFY(ui().widget_find->isHidden());
     }
 
     void periodicSending_data()
@@ -111,32 +141,30 @@ private slots:
 
     void sending_data()
     {
-        QTest::addColumn<QString>("encoding");
-        QTest::addColumn<QString>("mode");   // hex, or text with the new-line and log boxes ticked unless named
+        QTest::addColumn<QString>("mode");   // hex, GBK, or UTF-8; the new-line and log boxes ticked unless named
         QTest::addColumn<QString>("line");
         QTest::addColumn<QByteArray>("wire");
         QTest::addColumn<QString>("said");   // the refusal, or nothing
-        QTest::newRow("UTF-8, a new line") << "UTF-8" << "" << "AT+VER" << QByteArray("AT+VER\r\n") << "";
-        QTest::newRow("UTF-8, no new line") << "UTF-8" << "no new line" << "é" << QByteArray("\xc3\xa9") << "";
-        QTest::newRow("not logged") << "UTF-8" << "not logged" << "AT" << QByteArray("AT\r\n") << "";
+        QTest::newRow("UTF-8, a new line") << "" << "AT+VER" << QByteArray("AT+VER\r\n") << "";
+        QTest::newRow("UTF-8, no new line") << "no new line" << "é" << QByteArray("\xc3\xa9") << "";
+        QTest::newRow("not logged") << "not logged" << "AT" << QByteArray("AT\r\n") << "";
         QTest::newRow("GBK: Chinese goes out as GBK, counted and logged as those bytes")
-            << "GBK" << "" << "OK=办公室" << QByteArray("OK=\xb0\xec\xb9\xab\xca\xd2\r\n") << "";
+            << "GBK" << "OK=办公室" << QByteArray("OK=\xb0\xec\xb9\xab\xca\xd2\r\n") << "";
         QTest::newRow("GBK: an emoji is refused, named, not sent as '?'")
-            << "GBK" << "" << "AT+X=a😀b" << QByteArray() << "GBK 编码不能表示第 7 个字符“😀”（U+1F600），没有发送";
+            << "GBK" << "AT+X=a😀b" << QByteArray() << "GBK 编码不能表示第 7 个字符“😀”（U+1F600），没有发送";
         QTest::newRow("hex: pairs, spaces optional, exactly those bytes, no line end")
-            << "UTF-8" << "hex" << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
-        QTest::newRow("hex: blank") << "UTF-8" << "hex" << "  " << QByteArray() << "没有要发送的十六进制字节";
+            << "hex" << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
+        QTest::newRow("hex: blank") << "hex" << "  " << QByteArray() << "没有要发送的十六进制字节";
     }
 
     // Closed, a send does nothing; open, it puts the row's bytes on the wire, counts and logs them, or refuses all.
     void sending()
     {
-        QFETCH(QString, encoding);
         QFETCH(QString, mode);
         QFETCH(QString, line);
         QFETCH(QByteArray, wire);
         QFETCH(QString, said);
-        ui().comboBox_encoding->setCurrentText(encoding);
+        ui().comboBox_encoding->setCurrentText(mode == QLatin1String("GBK") ? mode : QStringLiteral("UTF-8"));
         ui().checkBox_hexSend->setChecked(mode == QLatin1String("hex"));
         ui().checkBox_sendNewLine->setChecked(mode != QLatin1String("no new line"));
         ui().checkBox_log_cmd->setChecked(mode != QLatin1String("not logged"));
@@ -152,20 +180,12 @@ private slots:
         QCOMPARE(ui().label_sendCnt->text(), QString::number(wire.size()));
         A::serialPort(*m_f->w)->write("#fence#");   // nothing else went out before it
         QTRY_COMPARE(m_f->sim.receivedBytes(), wire + "#fence#");
-        const auto sentRows = [&log = A::logModel(*m_f->w)] {
-            QByteArrayList rows;
-            for (int r = 0; r < log.rowCount(); ++r)
-                if (log.row(r).sent)
-                    rows << log.row(r).raw;
-            return rows;
-        };
         const bool logged = said.isEmpty() && mode != QLatin1String("not logged");
-        QVERIFY(logged == QTest::qWaitFor([&] { return !sentRows().isEmpty(); }, logged ? 5000 : 300));
-        QCOMPARE(sentRows(), logged ? QByteArrayList{wire} : QByteArrayList());
+        QVERIFY(logged == QTest::qWaitFor([&] { return !A::logRows(*m_f->w, true).isEmpty(); }, logged ? 5000 : 300));
+        QCOMPARE(A::logRows(*m_f->w, true), logged ? QByteArrayList{wire} : QByteArrayList());
     }
 
-    // 1000 rows, recording: Clear keeps a half line; past the limit a tenth goes (said once), the view holds still;
-    // the recording appends every row each second and at its end; the save holds the log's rows, in hex view hex.
+    // Clear keeps a half line; past 1000 rows a tenth goes, said once, the view still; recorded each second and saved.
     void boundedLogAndFiles()
     {
         QVERIFY(remade("comSettings/logMaxRows", 1000));
@@ -261,41 +281,6 @@ private slots:
         QVERIFY(recorded.startsWith(QLatin1String("/dev/"))
                 || testsupport::readFile(recorded) == QByteArray("someone else's file\n"));
         QCOMPARE(messages.count(QVariantList{said}), 1);
-    }
-
-    // The keys: Ctrl+C copies the selection; Ctrl+F opens the find line, Enter and F3 go either way, Esc closes.
-    void copyAndFind()
-    {
-        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
-        QTableView *log = ui().tableWidget_log;
-        for (const char *text : {"OK\r\n", "ERR=3\r\n", "ok=\t2\r\n", "AT\r\n"})
-            A::addStrToLog(*m_f->w, text, text[0] == 'A' ? Quorvel::logSend : Quorvel::logRecv);
-        log->selectRow(2);
-        log->selectionModel()->select(log->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        log->setFocus();
-        QTest::keyClick(log, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), "ERR=3\nok=\\x092");
-
-        QVERIFY(ui().widget_find->isHidden());
-        QTest::keyClick(m_f->w.get(), Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(ui().widget_find->isVisible() && ui().lineEdit_find->hasFocus());
-        QTest::keyClicks(ui().lineEdit_find, "oK");
-        QCOMPARE(ui().label_findCount->text(), "2 行匹配");
-        log->setCurrentIndex(log->model()->index(1, 0));
-        QList<int> visited;
-        for (const auto &[key, modifier] : {std::pair{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Return, Qt::NoModifier},
-                                            {Qt::Key_Enter, Qt::ShiftModifier}, {Qt::Key_F3, Qt::ShiftModifier},
-                                            {Qt::Key_F3, Qt::NoModifier}}) {
-            QTest::keyClick(key == Qt::Key_F3 ? static_cast<QWidget *>(log) : ui().lineEdit_find, key, modifier);
-            visited << log->currentIndex().row();
-        }
-        QCOMPARE(visited, (QList<int>{2, 0, 2, 0, 2}));
-        QCOMPARE(log->selectionModel()->selectedRows().value(0).row(), 2);
-        ui().checkBox_hexView->setChecked(true);   // in hex view the needle is bytes
-        ui().lineEdit_find->setText(QStringLiteral("4f 4B"));
-        QCOMPARE(ui().label_findCount->text(), "1 行匹配");
-        QTest::keyClick(ui().lineEdit_find, Qt::Key_Escape);
-        QVERIFY(ui().widget_find->isHidden());
     }
 
     // Enter sends (a completion is taken first); Up and Down walk the last 100 distinct lines; the history is kept.

@@ -11,8 +11,7 @@ class tst_Window : public QObject
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path())); }
 
-    // No warning but a platform plugin's (a misspelt slot makes connectSlotsByName warn and lose the connection).
-    // The module's information can be selected and copied, not edited; enabled, so not greyed out.
+    // No warning (a misspelt slot warns and is lost); the module's information copyable, not editable nor grey.
     void informationCopyable()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
