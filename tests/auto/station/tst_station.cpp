@@ -52,19 +52,6 @@ QString unfit(const QFrame *tile)
     return QString();
 }
 
-// The quorvel child of this process that waits for a module other than `mac`, or 0.
-pid_t waitingChild(const QString &mac)
-{
-    for (const QString &task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        for (const QByteArray &pid : readFile(QStringLiteral("/proc/self/task/%1/children").arg(task)).split(' ')) {
-            const QByteArray cmdline = readFile(QStringLiteral("/proc/%1/cmdline").arg(QString::fromLatin1(pid)));
-            if (!pid.isEmpty() && cmdline.contains(QByteArray("--wait-new") + '\0' + mac.toLatin1() + '\0'))
-                return pid_t(pid.toInt());
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 class tst_Station : public QObject
@@ -312,6 +299,13 @@ private slots:
 
         // Fixture 0's waiting run dies: waited again, said on the tile. A second death stops the fixture alone,
         // its FAIL on show and the deaths uncounted; Start runs it again.
+        const auto waitingChild = [&w](const QString &mac) {   // the running child that waits for another than mac
+            for (const QProcess *p : w.findChildren<QProcess *>()) {
+                if (p->state() == QProcess::Running && p->arguments().join(u' ').contains("--wait-new " + mac + ' '))
+                    return pid_t(p->processId());
+            }
+            return pid_t(0);
+        };
         pid_t first = 0, second = 0;
         QTRY_VERIFY_WITH_TIMEOUT((first = waitingChild(a.mac())) > 0, 15000);
         QCOMPARE(::kill(first, SIGKILL), 0);
