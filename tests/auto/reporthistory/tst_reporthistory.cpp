@@ -47,9 +47,8 @@ private slots:
         QVERIFY2(report::writeReportRow(path, row, &why), qPrintable(why));
         const QList<QStringList> written = testsupport::csvRows(path);
         QCOMPARE(written.size(), 2);
-        const qsizetype at = ReportRow::columns().indexOf(column);
         QCOMPARE(written.at(1).size(), ReportRow::columns().size());
-        QCOMPARE(written.at(1).at(at), cell);
+        QCOMPARE(written.at(1).at(ReportRow::columns().indexOf(column)), cell);
         QCOMPARE(written.at(1).at(0), QStringLiteral("2026-12-07T08:00:01.000-05:30"));
         QCOMPARE(written.at(1).at(ReportRow::columns().indexOf(QStringLiteral("exit"))), QStringLiteral("-1"));
 
