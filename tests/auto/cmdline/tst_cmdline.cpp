@@ -1,5 +1,4 @@
-// Whole quorvel processes with no window system against the simulated module served in this process: the exit
-// status, the files, stdout and stderr, and the bytes the module received.
+// Whole quorvel runs, no window system, against the simulated module served here: status, files, output, bytes sent.
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QProcess>

@@ -67,8 +67,7 @@ private slots:
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     }
 
-    // What cannot take the report's rows is refused at once, not followed, waited on or written to; a lock another
-    // process holds is waited for, and that process's rows seen: no second header.
+    // What cannot take rows is refused at once and left untouched; a lock held elsewhere is waited for: no 2nd header.
     void append_data()
     {
         QTest::addColumn<QString>("kind");
@@ -133,8 +132,7 @@ private slots:
                   + QStringList{"--expect-version", "V2.1.7", "--run-id", "R1"}));
     }
 
-    // A child run's lines and end, one script per row: the tile's phase, counts, reason, notice, and whether
-    // another child starts.
+    // A child run's lines and end per row: the tile's phase, counts, reason and notice, and whether another starts.
     void tileStates_data()
     {
         // "start", progress lines, "exit N[: last error]", "died WHY", "stopped N" (by Stop), "nochild"
