@@ -12,12 +12,7 @@ class tst_reporthistory : public QObject
     Q_OBJECT
 
     QTemporaryDir dir;
-
-    QString write(const QByteArray &bytes)
-    {
-        testsupport::writeFile(dir.filePath(QStringLiteral("report.csv")), bytes);
-        return dir.filePath(QStringLiteral("report.csv"));
-    }
+    const QString csv = dir.filePath(QStringLiteral("report.csv"));
 
 private slots:
     // One value per row: the cell the report holds (as Python's csv reader reads it), and what --history reads.
@@ -52,9 +47,8 @@ private slots:
         QVERIFY2(report::writeReportRow(path, row, &why), qPrintable(why));
         const QList<QStringList> written = testsupport::csvRows(path);
         QCOMPARE(written.size(), 2);
-        const qsizetype at = ReportRow::columns().indexOf(column);
         QCOMPARE(written.at(1).size(), ReportRow::columns().size());
-        QCOMPARE(written.at(1).at(at), cell);
+        QCOMPARE(written.at(1).at(ReportRow::columns().indexOf(column)), cell);
         QCOMPARE(written.at(1).at(0), QStringLiteral("2026-12-07T08:00:01.000-05:30"));
         QCOMPARE(written.at(1).at(ReportRow::columns().indexOf(QStringLiteral("exit"))), QStringLiteral("-1"));
 
@@ -93,7 +87,8 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QString, mac);
         QString why;
-        const QList<ReportRow> rows = reporthistory::read(write(file), mac, &why);
+        testsupport::writeFile(csv, file);
+        const QList<ReportRow> rows = reporthistory::read(csv, mac, &why);
         QStringList got;
         for (const ReportRow &r : rows)
             got << QStringLiteral("%1/%2/%3 %4").arg(r.ms).arg(r.exitCode).arg(r.pass ? "pass" : "fail", r.detail);
@@ -134,17 +129,15 @@ private slots:
         QString why;
         const bool ok = pgreport::parseUri(uri, &t, &why);
         qunsetenv("PGOPTIONS");
-        if (ok)
-            QCOMPARE(QStringList({t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')}).join(u'|'),
-                     parsed);
-        else
-            QVERIFY2(parsed.startsWith(QStringLiteral("refused: ")) && why.startsWith(parsed.mid(9)), qPrintable(why));
+        const QStringList target{t.user, t.host, QString::number(t.port), t.database, t.options.join(u' ')};
+        QCOMPARE(ok ? target.join(u'|') : QStringLiteral("refused: ") + why.left(parsed.size() - 9), parsed);
     }
 
     // No database to reach and no spool to make (its folder under a file): the row is lost, and said so.
     void nowhere()
     {
-        qputenv("XDG_DATA_HOME", write("not a folder").toLocal8Bit());
+        testsupport::writeFile(csv, "not a folder");
+        qputenv("XDG_DATA_HOME", csv.toLocal8Bit());
         ReportRow row;
         row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
         QString where;
