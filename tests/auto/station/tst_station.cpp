@@ -288,7 +288,8 @@ private slots:
         QVERIFY2(w.modulesPerHour() > 0 && w.modulesPerHour() <= atStop,
                  qPrintable(QStringLiteral("%1 after %2").arg(w.modulesPerHour()).arg(atStop)));
         QTRY_VERIFY2_WITH_TIMEOUT(w.fixtureState(2).phase() == FixtureState::Phase::Verifying && unfit(narrow).isEmpty(),
-                                  qPrintable(unfit(narrow)), 15000);
+                                  qPrintable(shown(narrow, "phase") + " / " + shown(narrow, "port") + " / "
+                                             + w.fixtureState(2).reason() + " / " + unfit(narrow)), 15000);
         QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(2).phase(), FixtureState::Phase::Fail, 30000);
         QVERIFY2(w.fixtureState(2).reason().size() > 60 && w.fixtureState(2).reason().contains(QStringLiteral(": file \"")),
                  qPrintable(w.fixtureState(2).reason()));
