@@ -128,7 +128,6 @@ BatchRun::BatchRun(const CommandLine &given, const QSettings &settings)
     stopBitsForIndex(appsettings::index(settings, Key::StopBit, settingCount(stopBitsForIndex)),
                      &portSettings.StopBits);
     link.setEncoding(wiretext::fromName(appsettings::text(settings, Key::Encoding)));
-    answerTimeoutMs = appsettings::answerTimeoutMs();
 
     session.setSender([this](const QString &cmd) { link.send(cmd + QStringLiteral("\r\n")); });
     QObject::connect(&link, &SerialLink::lineReceived, &session,

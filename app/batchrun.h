@@ -23,6 +23,7 @@
 #include "report/progress.h"
 #include "serial/portsettings.h"
 #include "serial/seriallink.h"
+#include "settings/appsettings.h"
 
 class QSettings;
 
@@ -66,7 +67,8 @@ private:
     CommandLine line;
     bool english = false;          // the interface language of the settings file
     PortSettings portSettings;     // the settings file's line settings, --baud over them
-    int answerTimeoutMs = 3000;    // each answer of the read, the write and the identification
+    // How long each answer of the read, the write and the identification is waited for.
+    const int answerTimeoutMs = appsettings::answerTimeoutMs();
     SerialLink link;
     ConfigSession session;
     bool sequenceRunning = false;  // a read or a write runs: a lost port ends it

@@ -91,7 +91,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
     fillComPortCombo();
     loadSettings();
-    cfgAnswerTimeoutMs = appsettings::answerTimeoutMs();   // QUORVEL_ANSWER_TIMEOUT_MS for slow modules
     initCmdCompleter();
     logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
 
@@ -247,16 +246,11 @@ void Quorvel::loadSettings()
         move(pos);
     }
 
-    const QString comPort = appsettings::text(*settings, Key::ComPort);
-    const int found = ui.comboBox_comPort->findText(comPort, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found > 0) {
-        ui.comboBox_comPort->setCurrentIndex(found);
-    } else if (found < 0 && !comPort.isEmpty()) {
-        // A port the system does not list now (an adapter not plugged in
-        // yet, a pseudo-terminal, a link under /dev/serial/by-id) comes back
-        // as typed text, and is remembered as it was at close.
-        ui.comboBox_comPort->setEditText(comPort);
-    }
+    // The port list is read once the window is up: it takes the remembered
+    // port to its item, or keeps it as typed text when the system does not
+    // list it now (an adapter not plugged in yet, a pseudo-terminal, a link
+    // under /dev/serial/by-id), remembered as it was at close.
+    ui.comboBox_comPort->setEditText(appsettings::text(*settings, Key::ComPort));
     ui.comboBox_bps->setCurrentIndex(appsettings::index(*settings, Key::Bps, ui.comboBox_bps->count()));
     ui.comboBox_dataBit->setCurrentIndex(appsettings::index(*settings, Key::DataBit, ui.comboBox_dataBit->count()));
     ui.comboBox_parBit->setCurrentIndex(appsettings::index(*settings, Key::ParBit, ui.comboBox_parBit->count()));

@@ -217,7 +217,8 @@ private:
     void failCfgSequence(const QString &cmd, const QString &answer);
     void failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text);
     ConfigSession *cfgSession = nullptr;   // the read, the write and every awaited command
-    int cfgAnswerTimeoutMs = 3000;   // how long the read, the write and an import wait for each answer
+    // How long the read, the write and an import wait for each answer (QUORVEL_ANSWER_TIMEOUT_MS for slow modules).
+    int cfgAnswerTimeoutMs = appsettings::answerTimeoutMs();
     int savedTabIndex = 0;           // the tab shown before a read, a write, an import or an export
     std::function<QString()> cfgSequenceFailure;   // what ended the running read or write, in the language on screen
     QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
