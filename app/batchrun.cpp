@@ -21,6 +21,8 @@
 #include "app/outcometext.h"
 #include "cfgfile/backupstore.h"
 #include "cfgfile/profilefile.h"
+#include "console/commandrun.h"
+#include "console/logtext.h"
 #include "protocol/answertext.h"
 #include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
@@ -454,17 +456,21 @@ int BatchRun::run()
     if (!portOpened)   // no module reached: nothing to record
         return status;
 
-    const bool reading = line.applyFile.isEmpty();
+    const bool reading = line.applyFile.isEmpty() && line.runFile.isEmpty();
+    const bool listOnly = line.applyFile.isEmpty() && !line.runFile.isEmpty();
     ReportRow row;
     row.time = start;
     row.port = line.port;
     row.mac = mac.isEmpty() ? form.value(macField) : mac;
     row.firmware = firmware.isEmpty() ? form.value(versionField) : firmware;
     row.action = reading ? QStringLiteral("read")
-                         : (line.verify ? QStringLiteral("apply+verify") : QStringLiteral("apply"));
-    row.profile = QFileInfo(reading ? line.readFile : line.applyFile).fileName();
+                 : listOnly ? QStringLiteral("run")
+                 : !line.runFile.isEmpty() ? QStringLiteral("apply+run")
+                 : (line.verify ? QStringLiteral("apply+verify") : QStringLiteral("apply"));
+    const QString profile = reading ? line.readFile : listOnly ? line.runFile : line.applyFile;
+    row.profile = QFileInfo(profile).fileName();
     if (!reading) {
-        QFile file(line.applyFile);
+        QFile file(profile);
         if (file.open(QIODevice::ReadOnly))
             row.profileSha256 = QString::fromLatin1(QCryptographicHash::hash(file.readAll(),
                                                                               QCryptographicHash::Sha256).toHex());
@@ -499,7 +505,33 @@ int BatchRun::runSteps()
         }
     }
 
+    // A list that does not parse, or sends what the wire encoding cannot
+    // carry, is refused before anything reaches the module.
+    if (!line.runFile.isEmpty()) {
+        QString why;
+        std::optional<CommandList> list = CommandList::load(line.runFile, &why);
+        for (qsizetype row = 0; list && row < list->steps.size(); ++row) {
+            const CommandList::Step &step = list->steps.at(row);
+            const qsizetype bad = step.kind == CommandList::Kind::Send
+                                      ? logtext::firstUnencodable(step.text, link.encoding()) : -1;
+            if (bad >= 0) {
+                why = tr("命令列表 %1 第 %2 行：%3 编码不能表示“%4”")
+                          .arg(line.runFile)
+                          .arg(row + 1)
+                          .arg(wiretext::name(link.encoding()),
+                               step.text.mid(bad, step.text.at(bad).isHighSurrogate() ? 2 : 1));
+                list.reset();
+            }
+        }
+        if (!list) {
+            printStep(why);
+            return BadFile;
+        }
+        commands = *list;
+    }
+
     const bool applying = !line.applyFile.isEmpty();
+    const bool listOnly = !applying && line.readFile.isEmpty();
     if (applying) {
         // The file is read, and every check that can refuse it made, with the
         // port still closed: nothing reaches the module unless all of it can,
@@ -526,7 +558,7 @@ int BatchRun::runSteps()
     portOpened = true;
     printStep(tr("已打开串口 %1").arg(line.port));
 
-    if (applying && !(line.report.isEmpty() && line.expectVersion.isEmpty())) {
+    if ((applying || listOnly) && !(line.report.isEmpty() && line.expectVersion.isEmpty())) {
         if (!identifyModule())
             return ModuleFailed;
         if (!line.expectVersion.isEmpty() && firmware != line.expectVersion) {
@@ -535,6 +567,17 @@ int BatchRun::runSteps()
         }
     }
 
+    if (!listOnly) {
+        const int status = moduleSteps(applying);
+        if (status != Done || line.runFile.isEmpty())
+            return status;
+    }
+    return runList();
+}
+
+// The read (--read), or the apply and its verify (--apply).
+int BatchRun::moduleSteps(bool applying)
+{
     QList<QStringList> expected;
     if (applying) {
         // A profile without a work mode leaves the module's as it is.
@@ -582,6 +625,55 @@ int BatchRun::runSteps()
         return ModuleFailed;
     }
     return exportProfile();
+}
+
+// --run: the list's steps on the open port, holding it; each step that acts
+// and its outcome on standard output ("✓" with the line that passed an
+// expect, "✗" with why), the end on standard error.
+int BatchRun::runList()
+{
+    CommandRun run;
+    run.setTextSender([this](const QString &text) {
+        link.send(text + QStringLiteral("\r\n"));
+        return QString();
+    });
+    run.setByteSender([this](const QByteArray &bytes) { link.sendBytes(bytes); });
+    QObject::connect(&link, &SerialLink::lineReceived, &run,
+                     [&run](const QByteArray &, const QString &text, bool) { run.takeLine(text); });
+    QObject::connect(&link, &SerialLink::lost, &run, [this, &run] {
+        lostText = OutcomeText::portLost(link.portText());
+        run.stop();
+    });
+    QObject::connect(&run, &CommandRun::stepEnded, &run, [this](int row, bool passed, const QString &detail) {
+        const QString step = commands.steps.at(row).source.trimmed();
+        printConsoleLine(stdout, QStringLiteral("%1 %2 %3%4")
+                                     .arg(row + 1, 3)
+                                     .arg(step, passed ? QStringLiteral("✓") : QStringLiteral("✗"),
+                                          detail.isEmpty() ? QString() : u' ' + detail));
+    });
+    printStep(tr("运行命令列表 %1").arg(QFileInfo(line.runFile).fileName()));
+    lostText.clear();
+    CommandRun::Outcome outcome;
+    QEventLoop loop;
+    QObject::connect(&run, &CommandRun::finished, &loop, [&](const CommandRun::Outcome &end) {
+        outcome = end;
+        loop.quit();
+    });
+    link.hold();   // every answer until the end is the list's
+    run.start(commands);
+    if (run.running())
+        loop.exec();
+    link.release();
+    if (!lostText.isEmpty()) {
+        printStep(lostText);
+        return PortFailed;
+    }
+    if (!outcome.ok()) {
+        printStep(tr("命令列表未通过：%1").arg(outcome.why));
+        return ModuleFailed;
+    }
+    printStep(tr("命令列表全部通过"));
+    return Done;
 }
 
 // The read, as the window's Read ends it: the module's configuration in the

@@ -1,4 +1,4 @@
-// BatchRun: the command line's --read and --apply (--verify), run on the
+// BatchRun: the command line's --read, --apply (--verify) and --run, on the
 // engines without any window: SerialLink for the port, ConfigSession for the
 // read, the write and the module's identification, ModuleConfig for the
 // values (the form of the window, as data), ProfileFile for the profile read
@@ -6,6 +6,8 @@
 // error, in the window's words (app/outcometext.h) and the interface
 // language of the settings file; with --verify the differences on standard
 // output; with --progress the station's events (report/progress.h) there too.
+// --run runs a command list (console/commandrun.h), after the apply when both
+// are given, each step and its outcome on standard output.
 // Exit status: 0 done, 1 the module failed or differs, 2 usage or file,
 // 3 the port.
 #ifndef BATCHRUN_H
@@ -18,6 +20,7 @@
 #include <QStringList>
 
 #include "app/commandline.h"
+#include "console/commandlist.h"
 #include "protocol/configsession.h"
 #include "protocol/moduleconfig.h"
 #include "report/progress.h"
@@ -45,6 +48,8 @@ public:
 
 private:
     int runSteps();
+    int moduleSteps(bool applying);
+    int runList();
     int readBack();
     int exportProfile();
     void importProfile();
@@ -82,6 +87,7 @@ private:
     QString lastStep;              // the last line printed on standard error
     QStringList differences;       // the differences --verify printed
     QString mac, firmware;         // the module's answers to AT+MAC? and AT+VER?
+    CommandList commands;          // --run's list, parsed before the port opens
     bool portOpened = false;       // the run reached its module: it has a report row
     QDateTime start;               // when the run started (or its module was found)
     QElapsedTimer clock;

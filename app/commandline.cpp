@@ -49,12 +49,12 @@ QString CommandLine::take(const QCommandLineParser &parser)
 {
     const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
     const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
-    const bool batch = isSet("read") || isSet("apply");
+    const bool batch = isSet("read") || isSet("apply") || isSet("run");
     if (!parser.positionalArguments().isEmpty())
         return tr("多余的参数：%1").arg(parser.positionalArguments().first());
     // A script that says an option twice means one of them; which one is not
     // for the program to guess.
-    for (const char *name : {"port", "baud", "read", "apply", "report", "expect-version", "wait-new", "station-name",
+    for (const char *name : {"port", "baud", "read", "apply", "run", "report", "expect-version", "wait-new", "station-name",
                              "history", "run-id"}) {
         if (parser.values(QLatin1String(name)).size() > 1)
             return tr("--%1 只能给一次").arg(QLatin1String(name));
@@ -62,20 +62,24 @@ QString CommandLine::take(const QCommandLineParser &parser)
     // "--apply=" or "--expect-version \"\"" (an unset variable in a script)
     // would read the module, or write to any module, before failing; "--port="
     // must not fall back to the remembered port, or the first in the list.
-    for (const char *name : {"port", "read", "apply", "report", "expect-version", "station-name", "run-id"}) {
+    for (const char *name : {"port", "read", "apply", "run", "report", "expect-version", "station-name", "run-id"}) {
         if (isSet(name) && value(name).trimmed().isEmpty())
             return tr("--%1 不能为空").arg(QLatin1String(name));
     }
     if (isSet("read") && isSet("apply"))
         return tr("--read 与 --apply 不能同时使用");
+    if (isSet("read") && isSet("run"))
+        return tr("--run 不能与 --read 同用");
+    if (isSet("run") && !isSet("port"))
+        return tr("--run 需要 --port");
     if (batch && !isSet("port"))
         return tr("--read 和 --apply 需要 --port");
     if (batch && isSet("open"))
         return tr("--open 只用于窗口，不能与 --read 或 --apply 同用");
     if (isSet("verify") && !isSet("apply"))
         return tr("--verify 只能与 --apply 同用");
-    if (isSet("expect-version") && !isSet("apply"))
-        return tr("--expect-version 只能与 --apply 同用");
+    if (isSet("expect-version") && !isSet("apply") && !isSet("run"))
+        return tr("--expect-version 只能与 --apply 或 --run 同用");
     for (const char *name : {"report", "wait-new", "progress"}) {
         if (isSet(name) && !batch)
             return tr("--%1 只能与 --read 或 --apply 同用").arg(QLatin1String(name));
@@ -120,6 +124,7 @@ QString CommandLine::take(const QCommandLineParser &parser)
     port = parser.value(QStringLiteral("port"));
     readFile = value("read");
     applyFile = value("apply");
+    runFile = value("run");
     verify = isSet("verify");
     return QString();
 }

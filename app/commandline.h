@@ -19,13 +19,14 @@ public:
     QString port;                  // --port, as given
     int baudIndex = -1;            // --baud, as the port box's index; -1: not given
     QString readFile, applyFile;   // --read, --apply
+    QString runFile;               // --run
     bool verify = false;
     QString report;                // --report: a CSV file or a database URI
     QString stationName, runId, expectVersion;
     std::optional<QString> waitNew;   // --wait-new: the MAC to wait past, in its one spelling (empty: any)
     bool progress = false;
 
-    bool batch() const { return !readFile.isEmpty() || !applyFile.isEmpty(); }
+    bool batch() const { return !readFile.isEmpty() || !applyFile.isEmpty() || !runFile.isEmpty(); }
 
     // Why the options cannot run together, in the language installed, or
     // empty; on success the values are taken.

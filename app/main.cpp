@@ -77,14 +77,18 @@ int main(int argc, char *argv[])
     const QCommandLineOption apply(QStringLiteral("apply"),
                                    QStringLiteral("Write the complete profile FILE to the module and exit."),
                                    QStringLiteral("FILE"));
+    const QCommandLineOption run(QStringLiteral("run"),
+                                 QStringLiteral("Run the command list FILE on the module (after --apply, on the same "
+                                                "port) and exit: 0 when every expectation held."),
+                                 QStringLiteral("FILE"));
     const QCommandLineOption verify(QStringLiteral("verify"),
                                     QStringLiteral("With --apply: read the module back and print every difference."));
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("With --read or --apply: append the run's row to the CSV file FILE."),
                                     QStringLiteral("FILE"));
     const QCommandLineOption expectVersion(QStringLiteral("expect-version"),
-                                           QStringLiteral("With --apply: write only to a module whose firmware "
-                                                          "version is TEXT."),
+                                           QStringLiteral("With --apply or --run: work only on a module whose "
+                                                          "firmware version is TEXT."),
                                            QStringLiteral("TEXT"));
     const QCommandLineOption waitNew(QStringLiteral("wait-new"),
                                      QStringLiteral("With --read or --apply: first wait until a module whose MAC is "
@@ -107,7 +111,7 @@ int main(int argc, char *argv[])
                                      QStringLiteral("With --report FILE.csv or URI: print the runs of the module MAC, "
                                                     "newest first, as CSV, and exit."),
                                      QStringLiteral("MAC"));
-    parser.addOptions({port, baud, open, read, apply, verify, report, expectVersion, waitNew, progress, station,
+    parser.addOptions({port, baud, open, read, apply, run, verify, report, expectVersion, waitNew, progress, station,
                        stationName, runId, history});
 
     // No display is needed, and none is used even when there is one (a
@@ -121,7 +125,7 @@ int main(int argc, char *argv[])
     const bool rawParsed = parser.parse(rawArgs);
     // What prints and ends, and a --read or --apply run, make no window
     // system at all: no platform plugin is loaded.
-    const bool batch = parser.isSet(read) || parser.isSet(apply);
+    const bool batch = parser.isSet(read) || parser.isSet(apply) || parser.isSet(run);
     const bool windowless = !rawParsed || batch || parser.isSet(history) || parser.isSet(QStringLiteral("help"))
                             || parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
     if (windowless)
@@ -158,7 +162,7 @@ int main(int argc, char *argv[])
 
     // A module's runs, from a report file or the database: no window at all.
     if (parser.isSet(history)) {
-        if (!parser.isSet(report) || parser.isSet(read) || parser.isSet(apply) || parser.isSet(station)) {
+        if (!parser.isSet(report) || batch || parser.isSet(station)) {
             usageError(QStringLiteral("--history MAC needs --report FILE.csv or URI, and nothing else"));
             return 2;
         }

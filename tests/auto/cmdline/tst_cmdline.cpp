@@ -267,6 +267,26 @@ private slots:
         row("report into a file that is no report", reportX, profile, 2, "--report x：已存在，但不是报告文件", "x text");
         row("history from a FIFO", {"--history", "AC:CF:23:5A:10:7E", "--report", "x"}, profile, 2,
             "--report x: not a regular file", "x fifo");
+        // Command lists (f.xml holds the list): each step and its outcome on stdout, the end on stderr.
+        const QStringList runList{"--port", "SIM", "--run", "f.xml"};
+        row("run, every expectation held", runList + report,
+            "# check\nerror /^ERR=/\nsend AT+VER?\nexpect /^OK=V2\\./ 500\nwait 10\nhex 41 54 0D 0A\nexpect /^OK$/\n", 0,
+            "命令列表全部通过\n", {},
+            "  2 error /^ERR=/ \u2713\n  3 send AT+VER? \u2713\n  4 expect /^OK=V2\\./ 500 \u2713 OK=V2.1.7\n  5 wait 10 \u2713\n"
+            "  6 hex 41 54 0D 0A \u2713\n  7 expect /^OK$/ \u2713 OK\n", {},
+            {"action=run", "profile=f.xml", "mac=AC:CF:23:5A:10:7E", "firmware=V2.1.7", "result=pass", "detail="});
+        row("run, the module refuses: the step named", runList + QStringList{"--expect-version", "V2.1.7"},
+            "error /^ERR=/\nsend AT+NETS?\nexpect /^OK/\n", 1,
+            "命令列表未通过：第 3 行 expect /^OK/：收到“ERR=4”，符合错误模式 /^ERR=/\n", "error AT+NETS?:4",
+            "  1 error /^ERR=/ \u2713\n  2 send AT+NETS? \u2713\n  3 expect /^OK/ \u2717 第 3 行 expect /^OK/：收到“ERR=4”，"
+            "符合错误模式 /^ERR=/\n");
+        row("run, another firmware: nothing of the list sent", runList + report + QStringList{"--expect-version", "V3"},
+            "send AT+RST\n", 1, "固件版本为 V2.1.7，需要 V3", {}, {}, {}, {"action=run", "result=fail"});
+        row("run, a line that does not parse", runList, "send AT\nexpct /OK/\n", 2,
+            "第 2 行：不认识“expct”");
+        row("run, a send GBK cannot carry", runList, "send AT+APMOD=\xf0\x9f\x98\x80\n", 2,
+            "第 1 行：GBK 编码不能表示“\xf0\x9f\x98\x80”", {}, {}, "[comSettings]\nencoding=GBK\n");
+        row("run with read", read + QStringList{"--run", "l.txt"}, profile, 2, "--run 不能与 --read 同用");
         // Swapped as the verify's first query arrives: both MACs named, no differences listed, the row the first's.
         row("another module put on between the write and its verify", verify + report, profile, 1,
             "模块在运行中被更换：开始时 MAC AC:CF:23:5A:10:7E，读回时 MAC AC:CF:23:5A:10:7F\n", "swap AT+VER?:2", {},
@@ -381,6 +401,25 @@ private slots:
             QCOMPARE(("\n" + sim().receivedBytes()).count("\n" + command), 2);   // lines that start with it
             QVERIFY2(r.ms >= testsupport::ModuleWindow::answerTimeoutMs * 2 * 95 / 100, qPrintable(QString::number(r.ms)));
         }
+    }
+
+    // --apply --verify --run: the list runs after the verify on the same port, and its failed step is the row's detail.
+    void applyThenRun()
+    {
+        const QString f = path(QStringLiteral("f.xml")), l = path(QStringLiteral("l.txt"));
+        writeFile(f, profile);
+        writeFile(l, "send AT+STAMOD?\nexpect /^OK=PlantNet,/\nsend AT+MAC?\nexpect /^OK=XX/ 200\n");
+        const Run r = run({"--port", "SIM", "--apply", f, "--verify", "--run", l, "--report", path("r.csv")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("核对完成") && r.err.endsWith("命令列表未通过：第 4 行 expect /^OK=XX/：200 ms 内没有收到匹配的行"
+                                                           "（最后收到：“OK=AC:CF:23:5A:10:7E”）\n"), r.err.constData());
+        const QList<QByteArray> lines = sim().receivedLines();
+        QCOMPARE(lines.mid(lines.size() - 2), (QList<QByteArray>{"AT+STAMOD?\r\n", "AT+MAC?\r\n"}));
+        const QList<QStringList> rows = testsupport::csvRows(path("r.csv"));
+        QCOMPARE(rows.size(), 2);
+        const auto cell = [&rows](const char *column) { return rows.at(1).at(ReportRow::columns().indexOf(column)); };
+        QCOMPARE(cell("action") + u' ' + cell("profile") + u' ' + cell("result"), QStringLiteral("apply+run f.xml fail"));
+        QVERIFY2(cell("detail").startsWith(QStringLiteral("命令列表未通过：第 4 行 expect /^OK=XX/")), qPrintable(cell("detail")));
     }
 
     // --wait-new given the served MAC without separators, answered in lower case with a CR, the port absent, then
