@@ -1,6 +1,7 @@
 #include "console/commandlist.h"
 
 #include <QFile>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -40,6 +41,21 @@ std::optional<int> milliseconds(const QString &text)
     return int(ms);
 }
 
+// A pattern compiled once however many steps use it: the copies share it.
+QRegularExpression compiled(const QString &pattern)
+{
+    static thread_local QHash<QString, QRegularExpression> known;
+    if (known.size() > 1000)
+        known.clear();
+    auto it = known.constFind(pattern);
+    if (it == known.cend()) {
+        QRegularExpression expression(pattern);
+        (void)expression.isValid();   // compiles it
+        it = known.insert(pattern, expression);
+    }
+    return *it;
+}
+
 QString badMilliseconds(const QString &text)
 {
     return CommandList::tr("“%1”不是 0 到 %2 之间的毫秒数").arg(text).arg(CommandList::maxMs);
@@ -54,9 +70,11 @@ std::optional<CommandList::Step> CommandList::parseLine(const QString &line, QSt
     const QString trimmed = line.trimmed();
     if (trimmed.isEmpty() || trimmed.startsWith(u'#'))
         return step;
-    const qsizetype space = trimmed.indexOf(QRegularExpression(QStringLiteral("\\s")));
-    const QString word = space < 0 ? trimmed : trimmed.left(space);
-    const QString rest = space < 0 ? QString() : trimmed.mid(space).trimmed();
+    qsizetype space = 0;
+    while (space < trimmed.size() && !trimmed.at(space).isSpace())
+        ++space;
+    const QString word = trimmed.left(space);
+    const QString rest = trimmed.mid(space).trimmed();
     if (word == QLatin1String("send")) {
         step.kind = Kind::Send;
         // The rest of the line as written, but for the spaces after the word.
@@ -96,12 +114,11 @@ std::optional<CommandList::Step> CommandList::parseLine(const QString &line, QSt
             *why = tr("%1 需要写在两个斜杠之间的正则表达式，如 /^OK/").arg(word);
             return std::nullopt;
         }
-        step.pattern.setPattern(pattern);
+        step.pattern = compiled(pattern);
         if (!step.pattern.isValid()) {
             *why = tr("正则表达式 /%1/ 有误：%2").arg(pattern, step.pattern.errorString());
             return std::nullopt;
         }
-        step.pattern.optimize();
         step.ms = defaultExpectMs;
         if (!after.isEmpty()) {
             const std::optional<int> ms = step.kind == Kind::Expect ? milliseconds(after) : std::nullopt;
