@@ -101,14 +101,16 @@ LogView::LogView(Ui::QuorvelClass &form, ConsoleModel &rows, QMainWindow *owner,
     find->setObjectName(QStringLiteral("action_find"));
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, this, &LogView::openFind);
-    auto *next = new QAction(window);
-    next->setObjectName(QStringLiteral("action_findNext"));
-    next->setShortcut(Qt::Key_F3);
-    connect(next, &QAction::triggered, this, [this] { findRow(1); });
-    auto *previous = new QAction(window);
-    previous->setShortcut(Qt::SHIFT | Qt::Key_F3);
-    connect(previous, &QAction::triggered, this, [this] { findRow(-1); });
-    window->addActions({find, next, previous});
+    findNext = new QAction(window);
+    findNext->setObjectName(QStringLiteral("action_findNext"));
+    findNext->setShortcut(Qt::Key_F3);
+    connect(findNext, &QAction::triggered, this, [this] { findRow(1); });
+    findPrevious = new QAction(window);
+    findPrevious->setShortcut(Qt::SHIFT | Qt::Key_F3);
+    connect(findPrevious, &QAction::triggered, this, [this] { findRow(-1); });
+    findNext->setEnabled(false);
+    findPrevious->setEnabled(false);
+    window->addActions({find, findNext, findPrevious});
     ui.widget_find->hide();
     ui.lineEdit_find->installEventFilter(new KeyHandler(ui.lineEdit_find, [this](QKeyEvent *key) {
         if (key->key() == Qt::Key_Escape) {
@@ -235,6 +237,10 @@ void LogView::openFind()
     // find, not at every start.
     ui.lineEdit_find->setClearButtonEnabled(true);
     ui.widget_find->show();
+    findNext->setEnabled(true);
+    findPrevious->setEnabled(true);
+    if (findingChanged)
+        findingChanged(true);
     ui.lineEdit_find->setPlaceholderText(tr("查找"));
     ui.lineEdit_find->setFocus();
     ui.lineEdit_find->selectAll();
@@ -245,6 +251,10 @@ void LogView::openFind()
 void LogView::closeFind()
 {
     ui.widget_find->hide();
+    findNext->setEnabled(false);
+    findPrevious->setEnabled(false);
+    if (findingChanged)
+        findingChanged(false);
     ui.label_findCount->clear();
     model.stopFinding();
     ui.tableWidget_log->setFocus();

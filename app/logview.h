@@ -20,6 +20,7 @@
 #include "serial/wiretext.h"
 
 class ConsoleModel;
+class QAction;
 class LogDelegate;
 class QLabel;
 class QMainWindow;
@@ -52,6 +53,10 @@ public:
     bool recording() const { return bool(recorder); }
     QTimer *recordTimer() const { return recordClock; }
 
+    // Told when the find line opens (true) and closes: F3 and Shift+F3 find
+    // only while it is open, and are free for other uses otherwise.
+    std::function<void(bool finding)> findingChanged;
+
 private:
     void showTimes(bool on);
     void showHex(bool on);
@@ -77,6 +82,7 @@ private:
     std::unique_ptr<LogRecorder> recorder;   // set while recording
     logtext::FileLine recordFormat;
     QTimer *recordClock = nullptr;           // the recording's once-a-second write
+    QAction *findNext = nullptr, *findPrevious = nullptr;   // F3, Shift+F3: on while the find line is open
     QLabel *recordLabel = nullptr;           // in the status bar's permanent area
 };
 

@@ -93,6 +93,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     loadSettings();
     initCmdCompleter();
     logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
+    initCommandPanel();
 
     // The configuration fields take their limits from the field table (ConfigForm).
     ui.lineEdit_regular_time->setValidator(
@@ -174,6 +175,7 @@ void Quorvel::retranslate()
     ui.label_recvCnt->setText(received);
     ui.pushButton_openCom->setText(serialLink.isOpen() ? tr("关闭") : tr("打开"));
     stationButton->setText(tr("量产"));
+    commandPanel->retranslate();
     // The language button names the language a click switches to.
     langButton->setText(language == Language::English ? tr("中文") : tr("English"));
 }
@@ -279,6 +281,7 @@ void Quorvel::saveSettings()
     store(Key::Size, size());
     store(Key::IsMax, isMaximized());
     store(Key::ComPort, comPortToRemember());
+    commandPanel->saveSettings(*settings);
     store(Key::Bps, ui.comboBox_bps->currentIndex());
     store(Key::DataBit, ui.comboBox_dataBit->currentIndex());
     store(Key::StopBit, ui.comboBox_stopBit->currentIndex());

@@ -10,6 +10,8 @@
 //   cfgForm      (app/configform.h)  the configuration fields <-> ModuleConfig
 //   logView      (app/logview.h)     the log view's times, hex, find, save, record
 //   statusLine   (app/statusline.h)  the status bar's final messages, port news
+//   commandPanel (app/commandpanel.h) the command list beside the log, run on
+//                CommandRun (console/commandrun.h); a run holds the link
 // and the pure tables beside them: the configuration fields
 // (protocol/cfgfields.h), the answer grammar (protocol/atanswer.h), the
 // settings keys (settings/appsettings.h). docs/architecture.md draws it.
@@ -56,6 +58,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/commandpanel.h"
 #include "app/configform.h"
 #include "app/logview.h"
 #include "app/outcome.h"
@@ -203,6 +206,8 @@ private:
     ConsoleModel logModel;
     // The log view's times, hex view, copy, find, save and record.
     LogView *logView = nullptr;
+    void initCommandPanel();
+    CommandPanel *commandPanel = nullptr;   // the command list beside the log
 
     // protocol — app/quorvel_control.cpp
     bool sendControl(const QString &command, bool lineEnd = true);

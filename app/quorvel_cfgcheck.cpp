@@ -6,10 +6,10 @@
 
 #include "protocol/moduleconfig.h"
 
-// A read, a write, an import or an export runs: none of them may start.
+// A read, a write, an import, an export or a command list runs: none of them may start.
 bool Quorvel::cfgBusy() const
 {
-    return readCfgRunning || writeCfgRunning || cfgFileBusy;
+    return readCfgRunning || writeCfgRunning || cfgFileBusy || (commandPanel && commandPanel->running());
 }
 
 // Read, Write, Import and Export as the state allows: Read and Write need the

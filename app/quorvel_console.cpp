@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -15,6 +16,24 @@
 #include <memory>
 
 #include "app/keyhandler.h"
+
+namespace {
+
+// Why `text` cannot go out in `encoding`, naming the first character it has no bytes for; empty when it can.
+QString unencodable(const QString &text, wiretext::Encoding encoding)
+{
+    const qsizetype bad = logtext::firstUnencodable(text, encoding);
+    if (bad < 0)
+        return QString();
+    const QString character = text.mid(bad, text.at(bad).isHighSurrogate() ? 2 : 1);
+    return Quorvel::tr("%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送")
+        .arg(wiretext::name(encoding))
+        .arg(QStringView(text).left(bad).toUcs4().size() + 1)
+        .arg(character)
+        .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+}
+
+} // namespace
 
 void Quorvel::initCmdCompleter()
 {
@@ -50,6 +69,48 @@ void Quorvel::initCmdCompleter()
         return true;
     }));
 
+}
+
+// The command panel beside the log: its steps go out as the command line's
+// lines do (the wire encoding, the line end when "send new line" is on), its
+// run takes every received line, and the port's close ends a run.
+void Quorvel::initCommandPanel()
+{
+    commandPanel = new CommandPanel(
+        serialLink,
+        [this] {
+            if (!serialLink.isOpen())
+                return tr("请先打开串口");
+            if (serialLink.held() || cfgBusy())
+                return tr("正在读写模块的配置，命令列表暂不运行");
+            return QString();
+        },
+        [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, ui.groupBox_console);
+    CommandRun &run = commandPanel->runner();
+    run.setTextSender([this](const QString &step) {
+        const QString text = ui.checkBox_sendNewLine->isChecked() ? step + QStringLiteral("\r\n") : step;
+        const QString refused = unencodable(text, serialLink.encoding());
+        if (refused.isEmpty())
+            comSend(text);
+        return refused;
+    });
+    run.setByteSender([this](const QByteArray &bytes) { serialLink.sendBytes(bytes); });
+    connect(this, &Quorvel::recvNewLine, &run, &CommandRun::takeLine);
+    connect(&serialLink, &SerialLink::closed, &run, &CommandRun::stop);
+    connect(commandPanel, &CommandPanel::runningChanged, this, &Quorvel::updateCfgButtons);
+    // Beside the log, the divider the technician's to move.
+    auto *split = new QSplitter(Qt::Horizontal, ui.groupBox_console);
+    split->setObjectName(QStringLiteral("splitter_commands"));
+    const int at = ui.verticalLayout->indexOf(ui.tableWidget_log);
+    ui.verticalLayout->insertWidget(at, split, 1);
+    split->addWidget(ui.tableWidget_log);
+    split->addWidget(commandPanel);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    commandPanel->loadSettings(*settings);
+    // F3 finds the next row while the log's find line is open, and sends the third step otherwise.
+    logView->findingChanged = [this](bool finding) { commandPanel->setStepKeyEnabled(2, !finding); };
 }
 
 // Entries wait, in order, for the next repaint (ConsoleModel::flush).
@@ -89,7 +150,8 @@ void Quorvel::on_pushButton_send_clicked()
     // skips its turns meanwhile and goes on after.
     if (serialLink.held()) {
         if (sender() != regularSendTimer)
-            refuseSend(tr("正在读写模块的配置，控制台暂不发送"));
+            refuseSend(commandPanel->running() ? tr("命令列表正在运行，控制台暂不发送")
+                                               : tr("正在读写模块的配置，控制台暂不发送"));
         return;
     }
     const QString line = ui.lineEdit_cmd->text();
@@ -115,14 +177,9 @@ void Quorvel::on_pushButton_send_clicked()
     QString text = line;
     if (ui.checkBox_sendNewLine->isChecked())
         text += QStringLiteral("\r\n");
-    const qsizetype bad = logtext::firstUnencodable(text, serialLink.encoding());
-    if (bad >= 0) {
-        const QString character = text.mid(bad, text.at(bad).isHighSurrogate() ? 2 : 1);
-        refuseSend(tr("%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送")
-                       .arg(wiretext::name(serialLink.encoding()))
-                       .arg(QStringView(text).left(bad).toUcs4().size() + 1)
-                       .arg(character)
-                       .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0')));
+    const QString refused = unencodable(text, serialLink.encoding());
+    if (!refused.isEmpty()) {
+        refuseSend(refused);
         return;
     }
     cmdHistory.remember(line);

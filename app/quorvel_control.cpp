@@ -11,7 +11,8 @@
 bool Quorvel::sendControl(const QString &command, bool lineEnd)
 {
     if (serialLink.held()) {
-        refuseSend(tr("正在读写模块的配置，控制台暂不发送"));
+        refuseSend(commandPanel->running() ? tr("命令列表正在运行，控制台暂不发送")
+                                           : tr("正在读写模块的配置，控制台暂不发送"));
         return false;
     }
     if (!lineEnd) {

@@ -65,6 +65,9 @@ QString badMilliseconds(const QString &text)
 
 std::optional<CommandList::Step> CommandList::parseLine(const QString &line, QString *why)
 {
+    QString ignored;
+    if (!why)
+        why = &ignored;
     Step step;
     step.source = line;
     const QString trimmed = line.trimmed();

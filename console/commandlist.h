@@ -44,7 +44,7 @@ public:
     static constexpr int defaultExpectMs = 1000;
     static constexpr int maxMs = 3600000;   // an hour: longer is a typing slip
 
-    // One line as a step, or nothing with why (without the line number) in *why.
+    // One line as a step, or nothing with why (without the line number) in *why (when given).
     static std::optional<Step> parseLine(const QString &line, QString *why);
     // A whole file's text; nothing, with the first bad line named in *why.
     static std::optional<CommandList> parse(const QString &text, QString *why);

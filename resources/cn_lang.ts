@@ -2,6 +2,171 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CommandList</name>
+    <message>
+        <source>第 %1 行：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>“%1”不是 0 到 %2 之间的毫秒数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>hex 后面没有字节</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不是十六进制字节，第 %1 个字符“%2”有误</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 需要写在两个斜杠之间的正则表达式，如 /^OK/</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正则表达式 /%1/ 有误：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>error 的正则表达式后面不能再有内容</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不认识“%1”：一行以 send、expect、wait、hex 或 error 开头，# 开头的是注释</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能打开命令列表 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表 %1 不是 UTF-8 文本</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表 %1 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能保存命令列表 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CommandPanel</name>
+    <message>
+        <source>命令列表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表有未保存的修改，放弃这些修改吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>打开命令列表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表 (*.txt);;所有文件 (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存命令列表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>单步</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>双击或按 F1–F12 发送一步；F2 编辑</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1，命令列表没有保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表已保存到 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表全部通过</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表未通过：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>（未保存）</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CommandRun</name>
+    <message>
+        <source>在第 %1 行停止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有打开的串口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第 %1 行 send：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第 %1 行 hex：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第 %1 行 expect %2：收到“%3”，符合错误模式 %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第 %1 行 expect %2：%3 ms 内没有收到匹配的行（最后收到：%4）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ModuleConfig</name>
     <message>
         <source>、</source>
@@ -230,22 +395,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>描述：%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>制造商：%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>序列号：%1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>厂商:产品 ID：%1:%2</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>串口 %1 已断开，等待它重新接入</source>
         <translation type="unfinished"></translation>
     </message>
@@ -462,10 +611,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>--expect-version 只能与 --apply 同用</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>--station 不能与 --read、--apply 或 --open 同用</source>
         <translation type="unfinished"></translation>
     </message>
@@ -595,6 +740,62 @@
     </message>
     <message>
         <source>--run-id 只能与 --report 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表 %1 第 %2 行：%3 编码不能表示“%4”</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>运行命令列表 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表未通过：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表全部通过</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--run 不能与 --read 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--run 需要 --port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--expect-version 只能与 --apply 或 --run 同用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请先打开串口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>正在读写模块的配置，命令列表暂不运行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表正在运行，控制台暂不发送</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>描述：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>制造商：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>厂商:产品 ID：%1:%2</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -2,6 +2,171 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>CommandList</name>
+    <message>
+        <source>第 %1 行：%2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>“%1”不是 0 到 %2 之间的毫秒数</source>
+        <translation>“%1” is no number of milliseconds from 0 to %2</translation>
+    </message>
+    <message>
+        <source>hex 后面没有字节</source>
+        <translation>no bytes after hex</translation>
+    </message>
+    <message>
+        <source>不是十六进制字节，第 %1 个字符“%2”有误</source>
+        <translation>not hex bytes: character %1 “%2” is wrong</translation>
+    </message>
+    <message>
+        <source>%1 需要写在两个斜杠之间的正则表达式，如 /^OK/</source>
+        <translation>%1 needs a regular expression between two slashes, such as /^OK/</translation>
+    </message>
+    <message>
+        <source>正则表达式 /%1/ 有误：%2</source>
+        <translation>the regular expression /%1/ is wrong: %2</translation>
+    </message>
+    <message>
+        <source>error 的正则表达式后面不能再有内容</source>
+        <translation>nothing may follow the regular expression of error</translation>
+    </message>
+    <message>
+        <source>不认识“%1”：一行以 send、expect、wait、hex 或 error 开头，# 开头的是注释</source>
+        <translation>“%1” is unknown: a line starts with send, expect, wait, hex or error, and a comment with #</translation>
+    </message>
+    <message>
+        <source>不能打开命令列表 %1：%2</source>
+        <translation>Cannot open the command list %1: %2</translation>
+    </message>
+    <message>
+        <source>命令列表 %1 不是 UTF-8 文本</source>
+        <translation>The command list %1 is not UTF-8 text</translation>
+    </message>
+    <message>
+        <source>命令列表 %1 %2</source>
+        <translation>Command list %1, %2</translation>
+    </message>
+    <message>
+        <source>不能保存命令列表 %1：%2</source>
+        <translation>Cannot save the command list %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>CommandPanel</name>
+    <message>
+        <source>命令列表</source>
+        <translation>Command list</translation>
+    </message>
+    <message>
+        <source>命令列表有未保存的修改，放弃这些修改吗？</source>
+        <translation>The command list has unsaved changes. Discard them?</translation>
+    </message>
+    <message>
+        <source>打开命令列表</source>
+        <translation>Open a command list</translation>
+    </message>
+    <message>
+        <source>命令列表 (*.txt);;所有文件 (*)</source>
+        <translation>Command lists (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>保存命令列表</source>
+        <translation>Save the command list</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>单步</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>添加</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>上移</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下移</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>双击或按 F1–F12 发送一步；F2 编辑</source>
+        <translation>Double-click or press F1–F12 to send one step; F2 edits</translation>
+    </message>
+    <message>
+        <source>%1，命令列表没有保存</source>
+        <translation>%1; the command list was not saved</translation>
+    </message>
+    <message>
+        <source>命令列表已保存到 %1</source>
+        <translation>Command list saved to %1</translation>
+    </message>
+    <message>
+        <source>命令列表全部通过</source>
+        <translation>Command list passed</translation>
+    </message>
+    <message>
+        <source>命令列表未通过：%1</source>
+        <translation>Command list failed: %1</translation>
+    </message>
+    <message>
+        <source>（未保存）</source>
+        <translation>(not saved)</translation>
+    </message>
+</context>
+<context>
+    <name>CommandRun</name>
+    <message>
+        <source>在第 %1 行停止</source>
+        <translation>Stopped at line %1</translation>
+    </message>
+    <message>
+        <source>没有打开的串口</source>
+        <translation>no port is open</translation>
+    </message>
+    <message>
+        <source>第 %1 行 send：%2</source>
+        <translation>Line %1 send: %2</translation>
+    </message>
+    <message>
+        <source>第 %1 行 hex：%2</source>
+        <translation>Line %1 hex: %2</translation>
+    </message>
+    <message>
+        <source>第 %1 行 expect %2：收到“%3”，符合错误模式 %4</source>
+        <translation>Line %1 expect %2: received “%3”, which matches the error pattern %4</translation>
+    </message>
+    <message>
+        <source>第 %1 行 expect %2：%3 ms 内没有收到匹配的行（最后收到：%4）</source>
+        <translation>Line %1 expect %2: no matching line within %3 ms (last received: %4)</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
+</context>
+<context>
     <name>ModuleConfig</name>
     <message>
         <source>、</source>
@@ -230,22 +395,6 @@
         <translation>--baud %1: not a rate of the port box</translation>
     </message>
     <message>
-        <source>描述：%1</source>
-        <translation>Description: %1</translation>
-    </message>
-    <message>
-        <source>制造商：%1</source>
-        <translation>Manufacturer: %1</translation>
-    </message>
-    <message>
-        <source>序列号：%1</source>
-        <translation>Serial number: %1</translation>
-    </message>
-    <message>
-        <source>厂商:产品 ID：%1:%2</source>
-        <translation>Vendor:product ID: %1:%2</translation>
-    </message>
-    <message>
         <source>串口 %1 已断开，等待它重新接入</source>
         <translation>Serial port %1 was disconnected; waiting for it to come back</translation>
     </message>
@@ -466,10 +615,6 @@
         <translation>--%1 is only for --read or --apply</translation>
     </message>
     <message>
-        <source>--expect-version 只能与 --apply 同用</source>
-        <translation>--expect-version is only for --apply</translation>
-    </message>
-    <message>
         <source>--station 不能与 --read、--apply 或 --open 同用</source>
         <translation>--station cannot be used with --read, --apply or --open</translation>
     </message>
@@ -596,6 +741,62 @@
     <message>
         <source>--run-id 只能与 --report 同用</source>
         <translation>--run-id goes with --report</translation>
+    </message>
+    <message>
+        <source>命令列表 %1 第 %2 行：%3 编码不能表示“%4”</source>
+        <translation>Command list %1, line %2: %3 cannot carry “%4”</translation>
+    </message>
+    <message>
+        <source>运行命令列表 %1</source>
+        <translation>Running the command list %1</translation>
+    </message>
+    <message>
+        <source>命令列表未通过：%1</source>
+        <translation>Command list failed: %1</translation>
+    </message>
+    <message>
+        <source>命令列表全部通过</source>
+        <translation>Command list passed</translation>
+    </message>
+    <message>
+        <source>--run 不能与 --read 同用</source>
+        <translation>--run cannot be used with --read</translation>
+    </message>
+    <message>
+        <source>--run 需要 --port</source>
+        <translation>--run needs --port</translation>
+    </message>
+    <message>
+        <source>--expect-version 只能与 --apply 或 --run 同用</source>
+        <translation>--expect-version is only for --apply or --run</translation>
+    </message>
+    <message>
+        <source>请先打开串口</source>
+        <translation>Open the port first</translation>
+    </message>
+    <message>
+        <source>正在读写模块的配置，命令列表暂不运行</source>
+        <translation>The module&apos;s configuration is being read or written: the command list does not run meanwhile</translation>
+    </message>
+    <message>
+        <source>命令列表正在运行，控制台暂不发送</source>
+        <translation>A command list is running: the console sends nothing meanwhile</translation>
+    </message>
+    <message>
+        <source>描述：%1</source>
+        <translation>Description: %1</translation>
+    </message>
+    <message>
+        <source>制造商：%1</source>
+        <translation>Manufacturer: %1</translation>
+    </message>
+    <message>
+        <source>序列号：%1</source>
+        <translation>Serial number: %1</translation>
+    </message>
+    <message>
+        <source>厂商:产品 ID：%1:%2</source>
+        <translation>Vendor:product ID: %1:%2</translation>
     </message>
 </context>
 <context>

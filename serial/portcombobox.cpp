@@ -59,11 +59,11 @@ QString PortComboBox::toolTip(const PortEntry &port)
         if (!value.isEmpty())
             lines << line.arg(value);
     };
-    add(text("描述：%1"), port.description);
-    add(text("制造商：%1"), port.manufacturer);
-    add(text("序列号：%1"), port.serialNumber);
+    add(text(QT_TRANSLATE_NOOP("Quorvel", "描述：%1")), port.description);
+    add(text(QT_TRANSLATE_NOOP("Quorvel", "制造商：%1")), port.manufacturer);
+    add(text(QT_TRANSLATE_NOOP("Quorvel", "序列号：%1")), port.serialNumber);
     if (port.vendorId >= 0 || port.productId >= 0)
-        lines << text("厂商:产品 ID：%1:%2").arg(hexId(port.vendorId), hexId(port.productId));
+        lines << text(QT_TRANSLATE_NOOP("Quorvel", "厂商:产品 ID：%1:%2")).arg(hexId(port.vendorId), hexId(port.productId));
     add(QStringLiteral("%1"), port.byIdLink);
     return lines.join(QLatin1Char('\n'));
 }

@@ -36,6 +36,7 @@ const Entry entries[] = {
     {Key::HexView, "consoleSettings/hexView", false},
     {Key::HexSend, "consoleSettings/hexSend", false},
     {Key::History, "consoleSettings/history", QStringList()},
+    {Key::CommandList, "comSettings/commandList", QString()},   // the command panel's list file
 };
 
 } // namespace

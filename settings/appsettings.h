@@ -25,7 +25,7 @@ enum class Key {
     Lang,
     Pos, Size, IsMax,
     ComPort, Bps, DataBit, ParBit, StopBit, AutoReconnect, Encoding, LogMaxRows, ConfirmWrite, VerifyWrite,
-    CmdLine, RegularTime, Timestamp, HexView, HexSend, History,
+    CmdLine, RegularTime, Timestamp, HexView, HexSend, History, CommandList,
 };
 
 struct Entry
