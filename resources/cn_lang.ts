@@ -1424,6 +1424,22 @@
         <source>等待模块时运行意外结束（%1），已重新开始等待</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>命令列表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>无（只写入并校验）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>选择命令列表</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>命令列表 (*.txt);;所有文件 (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

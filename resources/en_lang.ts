@@ -1424,6 +1424,22 @@
         <source>等待模块时运行意外结束（%1），已重新开始等待</source>
         <translation>The run ended while waiting for a module (%1); waiting again</translation>
     </message>
+    <message>
+        <source>命令列表</source>
+        <translation>Command list</translation>
+    </message>
+    <message>
+        <source>无（只写入并校验）</source>
+        <translation>none (write and verify only)</translation>
+    </message>
+    <message>
+        <source>选择命令列表</source>
+        <translation>Choose the command list</translation>
+    </message>
+    <message>
+        <source>命令列表 (*.txt);;所有文件 (*)</source>
+        <translation>Command lists (*.txt);;All files (*)</translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

@@ -11,6 +11,8 @@ QStringList childArguments(const ChildRun &run)
         args << QStringLiteral("--baud") << run.baud;
     args << QStringLiteral("--apply") << run.profile << QStringLiteral("--verify") << QStringLiteral("--report")
          << run.report << QStringLiteral("--progress");
+    if (!run.commands.isEmpty())
+        args << QStringLiteral("--run") << run.commands;
     if (!run.expectVersion.isEmpty())
         args << QStringLiteral("--expect-version") << run.expectVersion;
     if (!run.runId.isEmpty())

@@ -22,11 +22,12 @@ struct ChildRun
     QString report;
     QString expectVersion;   // empty: any firmware
     QString runId;           // the run's row carries it; the station's own row for the run too
+    QString commands;        // a command list run after the apply; empty: none
 };
 
 // The arguments of `quorvel` for one module: wait for a new module, apply
 // the profile with verify, append the row (with the run's id) to the report,
-// report progress.
+// report progress; run the command list after the apply, when there is one.
 QStringList childArguments(const ChildRun &run);
 
 // How a child run ended.

@@ -34,6 +34,7 @@
 #include <algorithm>
 
 #include "cfgfile/profilefile.h"
+#include "console/commandlist.h"
 #include "serial/portlist.h"
 #include "serial/portsettings.h"
 #include "settings/appsettings.h"
@@ -190,6 +191,18 @@ void StationWindow::buildForm()
     form->addRow(m_profileLabel, profileRow);
     form->addRow(QString(), m_profileInfo);
 
+    // An optional command list, run on every module after its apply.
+    m_commandsLabel = new QLabel;
+    m_commandsEdit = new QLineEdit;
+    m_commandsEdit->setObjectName(QStringLiteral("lineEdit_commands"));
+    m_commandsEdit->setReadOnly(true);
+    m_commandsEdit->setClearButtonEnabled(true);
+    m_commandsButton = new QPushButton;
+    auto *commandsRow = new QHBoxLayout;
+    commandsRow->addWidget(m_commandsEdit, 1);
+    commandsRow->addWidget(m_commandsButton);
+    form->addRow(m_commandsLabel, commandsRow);
+
     m_versionLabel = new QLabel;
     m_versionEdit = new QLineEdit;
     m_verify = new QCheckBox;
@@ -239,6 +252,7 @@ void StationWindow::buildForm()
     m_stopButton = new QPushButton;
     m_stopButton->setEnabled(false);
     m_totals = new QLabel;
+    m_totals->setObjectName(QStringLiteral("label_totals"));
     QFont big = m_totals->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
@@ -260,6 +274,12 @@ void StationWindow::buildForm()
     layout->addWidget(scroll, 1);
 
     connect(m_profileButton, &QPushButton::clicked, this, &StationWindow::chooseProfile);
+    connect(m_commandsButton, &QPushButton::clicked, this, &StationWindow::chooseCommandList);
+    // The clear button empties the field: no list.
+    connect(m_commandsEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
+        if (text.isEmpty())
+            m_commands.clear();
+    });
     connect(m_reportButton, &QPushButton::clicked, this, &StationWindow::chooseReport);
     connect(m_addButton, &QPushButton::clicked, this, &StationWindow::addChosenFixture);
     connect(m_removeButton, &QPushButton::clicked, this, &StationWindow::removeChosenFixture);
@@ -279,6 +299,9 @@ void StationWindow::retranslate()
     setWindowTitle(tr("Quorvel 量产"));
     m_profileLabel->setText(tr("配置文件"));
     m_profileButton->setText(tr("选择…"));
+    m_commandsLabel->setText(tr("命令列表"));
+    m_commandsButton->setText(tr("选择…"));
+    m_commandsEdit->setPlaceholderText(tr("无（只写入并校验）"));
     m_versionLabel->setText(tr("固件版本"));
     m_versionEdit->setPlaceholderText(tr("任意版本"));
     m_verify->setText(tr("写入后校验"));
@@ -313,6 +336,29 @@ void StationWindow::chooseProfile()
     const QString path = QFileDialog::getOpenFileName(this, tr("选择配置文件"), QString(), QStringLiteral("XML (*.xml)"));
     if (!path.isEmpty())
         setProfile(path);
+}
+
+void StationWindow::chooseCommandList()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("选择命令列表"), QString(),
+                                                      tr("命令列表 (*.txt);;所有文件 (*)"));
+    if (!path.isEmpty())
+        setCommandList(path);
+}
+
+// A list that does not parse is refused here, its line named, as the runs
+// would refuse it for every module.
+bool StationWindow::setCommandList(const QString &path)
+{
+    QString why;
+    if (!path.isEmpty() && !CommandList::load(path, &why)) {
+        m_totals->setText(why);
+        return false;
+    }
+    m_commands = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    m_commandsEdit->setText(m_commands);
+    m_totals->clear();
+    return true;
 }
 
 void StationWindow::chooseReport()
@@ -473,6 +519,17 @@ void StationWindow::start()
         else
             prepareRunSettings();
     }
+    // The list too runs as it was at Start; one edited since into something that does not parse is refused.
+    m_runCommands.clear();
+    if (refusal.isEmpty() && !m_commands.isEmpty()) {
+        QString why;
+        const std::optional<CommandList> list = CommandList::load(m_commands, &why);
+        m_runCommands = m_runDir->filePath(QStringLiteral("commands-") + QFileInfo(m_commands).fileName());
+        if (!list)
+            refusal = why;
+        else if (!list->save(m_runCommands, &why))
+            refusal = why;
+    }
     if (!refusal.isEmpty()) {
         m_totals->setText(refusal);
         return;
@@ -520,7 +577,7 @@ void StationWindow::setRunning(bool running)
     m_running = running;
     if (!running)
         m_runClock.stop(m_clock.elapsed());
-    for (QWidget *w : std::initializer_list<QWidget *>{m_profileButton, m_versionEdit, m_reportEdit, m_reportButton,
+    for (QWidget *w : std::initializer_list<QWidget *>{m_profileButton, m_commandsButton, m_commandsEdit, m_versionEdit, m_reportEdit, m_reportButton,
                                                         m_addButton, m_removeButton, m_startButton, m_portBox,
                                                         m_baudBox})
         w->setEnabled(!running);
@@ -547,6 +604,7 @@ void StationWindow::startChild(Fixture &f)
     run.profile = m_runProfile;
     run.report = reportFile();
     run.expectVersion = m_versionEdit->text().trimmed();
+    run.commands = m_runCommands;
     f.runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     run.runId = f.runId;
 
@@ -649,7 +707,7 @@ void StationWindow::recordMissingRow(Fixture &f, const QString &why, int exitCod
     row.port = f.port;
     row.mac = f.state.mac();
     row.firmware = f.state.firmware();
-    row.action = QStringLiteral("apply+verify");
+    row.action = m_runCommands.isEmpty() ? QStringLiteral("apply+verify") : QStringLiteral("apply+run");
     row.profile = QFileInfo(m_profile).fileName();
     row.profileSha256 = m_profileSha;
     row.pass = false;

@@ -41,6 +41,7 @@ public:
 
     // What the form sets; public for the tests, the benchmark and the screenshots.
     bool setProfile(const QString &path);   // false: refused, the reason on screen
+    bool setCommandList(const QString &path);   // empty: none; false: refused, the reason on screen
     void setExpectedVersion(const QString &version);
     void setReportFile(const QString &path);
     void addFixture(const QString &port, const QString &baud = QString());
@@ -89,6 +90,7 @@ private:
     void buildForm();
     void retranslate();
     void chooseProfile();
+    void chooseCommandList();
     void chooseReport();
     void addChosenFixture();
     void removeChosenFixture();
@@ -110,6 +112,7 @@ private:
     // (same file name): an edit of the file meanwhile reaches no module.
     std::unique_ptr<QTemporaryDir> m_runDir;
     QString m_runProfile;
+    QString m_commands, m_runCommands;   // the command list run after each apply, and its copy taken at Start
     bool m_running = false;
     int m_stopPresses = 0;
     QElapsedTimer m_clock;       // monotonic, since the window was made
@@ -118,9 +121,10 @@ private:
     QObject *m_rowWriter;        // lives in m_rowThread
     std::vector<std::unique_ptr<Fixture>> m_fixtures;
 
-    QLabel *m_profileLabel, *m_profileInfo, *m_versionLabel, *m_reportLabel, *m_fixturesLabel, *m_totals;
-    QLineEdit *m_profileEdit, *m_versionEdit, *m_reportEdit;
-    QPushButton *m_profileButton, *m_reportButton, *m_addButton, *m_removeButton, *m_startButton, *m_stopButton;
+    QLabel *m_profileLabel, *m_profileInfo, *m_versionLabel, *m_reportLabel, *m_fixturesLabel, *m_totals,
+        *m_commandsLabel;
+    QLineEdit *m_profileEdit, *m_versionEdit, *m_reportEdit, *m_commandsEdit;
+    QPushButton *m_profileButton, *m_commandsButton, *m_reportButton, *m_addButton, *m_removeButton, *m_startButton, *m_stopButton;
     QCheckBox *m_verify;
     QComboBox *m_portBox, *m_baudBox;
     QTableWidget *m_fixtureTable;
