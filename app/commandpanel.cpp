@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
+#include <QToolButton>
 #include <QScopedValueRollback>
 #include <QSettings>
 #include <QShortcut>
@@ -47,6 +47,7 @@ bool actsOrBad(const QString &text)
 QListWidgetItem *newRow(const QString &text)
 {
     auto *item = new QListWidgetItem(text);
+    item->setToolTip(text);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
     return item;
 }
@@ -64,10 +65,13 @@ CommandPanel::CommandPanel(SerialLink &serialLink, std::function<QString()> mayR
     rows->setObjectName(QStringLiteral("listWidget_commands"));
     rows->setItemDelegate(new OutcomeDelegate(rows));
     rows->setEditTriggers(QAbstractItemView::EditKeyPressed);
-    rows->setUniformItemSizes(true);   // a list of ten thousand rows lays out at once
+    rows->setLayoutMode(QListView::Batched);   // a list of ten thousand rows shows its first rows at once
+    rows->setTextElideMode(Qt::ElideNone);   // a long pattern scrolls into view rather than losing its end
+    // Compact buttons: the log beside the panel keeps most of the width.
     const auto button = [this](const char *name) {
-        auto *b = new QPushButton(this);
+        auto *b = new QToolButton(this);
         b->setObjectName(QLatin1String(name));
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         return b;
     };
     runButton = button("pushButton_runCommands");
@@ -83,23 +87,23 @@ CommandPanel::CommandPanel(SerialLink &serialLink, std::function<QString()> mayR
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(nameLabel);
     layout->addWidget(rows, 1);
-    for (const QList<QPushButton *> &line : {QList<QPushButton *>{runButton, stepButton, stopButton},
-                                             QList<QPushButton *>{addButton, removeButton, upButton, downButton},
-                                             QList<QPushButton *>{loadButton, saveButton}}) {
+    for (const QList<QToolButton *> &line : {QList<QToolButton *>{runButton, stepButton, stopButton},
+                                             QList<QToolButton *>{addButton, removeButton, upButton, downButton},
+                                             QList<QToolButton *>{loadButton, saveButton}}) {
         auto *row = new QHBoxLayout;
-        for (QPushButton *b : line)
+        for (QToolButton *b : line)
             row->addWidget(b);
         layout->addLayout(row);
     }
 
-    connect(runButton, &QPushButton::clicked, this, [this] { start(0, -1); });
-    connect(stepButton, &QPushButton::clicked, this, &CommandPanel::stepNext);
-    connect(stopButton, &QPushButton::clicked, &run, &CommandRun::stop);
-    connect(addButton, &QPushButton::clicked, this, &CommandPanel::addRow);
-    connect(removeButton, &QPushButton::clicked, this, &CommandPanel::removeRow);
-    connect(upButton, &QPushButton::clicked, this, [this] { moveRow(-1); });
-    connect(downButton, &QPushButton::clicked, this, [this] { moveRow(1); });
-    connect(loadButton, &QPushButton::clicked, this, [this] {
+    connect(runButton, &QToolButton::clicked, this, [this] { start(0, -1); });
+    connect(stepButton, &QToolButton::clicked, this, &CommandPanel::stepNext);
+    connect(stopButton, &QToolButton::clicked, &run, &CommandRun::stop);
+    connect(addButton, &QToolButton::clicked, this, &CommandPanel::addRow);
+    connect(removeButton, &QToolButton::clicked, this, &CommandPanel::removeRow);
+    connect(upButton, &QToolButton::clicked, this, [this] { moveRow(-1); });
+    connect(downButton, &QToolButton::clicked, this, [this] { moveRow(1); });
+    connect(loadButton, &QToolButton::clicked, this, [this] {
         if (changed && QMessageBox::question(this, tr("命令列表"), tr("命令列表有未保存的修改，放弃这些修改吗？"),
                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
                            != QMessageBox::Yes)
@@ -109,7 +113,7 @@ CommandPanel::CommandPanel(SerialLink &serialLink, std::function<QString()> mayR
         if (!chosen.isEmpty())
             load(chosen);
     });
-    connect(saveButton, &QPushButton::clicked, this, [this] {
+    connect(saveButton, &QToolButton::clicked, this, [this] {
         const QString chosen = QFileDialog::getSaveFileName(this, tr("保存命令列表"),
                                                             path.isEmpty() ? QStringLiteral("commands.txt") : path,
                                                             tr("命令列表 (*.txt);;所有文件 (*)"));
@@ -151,10 +155,14 @@ void CommandPanel::retranslate()
     stopButton->setText(tr("停止"));
     loadButton->setText(tr("打开…"));
     saveButton->setText(tr("保存…"));
-    addButton->setText(tr("添加"));
-    removeButton->setText(tr("删除"));
-    upButton->setText(tr("上移"));
-    downButton->setText(tr("下移"));
+    addButton->setText(QStringLiteral("+"));
+    removeButton->setText(QStringLiteral("−"));
+    upButton->setText(QStringLiteral("↑"));
+    downButton->setText(QStringLiteral("↓"));
+    addButton->setToolTip(tr("添加"));
+    removeButton->setToolTip(tr("删除"));
+    upButton->setToolTip(tr("上移"));
+    downButton->setToolTip(tr("下移"));
     rows->setToolTip(tr("双击或按 F1–F12 发送一步；F2 编辑"));
     updateTitle();
 }
@@ -297,7 +305,7 @@ void CommandPanel::stepEnded(int row, bool passed, const QString &detail)
     const QScopedValueRollback<bool> marking(filling, true);
     item->setData(Qt::BackgroundRole, QVariant());
     item->setData(outcomeRole, (passed ? QStringLiteral("✓ ") : QStringLiteral("✗ ")) + detail);
-    item->setToolTip(detail);
+    item->setToolTip(detail.isEmpty() ? item->text() : item->text() + u'\n' + detail);
 }
 
 void CommandPanel::finished(const CommandRun::Outcome &outcome)
@@ -333,6 +341,7 @@ void CommandPanel::rowEdited(QListWidgetItem *item)
     QString why;
     const std::optional<CommandList::Step> step = CommandList::parseLine(item->text(), &why);
     const QScopedValueRollback<bool> marking(filling, true);
+    item->setToolTip(step ? item->text() : item->text() + u'\n' + why);
     item->setData(problemRole, step ? QVariant() : QVariant(why));
     item->setData(outcomeRole, step ? QVariant() : QVariant(QStringLiteral("✗ ") + why));
     item->setForeground(!step ? QBrush(Qt::red)
@@ -395,7 +404,7 @@ void CommandPanel::updateButtons()
     runButton->setEnabled(idle && any);
     stepButton->setEnabled(idle && any);
     stopButton->setEnabled(!idle);
-    for (QPushButton *b : {addButton, removeButton, upButton, downButton, loadButton, saveButton})
+    for (QToolButton *b : {addButton, removeButton, upButton, downButton, loadButton, saveButton})
         b->setEnabled(idle);
     rows->setEditTriggers(idle ? QAbstractItemView::EditKeyPressed : QAbstractItemView::NoEditTriggers);
 }

@@ -20,7 +20,7 @@
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
-class QPushButton;
+class QToolButton;
 class QShortcut;
 class QSettings;
 class SerialLink;
@@ -79,9 +79,10 @@ private:
     CommandRun run;
     QListWidget *rows = nullptr;
     QLabel *nameLabel = nullptr;
-    QPushButton *runButton = nullptr, *stepButton = nullptr, *stopButton = nullptr;
-    QPushButton *loadButton = nullptr, *saveButton = nullptr;
-    QPushButton *addButton = nullptr, *removeButton = nullptr, *upButton = nullptr, *downButton = nullptr;
+    // Tool buttons: as narrow as their texts, so that the log keeps the width.
+    QToolButton *runButton = nullptr, *stepButton = nullptr, *stopButton = nullptr;
+    QToolButton *loadButton = nullptr, *saveButton = nullptr;
+    QToolButton *addButton = nullptr, *removeButton = nullptr, *upButton = nullptr, *downButton = nullptr;
     QString path;            // the file the rows came from or went to
     bool changed = false;    // edited since
     bool filling = false;    // rows being put in by the program, not edited

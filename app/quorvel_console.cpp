@@ -107,6 +107,7 @@ void Quorvel::initCommandPanel()
     split->addWidget(commandPanel);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    split->setSizes({3 * split->width(), split->width()});
     split->setChildrenCollapsible(false);
     commandPanel->loadSettings(*settings);
     // F3 finds the next row while the log's find line is open, and sends the third step otherwise.

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -148,6 +149,25 @@ int main(int argc, char *argv[])
     ok = save(w, out, QStringLiteral("window-en.png")) && ok;
     child<QTabWidget>(w, "tabWidget")->setCurrentIndex(1);
     ok = save(w, out, QStringLiteral("window-en-wifi.png")) && ok;
+    child<QTabWidget>(w, "tabWidget")->setCurrentIndex(0);
+
+    // The command panel in the middle of the documentation's example list,
+    // the module answering slowly enough to catch a step waiting.
+    {
+        QTemporaryDir lists;
+        const QString list = lists.filePath(QStringLiteral("check-after-configuration.txt"));
+        QFile::copy(QStringLiteral(QUORVEL_SOURCE_DIR "/docs/examples/check-after-configuration.txt"), list);
+        auto *panel = w.findChild<CommandPanel *>();
+        panel->load(list);
+        module.setDelay(300);
+        child<QAbstractButton>(w, "pushButton_runCommands")->click();
+        auto *rows = child<QListWidget>(w, "listWidget_commands");
+        waitFor([&] { return !rows->item(8)->data(CommandPanel::outcomeRole).toString().isEmpty(); }, 5000);
+        settle(100);
+        ok = save(w, out, QStringLiteral("commands-run.png")) && ok;
+        waitFor([&] { return !panel->running(); }, 10000);
+        module.setDelay(0);
+    }
 
     // A device this user may not open: the box says why. Root, who may open
     // anything, gives up its rights for the moment.

@@ -12,7 +12,7 @@ class tst_CommandPanel : public QObject
 
     CommandPanel *panel() { return m_f->w->findChild<CommandPanel *>(); }
     QListWidget *rows() { return m_f->w->findChild<QListWidget *>(QStringLiteral("listWidget_commands")); }
-    QPushButton *button(const char *name) { return m_f->w->findChild<QPushButton *>(QLatin1String(name)); }
+    QAbstractButton *button(const char *name) { return m_f->w->findChild<QAbstractButton *>(QLatin1String(name)); }
     QStringList marks()   // each row's mark, "" for none
     {
         QStringList all;

@@ -209,6 +209,21 @@ private slots:
         QCOMPARE(out.row, 2);
     }
 
+    // The documentation's example passes on a module as the simulated one comes, and fails on one off the network.
+    void documentedExample()
+    {
+        wire();
+        QString why;
+        const std::optional<CommandList> list =
+            CommandList::load(QStringLiteral(QUORVEL_SOURCE_DIR "/docs/examples/check-after-configuration.txt"), &why);
+        QVERIFY2(list, qPrintable(why));
+        QCOMPARE(list->name(), QStringLiteral("Check a module after configuration"));
+        const CommandRun::Outcome passed = w->go(list->text());
+        QVERIFY2(passed.ok(), qPrintable(passed.why));
+        w->sim.setFields(QStringLiteral("NETS"), {"0", "0"});
+        QCOMPARE(w->go(list->text()).row, 15);
+    }
+
     // One step runs alone; Stop ends a wait at once, and nothing more goes out.
     void stepAndStop()
     {
