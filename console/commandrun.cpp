@@ -70,7 +70,7 @@ void CommandRun::advance()
         case CommandList::Kind::Expect:
             m_lastLine.clear();
             m_waiting = true;
-            m_timer.start(step.ms);
+            m_timer.start(step.ms);   // the expect's time-out
             return;
         case CommandList::Kind::Wait:
             m_timer.start(step.ms);
