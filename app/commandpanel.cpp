@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -44,6 +45,26 @@ bool actsOrBad(const QString &text)
     return !step || step->acts();
 }
 
+// F2 in the rows edits the selected row: the list takes the key before the
+// window's F2 (the second step) can.
+class EditKeyFirst : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F2 || key->modifiers() != Qt::NoModifier)
+            return false;
+        event->accept();
+        return true;
+    }
+};
+
 QListWidgetItem *newRow(const QString &text)
 {
     auto *item = new QListWidgetItem(text);
@@ -65,6 +86,7 @@ CommandPanel::CommandPanel(SerialLink &serialLink, std::function<QString()> mayR
     rows->setObjectName(QStringLiteral("listWidget_commands"));
     rows->setItemDelegate(new OutcomeDelegate(rows));
     rows->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    rows->installEventFilter(new EditKeyFirst(rows));
     rows->setLayoutMode(QListView::Batched);   // a list of ten thousand rows shows its first rows at once
     rows->setTextElideMode(Qt::ElideNone);   // a long pattern scrolls into view rather than losing its end
     // Compact buttons: the log beside the panel keeps most of the width.
@@ -252,8 +274,10 @@ void CommandPanel::showRows(const CommandList &list)
 
 void CommandPanel::start(int first, int count)
 {
-    if (run.running() || first < 0)
+    // A comment or a blank row alone sends nothing and says nothing.
+    if (run.running() || !rows->item(first) || (count == 1 && !actsOrBad(rows->item(first)->text())))
         return;
+    single = count == 1;
     QString why = mayRun();
     std::optional<CommandList> steps = why.isEmpty() ? list(&why) : std::nullopt;
     if (!steps) {
@@ -323,7 +347,8 @@ void CommandPanel::finished(const CommandRun::Outcome &outcome)
     updateButtons();
     switch (outcome.end) {
     case CommandRun::Outcome::End::Passed:
-        say(tr("命令列表全部通过"), 10000);
+        if (!single)   // one step's ✓ is on its row
+            say(tr("命令列表全部通过"), 10000);
         break;
     case CommandRun::Outcome::End::Failed:
         say(tr("命令列表未通过：%1").arg(outcome.why), 10000);

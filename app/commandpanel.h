@@ -89,6 +89,7 @@ private:
     int stepRow = -1;        // the row Step runs next
     QList<QShortcut *> stepKeys;   // F1 to F12
     bool held = false;       // the run holds the link
+    bool single = false;     // the run is one step (double-click, F key, Step)
 };
 
 #endif // COMMANDPANEL_H

@@ -75,6 +75,13 @@ private slots:
         QTRY_COMPARE(received().size(), 2);
         QCOMPARE(received().last(), QByteArray("AT+VER?\r\n"));
 
+        // F2 with the rows in focus edits the selected row, and sends nothing.
+        rows()->setFocus();
+        QTest::keyClick(rows(), Qt::Key_F2);
+        QVERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(received().size(), 2);
+
         // Step runs the selected row, then selects the next step; Stop ends the wait at once, nothing more sent.
         rows()->setCurrentRow(1);
         button("pushButton_stepCommands")->click();
