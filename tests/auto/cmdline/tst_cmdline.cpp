@@ -287,6 +287,8 @@ private slots:
         row("run, a send GBK cannot carry", runList, "send AT+APMOD=\xf0\x9f\x98\x80\n", 2,
             "第 1 行：GBK 编码不能表示“\xf0\x9f\x98\x80”", {}, {}, "[comSettings]\nencoding=GBK\n");
         row("run with read", read + QStringList{"--run", "l.txt"}, profile, 2, "--run 不能与 --read 同用");
+        row("run, missing port", {"--port", "/dev/quorvel-no-such-port", "--run", "f.xml"}, "send AT\n", 3,
+            "/dev/quorvel-no-such-port");
         // Swapped as the verify's first query arrives: both MACs named, no differences listed, the row the first's.
         row("another module put on between the write and its verify", verify + report, profile, 1,
             "模块在运行中被更换：开始时 MAC AC:CF:23:5A:10:7E，读回时 MAC AC:CF:23:5A:10:7F\n", "swap AT+VER?:2", {},
