@@ -14,7 +14,7 @@ struct ReportRow
     QString port;            // as given with --port
     QString mac;             // the module's MAC address, empty when it never answered
     QString firmware;        // the module's version answer
-    QString action;          // "read", "apply" or "apply+verify"
+    QString action;          // "read", "apply", "apply+verify", "run" (a command list) or "apply+run"
     QString profile;         // the profile's file name (for --read: the file written)
     QString profileSha256;   // of the profile's bytes, lower-case hex; empty for --read
     bool pass = false;
