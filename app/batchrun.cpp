@@ -480,6 +480,7 @@ int BatchRun::run()
     row.detail = status == Done ? QString() : cfgfields::escapedText(atanswer::withoutLineBreaks(detail));
     row.ms = clock.elapsed();
     row.station = line.stationName;
+    row.label = line.label;
     row.runId = line.runId;   // empty: the database sink makes one
     QString why;
     if (!report::writeReportRow(line.report, row, &why)) {
@@ -558,9 +559,14 @@ int BatchRun::runSteps()
     portOpened = true;
     printStep(tr("已打开串口 %1").arg(line.port));
 
-    if ((applying || listOnly) && !(line.report.isEmpty() && line.expectVersion.isEmpty())) {
+    if ((applying || listOnly) && !(line.report.isEmpty() && line.expectVersion.isEmpty() && line.expectMac.isEmpty())) {
         if (!identifyModule())
             return ModuleFailed;
+        // The module in the fixture is the one whose label was scanned, or nothing is written to it.
+        if (!line.expectMac.isEmpty() && mac != line.expectMac) {
+            printStep(tr("模块的 MAC 为 %1，标签为 %2，不是同一个模块；没有写入").arg(mac, line.expectMac));
+            return ModuleFailed;
+        }
         if (!line.expectVersion.isEmpty() && firmware != line.expectVersion) {
             printStep(tr("固件版本为 %1，需要 %2").arg(firmware, line.expectVersion));
             return ModuleFailed;

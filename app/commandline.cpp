@@ -54,15 +54,16 @@ QString CommandLine::take(const QCommandLineParser &parser)
         return tr("多余的参数：%1").arg(parser.positionalArguments().first());
     // A script that says an option twice means one of them; which one is not
     // for the program to guess.
-    for (const char *name : {"port", "baud", "read", "apply", "run", "report", "expect-version", "wait-new", "station-name",
-                             "history", "run-id"}) {
+    for (const char *name : {"port", "baud", "read", "apply", "run", "report", "expect-version", "expect-mac", "label",
+                             "wait-new", "station-name", "history", "run-id"}) {
         if (parser.values(QLatin1String(name)).size() > 1)
             return tr("--%1 只能给一次").arg(QLatin1String(name));
     }
     // "--apply=" or "--expect-version \"\"" (an unset variable in a script)
     // would read the module, or write to any module, before failing; "--port="
     // must not fall back to the remembered port, or the first in the list.
-    for (const char *name : {"port", "read", "apply", "run", "report", "expect-version", "station-name", "run-id"}) {
+    for (const char *name : {"port", "read", "apply", "run", "report", "expect-version", "expect-mac", "label",
+                             "station-name", "run-id"}) {
         if (isSet(name) && value(name).trimmed().isEmpty())
             return tr("--%1 不能为空").arg(QLatin1String(name));
     }
@@ -80,6 +81,8 @@ QString CommandLine::take(const QCommandLineParser &parser)
         return tr("--verify 只能与 --apply 同用");
     if (isSet("expect-version") && !isSet("apply") && !isSet("run"))
         return tr("--expect-version 只能与 --apply 或 --run 同用");
+    if (isSet("expect-mac") && !isSet("apply") && !isSet("run"))
+        return tr("--expect-mac 只能与 --apply 或 --run 同用");
     for (const char *name : {"report", "wait-new", "progress"}) {
         if (isSet(name) && !batch)
             return tr("--%1 只能与 --read 或 --apply 同用").arg(QLatin1String(name));
@@ -102,6 +105,15 @@ QString CommandLine::take(const QCommandLineParser &parser)
     if (isSet("run-id") && !isSet("report"))
         return tr("--run-id 只能与 --report 同用");
     runId = value("run-id");
+    if (isSet("label") && !isSet("report"))
+        return tr("--label 只能与 --report 同用");
+    label = value("label");
+    if (isSet("expect-mac")) {
+        // Any spelling a label or a person gives: compared in the MAC's one spelling.
+        expectMac = cfgfields::canonicalMac(value("expect-mac").trimmed());
+        if (expectMac.isEmpty())
+            return tr("--expect-mac %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）").arg(value("expect-mac"));
+    }
     expectVersion = parser.value(QStringLiteral("expect-version"));
     if (isSet("wait-new")) {
         // Compared in the MAC's one spelling: any case, ":", "-" or nothing between the pairs.

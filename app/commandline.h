@@ -23,6 +23,8 @@ public:
     bool verify = false;
     QString report;                // --report: a CSV file or a database URI
     QString stationName, runId, expectVersion;
+    QString expectMac;             // --expect-mac, in the MAC's one spelling
+    QString label;                 // --label: the scanned code, for the report row
     std::optional<QString> waitNew;   // --wait-new: the MAC to wait past, in its one spelling (empty: any)
     bool progress = false;
 

@@ -90,6 +90,15 @@ int main(int argc, char *argv[])
                                            QStringLiteral("With --apply or --run: work only on a module whose "
                                                           "firmware version is TEXT."),
                                            QStringLiteral("TEXT"));
+    const QCommandLineOption expectMac(QStringLiteral("expect-mac"),
+                                       QStringLiteral("With --apply or --run: work only on the module whose MAC is MAC "
+                                                      "(AC:CF:23:5A:10:7E, AC-CF-23-5A-10-7E or accf235a107e); "
+                                                      "another fails before anything is written."),
+                                       QStringLiteral("MAC"));
+    const QCommandLineOption label(QStringLiteral("label"),
+                                   QStringLiteral("With --report: the code scanned off the module's label, "
+                                                  "recorded in its row."),
+                                   QStringLiteral("CODE"));
     const QCommandLineOption waitNew(QStringLiteral("wait-new"),
                                      QStringLiteral("With --read or --apply: first wait until a module whose MAC is "
                                                     "not MAC answers on the port (empty: any module)."),
@@ -111,7 +120,7 @@ int main(int argc, char *argv[])
                                      QStringLiteral("With --report FILE.csv or URI: print the runs of the module MAC, "
                                                     "newest first, as CSV, and exit."),
                                      QStringLiteral("MAC"));
-    parser.addOptions({port, baud, open, read, apply, run, verify, report, expectVersion, waitNew, progress, station,
+    parser.addOptions({port, baud, open, read, apply, run, verify, report, expectVersion, expectMac, label, waitNew, progress, station,
                        stationName, runId, history});
 
     // No display is needed, and none is used even when there is one (a

@@ -126,6 +126,8 @@ QStringList fields(const ReportRow &row, const QStringList &columns)
             out << guarded(row.port);
         else if (c == u"mac")
             out << guarded(row.mac);
+        else if (c == u"label")
+            out << guarded(row.label);
         else if (c == u"firmware")
             out << guarded(row.firmware);
         else if (c == u"action")
@@ -169,6 +171,8 @@ bool toRow(const QStringList &columns, const QStringList &record, ReportRow *row
             row->port = text;
         } else if (c == u"mac") {
             row->mac = text;
+        } else if (c == u"label") {
+            row->label = text;
         } else if (c == u"firmware") {
             row->firmware = text;
         } else if (c == u"action") {

@@ -65,6 +65,10 @@ const QList<QStringList> &migrations()
             // station's own clock time can be shown; empty for the rows stored before.
             QStringLiteral("ALTER TABLE quorvel_module_runs ADD COLUMN IF NOT EXISTS utc_offset integer"),
         },
+        {
+            // The code scanned off the module's label; empty for the rows stored before.
+            QStringLiteral("ALTER TABLE quorvel_module_runs ADD COLUMN IF NOT EXISTS label text NOT NULL DEFAULT ''"),
+        },
     };
     return steps;
 }
@@ -78,8 +82,8 @@ constexpr qint64 migrationLock = 0x51756f7276656cLL;
 // The first row of a run is the one kept: a second one (the station's row for a
 // run it killed, after the run's own row got in) changes nothing.
 const QString insertSql = QStringLiteral(
-    "INSERT INTO quorvel_module_runs (run_id, time, utc_offset, station, port, mac, firmware, action, profile,"
-    " profile_sha256, result, exit, detail, ms)"
+    "INSERT INTO quorvel_module_runs (run_id, time, utc_offset, station, port, mac, label, firmware, action,"
+    " profile, profile_sha256, result, exit, detail, ms)"
     " VALUES (%1) ON CONFLICT (run_id) DO NOTHING");
 
 // Sent with every connection, before the URI's own options (a later -c wins):
@@ -255,7 +259,8 @@ bool insert(QSqlDatabase db, const ReportRow &row, QString *why, bool *late = nu
         literal(row.runId),
         QStringLiteral("CAST(%1 AS timestamptz)").arg(literal(csvtable::isoTime(time))),
         literal(time.offsetFromUtc()),
-        text(row.station), text(row.port), text(row.mac), text(row.firmware), text(row.action), text(row.profile),
+        text(row.station), text(row.port), text(row.mac), text(row.label), text(row.firmware), text(row.action),
+        text(row.profile),
         text(row.profileSha256), literal(row.pass ? QStringLiteral("pass") : QStringLiteral("fail")),
         literal(row.exitCode), text(row.detail), literal(row.ms)};
     QSqlQuery q(db);
@@ -549,9 +554,10 @@ QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
     // Tables not yet migrated have no offsets: their times are shown in this computer's zone.
     if (!q.prepare(QStringLiteral(
             "SELECT run_id, CAST(extract(epoch FROM time) * 1000 AS bigint), station, port, mac, firmware,"
-            " action, profile, profile_sha256, result, exit, detail, ms, %1 FROM quorvel_module_runs"
+            " action, profile, profile_sha256, result, exit, detail, ms, %1, %2 FROM quorvel_module_runs"
             " WHERE mac = ? OR mac = ? ORDER BY time DESC, recorded DESC")
-                       .arg(version >= 2 ? QStringLiteral("utc_offset") : QStringLiteral("NULL")))) {
+                       .arg(version >= 2 ? QStringLiteral("utc_offset") : QStringLiteral("NULL"),
+                            version >= 3 ? QStringLiteral("label") : QStringLiteral("''")))) {
         *why = oneLine(q.lastError());
         return rows;
     }
@@ -580,6 +586,7 @@ QList<ReportRow> history(const QString &uri, const QString &mac, QString *why)
         row.exitCode = q.value(10).toInt();
         row.detail = q.value(11).toString();
         row.ms = q.value(12).toLongLong();
+        row.label = q.value(14).toString();
         rows.append(row);
     }
     return rows;

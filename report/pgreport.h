@@ -30,7 +30,7 @@
 namespace pgreport {
 
 // The schema version this program creates and migrates to.
-constexpr int schemaVersion = 2;
+constexpr int schemaVersion = 3;
 
 // Whether `target` names a database (postgresql:// or postgres://) rather than a file.
 bool isUri(const QString &target);

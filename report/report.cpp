@@ -139,14 +139,46 @@ bool appendLocked(const QString &path, const QByteArray &header, const QByteArra
 }
 #endif
 
+namespace {
+
+// The columns of the report at `path` as its header names them. Only a
+// regular file is looked into (a FIFO would hang the read; the append refuses
+// it and a link anyway); an empty or new one gets today's columns.
+QStringList fileColumns(const QString &path)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (info.isSymLink() || !info.isFile() || !file.open(QIODevice::ReadOnly))
+        return ReportRow::columns();
+    QByteArray first = file.readLine(4096);
+    if (first.startsWith("\xEF\xBB\xBF"))
+        first.remove(0, 3);
+    QList<QStringList> records;
+    QString unread;
+    if (!csvtable::parse(first, &records, &unread) || records.isEmpty()
+        || records.first() != ReportRow::columnsWithoutLabel())
+        return ReportRow::columns();
+    return records.first();
+}
+
+} // namespace
+
 bool writeReportRow(const QString &target, const ReportRow &row, QString *why)
 {
     // A database takes the row, or its spool does until it is back; `why`
     // then says where the row went.
     if (pgreport::isUri(target))
         return pgreport::insertRow(target, row, why) != pgreport::Stored::Lost;
-    return appendLocked(target, csvtable::line(ReportRow::columns()),
-                        csvtable::line(csvtable::fields(row, ReportRow::columns())), why);
+    // A report begun by an earlier version goes on in its own columns; a
+    // label it has no column for is not dropped without a word.
+    const QStringList columns = fileColumns(target);
+    if (!row.label.isEmpty() && !columns.contains(QStringLiteral("label"))) {
+        *why = QCoreApplication::translate("report", "%1 是没有 label 列的旧报告，扫描的标签不能记录：请换一个新的报告文件")
+                   .arg(target);
+        return false;
+    }
+    return appendLocked(target, csvtable::line(ReportRow::columns()), csvtable::line(csvtable::fields(row, columns)),
+                        why);
 }
 
 } // namespace report

@@ -23,14 +23,23 @@ struct ReportRow
     qint64 ms = 0;           // duration of the run
     QString station;         // the host name or --station-name (database rows)
     QString runId;           // unique per run: a database insert ignores a row already there
+    QString label;           // the code scanned off the module's label (--label), empty when none
 
     // The CSV columns, in order.
     static QStringList columns()
     {
         return {QStringLiteral("time"),   QStringLiteral("port"),   QStringLiteral("mac"),
-                QStringLiteral("firmware"), QStringLiteral("action"), QStringLiteral("profile"),
-                QStringLiteral("profile_sha256"), QStringLiteral("result"), QStringLiteral("exit"),
-                QStringLiteral("detail"), QStringLiteral("ms")};
+                QStringLiteral("label"),  QStringLiteral("firmware"), QStringLiteral("action"),
+                QStringLiteral("profile"), QStringLiteral("profile_sha256"), QStringLiteral("result"),
+                QStringLiteral("exit"),   QStringLiteral("detail"), QStringLiteral("ms")};
+    }
+    // The columns of a report begun before the label was recorded: such a
+    // file is read, and appended to, in its own columns.
+    static QStringList columnsWithoutLabel()
+    {
+        QStringList old = columns();
+        old.removeAll(QStringLiteral("label"));
+        return old;
     }
 };
 

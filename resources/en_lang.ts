@@ -798,6 +798,22 @@
         <source>厂商:产品 ID：%1:%2</source>
         <translation>Vendor:product ID: %1:%2</translation>
     </message>
+    <message>
+        <source>模块的 MAC 为 %1，标签为 %2，不是同一个模块；没有写入</source>
+        <translation>The module&apos;s MAC is %1, its label says %2: not the same module; nothing was written</translation>
+    </message>
+    <message>
+        <source>--expect-mac 只能与 --apply 或 --run 同用</source>
+        <translation>--expect-mac is only for --apply or --run</translation>
+    </message>
+    <message>
+        <source>--label 只能与 --report 同用</source>
+        <translation>--label goes with --report</translation>
+    </message>
+    <message>
+        <source>--expect-mac %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）</source>
+        <translation>--expect-mac %1: not a MAC address (six hex pairs, such as AC:CF:23:5A:10:7E)</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -1590,6 +1606,10 @@
     <message>
         <source>%1 不是普通文件（而是命名管道、设备或文件夹）：报告只写入普通文件</source>
         <translation>%1 is not a regular file (but a FIFO, a device or a folder): a report is written only into a regular file</translation>
+    </message>
+    <message>
+        <source>%1 是没有 label 列的旧报告，扫描的标签不能记录：请换一个新的报告文件</source>
+        <translation>%1 is a report from an earlier version without a label column: the scanned label cannot be recorded; start a new report file</translation>
     </message>
 </context>
 <context>

@@ -34,7 +34,7 @@ ReportRow makeRow(const QString &mac, bool pass, const QDateTime &time)
     return {time, u"/dev/ttyUSB0"_s, mac, u"V1.2.3"_s, u"apply+verify"_s, u"plant.xml"_s,
             u"9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08"_s, pass, pass ? 0 : 1,
             pass ? QString() : u"WIFI_STA STA_SSID: file \"Plant, Net\", module \"办公室's\\\\net\""_s,
-            pass ? 176 : 2412, u"line-3"_s, QUuid::createUuid().toString(QUuid::WithoutBraces)};
+            pass ? 176 : 2412, u"line-3"_s, QUuid::createUuid().toString(QUuid::WithoutBraces), u"SN-0042"_s};
 }
 
 QString newId() { return QUuid::createUuid().toString(QUuid::WithoutBraces); }
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(stored(ids).size(), ids.size());
         QCOMPARE(stored(ids.mid(0, 6)), ids.mid(0, 6));
         QCOMPARE(spoolFiles(), QStringList());
-        QCOMPARE(sql(u"SELECT version FROM quorvel_schema"_s), Rows{{u"2"_s}});
+        QCOMPARE(sql(u"SELECT version FROM quorvel_schema"_s), Rows{{QString::number(pgreport::schemaVersion)}});
     }
 
     // Rows spooled with the server away are pushed first by the next row, oldest first, never twice; a run's
@@ -271,7 +271,7 @@ private slots:
         QCOMPARE(sql(u"SELECT mac, firmware, result FROM quorvel_module_runs WHERE mac LIKE '%SUM%'"_s),
                  (Rows{{"@SUM(1+1)", "+cmd|'/C calc'!A0", "fail"}}));
         const QStringList lines = history(u"@SUM(1+1)"_s, stationUri);
-        QVERIFY2(lines.value(1).contains(",'@SUM(1+1),'+cmd|'/C calc'!A0,"), qPrintable(lines.join(u'\n')));
+        QVERIFY2(lines.value(1).contains(",'@SUM(1+1),,'+cmd|'/C calc'!A0,"), qPrintable(lines.join(u'\n')));
     }
 
     // Times are instants with the station's offset: --history lists them in order, each in its station's time.
@@ -301,7 +301,8 @@ private slots:
     {
         const QString mac = u"AC:CF:23:00:0A:01"_s, v1Line = u"2026-12-07T08:00:00.000+09:00,"_s;
         for (const QString &statement :
-             {u"ALTER TABLE quorvel_module_runs DROP COLUMN utc_offset"_s, u"UPDATE quorvel_schema SET version = 1"_s,
+             {u"ALTER TABLE quorvel_module_runs DROP COLUMN utc_offset"_s, u"ALTER TABLE quorvel_module_runs DROP COLUMN label"_s,
+              u"UPDATE quorvel_schema SET version = 1"_s,
               u"INSERT INTO quorvel_module_runs (run_id, time, station, port, mac, firmware, action, profile,"
               " profile_sha256, result, exit, detail, ms) VALUES ('v1-run', '2026-12-06T23:00:00Z', 'line-1', 'COM3',"
               " '%1', 'V1', 'apply', 'p.xml', '', 'pass', 0, '', 170)"_s.arg(mac)})

@@ -82,6 +82,33 @@ private slots:
         QTest::newRow("not a report") << QByteArray("name,value\nx,1\n") << "AC"
                                       << QStringList{"refused: the first line is not a report's header"};
     }
+    // A report begun before the label column goes on in its own columns, and refuses a label it cannot keep; a new
+    // one records the label, and --history reads it back.
+    void labelColumn()
+    {
+        const QByteArray old = "time,port,mac,firmware,action,profile,profile_sha256,result,exit,detail,ms\r\n";
+        testsupport::writeFile(csv, old);
+        ReportRow row;
+        row.time = QDateTime::fromString(QStringLiteral("2026-12-08T10:00:00.000+01:00"), Qt::ISODateWithMs);
+        row.mac = QStringLiteral("AC:CF:23:5A:10:7E");
+        row.action = QStringLiteral("apply+verify");
+        QString why;
+        QVERIFY2(report::writeReportRow(csv, row, &why), qPrintable(why));
+        QCOMPARE(testsupport::csvRows(csv).value(1).size(), 11);
+        row.label = QStringLiteral("SN-0042");
+        const QByteArray before = testsupport::readFile(csv);
+        QVERIFY(!report::writeReportRow(csv, row, &why));
+        QCOMPARE(why, QStringLiteral("%1 是没有 label 列的旧报告，扫描的标签不能记录：请换一个新的报告文件").arg(csv));
+        QCOMPARE(testsupport::readFile(csv), before);
+
+        QVERIFY(QFile::remove(csv));
+        QVERIFY2(report::writeReportRow(csv, row, &why), qPrintable(why));
+        QCOMPARE(testsupport::csvRows(csv).value(0), ReportRow::columns());
+        const QList<ReportRow> back = reporthistory::read(csv, row.mac, &why);
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(back.first().label, row.label);
+    }
+
     void csvHistory()
     {
         QFETCH(QByteArray, file);

@@ -380,11 +380,11 @@ private slots:
         QCOMPARE(rows.first(), ReportRow::columns());
         QStringList macs;
         for (const QStringList &row : rows.mid(1))
-            macs << row.at(2) + u' ' + row.at(7) + u' ' + row.at(8) + u' ' + QString::number(row.size());
+            macs << row.at(2) + u' ' + row.at(8) + u' ' + row.at(9) + u' ' + QString::number(row.size());
         macs.sort();
-        QCOMPARE(macs, (QStringList{"AC:CF:23:00:00:0F pass 0 11", "AC:CF:23:00:00:10 fail 1 11",
-                                    "AC:CF:23:00:01:00 pass 0 11", "AC:CF:23:00:01:01 pass 0 11",
-                                    "AC:CF:23:00:01:02 fail -1 11", c.mac() + " fail 1 11"}));
+        QCOMPARE(macs, (QStringList{"AC:CF:23:00:00:0F pass 0 12", "AC:CF:23:00:00:10 fail 1 12",
+                                    "AC:CF:23:00:01:00 pass 0 12", "AC:CF:23:00:01:01 pass 0 12",
+                                    "AC:CF:23:00:01:02 fail -1 12", c.mac() + " fail 1 12"}));
     }
 };
 
