@@ -1456,6 +1456,26 @@
         <source>命令列表 (*.txt);;所有文件 (*)</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>每个模块先扫描标签</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>扫描标签（FIXTURE:工位号:标签 指定工位）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有工位 %1，扫描的标签“%2”没有使用</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> · 等待扫描标签</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>标签 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

@@ -2,6 +2,8 @@
 // station's running clock.
 #include "station/fixture.h"
 
+#include "protocol/cfgfields.h"
+
 namespace station {
 
 QStringList childArguments(const ChildRun &run)
@@ -13,6 +15,12 @@ QStringList childArguments(const ChildRun &run)
          << run.report << QStringLiteral("--progress");
     if (!run.commands.isEmpty())
         args << QStringLiteral("--run") << run.commands;
+    if (!run.label.isEmpty()) {
+        args << QStringLiteral("--label") << run.label;
+        const QString mac = cfgfields::canonicalMac(run.label.trimmed());
+        if (!mac.isEmpty())
+            args << QStringLiteral("--expect-mac") << mac;
+    }
     if (!run.expectVersion.isEmpty())
         args << QStringLiteral("--expect-version") << run.expectVersion;
     if (!run.runId.isEmpty())

@@ -23,11 +23,13 @@ struct ChildRun
     QString expectVersion;   // empty: any firmware
     QString runId;           // the run's row carries it; the station's own row for the run too
     QString commands;        // a command list run after the apply; empty: none
+    QString label;           // the code scanned off the module's label; empty: none
 };
 
 // The arguments of `quorvel` for one module: wait for a new module, apply
 // the profile with verify, append the row (with the run's id) to the report,
-// report progress; run the command list after the apply, when there is one.
+// report progress; run the command list after the apply, when there is one;
+// record the scanned label, and when it is a MAC, work only on that module.
 QStringList childArguments(const ChildRun &run);
 
 // How a child run ended.

@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QSettings>
@@ -262,6 +263,17 @@ void StationWindow::buildForm()
     controls->addWidget(m_stopButton);
     controls->addWidget(m_totals, 1);
 
+    // The scanner types into this field and ends with Enter.
+    m_scanFirst = new QCheckBox;
+    m_scanFirst->setObjectName(QStringLiteral("checkBox_scanFirst"));
+    m_scanEdit = new QLineEdit;
+    m_scanEdit->setObjectName(QStringLiteral("lineEdit_scan"));
+    m_scanEdit->setEnabled(false);
+    auto *scanRow = new QHBoxLayout;
+    scanRow->addWidget(m_scanFirst);
+    scanRow->addWidget(m_scanEdit, 1);
+    controls->addLayout(scanRow, 1);
+
     auto *tileHost = new QWidget;
     m_tiles = new QGridLayout(tileHost);
     auto *scroll = new QScrollArea;
@@ -284,6 +296,12 @@ void StationWindow::buildForm()
     connect(m_addButton, &QPushButton::clicked, this, &StationWindow::addChosenFixture);
     connect(m_removeButton, &QPushButton::clicked, this, &StationWindow::removeChosenFixture);
     connect(m_startButton, &QPushButton::clicked, this, &StationWindow::start);
+    connect(m_scanFirst, &QCheckBox::toggled, this, &StationWindow::setScanFirst);
+    connect(m_scanEdit, &QLineEdit::returnPressed, this, [this] {
+        const QString code = m_scanEdit->text();
+        m_scanEdit->clear();
+        takeScan(code);
+    });
     connect(m_stopButton, &QPushButton::clicked, this, &StationWindow::stop);
     // Modules per hour drift while no module ends: refreshed now and then.
     auto *totalsTimer = new QTimer(this);
@@ -305,6 +323,8 @@ void StationWindow::retranslate()
     m_versionLabel->setText(tr("固件版本"));
     m_versionEdit->setPlaceholderText(tr("任意版本"));
     m_verify->setText(tr("写入后校验"));
+    m_scanFirst->setText(tr("每个模块先扫描标签"));
+    m_scanEdit->setPlaceholderText(tr("扫描标签（FIXTURE:工位号:标签 指定工位）"));
     m_reportLabel->setText(tr("报告文件"));
     m_reportButton->setText(tr("选择…"));
     m_fixturesLabel->setText(tr("工位"));
@@ -562,14 +582,19 @@ void StationWindow::stop()
         return;
     ++m_stopPresses;
     for (auto &f : m_fixtures) {
-        if (!f->process)
+        f->awaitingScan = false;
+        if (!f->process) {
+            showTile(*f);
             continue;
+        }
         if (m_stopPresses > 1)
             killChild(*f, tr("已被停止"));
         else if (!f->state.moduleSeen())
             f->process->terminate();   // a run still waiting for its module ends with exit 3
     }
     showTotals();
+    if (runningChildren() == 0)   // every fixture was waiting for a scan
+        setRunning(false);
 }
 
 void StationWindow::setRunning(bool running)
@@ -577,7 +602,8 @@ void StationWindow::setRunning(bool running)
     m_running = running;
     if (!running)
         m_runClock.stop(m_clock.elapsed());
-    for (QWidget *w : std::initializer_list<QWidget *>{m_profileButton, m_commandsButton, m_commandsEdit, m_versionEdit, m_reportEdit, m_reportButton,
+    for (QWidget *w : std::initializer_list<QWidget *>{m_profileButton, m_commandsButton, m_commandsEdit, m_scanFirst,
+                                                        m_versionEdit, m_reportEdit, m_reportButton,
                                                         m_addButton, m_removeButton, m_startButton, m_portBox,
                                                         m_baudBox})
         w->setEnabled(!running);
@@ -595,9 +621,61 @@ int StationWindow::indexOf(const Fixture &f) const
     return -1;
 }
 
+void StationWindow::setScanFirst(bool on)
+{
+    if (m_running)
+        return;
+    m_scanFirst->setChecked(on);
+    m_scanEdit->setEnabled(on);
+    m_scans.clear();
+    for (auto &f : m_fixtures)
+        f->scan.clear();
+}
+
+// A code from the scanner: the named fixture's, or the first waiting
+// fixture's (in their order), or kept for the next fixture that waits.
+void StationWindow::takeScan(const QString &scanned)
+{
+    const QString code = scanned.trimmed();
+    if (code.isEmpty() || !m_scanFirst->isChecked())
+        return;
+    static const QRegularExpression named(QStringLiteral("^FIXTURE:(\\d+):(.+)$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = named.match(code);
+    if (m.hasMatch()) {
+        const int index = m.captured(1).toInt() - 1;
+        if (index < 0 || index >= fixtureCount()) {
+            m_totals->setText(tr("没有工位 %1，扫描的标签“%2”没有使用").arg(m.captured(1), m.captured(2)));
+            return;
+        }
+        m_fixtures.at(size_t(index))->scan = m.captured(2).trimmed();
+    } else {
+        m_scans.append(code);
+    }
+    for (auto &f : m_fixtures) {
+        if (f->awaitingScan && m_running && m_stopPresses == 0 && (!f->scan.isEmpty() || !m_scans.isEmpty()))
+            startChild(*f);
+    }
+    showTotals();
+}
+
 void StationWindow::startChild(Fixture &f)
 {
+    // A module waits for its label's scan: no child is started without one.
+    if (m_scanFirst->isChecked()) {
+        if (f.scan.isEmpty() && !m_scans.isEmpty())
+            f.scan = m_scans.takeFirst();
+        f.awaitingScan = f.scan.isEmpty();
+        if (f.awaitingScan) {
+            showTile(f);
+            m_scanEdit->setFocus();
+            return;
+        }
+    }
+    f.label = f.scan;
+    f.scan.clear();
     station::ChildRun run;
+    run.label = f.label;
     run.port = f.port;
     run.baud = f.baud;
     run.lastMac = f.state.lastMac();
@@ -690,7 +768,9 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
         f.state.noChild();
     showTile(f);
     showTotals();
-    if (m_running && runningChildren() == 0)
+    if (m_running && runningChildren() == 0 && std::none_of(m_fixtures.cbegin(), m_fixtures.cend(), [](const auto &g) {
+            return g->awaitingScan;
+        }))
         setRunning(false);
 }
 
@@ -764,7 +844,9 @@ void StationWindow::showTile(const Fixture &f)
                                            : QStringLiteral("QFrame#%1 { background: %2; } QFrame#%1 QLabel { color: white; }")
                                                  .arg(f.tile->objectName(), colour));
     QString portLine = f.port;
-    if (f.process && !s.moduleSeen() && (s.phase() == FixtureState::Phase::Pass || s.phase() == FixtureState::Phase::Fail))
+    if (f.awaitingScan)
+        portLine += tr(" · 等待扫描标签");
+    else if (f.process && !s.moduleSeen() && (s.phase() == FixtureState::Phase::Pass || s.phase() == FixtureState::Phase::Fail))
         portLine += tr(" · 等待下一个模块");
     else if (s.halted())
         portLine += tr(" · 已停止");
@@ -777,7 +859,10 @@ void StationWindow::showTile(const Fixture &f)
         notice = tr("等待模块时运行意外结束（%1），已重新开始等待").arg(s.restartedAfter());
     f.portLabel->setText(breakable(portLine));
     static_cast<FitLabel *>(f.phaseLabel)->setFittedText(phase);
-    f.macLabel->setText(s.mac().isEmpty() ? QString() : breakable(tr("MAC %1").arg(s.mac())));
+    QString identity = s.mac().isEmpty() ? QString() : tr("MAC %1").arg(s.mac());
+    if (!f.label.isEmpty())
+        identity += (identity.isEmpty() ? QString() : QStringLiteral(" · ")) + tr("标签 %1").arg(f.label);
+    f.macLabel->setText(breakable(identity));
     f.reasonLabel->setText(breakable(s.reason()));
     f.reasonLabel->setVisible(!s.reason().isEmpty());
     f.noticeLabel->setText(breakable(notice));

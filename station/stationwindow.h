@@ -47,6 +47,12 @@ public:
     void addFixture(const QString &port, const QString &baud = QString());
     void start();
     void stop();   // the first waits for the modules on the fixtures, a second kills their runs
+    // With "scan each module's label first": a fixture starts its next module
+    // only with a scanned code, which `takeScan` hands to the first fixture
+    // waiting for one ("FIXTURE:<n>:<code>": to fixture n).
+    void setScanFirst(bool on);
+    void takeScan(const QString &code);
+    bool awaitingScan(int index) const { return m_fixtures.at(size_t(index))->awaitingScan; }
 
     bool isRunning() const { return m_running; }
     int runningChildren() const;
@@ -80,6 +86,9 @@ private:
         QByteArray pendingOut;         // a partial progress line
         QString killWhy;               // set when the station kills the run
         QString runId;                 // of the current child's run
+        QString scan;                  // the code scanned for this fixture's next module
+        QString label;                 // the code of the module on show
+        bool awaitingScan = false;     // no child: its next module waits for a scan
         QDateTime moduleTime;          // when the current module answered
         QElapsedTimer moduleClock;
         QFrame *tile = nullptr;
@@ -125,7 +134,9 @@ private:
         *m_commandsLabel;
     QLineEdit *m_profileEdit, *m_versionEdit, *m_reportEdit, *m_commandsEdit;
     QPushButton *m_profileButton, *m_commandsButton, *m_reportButton, *m_addButton, *m_removeButton, *m_startButton, *m_stopButton;
-    QCheckBox *m_verify;
+    QCheckBox *m_verify, *m_scanFirst;
+    QLineEdit *m_scanEdit;
+    QStringList m_scans;         // scanned codes no fixture has taken yet, oldest first
     QComboBox *m_portBox, *m_baudBox;
     QTableWidget *m_fixtureTable;
     QGridLayout *m_tiles;

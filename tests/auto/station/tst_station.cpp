@@ -125,12 +125,59 @@ private slots:
     void childArguments()
     {
         const QStringList tail{"--apply", "/p.xml", "--verify", "--report", "/r.csv", "--progress"};
-        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "R1", ""}),
+        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "R1", "", ""}),
                  (QStringList{"--wait-new", "", "--port", "ttyUSB0"} + tail + QStringList{"--run-id", "R1"}));
         QCOMPARE(station::childArguments({"ttyUSB0", "9600", "AC:CF:23:00:00:01", "/p.xml", "/r.csv", "V2.1.7", "R1",
-                                          "/l.txt"}),
+                                          "/l.txt", "ac-cf-23-00-00-02"}),
                  (QStringList{"--wait-new", "AC:CF:23:00:00:01", "--port", "ttyUSB0", "--baud", "9600"} + tail
-                  + QStringList{"--run", "/l.txt", "--expect-version", "V2.1.7", "--run-id", "R1"}));
+                  + QStringList{"--run", "/l.txt", "--label", "ac-cf-23-00-00-02", "--expect-mac", "AC:CF:23:00:00:02",
+                                "--expect-version", "V2.1.7", "--run-id", "R1"}));
+        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "", "", "SN 7"}),
+                 (QStringList{"--wait-new", "", "--port", "ttyUSB0"} + tail + QStringList{"--label", "SN 7"}));
+    }
+
+    // Each module's label scanned first: no run starts without its scan; a scanned MAC is the module's or nothing
+    // is written to it; a scan can name its fixture; the codes are in the rows.
+    void scannedLabels()
+    {
+        ModSim a;
+        QString why;
+        QVERIFY2(a.start(&why), qPrintable(why));
+        a.setMac(QStringLiteral("AC:CF:23:00:00:0F"));
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString profile = dir.filePath(QStringLiteral("line.xml")), reportPath = dir.filePath(QStringLiteral("r.csv"));
+        writeFile(profile, testsupport::completeProfile);
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(w.setProfile(profile));
+        w.setReportFile(reportPath);
+        w.addFixture(a.slavePath());
+        w.setScanFirst(true);
+        w.start();
+        QVERIFY(w.isRunning() && w.awaitingScan(0));
+        QCOMPARE(w.runningChildren(), 0);
+        w.takeScan(QStringLiteral("FIXTURE:2:AC:CF:23:00:00:10"));
+        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text(),
+                 QStringLiteral("没有工位 2，扫描的标签“AC:CF:23:00:00:10”没有使用"));
+        QCOMPARE(w.runningChildren(), 0);
+
+        w.takeScan(QStringLiteral(" ac-cf-23-00-00-0f "));
+        QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(0).phase(), FixtureState::Phase::Pass, 30000);
+        QTRY_VERIFY(w.awaitingScan(0));
+        a.swapModule();   // AC:CF:23:00:00:10 now, labelled as another
+        a.clearTrace();
+        w.takeScan(QStringLiteral("fixture:1:AC:CF:23:00:00:99"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(0).phase(), FixtureState::Phase::Fail, 30000);
+        QCOMPARE(w.fixtureState(0).reason(),
+                 QStringLiteral("模块的 MAC 为 AC:CF:23:00:00:10，标签为 AC:CF:23:00:00:99，不是同一个模块；没有写入"));
+        QVERIFY(!a.receivedBytes().contains('='));
+        QTRY_VERIFY(w.awaitingScan(0));
+        const QList<QStringList> rows = testsupport::csvRows(reportPath);
+        QCOMPARE(rows.size(), 3);
+        const int label = int(ReportRow::columns().indexOf("label"));
+        QCOMPARE(rows.at(1).at(label) + u' ' + rows.at(2).at(label), QStringLiteral("ac-cf-23-00-00-0f AC:CF:23:00:00:99"));
+        w.stop();
+        QVERIFY(!w.isRunning());
     }
 
     // A command list beside the profile: one that does not parse is refused; one whose expectation fails makes the
