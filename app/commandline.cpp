@@ -50,8 +50,12 @@ QString CommandLine::take(const QCommandLineParser &parser)
     const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
     const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
     const bool batch = isSet("read") || isSet("apply") || isSet("run");
-    if (!parser.positionalArguments().isEmpty())
-        return tr("多余的参数：%1").arg(parser.positionalArguments().first());
+    // `--station SETUP.ini`: the station's one argument is a supervisor's setup file.
+    QStringList extra = parser.positionalArguments();
+    if (isSet("station") && !extra.isEmpty())
+        setupFile = extra.takeFirst();
+    if (!extra.isEmpty())
+        return tr("多余的参数：%1").arg(extra.first());
     // A script that says an option twice means one of them; which one is not
     // for the program to guess.
     for (const char *name : {"port", "baud", "read", "apply", "run", "report", "expect-version", "expect-mac", "label",

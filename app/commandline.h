@@ -27,6 +27,7 @@ public:
     QString label;                 // --label: the scanned code, for the report row
     std::optional<QString> waitNew;   // --wait-new: the MAC to wait past, in its one spelling (empty: any)
     bool progress = false;
+    QString setupFile;             // --station SETUP.ini
 
     bool batch() const { return !readFile.isEmpty() || !applyFile.isEmpty() || !runFile.isEmpty(); }
 

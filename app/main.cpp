@@ -107,7 +107,8 @@ int main(int argc, char *argv[])
                                       QStringLiteral("With --read or --apply: progress lines starting with @ on "
                                                      "standard output, for the station."));
     const QCommandLineOption station(QStringLiteral("station"),
-                                     QStringLiteral("Open the production station window instead of the main window."));
+                                     QStringLiteral("Open the production station window instead of the main window; "
+                                                    "an argument SETUP.ini gives it a supervisor's locked setup."));
     const QCommandLineOption stationName(QStringLiteral("station-name"),
                                          QStringLiteral("With --report: the station's name in a database row "
                                                         "(the host name by default)."),
@@ -120,8 +121,8 @@ int main(int argc, char *argv[])
                                      QStringLiteral("With --report FILE.csv or URI: print the runs of the module MAC, "
                                                     "newest first, as CSV, and exit."),
                                      QStringLiteral("MAC"));
-    parser.addOptions({port, baud, open, read, apply, run, verify, report, expectVersion, expectMac, label, waitNew, progress, station,
-                       stationName, runId, history});
+    parser.addOptions({port, baud, open, read, apply, run, verify, report, expectVersion, expectMac, label, waitNew,
+                       progress, station, stationName, runId, history});
 
     // No display is needed, and none is used even when there is one (a
     // window restored maximized from the settings would appear): the
@@ -209,6 +210,11 @@ int main(int argc, char *argv[])
             return BatchRun(line, settings).run();
         widgetmap::startFromEnvironment();
         StationWindow stationWindow(QCoreApplication::applicationFilePath());
+        QString why;
+        if (!line.setupFile.isEmpty() && !stationWindow.loadSetup(line.setupFile, &why)) {
+            usageError(why);
+            return 2;
+        }
         stationWindow.show();
         return app->exec();
     }

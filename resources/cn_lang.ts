@@ -1476,6 +1476,34 @@
         <source>标签 %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>保存站点设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存站点设置…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>配置文件的 SHA-256 为 %1，站点设置要求 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能读取站点设置 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>站点设置的配置文件不能使用：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>站点设置的工位 %1：%2 不是可用的波特率</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能写入站点设置 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

@@ -1476,6 +1476,34 @@
         <source>标签 %1</source>
         <translation>label %1</translation>
     </message>
+    <message>
+        <source>保存站点设置</source>
+        <translation>Save the station setup</translation>
+    </message>
+    <message>
+        <source>保存站点设置…</source>
+        <translation>Save setup…</translation>
+    </message>
+    <message>
+        <source>配置文件的 SHA-256 为 %1，站点设置要求 %2</source>
+        <translation>The profile&apos;s SHA-256 is %1; the station setup requires %2</translation>
+    </message>
+    <message>
+        <source>不能读取站点设置 %1</source>
+        <translation>Cannot read the station setup %1</translation>
+    </message>
+    <message>
+        <source>站点设置的配置文件不能使用：%1</source>
+        <translation>The setup&apos;s profile cannot be used: %1</translation>
+    </message>
+    <message>
+        <source>站点设置的工位 %1：%2 不是可用的波特率</source>
+        <translation>Fixture %1 of the setup: %2 is not one of the baud rates</translation>
+    </message>
+    <message>
+        <source>不能写入站点设置 %1</source>
+        <translation>Cannot write the station setup %1</translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

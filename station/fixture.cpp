@@ -23,6 +23,8 @@ QStringList childArguments(const ChildRun &run)
     }
     if (!run.expectVersion.isEmpty())
         args << QStringLiteral("--expect-version") << run.expectVersion;
+    if (!run.stationName.isEmpty())
+        args << QStringLiteral("--station-name") << run.stationName;
     if (!run.runId.isEmpty())
         args << QStringLiteral("--run-id") << run.runId;
     return args;

@@ -24,6 +24,7 @@ struct ChildRun
     QString runId;           // the run's row carries it; the station's own row for the run too
     QString commands;        // a command list run after the apply; empty: none
     QString label;           // the code scanned off the module's label; empty: none
+    QString stationName;     // the station's name in database rows; empty: the host's
 };
 
 // The arguments of `quorvel` for one module: wait for a new module, apply

@@ -258,6 +258,8 @@ void StationWindow::buildForm()
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
     m_totals->setFont(big);
+    m_saveSetupButton = new QPushButton;
+    m_saveSetupButton->setObjectName(QStringLiteral("pushButton_saveSetup"));
     auto *controls = new QHBoxLayout;
     controls->addWidget(m_startButton);
     controls->addWidget(m_stopButton);
@@ -273,6 +275,7 @@ void StationWindow::buildForm()
     scanRow->addWidget(m_scanFirst);
     scanRow->addWidget(m_scanEdit, 1);
     controls->addLayout(scanRow, 1);
+    controls->addWidget(m_saveSetupButton);
 
     auto *tileHost = new QWidget;
     m_tiles = new QGridLayout(tileHost);
@@ -285,6 +288,11 @@ void StationWindow::buildForm()
     layout->addLayout(controls);
     layout->addWidget(scroll, 1);
 
+    // Named for the scripts and tests that drive the station, and the setup's locks.
+    m_profileButton->setObjectName(QStringLiteral("pushButton_chooseProfile"));
+    m_versionEdit->setObjectName(QStringLiteral("lineEdit_firmware"));
+    m_reportEdit->setObjectName(QStringLiteral("lineEdit_report"));
+    m_addButton->setObjectName(QStringLiteral("pushButton_addFixture"));
     connect(m_profileButton, &QPushButton::clicked, this, &StationWindow::chooseProfile);
     connect(m_commandsButton, &QPushButton::clicked, this, &StationWindow::chooseCommandList);
     // The clear button empties the field: no list.
@@ -297,6 +305,13 @@ void StationWindow::buildForm()
     connect(m_removeButton, &QPushButton::clicked, this, &StationWindow::removeChosenFixture);
     connect(m_startButton, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_scanFirst, &QCheckBox::toggled, this, &StationWindow::setScanFirst);
+    connect(m_saveSetupButton, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(this, tr("保存站点设置"), QStringLiteral("station.ini"),
+                                                          QStringLiteral("INI (*.ini)"));
+        QString why;
+        if (!path.isEmpty() && !saveSetup(path, &why))
+            m_totals->setText(why);
+    });
     connect(m_scanEdit, &QLineEdit::returnPressed, this, [this] {
         const QString code = m_scanEdit->text();
         m_scanEdit->clear();
@@ -324,6 +339,7 @@ void StationWindow::retranslate()
     m_versionEdit->setPlaceholderText(tr("任意版本"));
     m_verify->setText(tr("写入后校验"));
     m_scanFirst->setText(tr("每个模块先扫描标签"));
+    m_saveSetupButton->setText(tr("保存站点设置…"));
     m_scanEdit->setPlaceholderText(tr("扫描标签（FIXTURE:工位号:标签 指定工位）"));
     m_reportLabel->setText(tr("报告文件"));
     m_reportButton->setText(tr("选择…"));
@@ -524,6 +540,9 @@ void StationWindow::start()
         refusal = tr("请指定报告文件");
     else if (!pgreport::isUri(reportFile()) && !QDir().mkpath(QFileInfo(reportFile()).absolutePath()))
         refusal = tr("不能创建报告文件夹 %1").arg(QFileInfo(reportFile()).absolutePath());
+    // A setup names the profile by its contents too: another file in its place is not the supervisor's.
+    if (refusal.isEmpty() && !m_lockedSha.isEmpty() && m_profileSha != m_lockedSha)
+        refusal = tr("配置文件的 SHA-256 为 %1，站点设置要求 %2").arg(m_profileSha, m_lockedSha);
     if (refusal.isEmpty()) {
         m_runDir = std::make_unique<QTemporaryDir>();
         m_runProfile = m_runDir->filePath(QFileInfo(m_profile).fileName());
@@ -606,7 +625,7 @@ void StationWindow::setRunning(bool running)
                                                         m_versionEdit, m_reportEdit, m_reportButton,
                                                         m_addButton, m_removeButton, m_startButton, m_portBox,
                                                         m_baudBox})
-        w->setEnabled(!running);
+        w->setEnabled(!running && !w->property("locked").toBool());
     m_stopButton->setEnabled(running);
     showTotals();
     emit runningChanged(running);
@@ -619,6 +638,133 @@ int StationWindow::indexOf(const Fixture &f) const
             return i;
     }
     return -1;
+}
+
+namespace {
+
+// The keys of a setup file's [station] group as written. QSettings would
+// take a ";" (the fixtures' separator) for the start of a comment and a ","
+// for a list; a value in quotes (as QSettings writes one with those in it)
+// has its quotes and backslash escapes taken off.
+std::optional<QHash<QString, QString>> setupKeys(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QHash<QString, QString> keys;
+    bool inGroup = false;
+    for (const QByteArray &raw : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(u'[')) {
+            inGroup = line == QLatin1String("[station]");
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (!inGroup || eq <= 0 || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        QString value = line.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(u'"') && value.endsWith(u'"')) {
+            QString plain;
+            for (qsizetype i = 1; i + 1 < value.size(); ++i)
+                plain += value.at(i) == u'\\' && i + 2 < value.size() ? value.at(++i) : value.at(i);
+            value = plain;
+        }
+        keys.insert(line.left(eq).trimmed(), value);
+    }
+    return keys;
+}
+
+} // namespace
+
+bool StationWindow::loadSetup(const QString &path, QString *why)
+{
+    const std::optional<QHash<QString, QString>> keys = setupKeys(path);
+    if (!keys) {
+        *why = tr("不能读取站点设置 %1").arg(path);
+        return false;
+    }
+    const auto given = [&keys](const char *key) { return keys->contains(QLatin1String(key)); };
+    const auto text = [&keys](const char *key) { return keys->value(QLatin1String(key)).trimmed(); };
+    // Paths in the setup are taken from the setup file's folder.
+    const QDir here = QFileInfo(path).absoluteDir();
+    const auto place = [&here](const QString &file) { return file.isEmpty() ? file : here.absoluteFilePath(file); };
+    if (given("profile")) {
+        if (!setProfile(place(text("profile")))) {
+            *why = tr("站点设置的配置文件不能使用：%1").arg(m_profileRefusal);
+            return false;
+        }
+        lockField(m_profileButton);
+    }
+    m_lockedSha = given("profileSha256") ? text("profileSha256").toLower() : QString();
+    if (given("commands")) {
+        if (!setCommandList(place(text("commands")))) {
+            *why = m_totals->text();
+            return false;
+        }
+        lockField(m_commandsButton);
+        lockField(m_commandsEdit);
+    }
+    if (given("firmware")) {
+        setExpectedVersion(text("firmware"));
+        lockField(m_versionEdit);
+    }
+    if (given("report")) {
+        const QString report = text("report");
+        setReportFile(pgreport::isUri(report) ? report : place(report));
+        lockField(m_reportEdit);
+        lockField(m_reportButton);
+    }
+    if (given("stationName"))
+        m_stationName = text("stationName");
+    if (given("fixtures")) {
+        for (const QString &fixture : text("fixtures").split(u';', Qt::SkipEmptyParts)) {
+            const QString port = fixture.section(u'@', 0, 0).trimmed();
+            const QString baud = fixture.contains(u'@') ? fixture.section(u'@', 1).trimmed() : QString();
+            if (!baud.isEmpty() && m_baudBox->findText(baud) < 0) {
+                *why = tr("站点设置的工位 %1：%2 不是可用的波特率").arg(port, baud);
+                return false;
+            }
+            addFixture(port, baud);
+        }
+        for (QWidget *w : std::initializer_list<QWidget *>{m_portBox, m_baudBox, m_addButton, m_removeButton})
+            lockField(w);
+    }
+    return true;
+}
+
+// A field the setup gave stays as it gave it, running or not.
+void StationWindow::lockField(QWidget *field)
+{
+    field->setProperty("locked", true);
+    field->setEnabled(false);
+}
+
+bool StationWindow::saveSetup(const QString &path, QString *why) const
+{
+    QSettings setup(path, QSettings::IniFormat);
+    setup.clear();
+    setup.beginGroup(QStringLiteral("station"));
+    const auto put = [&setup](const char *key, const QString &value) {
+        if (!value.isEmpty())
+            setup.setValue(QLatin1String(key), value);
+    };
+    put("profile", m_profile);
+    put("profileSha256", m_profileSha);
+    put("commands", m_commands);
+    put("firmware", m_versionEdit->text().trimmed());
+    put("report", reportFile());
+    put("stationName", m_stationName);
+    QStringList fixtures;
+    for (const auto &f : m_fixtures)
+        fixtures << (f->baud.isEmpty() ? f->port : f->port + u'@' + f->baud);
+    put("fixtures", fixtures.join(u';'));
+    setup.endGroup();
+    setup.sync();
+    if (setup.status() != QSettings::NoError) {
+        *why = tr("不能写入站点设置 %1").arg(path);
+        return false;
+    }
+    return true;
 }
 
 void StationWindow::setScanFirst(bool on)
@@ -683,6 +829,7 @@ void StationWindow::startChild(Fixture &f)
     run.report = reportFile();
     run.expectVersion = m_versionEdit->text().trimmed();
     run.commands = m_runCommands;
+    run.stationName = m_stationName;
     f.runId = QUuid::createUuid().toString(QUuid::WithoutBraces);
     run.runId = f.runId;
 

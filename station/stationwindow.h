@@ -51,6 +51,13 @@ public:
     // only with a scanned code, which `takeScan` hands to the first fixture
     // waiting for one ("FIXTURE:<n>:<code>": to fixture n).
     void setScanFirst(bool on);
+    // A supervisor's setup (an INI file, group [station]): the profile and its
+    // SHA-256, the command list, the firmware, the report, the station's name
+    // and the fixtures (PORT@BAUD;…). What it gives is read-only on screen; a
+    // key left out leaves its field as it is. False, with why, for a file
+    // that cannot be used.
+    bool loadSetup(const QString &path, QString *why);
+    bool saveSetup(const QString &path, QString *why) const;
     void takeScan(const QString &code);
     bool awaitingScan(int index) const { return m_fixtures.at(size_t(index))->awaitingScan; }
 
@@ -100,6 +107,7 @@ private:
     void retranslate();
     void chooseProfile();
     void chooseCommandList();
+    void lockField(QWidget *field);
     void chooseReport();
     void addChosenFixture();
     void removeChosenFixture();
@@ -121,6 +129,8 @@ private:
     // (same file name): an edit of the file meanwhile reaches no module.
     std::unique_ptr<QTemporaryDir> m_runDir;
     QString m_runProfile;
+    QString m_lockedSha;         // the setup's profileSha256: Start refuses another profile
+    QString m_stationName;       // the setup's stationName, for the runs' database rows
     QString m_commands, m_runCommands;   // the command list run after each apply, and its copy taken at Start
     bool m_running = false;
     int m_stopPresses = 0;
@@ -133,6 +143,7 @@ private:
     QLabel *m_profileLabel, *m_profileInfo, *m_versionLabel, *m_reportLabel, *m_fixturesLabel, *m_totals,
         *m_commandsLabel;
     QLineEdit *m_profileEdit, *m_versionEdit, *m_reportEdit, *m_commandsEdit;
+    QPushButton *m_saveSetupButton;
     QPushButton *m_profileButton, *m_commandsButton, *m_reportButton, *m_addButton, *m_removeButton, *m_startButton, *m_stopButton;
     QCheckBox *m_verify, *m_scanFirst;
     QLineEdit *m_scanEdit;

@@ -1,6 +1,8 @@
 // The production station: its pure pieces on their own, and the window driving fixtures of simulated modules.
+#include <QCryptographicHash>
 #include <QFrame>
 #include <QLabel>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QThread>
 #include <QTranslator>
@@ -125,14 +127,14 @@ private slots:
     void childArguments()
     {
         const QStringList tail{"--apply", "/p.xml", "--verify", "--report", "/r.csv", "--progress"};
-        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "R1", "", ""}),
+        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "R1", "", "", ""}),
                  (QStringList{"--wait-new", "", "--port", "ttyUSB0"} + tail + QStringList{"--run-id", "R1"}));
         QCOMPARE(station::childArguments({"ttyUSB0", "9600", "AC:CF:23:00:00:01", "/p.xml", "/r.csv", "V2.1.7", "R1",
-                                          "/l.txt", "ac-cf-23-00-00-02"}),
+                                          "/l.txt", "ac-cf-23-00-00-02", "line 3"}),
                  (QStringList{"--wait-new", "AC:CF:23:00:00:01", "--port", "ttyUSB0", "--baud", "9600"} + tail
                   + QStringList{"--run", "/l.txt", "--label", "ac-cf-23-00-00-02", "--expect-mac", "AC:CF:23:00:00:02",
-                                "--expect-version", "V2.1.7", "--run-id", "R1"}));
-        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "", "", "SN 7"}),
+                                "--expect-version", "V2.1.7", "--station-name", "line 3", "--run-id", "R1"}));
+        QCOMPARE(station::childArguments({"ttyUSB0", "", "", "/p.xml", "/r.csv", "", "", "", "SN 7", ""}),
                  (QStringList{"--wait-new", "", "--port", "ttyUSB0"} + tail + QStringList{"--label", "SN 7"}));
     }
 
@@ -178,6 +180,52 @@ private slots:
         QCOMPARE(rows.at(1).at(label) + u' ' + rows.at(2).at(label), QStringLiteral("ac-cf-23-00-00-0f AC:CF:23:00:00:99"));
         w.stop();
         QVERIFY(!w.isRunning());
+    }
+
+    // A supervisor's setup: what it gives is on screen and locked, Start works at once, a profile changed since it
+    // was set up is refused naming both hashes; Save writes the same keys back.
+    void lockedSetup()
+    {
+        ModSim a;
+        QString why;
+        QVERIFY2(a.start(&why), qPrintable(why));
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        writeFile(dir.filePath(QStringLiteral("line.xml")), testsupport::completeProfile);
+        const QString sha = QString::fromLatin1(
+            QCryptographicHash::hash(testsupport::completeProfile, QCryptographicHash::Sha256).toHex());
+        const QString setupPath = dir.filePath(QStringLiteral("setup.ini"));
+        writeFile(setupPath, ("[station]\nprofile=line.xml\nprofileSha256=" + sha + "\nreport=r.csv\nstationName=line 3\n"
+                              "fixtures=" + a.slavePath() + "@115200;/dev/quorvel-none@9600\n; a comment\n").toUtf8());
+        {
+            StationWindow w(QStringLiteral(QUORVEL_BIN));
+            QVERIFY2(w.loadSetup(setupPath, &why), qPrintable(why));
+            QCOMPARE(w.fixtureCount(), 2);
+            QCOMPARE(w.reportFile(), dir.filePath(QStringLiteral("r.csv")));
+            const auto enabled = [&w](const char *name) { return w.findChild<QWidget *>(QLatin1String(name))->isEnabled(); };
+            QVERIFY(!enabled("pushButton_chooseProfile") && !enabled("pushButton_addFixture") && !enabled("lineEdit_report"));
+            QVERIFY(enabled("lineEdit_firmware"));   // not in the setup: editable
+            w.start();
+            QVERIFY(w.isRunning());
+            QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(0).phase(), FixtureState::Phase::Pass, 30000);
+            w.stop();
+            QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 15000);
+            QVERIFY(!enabled("pushButton_chooseProfile") && enabled("lineEdit_firmware"));   // after the run too
+            const QString saved = dir.filePath(QStringLiteral("saved.ini"));
+            QVERIFY2(w.saveSetup(saved, &why), qPrintable(why));
+            QSettings back(saved, QSettings::IniFormat);
+            QCOMPARE(back.value("station/profileSha256").toString() + u' ' + back.value("station/stationName").toString()
+                         + u' ' + back.value("station/fixtures").toString(),
+                     sha + " line 3 " + a.slavePath() + "@115200;/dev/quorvel-none@9600");
+        }
+        writeFile(dir.filePath(QStringLiteral("line.xml")), testsupport::completeProfile + ' ');
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY2(w.loadSetup(setupPath, &why), qPrintable(why));
+        w.start();
+        QVERIFY(!w.isRunning());
+        QVERIFY2(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text().endsWith(QStringLiteral("，站点设置要求 ") + sha),
+                 qPrintable(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text()));
+        QVERIFY(!w.loadSetup(dir.filePath(QStringLiteral("none.ini")), &why));
     }
 
     // A command list beside the profile: one that does not parse is refused; one whose expectation fails makes the
