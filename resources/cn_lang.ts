@@ -1504,6 +1504,38 @@
         <source>不能写入站点设置 %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>保存班次汇总</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>班次汇总已保存到 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不能保存班次汇总 %1：%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>班次汇总…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>合格 %1 · 不合格 %2 · 一次通过率 %3 · 近 10 分钟每小时 %4 个</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>常见原因：%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

@@ -1504,6 +1504,38 @@
         <source>不能写入站点设置 %1</source>
         <translation>Cannot write the station setup %1</translation>
     </message>
+    <message>
+        <source>保存班次汇总</source>
+        <translation>Save the shift summary</translation>
+    </message>
+    <message>
+        <source>班次汇总已保存到 %1</source>
+        <translation>Shift summary saved to %1</translation>
+    </message>
+    <message>
+        <source>不能保存班次汇总 %1：%2</source>
+        <translation>Cannot save the shift summary %1: %2</translation>
+    </message>
+    <message>
+        <source>班次汇总…</source>
+        <translation>Shift report…</translation>
+    </message>
+    <message>
+        <source>合格 %1 · 不合格 %2 · 一次通过率 %3 · 近 10 分钟每小时 %4 个</source>
+        <translation>Passed %1 · failed %2 · first-pass yield %3 · %4 per hour over the last 10 minutes</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>常见原因：%1</source>
+        <translation>Commonest reasons: %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
 </context>
 <context>
     <name>cfgfields</name>

@@ -3,6 +3,9 @@
 #include "station/fixture.h"
 
 #include "protocol/cfgfields.h"
+#include "report/csvtable.h"
+
+#include <algorithm>
 
 namespace station {
 
@@ -143,6 +146,79 @@ qint64 RunClock::runningMs(qint64 nowMs) const
 double modulesPerHour(int modules, qint64 runningMs)
 {
     return runningMs > 0 ? modules * 3600000.0 / double(runningMs) : 0.0;
+}
+
+namespace {
+
+constexpr qint64 recentMs = 10 * 60 * 1000;
+
+template<typename T>
+T &entry(QList<QPair<QString, T>> &list, const QString &key, const T &initial)
+{
+    for (auto &e : list) {
+        if (e.first == key)
+            return e.second;
+    }
+    list.append({key, initial});
+    return list.last().second;
+}
+
+} // namespace
+
+void ShiftYield::record(const QString &mac, const QString &fixture, bool pass, const QString &reason, qint64 nowMs)
+{
+    (pass ? m_passed : m_failed) += 1;
+    if (!mac.isEmpty() && !m_firstResult.contains(mac))
+        m_firstResult.insert(mac, pass);
+    m_endsMs.append(nowMs);
+    while (!m_endsMs.isEmpty() && m_endsMs.first() < nowMs - recentMs)
+        m_endsMs.removeFirst();
+    if (!pass)
+        ++entry(m_reasons, reason.isEmpty() ? QStringLiteral("?") : reason, 0);
+    QPair<int, int> &counts = entry(m_fixtures, fixture, QPair<int, int>(0, 0));
+    (pass ? counts.first : counts.second) += 1;
+}
+
+double ShiftYield::firstPassYield() const
+{
+    if (m_firstResult.isEmpty())
+        return -1;
+    const auto firstTime = std::count(m_firstResult.cbegin(), m_firstResult.cend(), true);
+    return 100.0 * double(firstTime) / double(m_firstResult.size());
+}
+
+double ShiftYield::recentPerHour(qint64 nowMs, qint64 shiftStartMs) const
+{
+    const qint64 from = std::max(shiftStartMs, nowMs - recentMs);
+    const auto count = std::count_if(m_endsMs.cbegin(), m_endsMs.cend(), [from](qint64 t) { return t >= from; });
+    return modulesPerHour(int(count), nowMs - from);
+}
+
+QList<QPair<QString, int>> ShiftYield::topReasons(int count) const
+{
+    QList<QPair<QString, int>> sorted = m_reasons;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
+    return sorted.mid(0, count);
+}
+
+QByteArray ShiftYield::summaryCsv() const
+{
+    // Quoted and guarded as the report's cells are: a reason that starts like a formula stays text.
+    QByteArray out = csvtable::line({QStringLiteral("kind"), QStringLiteral("name"), QStringLiteral("passed"),
+                                     QStringLiteral("failed"), QStringLiteral("count"),
+                                     QStringLiteral("first_pass_yield")});
+    const double fpy = firstPassYield();
+    out += csvtable::line({QStringLiteral("shift"), QString(), QString::number(m_passed), QString::number(m_failed),
+                           QString::number(m_passed + m_failed),
+                           fpy < 0 ? QString() : QString::number(fpy, 'f', 1)});
+    for (const auto &f : m_fixtures)
+        out += csvtable::line({QStringLiteral("fixture"), csvtable::guarded(f.first), QString::number(f.second.first),
+                               QString::number(f.second.second), QString::number(f.second.first + f.second.second),
+                               QString()});
+    for (const auto &r : topReasons(int(m_reasons.size())))
+        out += csvtable::line({QStringLiteral("reason"), csvtable::guarded(r.first), QString(), QString(),
+                               QString::number(r.second), QString()});
+    return out;
 }
 
 } // namespace station

@@ -6,6 +6,9 @@
 #define FIXTURE_H
 
 #include <QString>
+#include <QHash>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -109,6 +112,32 @@ private:
 
 // Modules per hour over `runningMs` of running time; 0 before any.
 double modulesPerHour(int modules, qint64 runningMs);
+
+// The shift's yield: every module's end as it comes, with its MAC, its
+// fixture and the reason of a FAIL. A module's first run decides whether it
+// passed first time; running it again after a FAIL and passing does not.
+class ShiftYield
+{
+public:
+    void record(const QString &mac, const QString &fixture, bool pass, const QString &reason, qint64 nowMs);
+    int passed() const { return m_passed; }
+    int failed() const { return m_failed; }
+    // Percent of the modules seen whose first run passed; -1 before any.
+    double firstPassYield() const;
+    // Modules per hour over the last ten minutes (fewer while the shift is younger than that).
+    double recentPerHour(qint64 nowMs, qint64 shiftStartMs) const;
+    // The commonest reasons of FAILs, most first (ties: the one seen first), at most `count`.
+    QList<QPair<QString, int>> topReasons(int count) const;
+    // The shift's summary as CSV: a line for the shift, one per fixture, one per reason.
+    QByteArray summaryCsv() const;
+
+private:
+    int m_passed = 0, m_failed = 0;
+    QHash<QString, bool> m_firstResult;   // MAC -> whether its first run passed
+    QList<qint64> m_endsMs;               // when modules ended, oldest first
+    QList<QPair<QString, int>> m_reasons; // in the order first seen
+    QList<QPair<QString, QPair<int, int>>> m_fixtures;   // fixture -> passed, failed, in the order first seen
+};
 
 } // namespace station
 

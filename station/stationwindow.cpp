@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QResizeEvent>
+#include <QSaveFile>
 #include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
@@ -277,6 +278,16 @@ void StationWindow::buildForm()
     controls->addLayout(scanRow, 1);
     controls->addWidget(m_saveSetupButton);
 
+    // Yield at a glance, above the tiles.
+    m_yieldLabel = new QLabel;
+    m_yieldLabel->setObjectName(QStringLiteral("label_yield"));
+    m_yieldLabel->setWordWrap(true);
+    m_shiftReportButton = new QPushButton;
+    m_shiftReportButton->setObjectName(QStringLiteral("pushButton_shiftReport"));
+    auto *yieldRow = new QHBoxLayout;
+    yieldRow->addWidget(m_yieldLabel, 1);
+    yieldRow->addWidget(m_shiftReportButton);
+
     auto *tileHost = new QWidget;
     m_tiles = new QGridLayout(tileHost);
     auto *scroll = new QScrollArea;
@@ -286,6 +297,7 @@ void StationWindow::buildForm()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(controls);
+    layout->addLayout(yieldRow);
     layout->addWidget(scroll, 1);
 
     // Named for the scripts and tests that drive the station, and the setup's locks.
@@ -305,6 +317,19 @@ void StationWindow::buildForm()
     connect(m_removeButton, &QPushButton::clicked, this, &StationWindow::removeChosenFixture);
     connect(m_startButton, &QPushButton::clicked, this, &StationWindow::start);
     connect(m_scanFirst, &QCheckBox::toggled, this, &StationWindow::setScanFirst);
+    connect(m_shiftReportButton, &QPushButton::clicked, this, [this] {
+        const QString path = QFileDialog::getSaveFileName(
+            this, tr("保存班次汇总"),
+            QStringLiteral("shift-%1.csv").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmm"))),
+            QStringLiteral("CSV (*.csv)"));
+        if (path.isEmpty())
+            return;
+        QSaveFile file(path);
+        const QByteArray csv = m_yield.summaryCsv();
+        const bool written = file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size() && file.commit();
+        m_totals->setText(written ? tr("班次汇总已保存到 %1").arg(path)
+                                  : tr("不能保存班次汇总 %1：%2").arg(path, file.errorString()));
+    });
     connect(m_saveSetupButton, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, tr("保存站点设置"), QStringLiteral("station.ini"),
                                                           QStringLiteral("INI (*.ini)"));
@@ -340,6 +365,7 @@ void StationWindow::retranslate()
     m_verify->setText(tr("写入后校验"));
     m_scanFirst->setText(tr("每个模块先扫描标签"));
     m_saveSetupButton->setText(tr("保存站点设置…"));
+    m_shiftReportButton->setText(tr("班次汇总…"));
     m_scanEdit->setPlaceholderText(tr("扫描标签（FIXTURE:工位号:标签 指定工位）"));
     m_reportLabel->setText(tr("报告文件"));
     m_reportButton->setText(tr("选择…"));
@@ -574,6 +600,8 @@ void StationWindow::start()
         return;
     }
     m_stopPresses = 0;
+    if (m_shiftStartMs < 0)
+        m_shiftStartMs = m_clock.elapsed();
     m_runClock.start(m_clock.elapsed());
     setRunning(true);
     for (auto &f : m_fixtures) {
@@ -906,8 +934,11 @@ void StationWindow::childFinished(Fixture &f, int exitCode, bool crashed)
                          end.abnormal.isEmpty() ? exitCode : -1);
     const int passesBefore = f.state.passes();
     const FixtureState::Next next = f.state.childFinished(end);
-    if (module)
-        emit moduleFinished(indexOf(f), f.state.passes() > passesBefore);
+    if (module) {
+        const bool pass = f.state.passes() > passesBefore;
+        m_yield.record(f.state.mac(), f.port, pass, f.state.reason(), m_clock.elapsed());
+        emit moduleFinished(indexOf(f), pass);
+    }
 
     if (next == FixtureState::Next::Again && m_running && m_stopPresses == 0)
         startChild(f);
@@ -1026,6 +1057,18 @@ void StationWindow::showTotals()
     if (m_running && m_stopPresses == 1)
         text += tr("（正在停止：等待模块完成，再按一次停止则终止）");
     m_totals->setText(text);
+    const double fpy = m_yield.firstPassYield();
+    QString yield = tr("合格 %1 · 不合格 %2 · 一次通过率 %3 · 近 10 分钟每小时 %4 个")
+                        .arg(m_yield.passed())
+                        .arg(m_yield.failed())
+                        .arg(fpy < 0 ? QStringLiteral("–") : QString::number(fpy, 'f', 1) + u'%')
+                        .arg(m_shiftStartMs < 0 ? 0 : qRound(m_yield.recentPerHour(m_clock.elapsed(), m_shiftStartMs)));
+    QStringList reasons;
+    for (const auto &r : m_yield.topReasons(3))
+        reasons << tr("%1（%2）").arg(r.first).arg(r.second);
+    if (!reasons.isEmpty())
+        yield += u'\n' + tr("常见原因：%1").arg(reasons.join(tr("；")));
+    m_yieldLabel->setText(yield);
 }
 
 const FixtureState &StationWindow::fixtureState(int index) const

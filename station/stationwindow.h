@@ -58,6 +58,7 @@ public:
     // that cannot be used.
     bool loadSetup(const QString &path, QString *why);
     bool saveSetup(const QString &path, QString *why) const;
+    const station::ShiftYield &shiftYield() const { return m_yield; }
     void takeScan(const QString &code);
     bool awaitingScan(int index) const { return m_fixtures.at(size_t(index))->awaitingScan; }
 
@@ -148,6 +149,10 @@ private:
     QCheckBox *m_verify, *m_scanFirst;
     QLineEdit *m_scanEdit;
     QStringList m_scans;         // scanned codes no fixture has taken yet, oldest first
+    station::ShiftYield m_yield;   // every module's end since the window opened
+    qint64 m_shiftStartMs = -1;    // the first Start, on m_clock
+    QLabel *m_yieldLabel;
+    QPushButton *m_shiftReportButton;
     QComboBox *m_portBox, *m_baudBox;
     QTableWidget *m_fixtureTable;
     QGridLayout *m_tiles;

@@ -138,6 +138,31 @@ private slots:
                  (QStringList{"--wait-new", "", "--port", "ttyUSB0"} + tail + QStringList{"--label", "SN 7"}));
     }
 
+    // The shift's yield: a module re-run after a FAIL is not first-pass, the rate looks at the last ten minutes,
+    // reasons by count, and the summary a spreadsheet cannot take for formulas.
+    void shiftYield()
+    {
+        station::ShiftYield y;
+        QCOMPARE(y.firstPassYield(), -1.0);
+        y.record(QStringLiteral("A"), QStringLiteral("ttyUSB0"), false, QStringLiteral("AT+APSTA= 回答 ERR=3"), 0);
+        y.record(QStringLiteral("A"), QStringLiteral("ttyUSB0"), true, QString(), 60000);
+        y.record(QStringLiteral("B"), QStringLiteral("ttyUSB1"), true, QString(), 120000);
+        y.record(QStringLiteral("C"), QStringLiteral("ttyUSB1"), false, QStringLiteral("=1+1, \"x\""), 700000);
+        y.record(QStringLiteral("D"), QStringLiteral("ttyUSB1"), false, QStringLiteral("=1+1, \"x\""), 710000);
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(y.passed()).arg(y.failed()).arg(y.firstPassYield()), "2 3 25");
+        QCOMPARE(y.recentPerHour(710000, 0), 18.0);   // 3 modules in the last 600 s
+        station::ShiftYield young;   // a shift not ten minutes old yet: its own time
+        young.record(QStringLiteral("E"), QStringLiteral("ttyUSB0"), true, QString(), 70000);
+        QCOMPARE(young.recentPerHour(100000, 40000), 60.0);   // 1 module in 60 s
+        QCOMPARE(y.topReasons(1), (QList<QPair<QString, int>>{{"=1+1, \"x\"", 2}}));
+        QCOMPARE(y.summaryCsv(), QByteArray("kind,name,passed,failed,count,first_pass_yield\r\n"
+                                            "shift,,2,3,5,25.0\r\n"
+                                            "fixture,ttyUSB0,1,1,2,\r\n"
+                                            "fixture,ttyUSB1,1,2,3,\r\n"
+                                            "reason,\"'=1+1, \"\"x\"\"\",,,2,\r\n"
+                                            "reason,AT+APSTA= 回答 ERR=3,,,1,\r\n"));
+    }
+
     // Each module's label scanned first: no run starts without its scan; a scanned MAC is the module's or nothing
     // is written to it; a scan can name its fixture; the codes are in the rows.
     void scannedLabels()
@@ -178,6 +203,9 @@ private slots:
         QCOMPARE(rows.size(), 3);
         const int label = int(ReportRow::columns().indexOf("label"));
         QCOMPARE(rows.at(1).at(label) + u' ' + rows.at(2).at(label), QStringLiteral("ac-cf-23-00-00-0f AC:CF:23:00:00:99"));
+        const QString yield = w.findChild<QLabel *>(QStringLiteral("label_yield"))->text();
+        QVERIFY2(yield.startsWith(QStringLiteral("合格 1 · 不合格 1 · 一次通过率 50.0% · ")) && yield.contains(u"\n常见原因：模块的 MAC"),
+                 qPrintable(yield));
         w.stop();
         QVERIFY(!w.isRunning());
     }
