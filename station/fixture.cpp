@@ -33,6 +33,11 @@ QStringList childArguments(const ChildRun &run)
     return args;
 }
 
+QString fixturePort(const PortEntry &port)
+{
+    return port.byIdLink.isEmpty() ? port.portName : port.byIdLink;
+}
+
 void FixtureState::stationStarted()
 {
     m_halted = false;

@@ -13,6 +13,7 @@
 #include <QtGlobal>
 
 #include "report/progress.h"
+#include "serial/portlist.h"
 
 namespace station {
 
@@ -35,6 +36,10 @@ struct ChildRun
 // report progress; run the command list after the apply, when there is one;
 // record the scanned label, and when it is a MAC, work only on that module.
 QStringList childArguments(const ChildRun &run);
+
+// The name a fixture is added by: the port's stable by-id name where it has
+// one, else its name in the port list.
+QString fixturePort(const PortEntry &port);
 
 // How a child run ended.
 struct ChildEnd

@@ -227,8 +227,11 @@ void StationWindow::buildForm()
     m_portBox = new QComboBox;
     m_portBox->setEditable(true);
     m_portBox->setMinimumContentsLength(16);
+    // An adapter's stable /dev/serial/by-id/… name is offered where it has
+    // one: a fixture added by it keeps working when the adapter is plugged
+    // in again and comes back as another ttyUSBn.
     for (const PortEntry &p : systemPortEntries())
-        m_portBox->addItem(p.portName);
+        m_portBox->addItem(station::fixturePort(p));
     m_baudBox = new QComboBox;
     qint32 rate = 0;
     for (int i = 0; baudRateForIndex(i, &rate); ++i)

@@ -210,6 +210,42 @@ private slots:
         QVERIFY(!w.isRunning());
     }
 
+    // A fixture added by its adapter's stable name (the port box offers it) keeps working when the adapter comes
+    // back as another device.
+    void replugByStableName()
+    {
+        PortEntry usb;
+        usb.portName = QStringLiteral("ttyUSB0");
+        QCOMPARE(station::fixturePort(usb), QStringLiteral("ttyUSB0"));
+        usb.byIdLink = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
+        QCOMPARE(station::fixturePort(usb), usb.byIdLink);
+
+        QTemporaryDir dir;
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString stable = dir.filePath(QStringLiteral("usb-Line_Adapter_A1-if00-port0"));
+        QString why;
+        auto first = std::make_unique<ModSim>();
+        QVERIFY2(first->start(&why) && first->makeLink(stable, &why), qPrintable(why));
+        const QString nextMac = ModSim::nextMac(first->mac());
+        writeFile(dir.filePath(QStringLiteral("line.xml")), testsupport::completeProfile);
+        StationWindow w(QStringLiteral(QUORVEL_BIN));
+        QVERIFY(w.setProfile(dir.filePath(QStringLiteral("line.xml"))));
+        w.setReportFile(dir.filePath(QStringLiteral("r.csv")));
+        w.addFixture(stable);
+        w.start();
+        QTRY_COMPARE_WITH_TIMEOUT(w.totalPasses(), 1, 30000);
+        ModSim second;   // the adapter's next device, another one than the first's
+        QVERIFY2(second.start(&why), qPrintable(why));
+        QVERIFY(second.slavePath() != first->slavePath());
+        second.setMac(nextMac);
+        first.reset();   // unplugged: the stable name dangles
+        QVERIFY2(second.makeLink(stable, &why), qPrintable(why));   // plugged in again
+        QTRY_COMPARE_WITH_TIMEOUT(w.totalPasses(), 2, 30000);
+        QCOMPARE(w.fixtureState(0).mac(), nextMac);
+        w.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 15000);
+    }
+
     // A supervisor's setup: what it gives is on screen and locked, Start works at once, a profile changed since it
     // was set up is refused naming both hashes; Save writes the same keys back.
     void lockedSetup()
