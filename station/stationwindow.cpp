@@ -278,7 +278,6 @@ void StationWindow::buildForm()
     auto *scanRow = new QHBoxLayout;
     scanRow->addWidget(m_scanFirst);
     scanRow->addWidget(m_scanEdit, 1);
-    controls->addLayout(scanRow, 1);
     controls->addWidget(m_saveSetupButton);
 
     // Yield at a glance, above the tiles.
@@ -300,6 +299,7 @@ void StationWindow::buildForm()
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(controls);
+    layout->addLayout(scanRow);
     layout->addLayout(yieldRow);
     layout->addWidget(scroll, 1);
 
@@ -1065,7 +1065,10 @@ void StationWindow::showTotals()
                         .arg(m_yield.passed())
                         .arg(m_yield.failed())
                         .arg(fpy < 0 ? QStringLiteral("–") : QString::number(fpy, 'f', 1) + u'%')
-                        .arg(m_shiftStartMs < 0 ? 0 : qRound(m_yield.recentPerHour(m_clock.elapsed(), m_shiftStartMs)));
+                        // A rate over less than a minute says little: shown from the shift's first minute on.
+                        .arg(m_shiftStartMs < 0 || m_clock.elapsed() - m_shiftStartMs < 60000
+                                 ? QStringLiteral("–")
+                                 : QString::number(qRound(m_yield.recentPerHour(m_clock.elapsed(), m_shiftStartMs))));
     QStringList reasons;
     for (const auto &r : m_yield.topReasons(3))
         reasons << tr("%1（%2）").arg(r.first).arg(r.second);

@@ -228,6 +228,41 @@ int main(int argc, char *argv[])
     waitFor([&] { return !station.isRunning(); }, 10000);
     station.close();
 
+    // The same line from a supervisor's locked setup, each module's label
+    // scanned first: the first fixture's label is its module's MAC, the
+    // second's names another module, which is refused unwritten.
+    {
+        ModSim labelled;
+        if (!labelled.start(&error))
+            return 1;
+        labelled.setMac(QStringLiteral("AC:CF:23:5A:10:A4"));
+        const QString setup = QDir::current().filePath(QStringLiteral("station.ini"));
+        QFile setupFile(setup);
+        if (!setupFile.open(QIODevice::WriteOnly))
+            return 1;
+        setupFile.write(QStringLiteral("[station]\nprofile=line-profile.xml\nreport=report.csv\nfirmware=V2.1.7\n"
+                                       "stationName=line 3\nfixtures=%1@115200;%2@115200\n")
+                            .arg(good.slavePath(), labelled.slavePath())
+                            .toUtf8());
+        setupFile.close();
+        StationWindow locked(QStringLiteral(QUORVEL_BIN));
+        QString why;
+        ok = locked.loadSetup(setup, &why) && ok;
+        locked.setScanFirst(true);
+        locked.resize(900, 700);
+        locked.move(0, 0);
+        locked.show();
+        locked.start();
+        locked.takeScan(good.mac());
+        locked.takeScan(QStringLiteral("FIXTURE:2:AC:CF:23:00:00:99"));
+        ok = waitFor([&] { return locked.totalPasses() >= 1 && locked.totalFails() >= 1; }, 30000) && ok;
+        settle(200);
+        ok = save(locked, out, QStringLiteral("station-scan-en.png")) && ok;
+        locked.stop();
+        waitFor([&] { return !locked.isRunning(); }, 10000);
+        locked.close();
+    }
+
     w.close();
     return ok ? 0 : 1;
 }
