@@ -7,16 +7,22 @@
 // DELAY_MS makes every simulated module answer each command that much later
 // (0: at once, which measures the machine's CPU rather than the station).
 //   bench_station [SECONDS [DELAY_MS [FIXTURES...]]]
+// With QUORVEL_BENCH_SCANS=1 every module's label is scanned first (the scan
+// field's Enter, timed to the fixture's tile painted).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -46,7 +52,15 @@ struct Result
     int modules = 0, fails = 0, rows = 0, distinctMacs = 0;
     int modulesInTime = 0;   // ended within the measured seconds
     double seconds = 0, cpu = 0;
+    QList<double> scanMs;    // scanned code's Enter to its fixture's tile painted, with scans
 };
+
+// QUORVEL_BENCH_SCANS=1: each module's label is scanned first, as a scanner
+// types it into the scan field, as soon as a fixture waits for one.
+bool withScans()
+{
+    return qEnvironmentVariableIntValue("QUORVEL_BENCH_SCANS") == 1;
+}
 
 Result runStation(int fixtures, int seconds, int delayMs, const QString &profile, const QDir &work)
 {
@@ -71,6 +85,26 @@ Result runStation(int fixtures, int seconds, int delayMs, const QString &profile
     station.setReportFile(report);
     for (const QString &port : std::as_const(ports))
         station.addFixture(port);
+    QTimer scanner;
+    int scanned = 0;
+    if (withScans()) {
+        station.setScanFirst(true);
+        auto *field = station.findChild<QLineEdit *>(QStringLiteral("lineEdit_scan"));
+        QObject::connect(&scanner, &QTimer::timeout, &station, [&] {
+            for (int i = 0; i < station.fixtureCount(); ++i) {
+                if (!station.isRunning() || !station.awaitingScan(i))
+                    continue;
+                QElapsedTimer took;
+                took.start();
+                field->setText(QStringLiteral("SN-%1").arg(++scanned));
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QCoreApplication::sendEvent(field, &press);
+                station.tile(i)->repaint();
+                result.scanMs << double(took.nsecsElapsed()) / 1e6;
+            }
+        });
+        scanner.start(10);
+    }
     // A fixture's next module is in place before its next run asks.
     QObject::connect(&station, &StationWindow::moduleFinished, &station, [&](int fixture, bool pass) {
         ++result.modules;
@@ -85,6 +119,7 @@ Result runStation(int fixtures, int seconds, int delayMs, const QString &profile
     result.modulesInTime = result.modules;
     result.seconds = double(clock.elapsed()) / 1000.0;
     result.cpu = cpuSeconds() - cpuBefore;
+    scanner.stop();
     station.stop();
     QElapsedTimer stopping;
     stopping.start();
@@ -156,6 +191,12 @@ int main(int argc, char *argv[])
         std::printf("%8d %8d %6d %12.0f %14.0f %9.2fx %11.1f%% %5d/%d%s\n", n, r.modules, r.fails, perHour,
                     perHour / n, one > 0 ? perHour / one : 0.0, 100.0 * r.cpu / r.seconds, r.rows, r.distinctMacs,
                     r.rows == r.modules && r.distinctMacs == r.rows ? "" : "  MISMATCH");
+        if (!r.scanMs.isEmpty()) {
+            QList<double> sorted = r.scanMs;
+            std::sort(sorted.begin(), sorted.end());
+            std::printf("%8s scan's Enter to its tile painted: median %.2f ms, max %.2f ms over %lld scans\n", "",
+                        sorted.at(sorted.size() / 2), sorted.last(), static_cast<long long>(sorted.size()));
+        }
         std::fflush(stdout);
     }
     return 0;
