@@ -2,6 +2,7 @@
 // and Stop, one child process per fixture and module, and the tiles.
 #include "station/stationwindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -339,6 +340,12 @@ void StationWindow::buildForm()
         QString why;
         if (!path.isEmpty() && !saveSetup(path, &why))
             m_totals->setText(why);
+    });
+    // While labels are scanned, the scan field keeps the focus: a scanner's
+    // Enter must never reach a button a click left focused (Stop, Shift report).
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (m_running && m_scanFirst->isChecked() && now && now != m_scanEdit && now->window() == this)
+            QTimer::singleShot(0, m_scanEdit, qOverload<>(&QWidget::setFocus));
     });
     connect(m_scanEdit, &QLineEdit::returnPressed, this, [this] {
         const QString code = m_scanEdit->text();

@@ -2,6 +2,7 @@
 #include <QCryptographicHash>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QThread>
@@ -180,8 +181,14 @@ private slots:
         w.setReportFile(reportPath);
         w.addFixture(a.slavePath());
         w.setScanFirst(true);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         w.start();
         QVERIFY(w.isRunning() && w.awaitingScan(0));
+        auto *scanField = w.findChild<QLineEdit *>(QStringLiteral("lineEdit_scan"));
+        QTRY_VERIFY(scanField->hasFocus());
+        w.findChild<QPushButton *>(QStringLiteral("pushButton_shiftReport"))->setFocus();   // a click left it there
+        QTRY_VERIFY(scanField->hasFocus());
         QCOMPARE(w.runningChildren(), 0);
         w.takeScan(QStringLiteral("FIXTURE:2:AC:CF:23:00:00:10"));
         QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text(),
