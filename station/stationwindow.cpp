@@ -161,6 +161,9 @@ StationWindow::StationWindow(const QString &program, QWidget *parent)
 
 StationWindow::~StationWindow()
 {
+    // ~QWidget hides the window, which moves the focus: the scan field's
+    // keeper must not run on a window that is no longer one.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     for (auto &f : m_fixtures) {
         if (f->process) {
             f->process->disconnect(this);
