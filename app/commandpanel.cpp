@@ -244,17 +244,11 @@ bool CommandPanel::save(const QString &file)
 
 std::optional<CommandList> CommandPanel::list(QString *why) const
 {
-    CommandList all;
-    for (int row = 0; row < rows->count(); ++row) {
-        QString wrong;
-        const std::optional<CommandList::Step> step = CommandList::parseLine(rows->item(row)->text(), &wrong);
-        if (!step) {
-            *why = CommandList::tr("第 %1 行：%2").arg(row + 1).arg(wrong);
-            return std::nullopt;
-        }
-        all.steps.append(*step);
-    }
-    return all;
+    // The rows as the file they save to: parsed, and refused, as that file would be.
+    QString text;
+    for (int row = 0; row < rows->count(); ++row)
+        text += rows->item(row)->text() + u'\n';
+    return CommandList::parse(text, why);
 }
 
 void CommandPanel::showRows(const CommandList &list)
@@ -290,8 +284,7 @@ void CommandPanel::start(int first, int count)
         const QScopedValueRollback<bool> marking(filling, true);
         item->setData(outcomeRole, QVariant());
     }
-    link.hold();   // every answer until the end is the list's
-    held = true;
+    link.hold();   // every answer until the end is the list's; finished() releases it
     run.start(*steps, first, count);
     if (run.running()) {   // a list of sends alone has ended already
         emit runningChanged(true);
@@ -340,9 +333,7 @@ void CommandPanel::finished(const CommandRun::Outcome &outcome)
         if (outcome.end == CommandRun::Outcome::End::Stopped)
             item->setData(outcomeRole, QStringLiteral("■"));
     }
-    if (held)
-        link.release();
-    held = false;
+    link.release();   // every run finishes, once, after start() held the link
     emit runningChanged(false);
     updateButtons();
     switch (outcome.end) {

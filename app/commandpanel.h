@@ -88,7 +88,6 @@ private:
     bool filling = false;    // rows being put in by the program, not edited
     int stepRow = -1;        // the row Step runs next
     QList<QShortcut *> stepKeys;   // F1 to F12
-    bool held = false;       // the run holds the link
     bool single = false;     // the run is one step (double-click, F key, Step)
 };
 

@@ -423,11 +423,13 @@ void StationWindow::chooseCommandList()
 
 // A list that does not parse is refused here, its line named, as the runs
 // would refuse it for every module.
-bool StationWindow::setCommandList(const QString &path)
+bool StationWindow::setCommandList(const QString &path, QString *why)
 {
-    QString why;
-    if (!path.isEmpty() && !CommandList::load(path, &why)) {
-        m_totals->setText(why);
+    QString refusal;
+    if (!path.isEmpty() && !CommandList::load(path, &refusal)) {
+        m_totals->setText(refusal);
+        if (why)
+            *why = refusal;
         return false;
     }
     m_commands = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
@@ -738,10 +740,8 @@ bool StationWindow::loadSetup(const QString &path, QString *why)
     }
     m_lockedSha = given("profileSha256") ? text("profileSha256").toLower() : QString();
     if (given("commands")) {
-        if (!setCommandList(place(text("commands")))) {
-            *why = m_totals->text();
+        if (!setCommandList(place(text("commands")), why))
             return false;
-        }
         lockField(m_commandsButton);
         lockField(m_commandsEdit);
     }

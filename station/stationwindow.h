@@ -41,7 +41,8 @@ public:
 
     // What the form sets; public for the tests, the benchmark and the screenshots.
     bool setProfile(const QString &path);   // false: refused, the reason on screen
-    bool setCommandList(const QString &path);   // empty: none; false: refused, the reason on screen
+    // Empty: none; false: refused, the reason on screen (and in *why when given).
+    bool setCommandList(const QString &path, QString *why = nullptr);
     void setExpectedVersion(const QString &version);
     void setReportFile(const QString &path);
     void addFixture(const QString &port, const QString &baud = QString());
