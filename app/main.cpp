@@ -200,6 +200,10 @@ int main(int argc, char *argv[])
         Catalogues catalogues;
         catalogues.load(appsettings::language(settings));
         catalogues.install();
+        const appsettings::Move moved = appsettings::movedSettings();
+        if (!moved.from.isEmpty())
+            printConsoleLine(stderr, QCoreApplication::translate("Quorvel", "设置文件已从 %1 移到 %2")
+                                         .arg(moved.from, moved.to));
         CommandLine line;
         const QString wrong = line.take(parser);
         if (!wrong.isEmpty()) {

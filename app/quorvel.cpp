@@ -111,7 +111,13 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     resetCfgWidgets();
     catalogues.load(language);
     retranslate();
-    statusBar()->showMessage(tr("Ready"), 5000);
+    // Settings an earlier build kept in the working folder were moved into
+    // the user's profile at this start: said once, as it happens.
+    const appsettings::Move moved = appsettings::movedSettings();
+    if (moved.from.isEmpty())
+        statusBar()->showMessage(tr("Ready"), 5000);
+    else
+        statusLine->showFinal([this, moved] { return tr("设置文件已从 %1 移到 %2").arg(moved.from, moved.to); }, 30000);
 }
 
 Quorvel::~Quorvel()

@@ -814,6 +814,10 @@
         <source>--expect-mac %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>设置文件已从 %1 移到 %2</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>

@@ -814,6 +814,10 @@
         <source>--expect-mac %1：不是 MAC 地址（六组十六进制数，如 AC:CF:23:5A:10:7E）</source>
         <translation>--expect-mac %1: not a MAC address (six hex pairs, such as AC:CF:23:5A:10:7E)</translation>
     </message>
+    <message>
+        <source>设置文件已从 %1 移到 %2</source>
+        <translation>Settings file moved from %1 to %2</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>

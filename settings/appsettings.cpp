@@ -1,6 +1,8 @@
 #include "settings/appsettings.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPoint>
 #include <QSettings>
@@ -98,28 +100,76 @@ void setLanguage(QSettings &settings, Language language)
     setValue(settings, Key::Lang, QString::fromUtf8(language == Language::English ? englishOnScreen : chineseOnScreen));
 }
 
+Location locate(const Places &places, System system)
+{
+    const QString name = QStringLiteral("Quorvel.ini");
+    if (!places.named.isEmpty())
+        return {places.named, QString()};
+    if (system == System::Windows) {
+        const QString beside = QDir(places.exeDir).filePath(name);
+        if (!places.exeDir.isEmpty() && QFileInfo::exists(beside))
+            return {beside, QString()};
+        if (places.appDataDir.isEmpty())   // no profile folder at all: the working folder, as before
+            return {QStringLiteral("./") + name, QString()};
+        const QString file = places.appDataDir + QStringLiteral("/Quorvel/") + name;
+        const QString old = QDir(places.workDir).filePath(name);
+        const bool leftHere = QFileInfo(old).isFile() && !QFileInfo::exists(file);
+        return {file, leftHere ? old : QString()};
+    }
+    const QString here = QFileInfo(places.workDir).canonicalFilePath();
+    const bool fromMenu = here == QFileInfo(places.homeDir).canonicalFilePath() || QDir(here).isRoot();
+    // A file a technician already keeps in the home folder stays in use.
+    if (fromMenu && !places.configDir.isEmpty() && !QFileInfo::exists(here + QLatin1Char('/') + name))
+        return {places.configDir + QStringLiteral("/quorvel/") + name, QString()};
+    return {QStringLiteral("./") + name, QString()};
+}
+
 QString filePath(const QString &workDir, const QString &homeDir, const QString &configDir)
 {
-#ifdef Q_OS_WIN
-    // On Windows the settings always stay in the working folder.
-    Q_UNUSED(workDir);
-    Q_UNUSED(homeDir);
-    Q_UNUSED(configDir);
-    return QStringLiteral("./Quorvel.ini");
-#else
-    const QString here = QFileInfo(workDir).canonicalFilePath();
-    const bool fromMenu = here == QFileInfo(homeDir).canonicalFilePath() || QDir(here).isRoot();
-    // A file a technician already keeps in the home folder stays in use.
-    if (fromMenu && !configDir.isEmpty() && !QFileInfo::exists(here + QStringLiteral("/Quorvel.ini")))
-        return configDir + QStringLiteral("/quorvel/Quorvel.ini");
-    return QStringLiteral("./Quorvel.ini");
-#endif
+    Places places;
+    places.workDir = workDir;
+    places.homeDir = homeDir;
+    places.configDir = configDir;
+    return locate(places, System::Linux).file;
+}
+
+namespace {
+
+Move moved;
+
+} // namespace
+
+QString take(const Location &at)
+{
+    if (at.moveFrom.isEmpty())
+        return at.file;
+    // A move that fails (a profile folder that cannot be made) leaves the
+    // old file in use: nothing a technician set is lost.
+    if (!QDir().mkpath(QFileInfo(at.file).absolutePath()) || !QFile::rename(at.moveFrom, at.file))
+        return at.moveFrom;
+    moved = {QDir::toNativeSeparators(QFileInfo(at.moveFrom).absoluteFilePath()), QDir::toNativeSeparators(at.file)};
+    return at.file;
 }
 
 QString filePath()
 {
-    return filePath(QDir::currentPath(), QDir::homePath(),
-                    QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    Places places;
+    places.named = qEnvironmentVariable("QUORVEL_SETTINGS");
+    places.workDir = QDir::currentPath();
+    places.homeDir = QDir::homePath();
+    places.configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+#ifdef Q_OS_WIN
+    places.exeDir = QCoreApplication::applicationDirPath();
+    places.appDataDir = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+    return take(locate(places, System::Windows));
+#else
+    return take(locate(places, System::Linux));
+#endif
+}
+
+Move movedSettings()
+{
+    return moved;
 }
 
 int answerTimeoutMs()

@@ -58,14 +58,48 @@ void setLanguage(QSettings &settings, Language language);
 // 10 min) for slow modules, and for the test suite's silent ones.
 int answerTimeoutMs();
 
-// Where the settings live. Started from a terminal, "./Quorvel.ini" in the
-// working folder, so that each folder keeps its own. Started from a desktop
-// menu (the working folder is the home folder, or "/" with some launchers),
-// configDir/quorvel/Quorvel.ini ($XDG_CONFIG_HOME) instead of a stray file
-// in the home folder, unless a Quorvel.ini is already there.
+// Where the settings live.
+// - QUORVEL_SETTINGS names the file outright (the station's runs use it).
+// - Linux: started from a terminal, "./Quorvel.ini" in the working folder,
+//   so that each folder keeps its own. Started from a desktop menu (the
+//   working folder is the home folder, or "/" with some launchers),
+//   configDir/quorvel/Quorvel.ini ($XDG_CONFIG_HOME) instead of a stray file
+//   in the home folder, unless a Quorvel.ini is already there.
+// - Windows: a Quorvel.ini beside quorvel.exe is used where it is (portable:
+//   the program on a USB stick keeps its settings with it). Otherwise
+//   appDataDir/Quorvel/Quorvel.ini (%APPDATA%): a program started from the
+//   Start menu runs in its installation folder, which the user cannot write.
+//   A Quorvel.ini that earlier builds kept in the working folder is moved
+//   there, once, while none is there yet.
+enum class System { Linux, Windows };
+struct Places {
+    QString named;   // QUORVEL_SETTINGS
+    QString workDir;
+    QString homeDir;
+    QString configDir;   // $XDG_CONFIG_HOME
+    QString exeDir;   // the program's folder
+    QString appDataDir;   // %APPDATA%
+};
+struct Location {
+    QString file;   // the settings file to use
+    QString moveFrom;   // an earlier build's file to move to `file` first, or empty
+};
+Location locate(const Places &places, System system);
+// The Linux rule alone (the tests' short form of locate()).
 QString filePath(const QString &workDir, const QString &homeDir, const QString &configDir);
-// The same for the program as started now.
+// The file to use at `at`, after its move; a move that fails leaves the
+// old file in use.
+QString take(const Location &at);
+// The file for the program as started now. Its first call makes the move
+// locate() asks for; a move that fails leaves the old file in use.
 QString filePath();
+// The move filePath() made in this run, for a one-time notice: the old
+// path and the new one, or empty strings.
+struct Move {
+    QString from;
+    QString to;
+};
+Move movedSettings();
 
 } // namespace appsettings
 

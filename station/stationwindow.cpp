@@ -876,6 +876,11 @@ void StationWindow::startChild(Fixture &f)
 
     auto *process = new QProcess(this);
     process->setWorkingDirectory(m_runDir->path());
+    // The run reads the run folder's settings file wherever the system would
+    // otherwise keep them (the user's profile on Windows).
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUORVEL_SETTINGS"), m_runDir->filePath(QStringLiteral("Quorvel.ini")));
+    process->setProcessEnvironment(environment);
     f.process = process;
     f.pendingOut.clear();
     f.killWhy.clear();

@@ -1,6 +1,8 @@
 // The settings file: what a window shows of it, what it cannot write, which file a desktop start uses.
 #include "tests/common/testsupport.h"
 
+#include <QSettings>
+
 class tst_Settings : public QObject
 {
     Q_OBJECT
@@ -81,6 +83,85 @@ private slots:
         QVERIFY2(m_f->boxText.startsWith(QStringLiteral("设置不能保存到 %1（").arg(m_f->dir.filePath("Quorvel.ini")))
                      && m_f->boxText.contains(QStringLiteral("directory")),
                  qPrintable(m_f->boxText));
+    }
+
+    // Which file each system uses, from what lies where: a folder with work/, exe/, home/, config/ and
+    // appdata/ holds the files of `present`; "." in an expected path is the working folder's "./".
+    void whereTheFileIs_data()
+    {
+        QTest::addColumn<bool>("windows");
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("work");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("moveFrom");
+        const QString ini = QStringLiteral("Quorvel.ini");
+        QTest::newRow("Linux, a terminal: the working folder") << false << QStringList() << "" << "work" << "./" + ini << "";
+        QTest::newRow("Linux, the menu: the config folder") << false << QStringList() << "" << "home"
+                                                            << "config/quorvel/" + ini << "";
+        QTest::newRow("Linux, named") << false << QStringList() << "run/x.ini" << "work" << "run/x.ini" << "";
+        QTest::newRow("Windows, fresh: the profile") << true << QStringList() << "" << "work" << "appdata/Quorvel/" + ini << "";
+        QTest::newRow("Windows, portable beside the program") << true << QStringList{"exe/" + ini, "work/" + ini} << ""
+                                                              << "work" << "exe/" + ini << "";
+        QTest::newRow("Windows, started in its own folder with a file there: portable")
+            << true << QStringList{"exe/" + ini} << "" << "exe" << "exe/" + ini << "";
+        QTest::newRow("Windows, an earlier build's file in the working folder: moved")
+            << true << QStringList{"work/" + ini} << "" << "work" << "appdata/Quorvel/" + ini << "work/" + ini;
+        QTest::newRow("Windows, the profile has one already: the old one stays unread")
+            << true << QStringList{"work/" + ini, "appdata/Quorvel/" + ini} << "" << "work" << "appdata/Quorvel/" + ini << "";
+        QTest::newRow("Windows, a folder named like the file is not moved")
+            << true << QStringList{"work/" + ini + "/"} << "" << "work" << "appdata/Quorvel/" + ini << "";
+        QTest::newRow("Windows, named wins over portable") << true << QStringList{"exe/" + ini} << "run/x.ini" << "work"
+                                                           << "run/x.ini" << "";
+    }
+    void whereTheFileIs()
+    {
+        QFETCH(bool, windows);
+        QFETCH(QStringList, present);
+        QFETCH(QString, named);
+        QFETCH(QString, work);
+        QFETCH(QString, file);
+        QFETCH(QString, moveFrom);
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        for (const char *sub : {"work", "exe", "home", "config", "appdata"})
+            QVERIFY(root.mkpath(sub));
+        for (const QString &path : present) {
+            if (path.endsWith(u'/'))
+                QVERIFY(root.mkpath(path));
+            else
+                QVERIFY(root.mkpath(QFileInfo(root.filePath(path)).path()) && QFile(root.filePath(path)).open(QIODevice::WriteOnly));
+        }
+        appsettings::Places places;
+        places.named = named.isEmpty() ? QString() : root.filePath(named);
+        places.workDir = root.filePath(work);
+        places.homeDir = root.filePath("home");
+        places.configDir = root.filePath("config");
+        places.exeDir = root.filePath("exe");
+        places.appDataDir = root.filePath("appdata");
+        const appsettings::Location at =
+            appsettings::locate(places, windows ? appsettings::System::Windows : appsettings::System::Linux);
+        QCOMPARE(at.file, file.startsWith("./") ? file : root.filePath(file));
+        QCOMPARE(at.moveFrom, moveFrom.isEmpty() ? QString() : root.filePath(moveFrom));
+    }
+
+    // The move into the profile: the file arrives whole and is said once; one that cannot be made keeps the old file.
+    void moveIntoProfile()
+    {
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        testsupport::writeFile(root.filePath("Quorvel.ini"), "[comSettings]\ncomPort=COM5\n");
+        testsupport::writeFile(root.filePath("blocked"), "a file where the profile folder would be");
+        QCOMPARE(appsettings::take({root.filePath("blocked/Quorvel/Quorvel.ini"), root.filePath("Quorvel.ini")}),
+                 root.filePath("Quorvel.ini"));
+        QVERIFY(appsettings::movedSettings().from.isEmpty());
+        const QString to = root.filePath("appdata/Quorvel/Quorvel.ini");
+        QCOMPARE(appsettings::take({to, root.filePath("Quorvel.ini")}), to);
+        QCOMPARE(testsupport::readFile(to), QByteArray("[comSettings]\ncomPort=COM5\n"));
+        QVERIFY(!QFile::exists(root.filePath("Quorvel.ini")));
+        QCOMPARE(appsettings::movedSettings().from, root.filePath("Quorvel.ini"));
+        QCOMPARE(appsettings::movedSettings().to, to);
+        QCOMPARE(QSettings(appsettings::take({to, QString()}), QSettings::IniFormat).value("comSettings/comPort"), "COM5");
     }
 
     // Started from a desktop menu (in home, or "/"): the settings go to $XDG_CONFIG_HOME unless home has its own.
