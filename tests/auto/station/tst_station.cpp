@@ -476,6 +476,8 @@ private slots:
         QVERIFY(english.load(QStringLiteral(":/Quorvel/en_lang")));
         QCoreApplication::installTranslator(&english);
         writeFile(dir.filePath(QStringLiteral("Quorvel.ini")), "[LANG]\nlang=English\n");   // Chinese on screen
+        // The station's own file named outright, as on Windows: its runs still read the run folder's copy.
+        qputenv("QUORVEL_SETTINGS", QFile::encodeName(dir.filePath(QStringLiteral("Quorvel.ini"))));
         const QString longPort = dir.filePath(QStringLiteral("usb-Line_3_Serial_Adapter_USB_UART_0042-if00-port0"));
         QVERIFY2(c.makeLink(longPort, &why), qPrintable(why));
         c.setIgnored(QStringLiteral("AT+STAMOD="));
@@ -495,6 +497,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(2).phase(), FixtureState::Phase::Fail, 30000);
         QVERIFY2(w.fixtureState(2).reason().size() > 60 && w.fixtureState(2).reason().contains(QStringLiteral(": file \"")),
                  qPrintable(w.fixtureState(2).reason()));
+        qunsetenv("QUORVEL_SETTINGS");
         QTRY_VERIFY_WITH_TIMEOUT(shown(narrow, "port").contains(QStringLiteral("waiting for the next module")), 15000);
         QTRY_COMPARE(unfit(narrow), QString());
 
