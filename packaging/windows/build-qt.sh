@@ -48,11 +48,26 @@ if [ ! -f "$src/qtbase/.unpacked" ]; then
     touch "$src/qtbase/.unpacked"
 fi
 
-# --- qtbase: static, release, the modules and features the program uses.
+# --- qtbase: static, release, only the modules and features the program
+# uses, so that a machine's first build is as short as it can be (the
+# features below are what the program's widgets, the file dialog and the
+# message box do without).
 # FEATURE_tabletevent is off because Debian's source drops wintab.h;
 # opengl (dynamic) and direct2d stay on because the Windows platform
-# plugin of 6.4.2 needs both to compile and link.
+# plugin of 6.4.2 needs both to compile and link (direct2d1_1 is what
+# builds the separate Direct2D platform plugin, which is not linked).
+# FreeType stays: under Wine the program draws with it (app/main.cpp); no
+# HarfBuzz, whose shaping the program's Latin and Chinese texts do not need.
 if [ ! -f "$work/qtbase.installed" ]; then
+    off=(dbus sql network printsupport concurrent testlib xml icu jpeg gif tabletevent
+         system_zlib system_pcre2 system_png system_freetype system_harfbuzz harfbuzz
+         direct2d1_1 vulkan sessionmanager sharedmemory systemsemaphore
+         textodfwriter textmarkdownreader textmarkdownwriter movie undocommand undostack undogroup undoview
+         graphicsview mdiarea calendarwidget datetimeedit dial lcdnumber fontdialog fontcombobox
+         colordialog wizard textbrowser dockwidget toolbox keysequenceedit syntaxhighlighter
+         splashscreen systemtrayicon)
+    features=()
+    for f in "${off[@]}"; do features+=("-DFEATURE_$f=OFF"); done
     cmake -S "$src/qtbase" -B "$work/build-qtbase" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_INSTALL_PREFIX="$prefix" \
@@ -62,11 +77,7 @@ if [ ! -f "$work/qtbase.installed" ]; then
         -DQT_HOST_PATH=/usr \
         -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-        -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
-        -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_testlib=OFF \
-        -DFEATURE_icu=OFF -DFEATURE_jpeg=OFF -DFEATURE_tabletevent=OFF \
-        -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF \
-        -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF \
+        "${features[@]}" \
         -DFEATURE_opengl=ON -DFEATURE_opengl_dynamic=ON -DFEATURE_direct2d=ON
     cmake --build "$work/build-qtbase" --parallel "$jobs"
     cmake --install "$work/build-qtbase"
