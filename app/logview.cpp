@@ -4,7 +4,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QMainWindow>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -33,7 +33,6 @@
 #include "app/keyhandler.h"
 #include "console/consolemodel.h"
 #include "console/logdelegate.h"
-#include "ui_quorvel.h"
 
 namespace {
 
@@ -45,9 +44,9 @@ QString defaultLogPath()
 
 } // namespace
 
-LogView::LogView(Ui::QuorvelClass &form, ConsoleModel &rows, QMainWindow *owner,
+LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QStatusBar *statusBar,
                  std::function<void(const QString &, int)> showFinal)
-    : QObject(owner), ui(form), model(rows), window(owner), finalStatus(std::move(showFinal))
+    : QObject(holder), ui(widgets), model(rows), owner(holder), bar(statusBar), finalStatus(std::move(showFinal))
 {
     QTableView *log = ui.tableWidget_log;
     log->setModel(&model);
@@ -63,7 +62,7 @@ LogView::LogView(Ui::QuorvelClass &form, ConsoleModel &rows, QMainWindow *owner,
         ui.label_recvCnt->setText(QString::number(received));
     });
     connect(&model, &ConsoleModel::limitReached, this, [this](int maxRows) {
-        window->statusBar()->showMessage(tr("日志已超过 %1 行，最早的行正在被删除").arg(maxRows), 10000);
+        showNote(tr("日志已超过 %1 行，最早的行正在被删除").arg(maxRows), 10000);
     });
     // Rows dropped for the bound: a reader scrolled up keeps the rows in view.
     const auto scrolledTo = std::make_shared<int>(0);
@@ -97,20 +96,20 @@ LogView::LogView(Ui::QuorvelClass &form, ConsoleModel &rows, QMainWindow *owner,
     log->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(log, &QWidget::customContextMenuRequested, this, &LogView::showMenu);
 
-    auto *find = new QAction(window);
-    find->setObjectName(QStringLiteral("action_find"));
-    find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, this, &LogView::openFind);
-    findNext = new QAction(window);
+    findOpen = new QAction(owner);
+    findOpen->setObjectName(QStringLiteral("action_find"));
+    findOpen->setShortcut(QKeySequence::Find);
+    connect(findOpen, &QAction::triggered, this, &LogView::openFind);
+    findNext = new QAction(owner);
     findNext->setObjectName(QStringLiteral("action_findNext"));
     findNext->setShortcut(Qt::Key_F3);
     connect(findNext, &QAction::triggered, this, [this] { findRow(1); });
-    findPrevious = new QAction(window);
+    findPrevious = new QAction(owner);
     findPrevious->setShortcut(Qt::SHIFT | Qt::Key_F3);
     connect(findPrevious, &QAction::triggered, this, [this] { findRow(-1); });
     findNext->setEnabled(false);
     findPrevious->setEnabled(false);
-    window->addActions({find, findNext, findPrevious});
+    owner->addActions({findOpen, findNext, findPrevious});
     ui.widget_find->hide();
     ui.lineEdit_find->installEventFilter(new KeyHandler(ui.lineEdit_find, [this](QKeyEvent *key) {
         if (key->key() == Qt::Key_Escape) {
@@ -132,10 +131,11 @@ LogView::LogView(Ui::QuorvelClass &form, ConsoleModel &rows, QMainWindow *owner,
     recordClock = new QTimer(this);
     recordClock->setInterval(1000);
     connect(recordClock, &QTimer::timeout, this, &LogView::writeRecording);
-    recordLabel = new QLabel;
+    recordLabel = new QLabel(owner);
     recordLabel->setObjectName(QStringLiteral("label_recording"));
     recordLabel->hide();
-    window->statusBar()->insertPermanentWidget(0, recordLabel);
+    if (bar)
+        bar->insertPermanentWidget(0, recordLabel);
 
     connect(ui.checkBox_timestamp, &QCheckBox::toggled, this, &LogView::showTimes);
     connect(ui.checkBox_hexView, &QCheckBox::toggled, this, &LogView::showHex);
@@ -225,9 +225,8 @@ void LogView::showMenu(const QPoint &pos)
     copy->setText(tr("复制"));
     copy->setEnabled(log->selectionModel()->hasSelection());
     menu.addAction(copy);
-    QAction *find = window->findChild<QAction *>(QStringLiteral("action_find"));
-    find->setText(tr("查找"));
-    menu.addAction(find);
+    findOpen->setText(tr("查找"));
+    menu.addAction(findOpen);
     menu.exec(log->viewport()->mapToGlobal(pos));
 }
 
@@ -287,7 +286,7 @@ void LogView::countFound()
 
 void LogView::saveLog()
 {
-    const QString path = QFileDialog::getSaveFileName(window, tr("保存日志"), defaultLogPath(), tr("日志 (*.log *.txt)"));
+    const QString path = QFileDialog::getSaveFileName(owner, tr("保存日志"), defaultLogPath(), tr("日志 (*.log *.txt)"));
     if (!path.isEmpty())
         saveLogTo(path);
 }
@@ -316,7 +315,7 @@ void LogView::toggleRecording(bool on)
     }
     if (recorder)
         return;
-    const QString path = QFileDialog::getSaveFileName(window, tr("记录到文件"), defaultLogPath(), tr("日志 (*.log *.txt)"),
+    const QString path = QFileDialog::getSaveFileName(owner, tr("记录到文件"), defaultLogPath(), tr("日志 (*.log *.txt)"),
                                                       nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty() || !startRecording(path)) {
         const QSignalBlocker quiet(ui.pushButton_recordLog);
@@ -353,8 +352,7 @@ void LogView::stopRecording()
     const QString path = recorder->path();
     const qint64 size = recorder->size();
     endRecording();
-    window->statusBar()->showMessage(tr("记录已结束：%1（%2）").arg(QDir::toNativeSeparators(path), QLocale().formattedDataSize(size)),
-                             10000);
+    showNote(tr("记录已结束：%1（%2）").arg(QDir::toNativeSeparators(path), QLocale().formattedDataSize(size)), 10000);
 }
 
 // The recording closed: its file, its once-a-second write, its label and the button's state.
@@ -390,4 +388,13 @@ void LogView::showRecording()
                                   QLocale().formattedDataSize(recorder->size() + recorder->waiting())));
     recordLabel->setToolTip(QDir::toNativeSeparators(recorder->path()));
     recordLabel->show();
+}
+
+// A passing note: the status bar's, or the owner's one way of saying things.
+void LogView::showNote(const QString &text, int ms)
+{
+    if (bar)
+        bar->showMessage(text, ms);
+    else
+        finalStatus(text, ms);
 }

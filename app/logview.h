@@ -4,7 +4,9 @@
 // the find line (Ctrl+F, Enter/F3 and Shift+Enter/Shift+F3, Esc), saving
 // the rows to a file and recording every row from now on to a file. The
 // texts come from console/logtext; what ends in the status bar goes through
-// the window's final message.
+// the owner's final message. It works over the widgets of any console that
+// names them as the window's form does: the window's first console, or a
+// ConsoleTab (app/consoletab.h).
 #ifndef LOGVIEW_H
 #define LOGVIEW_H
 
@@ -22,13 +24,15 @@
 class ConsoleModel;
 class QAction;
 class LogDelegate;
+class QCheckBox;
 class QLabel;
-class QMainWindow;
+class QLineEdit;
 class QPoint;
+class QPushButton;
+class QStatusBar;
+class QTableView;
 class QTimer;
-namespace Ui {
-class QuorvelClass;
-}
+class QWidget;
 
 class LogView : public QObject
 {
@@ -36,8 +40,37 @@ class LogView : public QObject
     Q_DECLARE_TR_FUNCTIONS(Quorvel)
 
 public:
-    // `finalStatus` shows a message that ends an action (a save, a failed recording) for its time.
-    LogView(Ui::QuorvelClass &ui, ConsoleModel &model, QMainWindow *window,
+    // The widgets it works over, named as in the window's form.
+    struct Widgets
+    {
+        QTableView *tableWidget_log;
+        QWidget *widget_find;   // the find line's row, hidden while not finding
+        QLineEdit *lineEdit_find;
+        QLabel *label_findCount;
+        QCheckBox *checkBox_timestamp, *checkBox_hexView, *checkBox_logAutoScroll;
+        QLabel *label_sendCnt, *label_recvCnt;
+        QPushButton *pushButton_saveLog, *pushButton_recordLog;
+
+        // Those of a form that has them by these names: uic's class of the
+        // window's form, or a console tab's own.
+        template <class Form>
+        static Widgets of(const Form &form)
+        {
+            return {form.tableWidget_log,    form.widget_find,       form.lineEdit_find,
+                    form.label_findCount,    form.checkBox_timestamp, form.checkBox_hexView,
+                    form.checkBox_logAutoScroll, form.label_sendCnt, form.label_recvCnt,
+                    form.pushButton_saveLog, form.pushButton_recordLog};
+        }
+    };
+
+    // `owner` parents the file dialogs, holds the find keys (Ctrl+F, F3,
+    // Shift+F3) and owns this object. `bar` (may be null) shows passing notes
+    // (the row limit reached, a recording ended) and holds the recording's
+    // label in its permanent area; without one the notes go to `finalStatus`
+    // too and the label waits for the owner to place it (recordingLabel()).
+    // `finalStatus` shows a message that ends an action (a save, a failed
+    // recording) for its time.
+    LogView(const Widgets &widgets, ConsoleModel &model, QWidget *owner, QStatusBar *bar,
             std::function<void(const QString &text, int ms)> finalStatus);
     ~LogView() override;
 
@@ -52,6 +85,8 @@ public:
     bool startRecording(const QString &path);
     bool recording() const { return bool(recorder); }
     QTimer *recordTimer() const { return recordClock; }
+    // "Recording: file · size", shown while a recording runs.
+    QLabel *recordingLabel() const { return recordLabel; }
 
     // Told when the find line opens (true) and closes: F3 and Shift+F3 find
     // only while it is open, and are free for other uses otherwise.
@@ -73,17 +108,20 @@ private:
     void endRecording();
     void writeRecording();
     void showRecording();
+    void showNote(const QString &text, int ms);
 
-    Ui::QuorvelClass &ui;
+    Widgets ui;
     ConsoleModel &model;
-    QMainWindow *window;
+    QWidget *owner;
+    QStatusBar *bar;   // or null
     std::function<void(const QString &, int)> finalStatus;
     LogDelegate *delegate = nullptr;
     std::unique_ptr<LogRecorder> recorder;   // set while recording
     logtext::FileLine recordFormat;
     QTimer *recordClock = nullptr;           // the recording's once-a-second write
+    QAction *findOpen = nullptr;             // Ctrl+F, also in the log's menu
     QAction *findNext = nullptr, *findPrevious = nullptr;   // F3, Shift+F3: on while the find line is open
-    QLabel *recordLabel = nullptr;           // in the status bar's permanent area
+    QLabel *recordLabel = nullptr;           // in the status bar's permanent area, or where the owner put it
 };
 
 #endif // LOGVIEW_H

@@ -92,7 +92,8 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     fillComPortCombo();
     loadSettings();
     initCmdCompleter();
-    logView = new LogView(ui, logModel, this, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
+    logView = new LogView(LogView::Widgets::of(ui), logModel, this, statusBar(),
+                          [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
     initCommandPanel();
 
     // The configuration fields take their limits from the field table (ConfigForm).
