@@ -1,0 +1,320 @@
+// Two consoles of their own (ConsoleTab) on two simulated modules: each sends and receives on its own port in its
+// own encoding, its rows and counters its own; periodic sending; the choices kept; a port lost on one while the other
+// goes on; a destroyed tab's port closed.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/consoletab.h"
+#include "app/logview.h"
+#include "settings/catalogues.h"
+#include "tools/modsim/modsim.h"
+
+namespace {
+
+template <class W>
+W *child(ConsoleTab &tab, const char *name)
+{
+    W *widget = tab.findChild<W *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no %s", name);
+    return widget;
+}
+
+// The log's rows of one direction, as their bytes.
+QByteArrayList rows(const ConsoleModel &model, bool sent)
+{
+    QByteArrayList found;
+    for (int r = 0; r < model.rowCount(); ++r)
+        if (model.row(r).sent == sent)
+            found << model.row(r).raw;
+    return found;
+}
+
+// What a tab's settings keep, as the widgets show it.
+QStringList choices(ConsoleTab &tab)
+{
+    QStringList shown{tab.portText()};
+    for (const char *name : {"comboBox_bps", "comboBox_dataBit", "comboBox_parBit", "comboBox_stopBit", "comboBox_encoding",
+                             "checkBox_autoReconnect", "checkBox_timestamp", "checkBox_hexView", "checkBox_hexSend",
+                             "lineEdit_cmd", "lineEdit_regular_time"}) {
+        const QWidget *widget = child<QWidget>(tab, name);
+        shown << widget->property(qobject_cast<const QComboBox *>(widget) ? "currentText"
+                                  : qobject_cast<const QCheckBox *>(widget) ? "checked" : "text").toString();
+    }
+    return shown;
+}
+
+} // namespace
+
+class tst_ConsoleTab : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<ModSim> m_sim[2];
+    std::unique_ptr<ConsoleTab> m_tab[2];   // tab 0 on module 0, through the link "A"; tab 1 on module 1, "B"
+
+    QString path(int i) const { return m_dir.filePath(i ? QStringLiteral("B") : QStringLiteral("A")); }
+    bool startModule(int i, QString *error) { return m_sim[i]->start(error) && m_sim[i]->makeLink(path(i), error); }
+    // Presses the tab's Open; true once its module sees the port open.
+    bool open(int i)
+    {
+        child<QPushButton>(*m_tab[i], "pushButton_openCom")->click();
+        ModSim *sim = m_sim[i].get();
+        return m_tab[i]->link().isOpen() && QTest::qWaitFor([sim] { return sim->peerConnected(); });
+    }
+    void typeAndEnter(int i, const QString &line)
+    {
+        QLineEdit *cmd = child<QLineEdit>(*m_tab[i], "lineEdit_cmd");
+        cmd->setText(line);
+        QTest::keyClick(cmd, Qt::Key_Return);
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        for (int i : {0, 1}) {
+            m_sim[i] = std::make_unique<ModSim>();
+            QString error;
+            QVERIFY2(startModule(i, &error), qPrintable(error));
+            m_tab[i] = std::make_unique<ConsoleTab>();
+            m_tab[i]->setPortText(path(i));
+        }
+        child<QComboBox>(*m_tab[0], "comboBox_encoding")->setCurrentText(QStringLiteral("GBK"));
+    }
+    void cleanup()
+    {
+        for (int i : {0, 1}) {
+            m_tab[i].reset();
+            m_sim[i].reset();
+        }
+    }
+
+    void sending_data()
+    {
+        QTest::addColumn<int>("tab");      // 0: GBK, 1: UTF-8
+        QTest::addColumn<QString>("mode");   // text, hex, or closed (text on a closed port)
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("GBK tab: Chinese as GBK, CR LF added")
+            << 0 << "text" << "OK=办公室" << QByteArray("OK=\xb0\xec\xb9\xab\xca\xd2\r\n") << "";
+        QTest::newRow("UTF-8 tab: the same line as UTF-8")
+            << 1 << "text" << "OK=办公室" << QByteArray("OK=\xe5\x8a\x9e\xe5\x85\xac\xe5\xae\xa4\r\n") << "";
+        QTest::newRow("GBK tab: an emoji is refused, not sent as '?'")
+            << 0 << "text" << "a😀" << QByteArray() << "GBK 编码不能表示第 2 个字符“😀”（U+1F600），没有发送";
+        QTest::newRow("hex: exactly those bytes, no line end")
+            << 1 << "hex" << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
+        QTest::newRow("hex: a wrong digit is refused") << 0 << "hex" << "41 5x" << QByteArray()
+                                                       << "不是十六进制字节，第 5 个字符“x”有误，没有发送";
+        QTest::newRow("a closed port sends nothing") << 1 << "closed" << "AT" << QByteArray() << "请先打开串口";
+    }
+
+    // Enter sends on the tab's own port in its own encoding, counted and logged there, or refuses all and says why.
+    void sending()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, mode);
+        QFETCH(QString, line);
+        QFETCH(QByteArray, wire);
+        QFETCH(QString, said);
+        QVERIFY(open(0) && open(1));
+        ConsoleTab &own = *m_tab[tab];
+        if (mode == QLatin1String("closed"))
+            child<QPushButton>(own, "pushButton_openCom")->click();
+        child<QCheckBox>(own, "checkBox_hexSend")->setChecked(mode == QLatin1String("hex"));
+        QSignalSpy messages(&own, &ConsoleTab::statusMessage);
+        typeAndEnter(tab, line);
+        QCOMPARE(messages.value(0).value(0).toString(), said);
+        QCOMPARE(child<QLabel>(own, "label_sendCnt")->text(), QString::number(wire.size()));
+        QTRY_COMPARE(rows(own.model(), true), wire.isEmpty() ? QByteArrayList() : QByteArrayList{wire});
+        // Nothing else went out before a fence on either port.
+        QVERIFY(own.link().isOpen() || open(tab));
+        for (int i : {0, 1})
+            m_tab[i]->link().sendBytes("#");
+        QTRY_COMPARE(m_sim[tab]->receivedBytes(), wire + '#');
+        QTRY_COMPARE(m_sim[1 - tab]->receivedBytes(), QByteArray("#"));
+        QCOMPARE(child<QLabel>(*m_tab[1 - tab], "label_sendCnt")->text(), QStringLiteral("1"));
+    }
+
+    // A module's lines land in its tab's rows and counter only, decoded in that tab's encoding; the find keys act in
+    // the tab with the focus; the texts switch to English.
+    void receivingAndLogTools()
+    {
+        QWidget window;   // both tabs in view: their keys must not clash
+        auto *side = new QHBoxLayout(&window);
+        for (int i : {0, 1})
+            side->addWidget(m_tab[i].get());
+        const auto giveBack = qScopeGuard([this] {
+            for (int i : {0, 1})
+                m_tab[i]->setParent(nullptr);
+        });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(open(0) && open(1));
+        m_sim[0]->sendRaw("OK=\xb0\xec\r\n");   // 办 in GBK
+        m_sim[1]->sendRaw("OK=\xe5\x8a\x9e\xe5\x85\xac\r\nPART");
+        QTRY_COMPARE(child<QLabel>(*m_tab[1], "label_recvCnt")->text(), QStringLiteral("15"));
+        QTRY_COMPARE(child<QLabel>(*m_tab[0], "label_recvCnt")->text(), QStringLiteral("7"));
+        QCOMPARE(m_tab[0]->model().index(0, 0).data().toString() + m_tab[1]->model().index(0, 0).data().toString(),
+                 QStringLiteral("OK=办\r\nOK=办公\r\n"));
+        QCOMPARE(m_tab[0]->model().rowCount() + m_tab[1]->model().rowCount(), 2);
+
+        for (int i : {1, 0}) {
+            child<QTableView>(*m_tab[i], "tableWidget_log")->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+            QVERIFY(child<QWidget>(*m_tab[i], "widget_find")->isVisible());
+            QVERIFY(child<QWidget>(*m_tab[0], "widget_find")->isVisible() == (i == 0));
+            child<QLineEdit>(*m_tab[i], "lineEdit_find")->setText(QStringLiteral("办公"));
+            QCOMPARE(child<QLabel>(*m_tab[i], "label_findCount")->text(), QStringLiteral("%1 行匹配").arg(i));
+        }
+
+        Catalogues english;
+        english.load(Language::English);
+        english.install();
+        m_tab[0]->retranslate();
+        QStringList texts;
+        for (const char *name : {"pushButton_openCom", "pushButton_send", "checkBox_hexSend", "label_bps"})
+            texts << m_tab[0]->findChild<QWidget *>(QLatin1String(name))->property("text").toString();
+        QCOMPARE(texts, (QStringList{"Close", "Send", "Hex send", "BaudRate"}));
+    }
+
+    // A refused period says so and stays off; else the command line goes out on its own port at the period until
+    // unticked.
+    void periodicSending()
+    {
+        QVERIFY(open(0) && open(1));
+        QCheckBox *periodic = child<QCheckBox>(*m_tab[0], "checkBox_regulerSend");
+        QLineEdit *period = child<QLineEdit>(*m_tab[0], "lineEdit_regular_time");
+        QSignalSpy messages(m_tab[0].get(), &ConsoleTab::statusMessage);
+        period->setText(QStringLiteral("0"));
+        periodic->setChecked(true);
+        QVERIFY(!periodic->isChecked() && period->isEnabled());
+        QCOMPARE(messages.value(0).value(0).toString(), QStringLiteral("定时时间错误"));
+        period->setText(QStringLiteral("50"));
+        periodic->setChecked(true);
+        QVERIFY(!period->isEnabled());
+        QTRY_VERIFY(m_sim[0]->receivedLines().size() >= 3);
+        periodic->setChecked(false);
+        m_tab[0]->link().sendBytes("#\r\n");   // every line sent before it is in once this is
+        QTRY_COMPARE(m_sim[0]->receivedLines().constLast(), QByteArray("#\r\n"));
+        QVERIFY(!QSignalSpy(m_sim[0].get(), &ModSim::lineReceived).wait(300));   // six periods
+        const QList<QByteArray> lines = m_sim[0]->receivedLines();
+        QCOMPARE(QSet<QByteArray>(lines.begin(), lines.end() - 1), QSet<QByteArray>{"AT\r\n"});
+        QVERIFY(m_sim[1]->receivedBytes().isEmpty());
+    }
+
+    // The choices go to the caller's group under their keys and come back on a new tab, which opens with them; a
+    // missing or damaged value is the window's default.
+    void settingsRoundTrip()
+    {
+        ConsoleTab &tab = *m_tab[0];
+        QVERIFY(open(0));
+        child<QComboBox>(tab, "comboBox_comPort")->setEditText(QStringLiteral("typed, not opened"));
+        const QList<std::pair<const char *, int>> indices{{"comboBox_bps", 2}, {"comboBox_dataBit", 2},
+                                                          {"comboBox_parBit", 2}, {"comboBox_stopBit", 1}};
+        for (const auto &[name, index] : indices)
+            child<QComboBox>(tab, name)->setCurrentIndex(index);
+        for (const char *name : {"checkBox_autoReconnect", "checkBox_timestamp", "checkBox_hexView", "checkBox_hexSend"})
+            child<QCheckBox>(tab, name)->toggle();
+        child<QLineEdit>(tab, "lineEdit_cmd")->setText(QStringLiteral("AT+X=a,b"));
+        child<QLineEdit>(tab, "lineEdit_regular_time")->setText(QStringLiteral("250"));
+        const QStringList chosen = choices(tab);
+
+        QSettings file(m_dir.filePath(QStringLiteral("Quorvel.ini")), QSettings::IniFormat);
+        file.beginGroup(QStringLiteral("consoles/2"));
+        tab.saveSettings(file);
+        QStringList keys = file.childKeys();
+        keys.sort();
+        QCOMPARE(keys, (QStringList{"autoReconnect", "bps", "cmd_line", "dataBit", "encoding", "hexSend", "hexView",
+                                    "parBit", "port", "regularly_send_time", "stopBit", "timestamp"}));
+        file.sync();
+        QSettings again(file.fileName(), QSettings::IniFormat);
+        again.beginGroup(QStringLiteral("consoles/2"));
+        m_tab[0].reset();
+        m_tab[0] = std::make_unique<ConsoleTab>();
+        m_tab[0]->loadSettings(again);
+        QCOMPARE(choices(*m_tab[0]), chosen);
+        QVERIFY(open(0));
+        QCOMPARE(m_tab[0]->link().port()->baudRate(), 19200);
+        child<QCheckBox>(*m_tab[0], "checkBox_hexSend")->setChecked(false);
+        typeAndEnter(0, QStringLiteral("办"));
+        QTRY_COMPARE(m_sim[0]->receivedBytes(), QByteArray("\xb0\xec\r\n"));
+
+        again.setValue("bps", 8);
+        again.setValue("parBit", "x");
+        again.remove("autoReconnect");
+        again.remove("cmd_line");
+        m_tab[1]->loadSettings(again);
+        QCOMPARE(choices(*m_tab[1]).mid(1, 7), (QStringList{"115200", "7", "None", "2", "GBK", "true", "true"}));
+        QCOMPARE(child<QLineEdit>(*m_tab[1], "lineEdit_cmd")->text(), QStringLiteral("AT"));
+    }
+
+    void portLost_data()
+    {
+        QTest::addColumn<bool>("autoReconnect");
+        QTest::newRow("awaited and reopened") << true;
+        QTest::newRow("closed and said") << false;
+    }
+
+    // One module gone: its tab closes, says so and waits for it (or not); the other tab goes on.
+    void portLost()
+    {
+        QFETCH(bool, autoReconnect);
+        QVERIFY(open(0) && open(1));
+        child<QCheckBox>(*m_tab[0], "checkBox_autoReconnect")->setChecked(autoReconnect);
+        QSignalSpy messages(m_tab[0].get(), &ConsoleTab::statusMessage);
+        m_sim[0]->stop();
+        QTRY_VERIFY(!m_tab[0]->link().isOpen());
+        QCOMPARE(messages.value(0).value(0).toString(),
+                 QString::fromUtf8(autoReconnect ? "串口 %1 已断开，等待它重新接入" : "串口 %1 已断开，已关闭").arg(path(0)));
+        QVERIFY(!child<QPushButton>(*m_tab[0], "pushButton_send")->isEnabled());
+        QCOMPARE(child<QLabel>(*m_tab[0], "label_comLed")->toolTip(), QStringLiteral("串口已关闭"));
+        typeAndEnter(1, QStringLiteral("AT+VER"));
+        QTRY_COMPARE(m_sim[1]->receivedLines(), QList<QByteArray>{"AT+VER\r\n"});
+        QTRY_COMPARE(rows(m_tab[1]->model(), false).size(), 1);
+
+        QString error;
+        QVERIFY2(startModule(0, &error), qPrintable(error));
+        if (!autoReconnect) {
+            QVERIFY(!QTest::qWaitFor([this] { return m_tab[0]->link().isOpen(); }, 1200));
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m_tab[0]->link().isOpen() && m_sim[0]->peerConnected(), 3000);
+        QCOMPARE(child<QLabel>(*m_tab[0], "label_comLed")->toolTip(), QStringLiteral("串口 %1 已打开").arg(path(0)));
+        QCOMPARE(messages.last().value(0).toString(), QStringLiteral("串口 %1 已重新连接").arg(path(0)));
+    }
+
+    // Closing a tab's port, and destroying a tab, let the port go: the module sees it, and another may open it.
+    void closingLetsThePortGo()
+    {
+        QVERIFY(open(0) && open(1));
+        QSignalSpy titles(m_tab[1].get(), &ConsoleTab::portChanged), messages(m_tab[1].get(), &ConsoleTab::statusMessage);
+        m_tab[1]->closePort();
+        QTRY_VERIFY(!m_sim[1]->peerConnected());
+        m_tab[1]->setPortText(path(0));
+        QVERIFY(!open(1));   // tab 0 has it
+        QVERIFY2(messages.value(0).value(0).toString().startsWith(path(0) + QStringLiteral(" 正被其他程序使用（")),
+                 qPrintable(messages.value(0).value(0).toString()));
+        QCOMPARE(titles.value(0).value(0).toString(), path(0));
+        m_tab[0].reset();
+        QTRY_VERIFY(!m_sim[0]->peerConnected());
+        child<QPushButton>(*m_tab[1], "pushButton_openCom")->click();
+        QVERIFY(m_tab[1]->link().isOpen());
+        QTRY_VERIFY(m_sim[0]->peerConnected());
+    }
+};
+
+QTEST_MAIN(tst_ConsoleTab)
+#include "tst_consoletab.moc"
