@@ -16,24 +16,7 @@
 #include <memory>
 
 #include "app/keyhandler.h"
-
-namespace {
-
-// Why `text` cannot go out in `encoding`, naming the first character it has no bytes for; empty when it can.
-QString unencodable(const QString &text, wiretext::Encoding encoding)
-{
-    const qsizetype bad = logtext::firstUnencodable(text, encoding);
-    if (bad < 0)
-        return QString();
-    const QString character = text.mid(bad, text.at(bad).isHighSurrogate() ? 2 : 1);
-    return Quorvel::tr("%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送")
-        .arg(wiretext::name(encoding))
-        .arg(QStringView(text).left(bad).toUcs4().size() + 1)
-        .arg(character)
-        .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
-}
-
-} // namespace
+#include "console/consoleset.h"
 
 void Quorvel::initCmdCompleter()
 {
@@ -89,7 +72,7 @@ void Quorvel::initCommandPanel()
     CommandRun &run = commandPanel->runner();
     run.setTextSender([this](const QString &step) {
         const QString text = ui.checkBox_sendNewLine->isChecked() ? step + QStringLiteral("\r\n") : step;
-        const QString refused = unencodable(text, serialLink.encoding());
+        const QString refused = ConsoleSet::unencodable(text, serialLink.encoding());
         if (refused.isEmpty())
             comSend(text);
         return refused;
@@ -178,7 +161,7 @@ void Quorvel::on_pushButton_send_clicked()
     QString text = line;
     if (ui.checkBox_sendNewLine->isChecked())
         text += QStringLiteral("\r\n");
-    const QString refused = unencodable(text, serialLink.encoding());
+    const QString refused = ConsoleSet::unencodable(text, serialLink.encoding());
     if (!refused.isEmpty()) {
         refuseSend(refused);
         return;

@@ -45,17 +45,19 @@ QVariant ConsoleModel::data(const QModelIndex &index, int role) const
         return r.msecs;
     case SentRole:
         return r.sent;
+    case PortRole:
+        return int(r.port);
     default:
         return QVariant();
     }
 }
 
-void ConsoleModel::append(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding)
+void ConsoleModel::append(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, int port)
 {
     QByteArray kept = raw;
     if (kept.capacity() > kept.size() + 16)
         kept.squeeze();   // an encoder's or a read's spare room would stay with the row
-    m_pending.append(Row{kept, msecs, sent, encoding});
+    m_pending.append(Row{kept, msecs, sent, encoding, quint16(port)});
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
@@ -100,6 +102,10 @@ void ConsoleModel::flush()
     }
     if (m_pending.isEmpty())
         return;
+    // Ports polled one after another hand in their rows out of step.
+    const auto earlier = [](const Row &a, const Row &b) { return a.msecs < b.msecs; };
+    if (!std::is_sorted(m_pending.cbegin(), m_pending.cend(), earlier))
+        std::stable_sort(m_pending.begin(), m_pending.end(), earlier);
     const int first = m_count;
     beginInsertRows(QModelIndex(), first, first + int(m_pending.size()) - 1);
     for (Row &entry : m_pending)
@@ -151,12 +157,19 @@ void ConsoleModel::clear()
     emit countersChanged(m_sent, m_received);
 }
 
+void ConsoleModel::setPortName(int port, const QString &name)
+{
+    m_portNames.insert(port, name.toUtf8());
+}
+
 QString ConsoleModel::copyText(int r, bool times, bool hexView) const
 {
     const Row &entry = row(r);
     QString text;
     if (times)
         text = logtext::clock(entry.msecs) + u' ';
+    if (isTimeline())
+        text += portName(entry.port) + u' ';
     if (hexView)
         text += logtext::hex(entry.raw);
     else
@@ -179,7 +192,8 @@ void ConsoleModel::writeRows(QIODevice *out, bool hexView) const
     logtext::FileLine format;
     for (int r = 0; r < m_count; ++r) {
         const Row &entry = row(r);
-        out->write(format.line(entry.msecs, entry.sent, entry.raw, entry.encoding, hexView));
+        out->write(format.line(entry.msecs, entry.sent, entry.raw, entry.encoding, hexView,
+                               isTimeline() ? QByteArrayView(m_portNames.value(entry.port)) : QByteArrayView()));
     }
 }
 

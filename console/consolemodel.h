@@ -14,6 +14,7 @@
 #define CONSOLEMODEL_H
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QByteArray>
 #include <QList>
 #include <QTimer>
@@ -27,7 +28,7 @@ class ConsoleModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Role { RawRole = Qt::UserRole + 1, TimeRole, SentRole };
+    enum Role { RawRole = Qt::UserRole + 1, TimeRole, SentRole, PortRole };
 
     struct Row
     {
@@ -35,6 +36,7 @@ public:
         qint64 msecs = 0;
         bool sent = false;
         wiretext::Encoding encoding = wiretext::Encoding::Utf8;
+        quint16 port = 0;   // in a timeline of several ports: whose row it is
     };
 
     explicit ConsoleModel(QObject *parent = nullptr);
@@ -49,7 +51,13 @@ public:
     void setMaxRows(int rows) { m_maxRows = qMax(1, rows); }
 
     // A row for the next flush, and the received bytes counted with it.
-    void append(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding);
+    void append(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, int port = 0);
+    // A timeline of several ports: each row is tagged with its port's name in
+    // copies and files, and the rows of one flush go in the order of their
+    // times (stable: rows of the same millisecond keep their arrival order).
+    void setPortName(int port, const QString &name);
+    QString portName(int port) const { return QString::fromUtf8(m_portNames.value(port)); }
+    bool isTimeline() const { return !m_portNames.isEmpty(); }
     void countReceived(qint64 n);
     // Sent bytes are counted at once, as they go out.
     void countSent(qint64 n);
@@ -93,6 +101,7 @@ private:
     int m_maxRows = 100000;
     bool m_limitAnnounced = false;
     QList<Row> m_pending;
+    QHash<int, QByteArray> m_portNames;   // a timeline's ports, UTF-8
     qint64 m_receivedPending = 0;
     QTimer m_flushTimer;
     qint64 m_sent = 0;

@@ -223,7 +223,8 @@ QString clock(qint64 msecsSinceEpoch)
     return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
-QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView)
+QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView,
+                          QByteArrayView port)
 {
     const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
     if (second != m_second) {
@@ -234,12 +235,16 @@ QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext:
     }
     const int milli = int(msecs - second * 1000);
     QByteArray out;
-    out.reserve(m_secondText.size() + 8 + raw.size() * (hexView ? 3 : 1) + 2);
+    out.reserve(m_secondText.size() + 8 + port.size() + 1 + raw.size() * (hexView ? 3 : 1) + 2);
     out += m_secondText;
     out += '.';
     out += char('0' + milli / 100);
     out += char('0' + milli / 10 % 10);
     out += char('0' + milli % 10);
+    if (!port.isEmpty()) {
+        out += '\t';
+        out += port;
+    }
     out += sent ? "\tTX\t" : "\tRX\t";
     if (hexView)
         out += hex(raw).toLatin1();

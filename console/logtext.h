@@ -37,13 +37,16 @@ QByteArray escaped(QByteArrayView raw, wiretext::Encoding encoding);
 QString clock(qint64 msecsSinceEpoch);
 
 // A row's line in a saved or recorded file: "yyyy-MM-dd HH:mm:ss.zzz",
-// tab, TX or RX, tab, the escaped text or, in hex view, the hex; "\n".
+// tab, TX or RX, tab, the escaped text or, in hex view, the hex; "\n". A
+// timeline of several ports has the row's port between the time and TX/RX,
+// in a column of its own.
 // Keeps the formatted second, so that a stream of rows costs no date
 // conversion each.
 class FileLine
 {
 public:
-    QByteArray line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView);
+    QByteArray line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView,
+                    QByteArrayView port = {});
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();
