@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include "app/consoletabs.h"
 #include "protocol/cfgfields.h"
 #include "settings/appsettings.h"
 
@@ -95,6 +96,9 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     logView = new LogView(LogView::Widgets::of(ui), logModel, this, statusBar(),
                           [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
     initCommandPanel();
+    // More consoles, for other ports, as tabs beside this one (a child: it saves them as the window closes).
+    new ConsoleTabs({ui.groupBox_console, ui.gridLayout, ui.comboBox_comPort, &serialLink}, *settings,
+                    [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, this);
 
     // The configuration fields take their limits from the field table (ConfigForm).
     ui.lineEdit_regular_time->setValidator(
@@ -183,6 +187,8 @@ void Quorvel::retranslate()
     ui.pushButton_openCom->setText(serialLink.isOpen() ? tr("关闭") : tr("打开"));
     stationButton->setText(tr("量产"));
     commandPanel->retranslate();
+    if (auto *tabs = findChild<ConsoleTabs *>(QString(), Qt::FindDirectChildrenOnly))
+        tabs->retranslate();
     // The language button names the language a click switches to.
     langButton->setText(language == Language::English ? tr("中文") : tr("English"));
 }

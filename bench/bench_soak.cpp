@@ -6,26 +6,39 @@
 // the CPU share of the window process (user and system time over wall time),
 // and the close time of each unplug in that span (kill to port closed).
 //
-//   bench_soak [--rate N] [--seconds S] [--chunk MS] [--modsim PATH] [--times] [--record]
+//   bench_soak [--rate N] [--seconds S] [--chunk MS] [--modsim PATH] [--times] [--record] [--ports N]
 //   --rate 0 streams as fast as the pty takes the lines (default 6400, the
 //   "OK" CR LF lines 256000 baud allows); --chunk 10 writes the lines due
 //   every 10 ms in one piece, as a USB adapter delivers them. --times shows
 //   the rows' times; --record records the log to a file for the whole run,
 //   prints the file's size every 10 s and at the end counts its lines
 //   against the lines the window received.
+//   --ports N (2 to 16): N modules stream at the rate each, into the first
+//   console and N-1 more, with the "All ports" tab shown (times with
+//   --times, the timeline recorded with --record); nothing is unplugged.
+//   Every 10 s the same figures, the rows those of the timeline; at the end
+//   the recording's lines of each port against the lines that port received.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include <sys/resource.h>
 
+#include "app/consoletab.h"
+#include "app/consoletabs.h"
+#include "app/logview.h"
 #include "app/quorvel.h"
+#include "app/timelinetab.h"
 
 // The window's private state is reached through the class that tests use
 // for access, a friend of the window; this program is its only user here.
@@ -73,6 +86,114 @@ QString option(const QStringList &args, const QString &name, const QString &fall
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
 }
 
+// N modules into N consoles, the timeline shown and recorded.
+int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int ports, int rate, int seconds, int chunk,
+                 bool times, bool record)
+{
+    std::vector<std::unique_ptr<QProcess>> modules;
+    QStringList links;
+    for (int i = 0; i < ports; ++i) {
+        links << QDir(dirPath).filePath(QStringLiteral("module%1").arg(i));
+        auto module = std::make_unique<QProcess>();
+        module->setProgram(modsim);
+        module->setArguments({QStringLiteral("--link"), links.last(), QStringLiteral("--stream"), QString::number(rate),
+                              QStringLiteral("--line-length"), QStringLiteral("4"), QStringLiteral("--chunk"),
+                              QString::number(chunk)});
+        module->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        module->start();
+        if (!module->waitForStarted(5000) || !module->waitForReadyRead(5000) || module->readLine().size() <= 1) {
+            std::printf("cannot start %s\n", qPrintable(modsim));
+            return 1;
+        }
+        modules.push_back(std::move(module));
+    }
+    auto *tabs = w.findChild<ConsoleTabs *>();
+    QuorvelTestAccess::clickOpen(w, links.first());
+    QString why;
+    for (int i = 1; i < ports; ++i) {
+        ConsoleTab *tab = tabs->addConsole();
+        tab->setPortText(links.at(i));
+        if (!tab->openPort(&why)) {
+            std::printf("cannot open %s: %s\n", qPrintable(links.at(i)), qPrintable(why));
+            return 1;
+        }
+        if (times)
+            tab->findChild<QCheckBox *>(QStringLiteral("checkBox_timestamp"))->setChecked(true);
+    }
+    if (times)
+        A::showTimes(w);
+    TimelineTab *all = tabs->timeline();
+    tabs->tabs()->setCurrentWidget(all);
+    if (times)
+        all->findChild<QCheckBox *>(QStringLiteral("checkBox_timestamp"))->setChecked(true);
+    const QString recordPath = QDir(dirPath).filePath(QStringLiteral("all-ports.log"));
+    if (record && !all->logView().startRecording(recordPath)) {
+        std::printf("cannot record to %s\n", qPrintable(recordPath));
+        return 1;
+    }
+    QHash<QString, qint64> receivedBy;   // by port name
+    qint64 received = 0;
+    ConsoleSet &set = tabs->set();
+    for (const int port : set.ports()) {
+        QObject::connect(set.link(port), &SerialLink::lineReceived, [&, port] {
+            ++received;
+            ++receivedBy[set.name(port)];
+        });
+    }
+    std::printf("soak: %d ports, each %d lines/s of 4 bytes, %d s, the \"All ports\" tab shown%s%s\n", ports, rate,
+                seconds, times ? ", times shown" : "", record ? ", recording it to a file" : "");
+    std::printf("    s   RSS MiB  timeline rows   lines/s   CPU %%\n");
+    std::fflush(stdout);
+    QElapsedTimer clock;
+    clock.start();
+    double lastCpu = cpuSeconds(), cpuSum = 0;
+    qint64 lastWall = 0, lastReceived = 0;
+    int spans = 0;
+    QTimer report;
+    QObject::connect(&report, &QTimer::timeout, [&] {
+        const double cpu = cpuSeconds();
+        const qint64 wall = clock.elapsed();
+        const double share = 100.0 * (cpu - lastCpu) / ((wall - lastWall) / 1000.0);
+        cpuSum += share;
+        ++spans;
+        std::printf("  %4lld  %8.1f  %13d  %8.0f  %6.1f\n", wall / 1000, residentKiB() / 1024.0,
+                    set.timeline().rowCount(), (received - lastReceived) * 1000.0 / (wall - lastWall), share);
+        std::fflush(stdout);
+        lastCpu = cpu;
+        lastWall = wall;
+        lastReceived = received;
+        if (wall >= seconds * 1000LL - 500)
+            QCoreApplication::quit();
+    });
+    report.start(10000);
+    const int status = QCoreApplication::exec();
+    std::printf("  %lld lines received in %.0f s; mean CPU share %.1f %%\n", received, clock.elapsed() / 1000.0,
+                spans ? cpuSum / spans : 0.0);
+    for (auto &module : modules)
+        module->kill();
+    if (record) {
+        const bool stillRecording = all->logView().recording();
+        all->findChild<QPushButton *>(QStringLiteral("pushButton_recordLog"))->click();
+        QFile file(recordPath);
+        QHash<QString, qint64> recordedBy;
+        if (file.open(QIODevice::ReadOnly)) {
+            while (!file.atEnd()) {
+                const QList<QByteArray> fields = file.readLine().split('\t');
+                if (fields.size() == 4 && fields.at(2) == "RX")
+                    ++recordedBy[QString::fromUtf8(fields.at(1))];
+            }
+        }
+        bool complete = stillRecording;
+        for (auto it = receivedBy.cbegin(); it != receivedBy.cend(); ++it) {
+            std::printf("  %s: %lld received, %lld recorded\n", qPrintable(it.key()), it.value(),
+                        recordedBy.value(it.key()));
+            complete &= recordedBy.value(it.key()) == it.value();
+        }
+        std::printf("  recording: %s\n", complete ? "none missing" : "LINES MISSING");
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -91,8 +212,14 @@ int main(int argc, char **argv)
     constexpr int unplugEvery = 20;   // s
     constexpr int reportEvery = 10;   // s
 
+    const int ports = option(args, QStringLiteral("--ports"), QStringLiteral("1")).toInt();
     QTemporaryDir dir;
     QDir::setCurrent(dir.path());   // a fresh ./Quorvel.ini
+    if (ports > 1) {
+        Quorvel w;
+        w.show();
+        return severalPorts(w, modsim, dir.path(), qMin(ports, 16), rate, seconds, chunk, times, record);
+    }
     const QString link = dir.filePath(QStringLiteral("module"));
 
     QProcess module;

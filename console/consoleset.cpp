@@ -2,6 +2,7 @@
 #include "console/consoleset.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include "console/logtext.h"
@@ -35,6 +36,7 @@ int ConsoleSet::add(SerialLink *link, const QString &name)
                             else
                                 m_timeline.countReceived(bytes.size());
                             m_timeline.append(bytes, sent, msecs, link->encoding(), port);
+                            emit rowAdded(bytes, sent, msecs, link->encoding(), port);
                         });
     // A link destroyed with its console leaves the set.
     m.gone = connect(link, &QObject::destroyed, this, [this, port] { remove(port); });
@@ -81,8 +83,14 @@ SerialLink *ConsoleSet::link(int port) const
 
 QString ConsoleSet::shortName(const QString &portText)
 {
-    const QString name = QFileInfo(portText).fileName();
-    return name.isEmpty() ? portText : name;
+    const QFileInfo path(portText);
+    const QString name = path.fileName();
+    if (name.isEmpty())
+        return portText;
+    // A pseudo-terminal's bare number says nothing: "pts/3".
+    if (path.dir().dirName() == QStringLiteral("pts"))
+        return QStringLiteral("pts/") + name;
+    return name;
 }
 
 QColor ConsoleSet::colour(int port)

@@ -38,7 +38,7 @@ public:
     SerialLink *link(int port) const;
     QString name(int port) const { return m_timeline.portName(port); }
 
-    // "ttyUSB0" of "/dev/ttyUSB0", "COM5" of "COM5": what a port is tagged with.
+    // "ttyUSB0" of "/dev/ttyUSB0", "pts/3" of "/dev/pts/3", "COM5" of "COM5": what a port is tagged with.
     static QString shortName(const QString &portText);
     // The tag's colour: one of eight pale ones, in turn.
     static QColor colour(int port);
@@ -58,6 +58,8 @@ public:
 
 signals:
     void portsChanged();
+    // A row of a console, as it joins the timeline (for a recording).
+    void rowAdded(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, int port);
 
 private:
     struct Member

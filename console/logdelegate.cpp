@@ -6,6 +6,7 @@
 #include <QTextLayout>
 
 #include "console/consolemodel.h"
+#include "console/consoleset.h"
 #include "console/logtext.h"
 
 namespace {
@@ -99,6 +100,18 @@ void LogDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
         painter->drawText(rect, flags, time);
         rect.setLeft(rect.left() + opt.fontMetrics.horizontalAdvance(time));
     }
+    // In a timeline of several ports, the row's port in its colour.
+    const auto *model = qobject_cast<const ConsoleModel *>(index.model());
+    if (model && model->isTimeline()) {
+        const int port = index.data(ConsoleModel::PortRole).toInt();
+        const QString name = model->portName(port);
+        const int width = opt.fontMetrics.horizontalAdvance(name) + 2 * textMargin;
+        const QRect tag(rect.left(), opt.rect.top() + 1, width, opt.rect.height() - 2);
+        painter->fillRect(tag, ConsoleSet::colour(port).darker(115));
+        painter->setPen(opt.palette.color(QPalette::Text));
+        painter->drawText(tag, Qt::AlignCenter | Qt::TextSingleLine, name);
+        rect.setLeft(tag.right() + 1 + textMargin);
+    }
     painter->setPen(opt.palette.color(QPalette::Text));
     painter->drawText(rect, flags, text);
     painter->restore();
@@ -124,6 +137,12 @@ int LogDelegate::measureWidest(const ConsoleModel &model, int firstRow, const QF
             width = int(bytes) * hexCell;
         else if (bytes * 5 * cell > room)   // no row byte is drawn wider than five cells ("<ESC>")
             width = metrics.horizontalAdvance(logDisplayText(wiretext::decode(entry.raw, entry.encoding)));
+        if (width > 0 && model.isTimeline()) {   // the port's tag in front
+            int &tag = m_tagWidths[entry.port];
+            if (tag == 0)
+                tag = metrics.horizontalAdvance(model.portName(entry.port)) + 3 * textMargin;
+            width += tag;
+        }
         m_widest = qMax(m_widest, width);
     }
     return m_widest;

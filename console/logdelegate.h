@@ -35,7 +35,11 @@ public:
     // its byte count says it might be wider than `room` and what is known.
     int measureWidest(const ConsoleModel &model, int firstRow, const QFontMetrics &metrics, int room);
     int widest() const { return m_widest; }
-    void forgetWidest() { m_widest = 0; }
+    void forgetWidest()
+    {
+        m_widest = 0;
+        m_tagWidths.clear();
+    }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
@@ -48,6 +52,7 @@ private:
     bool m_hexView = false;
     int m_widest = 0;
     mutable QHash<QString, bool> m_fontHasPictures;   // by QFont::key()
+    QHash<int, int> m_tagWidths;   // a timeline's port tags, by port
 };
 
 #endif // LOGDELEGATE_H

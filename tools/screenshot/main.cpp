@@ -24,7 +24,10 @@
 #include <QTimer>
 #include <QTextStream>
 
+#include "app/consoletab.h"
+#include "app/consoletabs.h"
 #include "app/quorvel.h"
+#include "app/timelinetab.h"
 #include "station/stationwindow.h"
 #include "tools/modsim/modsim.h"
 
@@ -167,6 +170,39 @@ int main(int argc, char *argv[])
         ok = save(w, out, QStringLiteral("commands-run.png")) && ok;
         waitFor([&] { return !panel->running(); }, 10000);
         module.setDelay(0);
+    }
+
+    // Three consoles and the timeline of all of them, after a line sent to all.
+    {
+        auto *tabs = w.findChild<ConsoleTabs *>();
+        ModSim second, third;
+        QTemporaryDir links;
+        const QStringList names{links.filePath(QStringLiteral("ttyUSB1")), links.filePath(QStringLiteral("ttyUSB2"))};
+        QList<ModSim *> modules{&second, &third};
+        for (int i = 0; i < 2; ++i) {
+            QString why;
+            ConsoleTab *tab = tabs->addConsole();
+            if (!modules[i]->start(&why) || !modules[i]->makeLink(names[i], &why)) {
+                std::fprintf(stderr, "second module: %s\n", qPrintable(why));
+                ok = false;
+                continue;
+            }
+            tab->setPortText(names[i]);
+            ok = tab->openPort(&why) && ok;
+        }
+        third.setDelay(40);
+        TimelineTab *all = tabs->timeline();
+        tabs->tabs()->setCurrentWidget(all);
+        all->findChild<QCheckBox *>(QStringLiteral("checkBox_timestamp"))->setChecked(true);
+        for (const char *line : {"AT+VER?", "AT+MAC?", "AT+NETS?"}) {
+            all->findChild<QLineEdit *>(QStringLiteral("lineEdit_cmd"))->setText(QString::fromLatin1(line));
+            all->send();
+            settle(150);
+        }
+        settle(300);
+        ok = save(w, out, QStringLiteral("consoles-all-ports.png")) && ok;
+        for (ConsoleTab *tab : tabs->consoles())
+            tabs->closeConsole(tab);
     }
 
     // A device this user may not open: the box says why. Root, who may open

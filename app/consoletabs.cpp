@@ -1,0 +1,181 @@
+// The window's consoles as tabs; see consoletabs.h.
+#include "app/consoletabs.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/consoletab.h"
+#include "app/timelinetab.h"
+#include "serial/portcombobox.h"
+#include "serial/seriallink.h"
+
+ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<void(const QString &, int)> status,
+                         QWidget *window)
+    : QObject(window)
+    , settings(settings)
+    , status(std::move(status))
+    , m_firstPortBox(first.portBox)
+{
+    setObjectName(QStringLiteral("consoleTabs"));
+    wrapFirst(first.box);
+    m_add = new QPushButton(first.box);
+    m_add->setObjectName(QStringLiteral("pushButton_addConsole"));
+    first.portGrid->addWidget(m_add, 0, 4);
+    connect(m_add, &QPushButton::clicked, this, [this] {
+        ConsoleTab *tab = addConsole();
+        m_tabs->setCurrentWidget(tab);
+    });
+    m_firstPort = m_set.add(first.link, ConsoleSet::shortName(first.portBox->currentText()));
+    connect(first.portBox, &QComboBox::currentTextChanged, this, &ConsoleTabs::titleFirst);
+    connect(first.link, &SerialLink::opened, this, &ConsoleTabs::titleFirst);
+    connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
+        if (auto *tab = qobject_cast<ConsoleTab *>(m_tabs->widget(index)))
+            closeConsole(tab);
+    });
+    window->installEventFilter(this);
+    titleFirst();
+    retranslate();
+    restore();
+}
+
+// The window's console, its widgets and layouts as they are, moves into the first tab.
+void ConsoleTabs::wrapFirst(QGroupBox *box)
+{
+    auto *boxLayout = qobject_cast<QVBoxLayout *>(box->layout());
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("tab_console"));
+    auto *pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(boxLayout->spacing());
+    while (boxLayout->count() > 0) {
+        const int stretch = boxLayout->stretch(0);
+        QLayoutItem *item = boxLayout->takeAt(0);
+        if (QWidget *w = item->widget()) {
+            pageLayout->addWidget(w, stretch);
+            delete item;
+        } else if (QLayout *l = item->layout()) {
+            l->setParent(nullptr);
+            pageLayout->addLayout(l, stretch);
+        } else {
+            pageLayout->addItem(item);
+        }
+    }
+    m_tabs = new QTabWidget(box);
+    m_tabs->setObjectName(QStringLiteral("tabWidget_consoles"));
+    m_tabs->setDocumentMode(true);
+    m_tabs->setTabBarAutoHide(true);
+    m_tabs->setTabsClosable(true);
+    m_tabs->addTab(page, QString());
+    m_tabs->tabBar()->setTabButton(0, QTabBar::RightSide, nullptr);   // the window's own console stays
+    boxLayout->addWidget(m_tabs);
+}
+
+QList<ConsoleTab *> ConsoleTabs::consoles() const
+{
+    QList<ConsoleTab *> list;
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (auto *tab = qobject_cast<ConsoleTab *>(m_tabs->widget(i)))
+            list.append(tab);
+    }
+    return list;
+}
+
+ConsoleTab *ConsoleTabs::addConsole()
+{
+    auto *tab = new ConsoleTab;
+    const int port = m_set.add(&tab->link(), ConsoleSet::shortName(tab->portText()));
+    const int at = m_timeline ? m_tabs->indexOf(m_timeline) : m_tabs->count();
+    m_tabs->insertTab(at, tab, ConsoleSet::shortName(tab->portText()));
+    connect(tab, &ConsoleTab::statusMessage, this, [this, tab](const QString &text, int ms) {
+        status(ConsoleSet::shortName(tab->portText()) + QStringLiteral(": ") + text, ms);
+    });
+    connect(tab, &ConsoleTab::portChanged, this, [this, tab, port](const QString &portText) {
+        const QString name = ConsoleSet::shortName(portText);
+        m_set.rename(port, name);
+        m_tabs->setTabText(m_tabs->indexOf(tab), name.isEmpty() ? QCoreApplication::translate("Quorvel", "控制台") : name);
+    });
+    showTimeline();
+    return tab;
+}
+
+void ConsoleTabs::closeConsole(ConsoleTab *tab)
+{
+    m_tabs->removeTab(m_tabs->indexOf(tab));
+    delete tab;   // its port closes, and it leaves the timeline
+    showTimeline();
+}
+
+// "All ports" while there is more than one console.
+void ConsoleTabs::showTimeline()
+{
+    const bool several = !consoles().isEmpty();
+    if (several && !m_timeline) {
+        m_timeline = new TimelineTab(m_set);
+        m_timeline->setObjectName(QStringLiteral("tab_allPorts"));
+        connect(m_timeline, &TimelineTab::statusMessage, this, [this](const QString &text, int ms) { status(text, ms); });
+        m_tabs->addTab(m_timeline, QCoreApplication::translate("Quorvel", "全部端口"));
+        m_tabs->tabBar()->setTabButton(m_tabs->count() - 1, QTabBar::RightSide, nullptr);
+    } else if (!several && m_timeline) {
+        m_tabs->removeTab(m_tabs->indexOf(m_timeline));
+        delete m_timeline;
+    }
+}
+
+void ConsoleTabs::titleFirst()
+{
+    const QString name = ConsoleSet::shortName(m_firstPortBox->currentText());
+    m_set.rename(m_firstPort, name);
+    m_tabs->setTabText(0, name.isEmpty() ? QCoreApplication::translate("Quorvel", "控制台") : name);
+}
+
+void ConsoleTabs::retranslate()
+{
+    m_add->setText(QStringLiteral("+"));
+    m_add->setToolTip(QCoreApplication::translate("Quorvel", "添加控制台：另一个串口的控制台，在新的标签页"));
+    m_add->setFixedWidth(m_add->fontMetrics().horizontalAdvance(QStringLiteral("+")) + 24);
+    titleFirst();
+    for (ConsoleTab *tab : consoles())
+        tab->retranslate();
+    if (m_timeline) {
+        m_timeline->retranslate();
+        m_tabs->setTabText(m_tabs->indexOf(m_timeline), QCoreApplication::translate("Quorvel", "全部端口"));
+    }
+}
+
+void ConsoleTabs::saveSettings()
+{
+    const QList<ConsoleTab *> tabs = consoles();
+    settings.remove(QStringLiteral("consoles"));
+    settings.beginWriteArray(QStringLiteral("consoles"), int(tabs.size()));
+    for (int i = 0; i < tabs.size(); ++i) {
+        settings.setArrayIndex(i);
+        tabs.at(i)->saveSettings(settings);
+    }
+    settings.endArray();
+}
+
+void ConsoleTabs::restore()
+{
+    const int count = qBound(0, settings.beginReadArray(QStringLiteral("consoles")), 16);
+    for (int i = 0; i < count; ++i) {
+        settings.setArrayIndex(i);
+        ConsoleTab *tab = addConsole();
+        tab->loadSettings(settings);
+    }
+    settings.endArray();
+}
+
+// The consoles are kept as the window closes, while its settings still exist.
+bool ConsoleTabs::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched == parent())
+        saveSettings();
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,79 @@
+// ConsoleTabs: the window's consoles as tabs (tabWidget_consoles). The
+// first tab is the window's own console, whose port the configuration side
+// reads and writes; pushButton_addConsole (beside its open button) adds a
+// ConsoleTab for another port. With more than one console an "All ports"
+// tab (TimelineTab) shows every console's rows in one timeline and sends
+// to all of them. With one console the tab bar hides, and the window looks
+// as it always did.
+//
+// Closing a tab closes its port. The consoles and their choices are kept
+// in the settings ("consoles/size", "consoles/<n>/…") when the window
+// closes, and come back at the next start.
+#ifndef CONSOLETABS_H
+#define CONSOLETABS_H
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+#include "app/timelinetab.h"
+#include "console/consoleset.h"
+
+class ConsoleTab;
+class PortComboBox;
+class QGridLayout;
+class QGroupBox;
+class QPushButton;
+class QSettings;
+class QTabWidget;
+class QVBoxLayout;
+class SerialLink;
+
+class ConsoleTabs : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct First
+    {
+        QGroupBox *box;            // the window's console, whose layout becomes the first tab
+        QGridLayout *portGrid;     // its port row: the add button goes beside the open button
+        PortComboBox *portBox;
+        SerialLink *link;
+    };
+    // `settings` stays the window's for its lifetime; `status` shows a console's message.
+    ConsoleTabs(const First &first, QSettings &settings, std::function<void(const QString &, int)> status,
+                QWidget *window);
+
+    QTabWidget *tabs() const { return m_tabs; }
+    ConsoleSet &set() { return m_set; }
+    // The extra consoles, in tab order.
+    QList<ConsoleTab *> consoles() const;
+    TimelineTab *timeline() const { return m_timeline; }
+    ConsoleTab *addConsole();
+    void closeConsole(ConsoleTab *tab);
+    void retranslate();
+    void saveSettings();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void wrapFirst(QGroupBox *box);
+    void showTimeline();
+    void titleFirst();
+    void restore();
+
+    QSettings &settings;
+    std::function<void(const QString &, int)> status;
+    ConsoleSet m_set;
+    QTabWidget *m_tabs = nullptr;
+    QPushButton *m_add = nullptr;
+    PortComboBox *m_firstPortBox = nullptr;
+    int m_firstPort = 0;   // the first console's number in the timeline
+    QPointer<TimelineTab> m_timeline;
+};
+
+#endif // CONSOLETABS_H

@@ -1,0 +1,116 @@
+// The window's consoles as tabs: what only the window adds to ConsoleSet and ConsoleTab.
+#include "tests/common/testsupport.h"
+
+#include <QSettings>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "app/consoletab.h"
+#include "app/consoletabs.h"
+#include "app/logview.h"
+#include "app/timelinetab.h"
+
+class tst_ConsoleTabs : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<testsupport::ModuleWindow> m_f;
+
+    ConsoleTabs &tabs() { return *m_f->w->findChild<ConsoleTabs *>(); }
+
+private slots:
+    // One console: no tab bar, the window as it was. A second port: its tab, titled by its port, and "All ports",
+    // whose rows are both consoles' in time order, sent to both at once and recorded with their ports; closing the
+    // tab closes its port and takes "All ports" away.
+    void secondPort()
+    {
+        QUORVEL_START(m_f, /*open*/ true, /*show*/ true);
+        QTabWidget *tabWidget = m_f->w->findChild<QTabWidget *>(QStringLiteral("tabWidget_consoles"));
+        QVERIFY(tabWidget);
+        QVERIFY(!tabWidget->tabBar()->isVisible());
+        QCOMPARE(tabWidget->tabText(0), ConsoleSet::shortName(m_f->sim.slavePath()));
+
+        ModSim second;
+        QString why;
+        QVERIFY2(second.start(&why), qPrintable(why));
+        m_f->w->findChild<QPushButton *>(QStringLiteral("pushButton_addConsole"))->click();
+        QCOMPARE(tabs().consoles().size(), 1);
+        ConsoleTab *tab = tabs().consoles().first();
+        QCOMPARE(tabWidget->currentWidget(), tab);
+        QVERIFY(tabWidget->tabBar()->isVisible());
+        tab->setPortText(second.slavePath());
+        QVERIFY2(tab->openPort(&why), qPrintable(why));
+        QTRY_VERIFY(second.peerConnected());
+        QCOMPARE(tabWidget->tabText(tabWidget->indexOf(tab)), ConsoleSet::shortName(second.slavePath()));
+        TimelineTab *all = tabs().timeline();
+        QVERIFY(all);
+        QCOMPARE(tabWidget->indexOf(all), 2);
+
+        const QString recording = m_f->dir.filePath(QStringLiteral("all.log"));
+        QVERIFY(all->logView().startRecording(recording));
+        tab->link().setEncoding(wiretext::Encoding::Gbk);
+        all->findChild<QLineEdit *>(QStringLiteral("lineEdit_cmd"))->setText(QStringLiteral("AT+STAMOD=车间,x"));
+        all->findChild<QPushButton *>(QStringLiteral("pushButton_send"))->click();
+        QTRY_COMPARE(second.receivedBytes(), QByteArray("AT+STAMOD=\xb3\xb5\xbc\xe4,x\r\n"));
+        QTRY_COMPARE(m_f->sim.receivedBytes(), QByteArray("AT+STAMOD=\xe8\xbd\xa6\xe9\x97\xb4,x\r\n"));
+        ConsoleModel &timeline = tabs().set().timeline();
+        QTRY_COMPARE(timeline.rowCount(), 4);
+        for (int r = 1; r < timeline.rowCount(); ++r)
+            QVERIFY(timeline.row(r - 1).msecs <= timeline.row(r).msecs);
+        all->findChild<QPushButton *>(QStringLiteral("pushButton_recordLog"))->click();   // the recording ends
+        QTRY_VERIFY(!all->logView().recording());
+        const QList<QByteArray> lines = testsupport::readFile(recording).split('\n');
+        QVERIFY2(lines.size() >= 4 && lines.at(0).split('\t').size() == 4, testsupport::readFile(recording).constData());
+        QSet<QByteArray> ports;
+        for (const QByteArray &line : lines)
+            if (!line.isEmpty())
+                ports << line.split('\t').at(1);
+        QCOMPARE(ports, (QSet<QByteArray>{ConsoleSet::shortName(second.slavePath()).toUtf8(),
+                                          ConsoleSet::shortName(m_f->sim.slavePath()).toUtf8()}));
+
+        // Only the ticked ports: the first console unticked, the line goes to the second alone.
+        second.clearTrace();
+        m_f->sim.clearTrace();
+        all->setPortChosen(tabs().set().ports().first(), false);
+        all->findChild<QLineEdit *>(QStringLiteral("lineEdit_cmd"))->setText(QStringLiteral("AT"));
+        all->send();
+        QTRY_COMPARE(second.receivedBytes(), QByteArray("AT\r\n"));
+        QCOMPARE(m_f->sim.receivedBytes(), QByteArray());
+
+        // Closing the tab closes its port; the first console goes on.
+        tabWidget->tabCloseRequested(tabWidget->indexOf(tab));
+        QTRY_VERIFY(!second.peerConnected());
+        QVERIFY(tabs().consoles().isEmpty() && !tabs().timeline());
+        QCOMPARE(tabs().set().ports().size(), 1);
+        QVERIFY(QuorvelTestAccess::comIsOpen(*m_f->w));
+    }
+
+    // The consoles and their choices come back at the next start.
+    void restoredAtStart()
+    {
+        QUORVEL_START(m_f, /*open*/ false);
+        ConsoleTab *a = tabs().addConsole();
+        ConsoleTab *b = tabs().addConsole();
+        a->setPortText(QStringLiteral("/dev/ttyQV1"));
+        b->setPortText(QStringLiteral("/dev/ttyQV2"));
+        b->findChild<QComboBox *>(QStringLiteral("comboBox_encoding"))->setCurrentIndex(1);
+        m_f->w->close();
+        m_f->w.reset();
+        m_f->w = std::make_unique<Quorvel>();
+        QCOMPARE(tabs().consoles().size(), 2);
+        QCOMPARE(tabs().consoles().at(0)->portText(), QStringLiteral("/dev/ttyQV1"));
+        QCOMPARE(tabs().consoles().at(1)->portText(), QStringLiteral("/dev/ttyQV2"));
+        QCOMPARE(tabs().consoles().at(1)->findChild<QComboBox *>(QStringLiteral("comboBox_encoding"))->currentIndex(), 1);
+        QVERIFY(tabs().timeline());
+        // None left: none come back.
+        tabs().closeConsole(tabs().consoles().at(0));
+        tabs().closeConsole(tabs().consoles().at(0));
+        m_f->w->close();
+        m_f->w.reset();
+        m_f->w = std::make_unique<Quorvel>();
+        QVERIFY(tabs().consoles().isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_ConsoleTabs)
+#include "tst_consoletabs.moc"
