@@ -1,6 +1,7 @@
 // The window's consoles as tabs; see consoletabs.h.
 #include "app/consoletabs.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
@@ -72,6 +73,19 @@ void ConsoleTabs::wrapFirst(QGroupBox *box)
     m_tabs->setDocumentMode(true);
     m_tabs->setTabBarAutoHide(true);
     m_tabs->setTabsClosable(true);
+    // The log's find keys act in the tab that has the focus: as keys of the
+    // whole window they would clash with another console's, and neither would act.
+    QWidget *window = box->window();
+    const QList<QKeySequence> findKeys{QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_F3),
+                                       QKeySequence(Qt::SHIFT | Qt::Key_F3)};
+    const QList<QAction *> windowKeys = window->actions();
+    for (QAction *key : windowKeys) {
+        if (!findKeys.contains(key->shortcut()))
+            continue;
+        window->removeAction(key);
+        page->addAction(key);
+        key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
     m_tabs->addTab(page, QString());
     m_tabs->tabBar()->setTabButton(0, QTabBar::RightSide, nullptr);   // the window's own console stays
     boxLayout->addWidget(m_tabs);

@@ -147,11 +147,11 @@ LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QS
 
 LogView::~LogView() = default;
 
-void LogView::record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding)
+void LogView::record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, QByteArrayView port)
 {
     if (!recorder)
         return;
-    recorder->append(recordFormat.line(msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked()));
+    recorder->append(recordFormat.line(msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked(), port));
     if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
         writeRecording();
 }

@@ -75,7 +75,8 @@ public:
     ~LogView() override;
 
     // A row as it is logged: to the recording, when one runs.
-    void record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding);
+    // A timeline's row has its port's name in a column of its own.
+    void record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, QByteArrayView port = {});
     // After a flush: the new rows measured, the find line's count, the bottom in view.
     void showNewRows(int firstRow);
     // After the log was cleared.

@@ -818,6 +818,34 @@
         <source>设置文件已从 %1 移到 %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>控制台</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全部端口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>添加控制台：另一个串口的控制台，在新的标签页</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>没有选中的端口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>已发送到 %1 个端口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>发送到</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一行发送到勾选的端口，每个端口用它自己的编码</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>

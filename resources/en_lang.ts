@@ -818,6 +818,34 @@
         <source>设置文件已从 %1 移到 %2</source>
         <translation>Settings file moved from %1 to %2</translation>
     </message>
+    <message>
+        <source>控制台</source>
+        <translation>Console</translation>
+    </message>
+    <message>
+        <source>全部端口</source>
+        <translation>All ports</translation>
+    </message>
+    <message>
+        <source>添加控制台：另一个串口的控制台，在新的标签页</source>
+        <translation>Add a console: another serial port&apos;s console, in a new tab</translation>
+    </message>
+    <message>
+        <source>没有选中的端口</source>
+        <translation>No port is ticked</translation>
+    </message>
+    <message>
+        <source>已发送到 %1 个端口</source>
+        <translation>Sent to %1 ports</translation>
+    </message>
+    <message>
+        <source>发送到</source>
+        <translation>Send to</translation>
+    </message>
+    <message>
+        <source>一行发送到勾选的端口，每个端口用它自己的编码</source>
+        <translation>Sends the line to the ticked ports, each in its own encoding</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 
 #include "app/consoletab.h"
@@ -45,6 +46,18 @@ private slots:
         TimelineTab *all = tabs().timeline();
         QVERIFY(all);
         QCOMPARE(tabWidget->indexOf(all), 2);
+
+        // Ctrl+F finds in the console that has the focus: the tab's, then the window's own.
+        m_f->w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_f->w.get()));
+        tab->findChild<QTableView *>(QStringLiteral("tableWidget_log"))->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(tab->findChild<QWidget *>(QStringLiteral("widget_find"))->isVisible());
+        tabWidget->setCurrentIndex(0);
+        m_f->ui().tableWidget_log->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(m_f->ui().widget_find->isVisible());
+        tabWidget->setCurrentWidget(tab);
 
         const QString recording = m_f->dir.filePath(QStringLiteral("all.log"));
         QVERIFY(all->logView().startRecording(recording));
