@@ -26,6 +26,7 @@
 #include <optional>
 
 #include "app/logview.h"
+#include "console/consoleset.h"
 #include "console/logtext.h"
 #include "serial/portcombobox.h"
 #include "serial/portsettings.h"
@@ -38,20 +39,6 @@ struct Words
 {
     Q_DECLARE_TR_FUNCTIONS(Quorvel)
 };
-
-// Why `text` cannot go out in `encoding`, naming the first character it has no bytes for; empty when it can.
-QString unencodable(const QString &text, wiretext::Encoding encoding)
-{
-    const qsizetype bad = logtext::firstUnencodable(text, encoding);
-    if (bad < 0)
-        return QString();
-    const QString character = text.mid(bad, text.at(bad).isHighSurrogate() ? 2 : 1);
-    return Words::tr("%1 编码不能表示第 %2 个字符“%3”（U+%4），没有发送")
-        .arg(wiretext::name(encoding))
-        .arg(QStringView(text).left(bad).toUcs4().size() + 1)
-        .arg(character)
-        .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
-}
 
 // The periodic send's period in ms: digits only, and no more than a timer's
 // interval can hold; 0 would send on every idle turn of the event loop.
@@ -454,7 +441,7 @@ void ConsoleTab::sendLine(bool asked)
         return;
     }
     const QString text = line + QStringLiteral("\r\n");
-    const QString refused = unencodable(text, serialLink.encoding());
+    const QString refused = ConsoleSet::unencodable(text, serialLink.encoding());
     if (!refused.isEmpty()) {
         say(refused);
         return;
