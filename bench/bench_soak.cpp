@@ -131,13 +131,14 @@ int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int 
         std::printf("cannot record to %s\n", qPrintable(recordPath));
         return 1;
     }
-    QHash<QString, qint64> receivedBy;   // by port name
     qint64 received = 0;
     ConsoleSet &set = tabs->set();
-    for (const int port : set.ports()) {
-        QObject::connect(set.link(port), &SerialLink::lineReceived, [&, port] {
+    std::vector<qint64> receivedBy(size_t(ports), 0);   // in the order the ports joined
+    const QList<int> joined = set.ports();
+    for (int i = 0; i < joined.size(); ++i) {
+        QObject::connect(set.link(joined.at(i)), &SerialLink::lineReceived, [&received, &receivedBy, i] {
             ++received;
-            ++receivedBy[set.name(port)];
+            ++receivedBy[size_t(i)];
         });
     }
     std::printf("soak: %d ports, each %d lines/s of 4 bytes, %d s, the \"All ports\" tab shown%s%s\n", ports, rate,
@@ -169,8 +170,10 @@ int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int 
     const int status = QCoreApplication::exec();
     std::printf("  %lld lines received in %.0f s; mean CPU share %.1f %%\n", received, clock.elapsed() / 1000.0,
                 spans ? cpuSum / spans : 0.0);
-    for (auto &module : modules)
+    for (auto &module : modules) {
         module->kill();
+        module->waitForFinished(5000);
+    }
     if (record) {
         const bool stillRecording = all->logView().recording();
         all->findChild<QPushButton *>(QStringLiteral("pushButton_recordLog"))->click();
@@ -184,10 +187,11 @@ int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int 
             }
         }
         bool complete = stillRecording;
-        for (auto it = receivedBy.cbegin(); it != receivedBy.cend(); ++it) {
-            std::printf("  %s: %lld received, %lld recorded\n", qPrintable(it.key()), it.value(),
-                        recordedBy.value(it.key()));
-            complete &= recordedBy.value(it.key()) == it.value();
+        for (int i = 0; i < joined.size(); ++i) {
+            const QString name = set.name(joined.at(i));
+            std::printf("  %s: %lld received, %lld recorded\n", qPrintable(name), receivedBy[size_t(i)],
+                        recordedBy.value(name));
+            complete &= recordedBy.value(name) == receivedBy[size_t(i)];
         }
         std::printf("  recording: %s\n", complete ? "none missing" : "LINES MISSING");
     }
