@@ -30,6 +30,9 @@ int ConsoleSet::add(SerialLink *link, const QString &name)
     m.link = link;
     m.traffic = connect(link, &SerialLink::traffic, this,
                         [this, link, port](SerialLink::Direction direction, const QByteArray &bytes, qint64 msecs) {
+                            // One console alone has its own log: no second copy of its rows.
+                            if (m_members.size() < 2)
+                                return;
                             const bool sent = direction == SerialLink::Direction::Sent;
                             if (sent)
                                 m_timeline.countSent(bytes.size());

@@ -2,7 +2,8 @@
 // window. Each console's SerialLink joins under a short name; every row it
 // sends or receives also goes, tagged with that console's port number, into
 // one merged ConsoleModel (timeline()), whose rows keep the order of their
-// times. A console that leaves keeps its rows there under the name it had.
+// times, while there are two consoles or more (one alone has its own log).
+// A console that leaves keeps its rows there under the name it had.
 // sendToAll() sends one text to every open port, or to a chosen few, each
 // in its own wire encoding, and says for each port what became of it.
 #ifndef CONSOLESET_H

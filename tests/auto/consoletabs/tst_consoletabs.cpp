@@ -30,6 +30,13 @@ private slots:
         QVERIFY(tabWidget);
         QVERIFY(!tabWidget->tabBar()->isVisible());
         QCOMPARE(tabWidget->tabText(0), ConsoleSet::shortName(m_f->sim.slavePath()));
+        // One console alone keeps no second copy of its rows.
+        m_f->ui().lineEdit_cmd->setText(QStringLiteral("AT"));
+        m_f->ui().pushButton_send->click();
+        QTRY_COMPARE(QuorvelTestAccess::logModel(*m_f->w).rowCount(), 2);
+        tabs().set().timeline().flush();
+        QCOMPARE(tabs().set().timeline().rowCount(), 0);
+        m_f->sim.clearTrace();
 
         ModSim second;
         QString why;
