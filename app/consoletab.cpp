@@ -154,48 +154,18 @@ void ConsoleTab::buildWidgets()
     ui.lineEdit_regular_time->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ui.lineEdit_regular_time->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), ui.lineEdit_regular_time));
-    ui.checkBox_logAutoScroll = named<QCheckBox>(this, "checkBox_logAutoScroll");
-    ui.checkBox_logAutoScroll->setChecked(true);
     ui.checkBox_autoReconnect = named<QCheckBox>(this, "checkBox_autoReconnect");
-    ui.checkBox_timestamp = named<QCheckBox>(this, "checkBox_timestamp");
-    ui.checkBox_hexView = named<QCheckBox>(this, "checkBox_hexView");
     ui.checkBox_hexSend = named<QCheckBox>(this, "checkBox_hexSend");
     ui.pushButton_send = named<QPushButton>(this, "pushButton_send");
     ui.pushButton_send->setEnabled(false);
     ui.lineEdit_cmd = named<QLineEdit>(this, "lineEdit_cmd");
 
-    // The counters hold twelve digits at a width of their own, as in the
-    // window: a growing count never moves the rest of their row.
-    ui.label_sendCnt = named<QLabel>(this, "label_sendCnt");
-    ui.label_recvCnt = named<QLabel>(this, "label_recvCnt");
-    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
-        counter->setText(QStringLiteral("0"));
-        counter->setFixedWidth(qMax(60, counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4));
-    }
-    ui.pushButton_saveLog = named<QPushButton>(this, "pushButton_saveLog");
-    ui.pushButton_recordLog = named<QPushButton>(this, "pushButton_recordLog");
-    ui.pushButton_recordLog->setCheckable(true);
     ui.pushButton_clearLog = named<QPushButton>(this, "pushButton_clearLog");
-    ui.widget_find = named<QWidget>(this, "widget_find");
-    ui.lineEdit_find = named<QLineEdit>(ui.widget_find, "lineEdit_find");
-    ui.label_findCount = named<QLabel>(ui.widget_find, "label_findCount");
-    ui.tableWidget_log = named<QTableView>(this, "tableWidget_log");
-    QTableView *log = ui.tableWidget_log;
-    log->setFrameShape(QFrame::Box);
-    log->setFrameShadow(QFrame::Sunken);
-    log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    log->setTextElideMode(Qt::ElideNone);
+    static_cast<LogView::Widgets &>(ui) = LogView::Widgets::make(this);
 
-    // No status bar of its own: passing notes and final messages both go out as statusMessage.
-    view = new LogView(LogView::Widgets::of(ui), logModel, this, nullptr,
-                       [this](const QString &text, int ms) { say(text, ms); });
-    // The find keys act in the tab that has the focus. As keys of the whole
-    // window, those of two consoles would be ambiguous and neither would act.
-    const QList<QAction *> keys = actions();
-    for (QAction *key : keys)
-        key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // No status bar of its own: passing notes and final messages both go out
+    // as statusMessage. Its find keys act while the focus is in this tab.
+    view = new LogView(ui, logModel, this, nullptr, [this](const QString &text, int ms) { say(text, ms); });
 
     // The port and its line settings, as the first console's grid.
     auto *portGrid = new QGridLayout;
@@ -234,30 +204,13 @@ void ConsoleTab::buildWidgets()
     sendRow->addWidget(ui.pushButton_send);
     sendRow->addWidget(ui.lineEdit_cmd, 1);
 
-    // The counters, the recording's label while one runs, the log's buttons.
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(QStringLiteral("S："), this));
-    countRow->addWidget(ui.label_sendCnt);
-    countRow->addWidget(new QLabel(QStringLiteral("R："), this));
-    countRow->addWidget(ui.label_recvCnt);
-    countRow->addWidget(view->recordingLabel());
-    countRow->addStretch();
-    countRow->addWidget(ui.pushButton_saveLog);
-    countRow->addWidget(ui.pushButton_recordLog);
-    countRow->addWidget(ui.pushButton_clearLog);
-
-    auto *findRow = new QHBoxLayout(ui.widget_find);
-    findRow->setContentsMargins(0, 0, 0, 0);
-    findRow->addWidget(ui.lineEdit_find);
-    findRow->addWidget(ui.label_findCount);
-
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(portRow);
     layout->addWidget(line);
     layout->addLayout(options);
     layout->addLayout(sendRow);
-    layout->addLayout(countRow);
+    layout->addLayout(view->counterRow(ui.pushButton_clearLog));
     layout->addWidget(ui.widget_find);
     layout->addWidget(ui.tableWidget_log, 1);
 }

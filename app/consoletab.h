@@ -23,10 +23,10 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/logview.h"
 #include "console/consolemodel.h"
 #include "serial/seriallink.h"
 
-class LogView;
 class PortComboBox;
 class QCheckBox;
 class QComboBox;
@@ -34,7 +34,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSettings;
-class QTableView;
 class QTimer;
 
 class ConsoleTab : public QWidget
@@ -89,8 +88,8 @@ private:
     SerialLink serialLink;
     ConsoleModel logModel;
 
-    // The widgets, named as the first console's (LogView::Widgets::of reads them by these names).
-    struct Widgets
+    // The widgets, named as the first console's; the log's are LogView's own.
+    struct Widgets : LogView::Widgets
     {
         QLabel *label_comLed;
         PortComboBox *comboBox_comPort;
@@ -99,16 +98,10 @@ private:
         QComboBox *comboBox_bps, *comboBox_stopBit, *comboBox_dataBit, *comboBox_parBit, *comboBox_encoding;
         QCheckBox *checkBox_regulerSend;
         QLineEdit *lineEdit_regular_time;
-        QCheckBox *checkBox_logAutoScroll, *checkBox_autoReconnect;
-        QCheckBox *checkBox_timestamp, *checkBox_hexView, *checkBox_hexSend;
+        QCheckBox *checkBox_autoReconnect, *checkBox_hexSend;
         QPushButton *pushButton_send;
         QLineEdit *lineEdit_cmd;
-        QLabel *label_sendCnt, *label_recvCnt;
-        QPushButton *pushButton_saveLog, *pushButton_recordLog, *pushButton_clearLog;
-        QWidget *widget_find;
-        QLineEdit *lineEdit_find;
-        QLabel *label_findCount;
-        QTableView *tableWidget_log;
+        QPushButton *pushButton_clearLog;
     } ui{};
 
     LogView *view = nullptr;

@@ -1,7 +1,6 @@
 // The window's consoles as tabs; see consoletabs.h.
 #include "app/consoletabs.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
@@ -13,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/consoletab.h"
+#include "app/logview.h"
 #include "app/timelinetab.h"
 #include "serial/portcombobox.h"
 #include "serial/seriallink.h"
@@ -25,7 +25,7 @@ ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<
     , m_firstPortBox(first.portBox)
 {
     setObjectName(QStringLiteral("consoleTabs"));
-    wrapFirst(first.box);
+    wrapFirst(first.box, first.log);
     m_add = new QPushButton(first.box);
     m_add->setObjectName(QStringLiteral("pushButton_addConsole"));
     first.portGrid->addWidget(m_add, 0, 4);
@@ -47,7 +47,7 @@ ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<
 }
 
 // The window's console, its widgets and layouts as they are, moves into the first tab.
-void ConsoleTabs::wrapFirst(QGroupBox *box)
+void ConsoleTabs::wrapFirst(QGroupBox *box, LogView *firstLog)
 {
     auto *boxLayout = qobject_cast<QVBoxLayout *>(box->layout());
     auto *page = new QWidget;
@@ -73,19 +73,9 @@ void ConsoleTabs::wrapFirst(QGroupBox *box)
     m_tabs->setDocumentMode(true);
     m_tabs->setTabBarAutoHide(true);
     m_tabs->setTabsClosable(true);
-    // The log's find keys act in the tab that has the focus: as keys of the
-    // whole window they would clash with another console's, and neither would act.
-    QWidget *window = box->window();
-    const QList<QKeySequence> findKeys{QKeySequence(QKeySequence::Find), QKeySequence(Qt::Key_F3),
-                                       QKeySequence(Qt::SHIFT | Qt::Key_F3)};
-    const QList<QAction *> windowKeys = window->actions();
-    for (QAction *key : windowKeys) {
-        if (!findKeys.contains(key->shortcut()))
-            continue;
-        window->removeAction(key);
-        page->addAction(key);
-        key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    }
+    // The first console's find keys act while the focus is in its tab: as
+    // keys of the whole window they would clash with another console's.
+    firstLog->setKeyScope(page);
     m_tabs->addTab(page, QString());
     m_tabs->tabBar()->setTabButton(0, QTabBar::RightSide, nullptr);   // the window's own console stays
     boxLayout->addWidget(m_tabs);

@@ -22,6 +22,7 @@
 #include "console/consoleset.h"
 
 class ConsoleTab;
+class LogView;
 class PortComboBox;
 class QGridLayout;
 class QGroupBox;
@@ -42,6 +43,7 @@ public:
         QGridLayout *portGrid;     // its port row: the add button goes beside the open button
         PortComboBox *portBox;
         SerialLink *link;
+        LogView *log;             // its log's find keys move into its tab
     };
     // `settings` stays the window's for its lifetime; `status` shows a console's message.
     ConsoleTabs(const First &first, QSettings &settings, std::function<void(const QString &, int)> status,
@@ -61,7 +63,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void wrapFirst(QGroupBox *box);
+    void wrapFirst(QGroupBox *box, LogView *firstLog);
     void showTimeline();
     void titleFirst();
     void restore();

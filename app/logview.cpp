@@ -14,8 +14,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFrame>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
@@ -43,6 +45,71 @@ QString defaultLogPath()
 }
 
 } // namespace
+
+LogView::Widgets LogView::Widgets::make(QWidget *parent)
+{
+    const auto named = [](auto *w, const char *name) {
+        w->setObjectName(QLatin1String(name));
+        return w;
+    };
+    Widgets ui{};
+    ui.checkBox_timestamp = named(new QCheckBox(parent), "checkBox_timestamp");
+    ui.checkBox_hexView = named(new QCheckBox(parent), "checkBox_hexView");
+    ui.checkBox_logAutoScroll = named(new QCheckBox(parent), "checkBox_logAutoScroll");
+    ui.checkBox_logAutoScroll->setChecked(true);
+    // The counters hold twelve digits at a width of their own, as in the
+    // window: a growing count never moves the rest of their row.
+    ui.label_sendCnt = named(new QLabel(parent), "label_sendCnt");
+    ui.label_recvCnt = named(new QLabel(parent), "label_recvCnt");
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
+        counter->setText(QStringLiteral("0"));
+        counter->setFixedWidth(qMax(60, counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4));
+    }
+    ui.pushButton_saveLog = named(new QPushButton(parent), "pushButton_saveLog");
+    ui.pushButton_recordLog = named(new QPushButton(parent), "pushButton_recordLog");
+    ui.pushButton_recordLog->setCheckable(true);
+    ui.widget_find = named(new QWidget(parent), "widget_find");
+    ui.lineEdit_find = named(new QLineEdit(ui.widget_find), "lineEdit_find");
+    ui.label_findCount = named(new QLabel(ui.widget_find), "label_findCount");
+    auto *findRow = new QHBoxLayout(ui.widget_find);
+    findRow->setContentsMargins(0, 0, 0, 0);
+    findRow->addWidget(ui.lineEdit_find);
+    findRow->addWidget(ui.label_findCount);
+    QTableView *log = ui.tableWidget_log = named(new QTableView(parent), "tableWidget_log");
+    log->setFrameShape(QFrame::Box);
+    log->setFrameShadow(QFrame::Sunken);
+    log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    log->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    log->setTextElideMode(Qt::ElideNone);
+    return ui;
+}
+
+QHBoxLayout *LogView::counterRow(QWidget *clear)
+{
+    auto *row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("S："), owner));
+    row->addWidget(ui.label_sendCnt);
+    row->addWidget(new QLabel(QStringLiteral("R："), owner));
+    row->addWidget(ui.label_recvCnt);
+    row->addWidget(recordLabel);
+    row->addStretch();
+    row->addWidget(ui.pushButton_saveLog);
+    row->addWidget(ui.pushButton_recordLog);
+    row->addWidget(clear);
+    return row;
+}
+
+void LogView::setKeyScope(QWidget *scope)
+{
+    for (QAction *key : {findOpen, findNext, findPrevious}) {
+        if (auto *before = qobject_cast<QWidget *>(key->parent()); before && before != scope)
+            before->removeAction(key);
+        key->setParent(scope);
+        key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        scope->addAction(key);
+    }
+}
 
 LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QStatusBar *statusBar,
                  std::function<void(const QString &, int)> showFinal)
@@ -109,7 +176,7 @@ LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QS
     connect(findPrevious, &QAction::triggered, this, [this] { findRow(-1); });
     findNext->setEnabled(false);
     findPrevious->setEnabled(false);
-    owner->addActions({findOpen, findNext, findPrevious});
+    setKeyScope(owner);
     ui.widget_find->hide();
     ui.lineEdit_find->installEventFilter(new KeyHandler(ui.lineEdit_find, [this](QKeyEvent *key) {
         if (key->key() == Qt::Key_Escape) {

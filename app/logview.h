@@ -25,6 +25,7 @@ class ConsoleModel;
 class QAction;
 class LogDelegate;
 class QCheckBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPoint;
@@ -61,6 +62,10 @@ public:
                     form.checkBox_logAutoScroll, form.label_sendCnt, form.label_recvCnt,
                     form.pushButton_saveLog, form.pushButton_recordLog};
         }
+        // For a console built in code (a console tab, the All ports tab): the
+        // widgets made with `parent`, named and set up as in the window's
+        // form, the find line's row laid out; the caller places the rest.
+        static Widgets make(QWidget *parent);
     };
 
     // `owner` parents the file dialogs, holds the find keys (Ctrl+F, F3,
@@ -88,6 +93,12 @@ public:
     QTimer *recordTimer() const { return recordClock; }
     // "Recording: file · size", shown while a recording runs.
     QLabel *recordingLabel() const { return recordLabel; }
+    // For a console built in code: the counters, the recording's label, Save,
+    // Record and `clear`, in one row.
+    QHBoxLayout *counterRow(QWidget *clear);
+    // The find keys act while the focus is inside `scope` (the owner at first):
+    // each console's own, so that two consoles' keys never clash.
+    void setKeyScope(QWidget *scope);
 
     // Told when the find line opens (true) and closes: F3 and Shift+F3 find
     // only while it is open, and are free for other uses otherwise.

@@ -97,7 +97,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
                           [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
     initCommandPanel();
     // More consoles, for other ports, as tabs beside this one (a child: it saves them as the window closes).
-    new ConsoleTabs({ui.groupBox_console, ui.gridLayout, ui.comboBox_comPort, &serialLink}, *settings,
+    new ConsoleTabs({ui.groupBox_console, ui.gridLayout, ui.comboBox_comPort, &serialLink, logView}, *settings,
                     [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, this);
 
     // The configuration fields take their limits from the field table (ConfigForm).

@@ -53,41 +53,15 @@ TimelineTab::TimelineTab(ConsoleSet &set, QWidget *parent)
 
 void TimelineTab::buildWidgets()
 {
-    ui.checkBox_timestamp = named<QCheckBox>(this, "checkBox_timestamp");
-    ui.checkBox_hexView = named<QCheckBox>(this, "checkBox_hexView");
-    ui.checkBox_logAutoScroll = named<QCheckBox>(this, "checkBox_logAutoScroll");
-    ui.checkBox_logAutoScroll->setChecked(true);
+    static_cast<LogView::Widgets &>(ui) = LogView::Widgets::make(this);
+    ui.pushButton_clearLog = named<QPushButton>(this, "pushButton_clearLog");
     ui.pushButton_send = named<QPushButton>(this, "pushButton_send");
     ui.lineEdit_cmd = named<QLineEdit>(this, "lineEdit_cmd");
     ui.toolButton_sendTo = named<QToolButton>(this, "toolButton_sendTo");
     ui.toolButton_sendTo->setPopupMode(QToolButton::InstantPopup);
     ui.toolButton_sendTo->setMenu(new QMenu(ui.toolButton_sendTo));
-    ui.label_sendCnt = named<QLabel>(this, "label_sendCnt");
-    ui.label_recvCnt = named<QLabel>(this, "label_recvCnt");
-    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
-        counter->setText(QStringLiteral("0"));
-        counter->setFixedWidth(qMax(60, counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4));
-    }
-    ui.pushButton_saveLog = named<QPushButton>(this, "pushButton_saveLog");
-    ui.pushButton_recordLog = named<QPushButton>(this, "pushButton_recordLog");
-    ui.pushButton_recordLog->setCheckable(true);
-    ui.pushButton_clearLog = named<QPushButton>(this, "pushButton_clearLog");
-    ui.widget_find = named<QWidget>(this, "widget_find");
-    ui.lineEdit_find = named<QLineEdit>(ui.widget_find, "lineEdit_find");
-    ui.label_findCount = named<QLabel>(ui.widget_find, "label_findCount");
-    ui.tableWidget_log = named<QTableView>(this, "tableWidget_log");
-    QTableView *log = ui.tableWidget_log;
-    log->setFrameShape(QFrame::Box);
-    log->setFrameShadow(QFrame::Sunken);
-    log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    log->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    log->setTextElideMode(Qt::ElideNone);
-
-    view = new LogView(LogView::Widgets::of(ui), set.timeline(), this, nullptr,
+    view = new LogView(ui, set.timeline(), this, nullptr,
                        [this](const QString &text, int ms) { emit statusMessage(text, ms); });
-    for (QAction *key : actions())
-        key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
     auto *options = new QHBoxLayout;
     options->addWidget(ui.checkBox_logAutoScroll);
@@ -100,27 +74,11 @@ void TimelineTab::buildWidgets()
     sendRow->addWidget(ui.lineEdit_cmd, 1);
     sendRow->addWidget(ui.toolButton_sendTo);
 
-    auto *countRow = new QHBoxLayout;
-    countRow->addWidget(new QLabel(QStringLiteral("S："), this));
-    countRow->addWidget(ui.label_sendCnt);
-    countRow->addWidget(new QLabel(QStringLiteral("R："), this));
-    countRow->addWidget(ui.label_recvCnt);
-    countRow->addWidget(view->recordingLabel());
-    countRow->addStretch();
-    countRow->addWidget(ui.pushButton_saveLog);
-    countRow->addWidget(ui.pushButton_recordLog);
-    countRow->addWidget(ui.pushButton_clearLog);
-
-    auto *findRow = new QHBoxLayout(ui.widget_find);
-    findRow->setContentsMargins(0, 0, 0, 0);
-    findRow->addWidget(ui.lineEdit_find);
-    findRow->addWidget(ui.label_findCount);
-
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(options);
     layout->addLayout(sendRow);
-    layout->addLayout(countRow);
+    layout->addLayout(view->counterRow(ui.pushButton_clearLog));
     layout->addWidget(ui.widget_find);
     layout->addWidget(ui.tableWidget_log, 1);
 }

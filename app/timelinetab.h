@@ -11,13 +11,11 @@
 #include <QSet>
 #include <QWidget>
 
+#include "app/logview.h"
+
 class ConsoleSet;
-class LogView;
-class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTableView;
 class QToolButton;
 
 class TimelineTab : public QWidget
@@ -44,15 +42,9 @@ private:
 
     ConsoleSet &set;
     QSet<int> unticked;
-    struct Widgets
+    struct Widgets : LogView::Widgets
     {
-        QTableView *tableWidget_log;
-        QWidget *widget_find;
-        QLineEdit *lineEdit_find;
-        QLabel *label_findCount;
-        QCheckBox *checkBox_timestamp, *checkBox_hexView, *checkBox_logAutoScroll;
-        QLabel *label_sendCnt, *label_recvCnt;
-        QPushButton *pushButton_saveLog, *pushButton_recordLog, *pushButton_clearLog;
+        QPushButton *pushButton_clearLog;
         QPushButton *pushButton_send;
         QLineEdit *lineEdit_cmd;
         QToolButton *toolButton_sendTo;
