@@ -27,7 +27,6 @@
 
 #include "app/logview.h"
 #include "console/consoleset.h"
-#include "console/logtext.h"
 #include "serial/portcombobox.h"
 #include "serial/portsettings.h"
 #include "settings/appsettings.h"
@@ -378,16 +377,10 @@ void ConsoleTab::sendLine(bool asked)
     }
     const QString line = ui.lineEdit_cmd->text();
     if (ui.checkBox_hexSend->isChecked()) {
-        qsizetype bad = -1;
-        const std::optional<QByteArray> bytes = logtext::parseHex(line, &bad);
-        if (bytes && bytes->isEmpty()) {
-            say(Words::tr("没有要发送的十六进制字节"));
-            return;
-        }
+        QString why;
+        const std::optional<QByteArray> bytes = ConsoleSet::hexToSend(line, &why);
         if (!bytes) {
-            say(Words::tr("不是十六进制字节，第 %1 个字符“%2”有误，没有发送")
-                    .arg(QStringView(line).left(bad).toUcs4().size() + 1)
-                    .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1)));
+            say(why);
             return;
         }
         serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added

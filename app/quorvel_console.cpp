@@ -140,16 +140,10 @@ void Quorvel::on_pushButton_send_clicked()
     }
     const QString line = ui.lineEdit_cmd->text();
     if (ui.checkBox_hexSend->isChecked()) {
-        qsizetype bad = -1;
-        const std::optional<QByteArray> bytes = logtext::parseHex(line, &bad);
-        if (bytes && bytes->isEmpty()) {
-            refuseSend(tr("没有要发送的十六进制字节"));
-            return;
-        }
+        QString why;
+        const std::optional<QByteArray> bytes = ConsoleSet::hexToSend(line, &why);
         if (!bytes) {
-            refuseSend(tr("不是十六进制字节，第 %1 个字符“%2”有误，没有发送")
-                           .arg(QStringView(line).left(bad).toUcs4().size() + 1)
-                           .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1)));
+            refuseSend(why);
             return;
         }
         cmdHistory.remember(line);

@@ -86,6 +86,23 @@ QString option(const QStringList &args, const QString &name, const QString &fall
     return at >= 0 && at + 1 < args.size() ? args.at(at + 1) : fallback;
 }
 
+// The simulated module streaming `rate` four-byte lines a second into `link`.
+void setUpModule(QProcess &module, const QString &modsim, const QString &link, int rate, int chunk)
+{
+    module.setProgram(modsim);
+    module.setArguments({QStringLiteral("--link"), link, QStringLiteral("--stream"), QString::number(rate),
+                         QStringLiteral("--line-length"), QStringLiteral("4"), QStringLiteral("--chunk"),
+                         QString::number(chunk)});
+    module.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+// Starts it; true once the link is in place (the port is its first line on standard output).
+bool startModule(QProcess &module)
+{
+    module.start();
+    return module.waitForStarted(5000) && module.waitForReadyRead(5000) && module.readLine().size() > 1;
+}
+
 // N modules into N consoles, the timeline shown and recorded.
 int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int ports, int rate, int seconds, int chunk,
                  bool times, bool record)
@@ -95,13 +112,8 @@ int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int 
     for (int i = 0; i < ports; ++i) {
         links << QDir(dirPath).filePath(QStringLiteral("module%1").arg(i));
         auto module = std::make_unique<QProcess>();
-        module->setProgram(modsim);
-        module->setArguments({QStringLiteral("--link"), links.last(), QStringLiteral("--stream"), QString::number(rate),
-                              QStringLiteral("--line-length"), QStringLiteral("4"), QStringLiteral("--chunk"),
-                              QString::number(chunk)});
-        module->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        module->start();
-        if (!module->waitForStarted(5000) || !module->waitForReadyRead(5000) || module->readLine().size() <= 1) {
+        setUpModule(*module, modsim, links.last(), rate, chunk);
+        if (!startModule(*module)) {
             std::printf("cannot start %s\n", qPrintable(modsim));
             return 1;
         }
@@ -227,17 +239,8 @@ int main(int argc, char **argv)
     const QString link = dir.filePath(QStringLiteral("module"));
 
     QProcess module;
-    module.setProgram(modsim);
-    module.setArguments({QStringLiteral("--link"), link, QStringLiteral("--stream"), QString::number(rate),
-                         QStringLiteral("--line-length"), QStringLiteral("4"), QStringLiteral("--chunk"),
-                         QString::number(chunk)});
-    module.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    const auto startModule = [&] {
-        module.start();
-        // The first line on stdout is the port: the link is in place then.
-        return module.waitForStarted(5000) && module.waitForReadyRead(5000) && module.readLine().size() > 1;
-    };
-    if (!startModule()) {
+    setUpModule(module, modsim, link, rate, chunk);
+    if (!startModule(module)) {
         std::printf("cannot start %s\n", qPrintable(modsim));
         return 1;
     }
@@ -281,7 +284,7 @@ int main(int argc, char **argv)
         if (waitingForClose && !A::isOpen(w)) {
             waitingForClose = false;
             closeTimes << QString::number(unplugClock.elapsed());
-            if (!startModule()) {
+            if (!startModule(module)) {
                 std::printf("cannot restart the module\n");
                 QCoreApplication::exit(1);
                 return;

@@ -134,3 +134,18 @@ QString ConsoleSet::unencodable(const QString &text, wiretext::Encoding encoding
         .arg(character)
         .arg(QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
 }
+
+std::optional<QByteArray> ConsoleSet::hexToSend(const QString &line, QString *why)
+{
+    qsizetype bad = -1;
+    const std::optional<QByteArray> bytes = logtext::parseHex(line, &bad);
+    if (bytes && bytes->isEmpty()) {
+        *why = QCoreApplication::translate("Quorvel", "没有要发送的十六进制字节");
+        return std::nullopt;
+    }
+    if (!bytes)
+        *why = QCoreApplication::translate("Quorvel", "不是十六进制字节，第 %1 个字符“%2”有误，没有发送")
+                   .arg(QStringView(line).left(bad).toUcs4().size() + 1)
+                   .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1));
+    return bytes;
+}

@@ -16,6 +16,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 #include "console/consolemodel.h"
 
 class SerialLink;
@@ -56,6 +58,9 @@ public:
     // Why `text` cannot go out in `encoding`, naming the first character it
     // has no bytes for; empty when it can.
     static QString unencodable(const QString &text, wiretext::Encoding encoding);
+    // The bytes a hex-send line names, or nothing with *why naming the
+    // first wrong character (or saying there are no bytes at all).
+    static std::optional<QByteArray> hexToSend(const QString &line, QString *why);
 
 signals:
     void portsChanged();
