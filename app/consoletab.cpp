@@ -375,6 +375,14 @@ void ConsoleTab::sendLine(bool asked)
             say(Words::tr("请先打开串口"));
         return;
     }
+    // The window's read or write works on this port: a line in between
+    // would be answered in place of its commands. Periodic sending skips
+    // its turns meanwhile.
+    if (serialLink.held()) {
+        if (asked)
+            say(Words::tr("正在读写模块的配置，控制台暂不发送"));
+        return;
+    }
     const QString line = ui.lineEdit_cmd->text();
     if (ui.checkBox_hexSend->isChecked()) {
         QString why;

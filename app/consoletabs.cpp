@@ -4,9 +4,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
+#include <QLabel>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -23,6 +25,11 @@ ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<
     , settings(settings)
     , status(std::move(status))
     , m_firstPortBox(first.portBox)
+    , m_firstLink(first.link)
+    , m_cfgLabel(first.cfgLabel)
+    , m_cfgSelector(first.cfgSelector)
+    , m_cfgBusy(first.cfgBusy)
+    , m_bindTo(first.bindTo)
 {
     setObjectName(QStringLiteral("consoleTabs"));
     wrapFirst(first.box, first.log);
@@ -39,6 +46,10 @@ ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<
     connect(m_tabs, &QTabWidget::tabCloseRequested, this, [this](int index) {
         if (auto *tab = qobject_cast<ConsoleTab *>(m_tabs->widget(index)))
             closeConsole(tab);
+    });
+    connect(m_cfgSelector, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const QList<ConsoleTab *> tabs = consoles();
+        bind(index >= 1 && index <= tabs.size() ? tabs.at(index - 1) : nullptr);
     });
     window->installEventFilter(this);
     titleFirst();
@@ -104,16 +115,55 @@ ConsoleTab *ConsoleTabs::addConsole()
         const QString name = ConsoleSet::shortName(portText);
         m_set.rename(port, name);
         m_tabs->setTabText(m_tabs->indexOf(tab), name.isEmpty() ? QCoreApplication::translate("Quorvel", "控制台") : name);
+        fillSelector();
     });
     showTimeline();
+    fillSelector();
     return tab;
 }
 
 void ConsoleTabs::closeConsole(ConsoleTab *tab)
 {
+    if (tab == m_bound) {
+        // A read or a write would lose its port half-way.
+        if (m_cfgBusy && m_cfgBusy()) {
+            status(QCoreApplication::translate("Quorvel", "正在读写模块的配置，这个控制台暂不能关闭"), 10000);
+            return;
+        }
+        bind(nullptr);
+    }
     m_tabs->removeTab(m_tabs->indexOf(tab));
     delete tab;   // its port closes, and it leaves the timeline
     showTimeline();
+    fillSelector();
+}
+
+ConsoleTab *ConsoleTabs::bound() const
+{
+    return m_bound;
+}
+
+void ConsoleTabs::bind(ConsoleTab *tab)
+{
+    if (tab == m_bound)
+        return;
+    m_bound = tab;
+    fillSelector();
+    m_bindTo(tab ? &tab->link() : m_firstLink);
+}
+
+// The selector names every console by its port, in tab order, and shows
+// only while there is a choice.
+void ConsoleTabs::fillSelector()
+{
+    const QSignalBlocker quiet(m_cfgSelector);
+    const QList<ConsoleTab *> tabs = consoles();
+    m_cfgSelector->clear();
+    for (int i = 0; i <= tabs.size(); ++i)
+        m_cfgSelector->addItem(m_tabs->tabText(i == 0 ? 0 : m_tabs->indexOf(tabs.at(i - 1))));
+    m_cfgSelector->setCurrentIndex(m_bound ? int(tabs.indexOf(m_bound)) + 1 : 0);
+    m_cfgSelector->setVisible(!tabs.isEmpty());
+    m_cfgLabel->setVisible(!tabs.isEmpty());
 }
 
 // "All ports" while there is more than one console.
@@ -137,6 +187,7 @@ void ConsoleTabs::titleFirst()
     const QString name = ConsoleSet::shortName(m_firstPortBox->currentText());
     m_set.rename(m_firstPort, name);
     m_tabs->setTabText(0, name.isEmpty() ? QCoreApplication::translate("Quorvel", "控制台") : name);
+    fillSelector();
 }
 
 void ConsoleTabs::retranslate()
@@ -163,6 +214,7 @@ void ConsoleTabs::saveSettings()
         tabs.at(i)->saveSettings(settings);
     }
     settings.endArray();
+    settings.setValue(QStringLiteral("consoles/configuration"), m_bound ? int(tabs.indexOf(m_bound)) + 1 : 0);
 }
 
 void ConsoleTabs::restore()
@@ -174,6 +226,9 @@ void ConsoleTabs::restore()
         tab->loadSettings(settings);
     }
     settings.endArray();
+    const int bound = settings.value(QStringLiteral("consoles/configuration")).toInt();
+    if (bound >= 1 && bound <= count)
+        bind(consoles().at(bound - 1));
 }
 
 // The consoles are kept as the window closes, while its settings still exist.

@@ -6,6 +6,13 @@
 // to all of them. With one console the tab bar hides, and the window looks
 // as it always did.
 //
+// With several consoles the selector above the configuration form
+// (comboBox_cfgConsole) names the console whose port Read, Write, an
+// import's work mode and the control buttons talk to; the first by default.
+// First::bindTo is told which link that is. The selector is the window's
+// to enable; a bound console is not closed while the configuration side is
+// busy with its port.
+//
 // Closing a tab closes its port. The consoles and their choices are kept
 // in the settings ("consoles/size", "consoles/<n>/…") when the window
 // closes, and come back at the next start.
@@ -24,8 +31,10 @@
 class ConsoleTab;
 class LogView;
 class PortComboBox;
+class QComboBox;
 class QGridLayout;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QSettings;
 class QTabWidget;
@@ -44,6 +53,10 @@ public:
         PortComboBox *portBox;
         SerialLink *link;
         LogView *log;             // its log's find keys move into its tab
+        QLabel *cfgLabel;         // the selector above the configuration form, and its label
+        QComboBox *cfgSelector;
+        std::function<bool()> cfgBusy;   // a read, a write, an import or an export runs
+        std::function<void(SerialLink *)> bindTo;   // the configuration side now works on this link
     };
     // `settings` stays the window's for its lifetime; `status` shows a console's message.
     ConsoleTabs(const First &first, QSettings &settings, std::function<void(const QString &, int)> status,
@@ -56,6 +69,9 @@ public:
     TimelineTab *timeline() const { return m_timeline; }
     ConsoleTab *addConsole();
     void closeConsole(ConsoleTab *tab);
+    // The console the configuration side works on: nullptr for the first.
+    ConsoleTab *bound() const;
+    void bind(ConsoleTab *tab);
     void retranslate();
     void saveSettings();
 
@@ -67,6 +83,7 @@ private:
     void showTimeline();
     void titleFirst();
     void restore();
+    void fillSelector();
 
     QSettings &settings;
     std::function<void(const QString &, int)> status;
@@ -74,6 +91,12 @@ private:
     QTabWidget *m_tabs = nullptr;
     QPushButton *m_add = nullptr;
     PortComboBox *m_firstPortBox = nullptr;
+    SerialLink *m_firstLink = nullptr;
+    QLabel *m_cfgLabel = nullptr;
+    QComboBox *m_cfgSelector = nullptr;
+    std::function<bool()> m_cfgBusy;
+    std::function<void(SerialLink *)> m_bindTo;
+    QPointer<ConsoleTab> m_bound;
     int m_firstPort = 0;   // the first console's number in the timeline
     QPointer<TimelineTab> m_timeline;
 };

@@ -87,7 +87,11 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     cfgSession->setSender([this](const QString &cmd) { sendCmd(cmd); });
     connect(cfgSession, &ConfigSession::valuesRead, this, &Quorvel::takeReadValues);
     connect(cfgSession, &ConfigSession::finished, this, &Quorvel::cfgSessionFinished);
-    connect(this, &Quorvel::recvNewLine, this, &Quorvel::cfgSessionLine);
+    // The first console's lines, while the configuration side works on its port.
+    connect(this, &Quorvel::recvNewLine, this, [this](const QString &line) {
+        if (cfgLink == &serialLink)
+            cfgSessionLine(line);
+    });
     statusLine = new StatusLine(statusBar(), ui.label_comLed);
 
     fillComPortCombo();
@@ -96,9 +100,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     logView = new LogView(LogView::Widgets::of(ui), logModel, this, statusBar(),
                           [this](const QString &text, int ms) { statusLine->showFinal(text, ms); });
     initCommandPanel();
-    // More consoles, for other ports, as tabs beside this one (a child: it saves them as the window closes).
-    new ConsoleTabs({ui.groupBox_console, ui.gridLayout, ui.comboBox_comPort, &serialLink, logView}, *settings,
-                    [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, this);
 
     // The configuration fields take their limits from the field table (ConfigForm).
     ui.lineEdit_regular_time->setValidator(
@@ -109,9 +110,19 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     connect(stationButton, &QPushButton::clicked, this, &Quorvel::openStation);
     cfgForm = new ConfigForm(this);
     fitValueWidgets();
+    // More consoles, for other ports, as tabs beside this one (a child: it
+    // saves them as the window closes); the configuration side works on the
+    // port of the one its selector names.
+    new ConsoleTabs({ui.groupBox_console, ui.gridLayout, ui.comboBox_comPort, &serialLink, logView,
+                     ui.label_cfgConsole, ui.comboBox_cfgConsole, [this] { return cfgBusy(); },
+                     [this](SerialLink *link) { bindConfiguration(link); }},
+                    *settings, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, this);
     // Plain "OK" and "ERR=" answers to anything, a control button or a typed
     // command, show in the status bar for the whole run.
-    connect(this, &Quorvel::recvNewLine, this, &Quorvel::commonRspProc);
+    connect(this, &Quorvel::recvNewLine, this, [this](const QString &line) {
+        if (cfgLink == &serialLink)
+            commonRspProc(line);
+    });
 
     resetCfgWidgets();
     catalogues.load(language);
@@ -127,6 +138,9 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
 
 Quorvel::~Quorvel()
 {
+    // Another console's link outlives this class's members by a moment: it closes with its tab.
+    if (cfgLink != &serialLink)
+        disconnect(cfgLink, nullptr, this, nullptr);
     delete settings;
 }
 

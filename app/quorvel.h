@@ -191,10 +191,14 @@ private:
     void openChosenPort();
     QString comPortToRemember() const;
     void comPortFailed(const QString &portText, const QString &why);
-    void comPortLost();
+    void comPortLost(SerialLink *link);
+    void bindConfiguration(SerialLink *link);
     void comPortActivated();
     void applyComSetting();
     SerialLink serialLink;      // the port, the framing, the wire encoding, the reconnect
+    // The port the configuration side works on (Read, Write, an import's work
+    // mode, the controls): the first console's, or the one comboBox_cfgConsole names.
+    SerialLink *cfgLink = &serialLink;
 
     // console — app/quorvel_console.cpp
     void initCmdCompleter();
@@ -225,8 +229,9 @@ private:
     // How long the read, the write and an import wait for each answer (QUORVEL_ANSWER_TIMEOUT_MS for slow modules).
     int cfgAnswerTimeoutMs = appsettings::answerTimeoutMs();
     int savedTabIndex = 0;           // the tab shown before a read, a write, an import or an export
-    std::function<QString()> cfgSequenceFailure;   // what ended the running read or write, in the language on screen
-    QString cfgFailedCommand, cfgFailedAnswer;   // the command that ended it and its answer (none: silence)
+    // What ended the running read or write: the command and its answer (none:
+    // silence), and the message in the language on screen.
+    struct CfgFailure { QString command, answer; std::function<QString()> text; } cfgFailure;
     bool readCfgRunning = false;
     // protocol — app/quorvel_writecfg.cpp
     void startWriteCfg();

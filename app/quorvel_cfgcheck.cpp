@@ -17,14 +17,15 @@ bool Quorvel::cfgBusy() const
 void Quorvel::updateCfgButtons()
 {
     const bool idle = !cfgBusy();
-    ui.pushButton_readConfiguration->setEnabled(serialLink.isOpen() && idle);
-    ui.pushButton_writeConfiguartion->setEnabled(serialLink.isOpen() && idle);
+    ui.pushButton_readConfiguration->setEnabled(cfgLink->isOpen() && idle);
+    ui.pushButton_writeConfiguartion->setEnabled(cfgLink->isOpen() && idle);
     ui.pushButton_Import->setEnabled(idle);
     ui.pushButton_restoreBackup->setEnabled(idle);
     ui.pushButton_Export->setEnabled(idle);
+    ui.comboBox_cfgConsole->setEnabled(idle);   // the port stays while one of them runs
     // What a read fills, a write sends or an import or export reads is not
     // edited meanwhile, and no control talks to the module in between.
-    const bool locked = !idle || serialLink.held();
+    const bool locked = !idle || cfgLink->held();
     cfgForm->setLocked(locked);
     for (QPushButton *control : {ui.pushButton_reset, ui.pushButton_restore, ui.pushButton_startNet,
                                  ui.pushButton_leaveNet, ui.pushButton_enter_TP, ui.pushButton_quit_TP})

@@ -174,7 +174,7 @@ bool Quorvel::importCfgFile(const QString &path)
     const bool refused = failed || !problems.isEmpty();
     std::function<QString()> workModeRefused;
     Outcome outcome{Outcome::Action::Import};
-    if (profile.workMode() && serialLink.isOpen() && !refused) {
+    if (profile.workMode() && cfgLink->isOpen() && !refused) {
         const QString answer = sendWorkMode();
         if (!atanswer::matchesWhole(atanswer::plainOk(), answer)) {
             outcome.command = workModeCommand();
@@ -216,7 +216,7 @@ QString Quorvel::sendWorkMode()
 // format moves into another field.
 QStringList Quorvel::profileProblems() const
 {
-    return ProfileFile::unsavable(cfgForm->config(), englishOnScreen(), serialLink.encoding());
+    return ProfileFile::unsavable(cfgForm->config(), englishOnScreen(), cfgLink->encoding());
 }
 
 void Quorvel::setCfgFileBusy(bool busy)

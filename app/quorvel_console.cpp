@@ -147,8 +147,6 @@ void Quorvel::on_pushButton_send_clicked()
             return;
         }
         cmdHistory.remember(line);
-        if (bytes->endsWith("\r\n"))
-            consoleAnswers.expect(cfgAnswerTimeoutMs);
         serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
         return;
     }
@@ -161,8 +159,6 @@ void Quorvel::on_pushButton_send_clicked()
         return;
     }
     cmdHistory.remember(line);
-    if (text.endsWith(QLatin1String("\r\n")))
-        consoleAnswers.expect(cfgAnswerTimeoutMs);
     comSend(text);
 }
 

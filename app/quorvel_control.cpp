@@ -10,18 +10,15 @@
 // Sends a control's command unless the link is held; true when it went out.
 bool Quorvel::sendControl(const QString &command, bool lineEnd)
 {
-    if (serialLink.held()) {
+    if (cfgLink->held()) {
         refuseSend(commandPanel->running() ? tr("命令列表正在运行，控制台暂不发送")
                                            : tr("正在读写模块的配置，控制台暂不发送"));
         return false;
     }
-    if (!lineEnd) {
-        comSend(command);
-        return true;
-    }
-    if (serialLink.isOpen())
-        consoleAnswers.expect(cfgAnswerTimeoutMs);
-    sendCmd(command);
+    if (lineEnd)
+        sendCmd(command);   // its answer is owed (ConsoleAnswers::sent)
+    else
+        cfgLink->send(command);
     return true;
 }
 

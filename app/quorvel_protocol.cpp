@@ -26,7 +26,7 @@ void Quorvel::commonRspProc(QString line)
     // import's, comes right after its last command and shows longer than
     // the sequences wait for an answer, so a late answer to one of their
     // commands meets that message and leaves it alone.
-    if (serialLink.held())
+    if (cfgLink->held())
         return;
     consoleAnswers.take(line);
     if (statusLine->finalShowing())
@@ -58,11 +58,11 @@ QString Quorvel::errAnswerText(const QString &line)
 // answers must not be taken for anyone else's.
 ConfigSession::Result Quorvel::runAwaited(const QVector<ConfigSession::Step> &steps, int tries, int msec)
 {
-    serialLink.hold();   // the console waits meanwhile
+    cfgLink->hold();   // the console waits meanwhile
     updateCfgButtons();
     cfgSession->setAnswerTimeout(msec);
     const ConfigSession::Result result = cfgSession->wait([&] { cfgSession->run(steps, tries); });
-    serialLink.release();
+    cfgLink->release();
     updateCfgButtons();
     return result;
 }

@@ -46,7 +46,7 @@ void Quorvel::on_pushButton_readConfiguration_clicked()
 void Quorvel::startReadCfg()
 {
     readCfgRunning = true;
-    serialLink.hold();   // every answer until the end is the read's
+    cfgLink->hold();   // every answer until the end is the read's
     failCfgSequence(QString(), QString(), {});
     cfgForm->setModuleValues({});   // known again only when this read ends well
     updateCfgButtons();
@@ -65,7 +65,7 @@ void Quorvel::startReadCfg()
 void Quorvel::endCfgSequence(bool *running)
 {
     if (*running)
-        serialLink.release();
+        cfgLink->release();
     *running = false;
     cfgSession->cancel();
     updateCfgButtons();
@@ -88,12 +88,12 @@ void Quorvel::finishReadCfg(bool ok)
     const std::function<QString()> backupFailure = ok ? storeBackup() : std::function<QString()>();
     // The fields the read could not show as the module holds them are named;
     // the message then stays twice as long, and so does a failure's.
-    const std::function<QString()> failure = cfgSequenceFailure;
-    const bool clean = cfgForm->config().readProblemTexts(englishOnScreen(), serialLink.encoding()).isEmpty();
-    const Outcome outcome{Outcome::Action::Read, ok ? Outcome::End::Done : Outcome::End::Failed, cfgFailedCommand,
-                          cfgFailedAnswer};
+    const std::function<QString()> failure = cfgFailure.text;
+    const bool clean = cfgForm->config().readProblemTexts(englishOnScreen(), cfgLink->encoding()).isEmpty();
+    const Outcome outcome{Outcome::Action::Read, ok ? Outcome::End::Done : Outcome::End::Failed, cfgFailure.command,
+                          cfgFailure.answer};
     reportOutcome(outcome, [this, ok, failure, backupFailure] {
-        return OutcomeText::readEnd(ok, cfgForm->config().readProblemTexts(englishOnScreen(), serialLink.encoding()), ok ? QString() : failure(),
+        return OutcomeText::readEnd(ok, cfgForm->config().readProblemTexts(englishOnScreen(), cfgLink->encoding()), ok ? QString() : failure(),
                                     backupFailure ? backupFailure() : QString());
     }, ok && clean && !backupFailure ? 5000 : 10000);
     emit readCfgFinished(ok);
@@ -103,9 +103,7 @@ void Quorvel::finishReadCfg(bool ok)
 // (none: it did not answer in time); `text` when something else ended it.
 void Quorvel::failCfgSequence(const QString &cmd, const QString &answer, std::function<QString()> text)
 {
-    cfgFailedCommand = cmd;
-    cfgFailedAnswer = atanswer::withoutLineBreaks(answer);
-    cfgSequenceFailure = std::move(text);
+    cfgFailure = {cmd, atanswer::withoutLineBreaks(answer), std::move(text)};
 }
 
 void Quorvel::failCfgSequence(const QString &cmd, const QString &answer)
@@ -121,5 +119,5 @@ void Quorvel::takeReadValues(const QHash<QString, QString> &values)
         verifyActual.insert(values);
         return;
     }
-    cfgForm->setReadValues(values, serialLink.lineClean());
+    cfgForm->setReadValues(values, cfgLink->lineClean());
 }

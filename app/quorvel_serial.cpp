@@ -46,15 +46,19 @@ void Quorvel::connectSerialLink()
 {
     connect(&serialLink, &SerialLink::opened, this, [this] { on_comPortToggle(true); });
     connect(&serialLink, &SerialLink::closed, this, [this] {
-        cfgForm->setModuleValues({});   // the next module on this port may be another one
+        if (cfgLink == &serialLink)
+            cfgForm->setModuleValues({});   // the next module on this port may be another one
         on_comPortToggle(false);
     });
-    connect(&serialLink, &SerialLink::lost, this, &Quorvel::comPortLost);
+    connect(&serialLink, &SerialLink::lost, this, [this] { comPortLost(&serialLink); });
     connect(&serialLink, &SerialLink::notice, this, [this](const QString &text, int ms) { statusLine->showPort(text, ms); });
     connect(&serialLink, &SerialLink::traffic, this,
             [this](SerialLink::Direction direction, const QByteArray &bytes, qint64 msecs) {
-                if (direction == SerialLink::Direction::Sent)
+                if (direction == SerialLink::Direction::Sent) {
                     logModel.countSent(bytes.size());
+                    if (cfgLink == &serialLink)
+                        consoleAnswers.sent(bytes, serialLink.held(), cfgAnswerTimeoutMs);
+                }
                 logBytes(bytes, direction == SerialLink::Direction::Sent ? logSend : logRecv, msecs);
             });
     // Received bytes are counted with the log rows, at the next repaint.
@@ -63,6 +67,38 @@ void Quorvel::connectSerialLink()
             [this](const QByteArray &, const QString &text, bool) { emit recvNewLine(text); });
     connect(&serialLink, &SerialLink::unterminated, this,
             [this](const QString &hint) { statusBar()->showMessage(hint, 10000); });
+}
+
+// The configuration side moves to `link` (the selector names another
+// console, or the bound tab closed): its answers, its state and a loss of
+// its port now come from there. The selector is off while a read, a write or
+// an import runs, so no sequence is under way.
+void Quorvel::bindConfiguration(SerialLink *link)
+{
+    if (link == cfgLink)
+        return;
+    if (cfgLink != &serialLink)
+        disconnect(cfgLink, nullptr, this, nullptr);
+    cfgLink = link;
+    cfgForm->setModuleValues({});   // another port, maybe another module
+    if (link != &serialLink) {
+        connect(link, &SerialLink::lineReceived, this, [this](const QByteArray &, const QString &text, bool) {
+            cfgSessionLine(text);
+            commonRspProc(text);
+        });
+        connect(link, &SerialLink::traffic, this,
+                [this, link](SerialLink::Direction direction, const QByteArray &bytes, qint64) {
+                    if (direction == SerialLink::Direction::Sent)
+                        consoleAnswers.sent(bytes, link->held(), cfgAnswerTimeoutMs);
+                });
+        connect(link, &SerialLink::opened, this, &Quorvel::updateCfgButtons);
+        connect(link, &SerialLink::closed, this, [this] {
+            cfgForm->setModuleValues({});
+            updateCfgButtons();
+        });
+        connect(link, &SerialLink::lost, this, [this, link] { comPortLost(link); });
+    }
+    updateCfgButtons();
 }
 
 // The reason stays on screen with the box, not only behind it.
@@ -125,17 +161,19 @@ QString Quorvel::comPortToRemember() const
     return serialLink.isOpen() || serialLink.awaiting() ? serialLink.portText() : ui.comboBox_comPort->currentText();
 }
 
-// The port vanished and the link closed it, exactly like the close button.
-void Quorvel::comPortLost()
+// A port vanished and its link closed it, exactly like the close button.
+void Quorvel::comPortLost(SerialLink *link)
 {
     // A sequence cannot go on without its port, and a reconnect must not
     // take it up again half-way. Its failure shows for its full time.
-    if (readCfgRunning || writeCfgRunning)
-        failCfgSequence(QString(), QString(), [port = serialLink.portText()] { return OutcomeText::portLost(port); });
-    if (readCfgRunning)
+    if (link == cfgLink && (readCfgRunning || writeCfgRunning))
+        failCfgSequence(QString(), QString(), [port = link->portText()] { return OutcomeText::portLost(port); });
+    if (link == cfgLink && readCfgRunning)
         finishReadCfg(false);
-    if (writeCfgRunning)
+    if (link == cfgLink && writeCfgRunning)
         finishWriteCfg(false);
+    if (link != &serialLink)
+        return;   // another console's tab tells of its own port
     ui.comboBox_comPort->refresh();
     if (ui.checkBox_autoReconnect->isChecked())
         serialLink.awaitReturn();
@@ -218,7 +256,8 @@ void Quorvel::comSend(QString sendStr)
     serialLink.send(sendStr);
 }
 
+// A command of the configuration side, on its port.
 void Quorvel::sendCmd(QString cmd)
 {
-    comSend(cmd + QStringLiteral("\r\n"));
+    cfgLink->send(cmd + QStringLiteral("\r\n"));
 }

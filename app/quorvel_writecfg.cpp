@@ -19,12 +19,12 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
     // shows is what goes out, whatever changes the form meanwhile. Nothing is
     // sent while a field could not go out as the form shows it.
     const ModuleConfig snapshot = cfgForm->config();
-    if (!snapshot.problemTexts(englishOnScreen(), serialLink.encoding()).isEmpty()) {
-        reportOutcome({Outcome::Action::Write, Outcome::End::Refused}, [this, snapshot, encoding = serialLink.encoding()] {
+    if (!snapshot.problemTexts(englishOnScreen(), cfgLink->encoding()).isEmpty()) {
+        reportOutcome({Outcome::Action::Write, Outcome::End::Refused}, [this, snapshot, encoding = cfgLink->encoding()] {
             return OutcomeText::writeRefused(snapshot.problemTexts(englishOnScreen(), encoding)); }, 10000);
         return;
     }
-    if (!serialLink.isOpen()) {   // the button is off then: only a caller can get here
+    if (!cfgLink->isOpen()) {   // the button is off then: only a caller can get here
         emit actionEnded({Outcome::Action::Write, Outcome::End::Refused, {}, {}, tr("串口没有打开，没有写入")});
         return;
     }
@@ -40,7 +40,7 @@ void Quorvel::on_pushButton_writeConfiguartion_clicked()
 void Quorvel::startWriteCfg()
 {
     writeCfgRunning = true;
-    serialLink.hold();   // every answer until the end is the write's
+    cfgLink->hold();   // every answer until the end is the write's
     updateCfgButtons();
     savedTabIndex = ui.tabWidget->currentIndex();
     failCfgSequence(QString(), QString(), {});
@@ -54,15 +54,15 @@ void Quorvel::finishWriteCfg(bool ok)
     if (!ok) {
         // Some commands may have gone through: what the module holds is unknown.
         cfgForm->setModuleValues({});
-        const std::function<QString()> failure = cfgSequenceFailure;
-        reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
+        const std::function<QString()> failure = cfgFailure.text;
+        reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailure.command, cfgFailure.answer},
                       [failure] { return OutcomeText::writeFailed(failure()); }, 10000);
         emit writeCfgFinished(false);
         return;
     }
     cfgForm->setModuleValues(writeValues);   // every command was taken
     // Verifying reads the module back aside: the form keeps the values written.
-    if (ui.checkBox_verifyWrite->isChecked() && serialLink.isOpen()) {
+    if (ui.checkBox_verifyWrite->isChecked() && cfgLink->isOpen()) {
         verifyingWrite = true;
         startReadCfg();
         return;
@@ -80,8 +80,8 @@ void Quorvel::finishVerify(bool ok)
 {
     verifyingWrite = false;
     if (!ok) {
-        const std::function<QString()> failure = cfgSequenceFailure;
-        reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailedCommand, cfgFailedAnswer},
+        const std::function<QString()> failure = cfgFailure.text;
+        reportOutcome({Outcome::Action::Write, Outcome::End::Failed, cfgFailure.command, cfgFailure.answer},
                       [this, failure] { return tr("写入配置完成，但校验时读取遇到错误：%1").arg(failure()); }, 10000);
         emit writeCfgFinished(false);
         return;
@@ -124,7 +124,7 @@ void Quorvel::finishVerify(bool ok)
             cfgForm->differences(expected, held, tr("%1：写入“%2”，模块为“%3”"), englishOnScreen());
         if (!askUser(tr("模块没有保存写入的 %1 项配置。要再写入一次吗？").arg(differences.size()),
                      differences.join(u'\n'), QString(), false)
-            || cfgBusy() || !serialLink.isOpen())
+            || cfgBusy() || !cfgLink->isOpen())
             return;
         writeValues = cfgForm->values();
         startWriteCfg();

@@ -8,6 +8,12 @@ void ConsoleAnswers::expect(int timeoutMs)
     deadline.setRemainingTime(timeoutMs);
 }
 
+void ConsoleAnswers::sent(const QByteArray &bytes, bool held, int timeoutMs)
+{
+    if (!held && bytes.endsWith("\r\n"))
+        expect(timeoutMs);
+}
+
 bool ConsoleAnswers::take(const QString &line)
 {
     if (due == 0)

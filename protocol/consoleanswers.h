@@ -5,6 +5,7 @@
 #ifndef CONSOLEANSWERS_H
 #define CONSOLEANSWERS_H
 
+#include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
 
@@ -13,6 +14,9 @@ class ConsoleAnswers
 public:
     // One more command sent; every owed answer is awaited `timeoutMs` from now.
     void expect(int timeoutMs);
+    // `bytes` went out on the port; a line (it ends in CR LF) sent while no
+    // sequence `held` the port is owed an answer.
+    void sent(const QByteArray &bytes, bool held, int timeoutMs);
     // Whether `line` ("OK…" or "ERR…") answers one of them: then it is consumed.
     bool take(const QString &line);
 

@@ -846,6 +846,10 @@
         <source>一行发送到勾选的端口，每个端口用它自己的编码</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>正在读写模块的配置，这个控制台暂不能关闭</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -1291,6 +1295,14 @@
     </message>
     <message>
         <source>写入后校验</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>配置的端口</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>读取、写入、导入时发送工作模式和控制按钮作用于这个控制台的端口</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

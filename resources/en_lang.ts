@@ -846,6 +846,10 @@
         <source>一行发送到勾选的端口，每个端口用它自己的编码</source>
         <translation>Sends the line to the ticked ports, each in its own encoding</translation>
     </message>
+    <message>
+        <source>正在读写模块的配置，这个控制台暂不能关闭</source>
+        <translation>The module&apos;s configuration is being read or written on this port: this console cannot close now</translation>
+    </message>
 </context>
 <context>
     <name>QuorvelClass</name>
@@ -1292,6 +1296,14 @@
     <message>
         <source>写入后校验</source>
         <translation>Verify after write</translation>
+    </message>
+    <message>
+        <source>配置的端口</source>
+        <translation>Configure on</translation>
+    </message>
+    <message>
+        <source>读取、写入、导入时发送工作模式和控制按钮作用于这个控制台的端口</source>
+        <translation>Read, Write, the work mode an import sends and the control buttons act on this console&apos;s port</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 #include "tests/common/testsupport.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -97,12 +98,40 @@ private slots:
         QTRY_COMPARE(second.receivedBytes(), QByteArray("AT\r\n"));
         QCOMPARE(m_f->sim.receivedBytes(), QByteArray());
 
-        // Closing the tab closes its port; the first console goes on.
+        // The configuration side on the second port, named by the selector: Read asks the second module alone. While
+        // it runs, that tab neither sends nor closes; a control button then goes to the second module too.
+        QComboBox *selector = m_f->ui().comboBox_cfgConsole;
+        QVERIFY(selector->isVisibleTo(m_f->w.get()));
+        QCOMPARE(selector->itemText(1), tabWidget->tabText(1));
+        selector->setCurrentIndex(1);
+        second.setFields(QStringLiteral("VER"), {QStringLiteral("V9.9.9")});
+        second.setDelay(20);
+        second.clearTrace();
+        m_f->sim.clearTrace();
+        QSignalSpy read(m_f->w.get(), &Quorvel::readCfgFinished);
+        m_f->ui().pushButton_readConfiguration->click();
+        QVERIFY(!selector->isEnabled());
+        tab->findChild<QLineEdit *>(QStringLiteral("lineEdit_cmd"))->setText(QStringLiteral("AT+RST"));
+        tab->findChild<QPushButton *>(QStringLiteral("pushButton_send"))->click();
+        tabWidget->tabCloseRequested(tabWidget->indexOf(tab));
+        QCOMPARE(tabs().consoles().size(), 1);
+        QVERIFY(read.wait(10000));
+        QCOMPARE(read.first().first().toBool(), true);
+        QCOMPARE(m_f->ui().lineEdit_deviceSoftwareVer->text(), QStringLiteral("V9.9.9"));
+        QVERIFY(!second.receivedLines().contains("AT+RST\r\n"));
+        m_f->ui().pushButton_reset->click();
+        QTRY_VERIFY(second.receivedLines().contains("AT+RST\r\n"));
+        QCOMPARE(m_f->sim.receivedBytes(), QByteArray());
+
+        // Closing the tab closes its port; the first console goes on, and the configuration side is back on its port.
         tabWidget->tabCloseRequested(tabWidget->indexOf(tab));
         QTRY_VERIFY(!second.peerConnected());
         QVERIFY(tabs().consoles().isEmpty() && !tabs().timeline());
         QCOMPARE(tabs().set().ports().size(), 1);
         QVERIFY(QuorvelTestAccess::comIsOpen(*m_f->w));
+        QVERIFY(!selector->isVisibleTo(m_f->w.get()));
+        m_f->ui().pushButton_reset->click();
+        QTRY_VERIFY(m_f->sim.receivedLines().contains("AT+RST\r\n"));
     }
 
     // The consoles and their choices come back at the next start.
@@ -114,6 +143,7 @@ private slots:
         a->setPortText(QStringLiteral("/dev/ttyQV1"));
         b->setPortText(QStringLiteral("/dev/ttyQV2"));
         b->findChild<QComboBox *>(QStringLiteral("comboBox_encoding"))->setCurrentIndex(1);
+        m_f->ui().comboBox_cfgConsole->setCurrentIndex(2);
         m_f->w->close();
         m_f->w.reset();
         m_f->w = std::make_unique<Quorvel>();
@@ -121,6 +151,8 @@ private slots:
         QCOMPARE(tabs().consoles().at(0)->portText(), QStringLiteral("/dev/ttyQV1"));
         QCOMPARE(tabs().consoles().at(1)->portText(), QStringLiteral("/dev/ttyQV2"));
         QCOMPARE(tabs().consoles().at(1)->findChild<QComboBox *>(QStringLiteral("comboBox_encoding"))->currentIndex(), 1);
+        QCOMPARE(tabs().bound(), tabs().consoles().at(1));
+        QCOMPARE(m_f->ui().comboBox_cfgConsole->currentIndex(), 2);
         QVERIFY(tabs().timeline());
         // None left: none come back.
         tabs().closeConsole(tabs().consoles().at(0));
