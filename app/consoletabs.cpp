@@ -30,8 +30,10 @@ ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<
     , m_cfgSelector(first.cfgSelector)
     , m_cfgBusy(first.cfgBusy)
     , m_bindTo(first.bindTo)
+    , m_logMaxRows(first.logMaxRows)
 {
     setObjectName(QStringLiteral("consoleTabs"));
+    m_set.timeline().setMaxRows(m_logMaxRows);
     wrapFirst(first.box, first.log);
     m_add = new QPushButton(first.box);
     m_add->setObjectName(QStringLiteral("pushButton_addConsole"));
@@ -105,6 +107,7 @@ QList<ConsoleTab *> ConsoleTabs::consoles() const
 ConsoleTab *ConsoleTabs::addConsole()
 {
     auto *tab = new ConsoleTab;
+    tab->model().setMaxRows(m_logMaxRows);
     const int port = m_set.add(&tab->link(), ConsoleSet::shortName(tab->portText()));
     const int at = m_timeline ? m_tabs->indexOf(m_timeline) : m_tabs->count();
     m_tabs->insertTab(at, tab, ConsoleSet::shortName(tab->portText()));

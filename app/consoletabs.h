@@ -57,6 +57,7 @@ public:
         QComboBox *cfgSelector;
         std::function<bool()> cfgBusy;   // a read, a write, an import or an export runs
         std::function<void(SerialLink *)> bindTo;   // the configuration side now works on this link
+        int logMaxRows;           // the bound of its log, which every console's and the timeline's take
     };
     // `settings` stays the window's for its lifetime; `status` shows a console's message.
     ConsoleTabs(const First &first, QSettings &settings, std::function<void(const QString &, int)> status,
@@ -96,6 +97,7 @@ private:
     QComboBox *m_cfgSelector = nullptr;
     std::function<bool()> m_cfgBusy;
     std::function<void(SerialLink *)> m_bindTo;
+    int m_logMaxRows = 100000;
     QPointer<ConsoleTab> m_bound;
     int m_firstPort = 0;   // the first console's number in the timeline
     QPointer<TimelineTab> m_timeline;

@@ -115,7 +115,7 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     // port of the one its selector names.
     new ConsoleTabs({ui.groupBox_console, ui.gridLayout, ui.comboBox_comPort, &serialLink, logView,
                      ui.label_cfgConsole, ui.comboBox_cfgConsole, [this] { return cfgBusy(); },
-                     [this](SerialLink *link) { bindConfiguration(link); }},
+                     [this](SerialLink *link) { bindConfiguration(link); }, logModel.maxRows()},
                     *settings, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, this);
     // Plain "OK" and "ERR=" answers to anything, a control button or a typed
     // command, show in the status bar for the whole run.

@@ -146,6 +146,7 @@ private slots:
         m_f->ui().comboBox_cfgConsole->setCurrentIndex(2);
         m_f->w->close();
         m_f->w.reset();
+        QSettings(appsettings::filePath(), QSettings::IniFormat).setValue("comSettings/logMaxRows", 5000);
         m_f->w = std::make_unique<Quorvel>();
         QCOMPARE(tabs().consoles().size(), 2);
         QCOMPARE(tabs().consoles().at(0)->portText(), QStringLiteral("/dev/ttyQV1"));
@@ -153,6 +154,8 @@ private slots:
         QCOMPARE(tabs().consoles().at(1)->findChild<QComboBox *>(QStringLiteral("comboBox_encoding"))->currentIndex(), 1);
         QCOMPARE(tabs().bound(), tabs().consoles().at(1));
         QCOMPARE(m_f->ui().comboBox_cfgConsole->currentIndex(), 2);
+        QCOMPARE(tabs().consoles().at(1)->model().maxRows(), 5000);
+        QCOMPARE(tabs().set().timeline().maxRows(), 5000);
         QVERIFY(tabs().timeline());
         // None left: none come back.
         tabs().closeConsole(tabs().consoles().at(0));
