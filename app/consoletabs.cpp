@@ -49,6 +49,7 @@ ConsoleTabs::ConsoleTabs(const First &first, QSettings &settings, std::function<
         if (auto *tab = qobject_cast<ConsoleTab *>(m_tabs->widget(index)))
             closeConsole(tab);
     });
+    m_cfgSelector->setSizeAdjustPolicy(QComboBox::AdjustToContents);   // port names come and change
     connect(m_cfgSelector, &QComboBox::currentIndexChanged, this, [this](int index) {
         const QList<ConsoleTab *> tabs = consoles();
         bind(index >= 1 && index <= tabs.size() ? tabs.at(index - 1) : nullptr);

@@ -190,6 +190,11 @@ int main(int argc, char *argv[])
             tab->setPortText(names[i]);
             ok = tab->openPort(&why) && ok;
         }
+        // The form bound to the second console's module, and read from it.
+        second.setFields(QStringLiteral("VER"), {QStringLiteral("V2.2.0")});
+        child<QComboBox>(w, "comboBox_cfgConsole")->setCurrentIndex(1);
+        read->click();
+        waitFor([&] { return read->isEnabled(); }, 20000);
         third.setDelay(40);
         TimelineTab *all = tabs->timeline();
         tabs->tabs()->setCurrentWidget(all);
