@@ -124,6 +124,14 @@ LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QS
     delegate = new LogDelegate(log);
     log->setItemDelegate(delegate);
     connect(&model, &ConsoleModel::flushed, this, &LogView::showNewRows);
+    // The counters change at every flush. A label of no fixed size asks every
+    // layout above it to lay out again at each new text, and the tab widget
+    // over them all then repaints the whole page; their owner fixes their
+    // width, their height is fixed here.
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
+        counter->ensurePolished();
+        counter->setFixedHeight(qMax(counter->minimumHeight(), counter->sizeHint().height()));
+    }
     connect(&model, &ConsoleModel::countersChanged, this, [this](qint64 sent, qint64 received) {
         ui.label_sendCnt->setText(QString::number(sent));
         ui.label_recvCnt->setText(QString::number(received));
