@@ -220,7 +220,23 @@ QByteArray escaped(QByteArrayView raw, wiretext::Encoding encoding)
 
 QString clock(qint64 msecsSinceEpoch)
 {
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+    // A second's text is made once for all its rows: each conversion to
+    // local time looks at the system's time zone file again.
+    thread_local qint64 second = std::numeric_limits<qint64>::min();
+    thread_local QString secondText;
+    const qint64 now = msecsSinceEpoch >= 0 ? msecsSinceEpoch / 1000 : (msecsSinceEpoch - 999) / 1000;
+    if (now != second) {
+        second = now;
+        secondText = QDateTime::fromMSecsSinceEpoch(now * 1000).toString(QStringLiteral("HH:mm:ss."));
+    }
+    const int milli = int(msecsSinceEpoch - now * 1000);
+    QString text;
+    text.reserve(secondText.size() + 3);
+    text += secondText;
+    text += QLatin1Char(char('0' + milli / 100));
+    text += QLatin1Char(char('0' + milli / 10 % 10));
+    text += QLatin1Char(char('0' + milli % 10));
+    return text;
 }
 
 QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView,

@@ -1,4 +1,5 @@
 // The console's texts: hex a user sends, the first character an encoding cannot carry, a row's escaped text.
+#include <QDateTime>
 #include <QTest>
 
 #include "console/logtext.h"
@@ -20,6 +21,15 @@ private slots:
         QVERIFY(!logtext::parseHex(QStringLiteral("41 4"), &at));
         QCOMPARE(at, qsizetype(3));
         QCOMPARE(logtext::firstUnencodable(QStringLiteral("😀b") + QChar(0xdc00), Encoding::Utf8), qsizetype(3));
+    }
+
+    // A row's time, also for rows of one second after another's and before 1970.
+    void clock()
+    {
+        for (const qint64 msecs : {1765432100007LL, 1765432100999LL, 1765432101000LL, 1765432100123LL, -1LL, -1001LL}) {
+            QCOMPARE(logtext::clock(msecs),
+                     QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("HH:mm:ss.zzz")));
+        }
     }
 
     void escaped_data()
