@@ -232,7 +232,7 @@ void LogView::record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::E
 {
     if (!recorder)
         return;
-    recorder->append(recordFormat.line(msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked(), port));
+    recordFormat.appendLine(recorder->waitingBytes(), msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked(), port);
     if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
         writeRecording();
 }

@@ -242,6 +242,14 @@ QString clock(qint64 msecsSinceEpoch)
 QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView,
                           QByteArrayView port)
 {
+    QByteArray out;
+    appendLine(out, msecs, sent, raw, encoding, hexView, port);
+    return out;
+}
+
+void FileLine::appendLine(QByteArray &out, qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding,
+                          bool hexView, QByteArrayView port)
+{
     const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
     if (second != m_second) {
         m_second = second;
@@ -250,8 +258,9 @@ QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext:
                            .toLatin1();
     }
     const int milli = int(msecs - second * 1000);
-    QByteArray out;
-    out.reserve(m_secondText.size() + 8 + port.size() + 1 + raw.size() * (hexView ? 3 : 1) + 2);
+    const qsizetype room = out.size() + m_secondText.size() + 8 + port.size() + 1 + raw.size() * (hexView ? 3 : 1) + 2;
+    if (out.capacity() < room)
+        out.reserve(qMax(room, 2 * out.capacity()));   // a growing recording doubles, as appending would
     out += m_secondText;
     out += '.';
     out += char('0' + milli / 100);
@@ -267,7 +276,6 @@ QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext:
     else
         out += escaped(raw, encoding);
     out += '\n';
-    return out;
 }
 
 namespace {
