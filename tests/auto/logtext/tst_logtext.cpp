@@ -23,6 +23,16 @@ private slots:
         QCOMPARE(logtext::firstUnencodable(QStringLiteral("😀b") + QChar(0xdc00), Encoding::Utf8), qsizetype(3));
     }
 
+    // Bytes to text: plain ASCII, a NUL too, as it is and clean in either encoding; a stray byte past ASCII is no text.
+    void decode()
+    {
+        bool clean = false;
+        QCOMPARE(wiretext::decode(QByteArray("OK\0\x7f\r\n", 6), Encoding::Gbk, &clean), QString::fromLatin1("OK\0\x7f\r\n", 6));
+        QVERIFY(clean);
+        QCOMPARE(wiretext::decode("A\x80", Encoding::Utf8, &clean), QStringLiteral("A\uFFFD"));
+        QVERIFY(!clean);
+    }
+
     // A row's time, also for rows of one second after another's and before 1970.
     void clock()
     {
