@@ -124,6 +124,14 @@ LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QS
     delegate = new LogDelegate(log);
     log->setItemDelegate(delegate);
     connect(&model, &ConsoleModel::flushed, this, &LogView::showNewRows);
+    // The counters change at every flush. A label of no fixed size asks every
+    // layout above it to lay out again at each new text, and the tab widget
+    // over them all then repaints the whole page; their owner fixes their
+    // width, their height is fixed here.
+    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
+        counter->ensurePolished();
+        counter->setFixedHeight(qMax(counter->minimumHeight(), counter->sizeHint().height()));
+    }
     connect(&model, &ConsoleModel::countersChanged, this, [this](qint64 sent, qint64 received) {
         ui.label_sendCnt->setText(QString::number(sent));
         ui.label_recvCnt->setText(QString::number(received));
@@ -135,10 +143,16 @@ LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QS
     const auto scrolledTo = std::make_shared<int>(0);
     connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
             [log, scrolledTo] { *scrolledTo = log->verticalScrollBar()->value(); });
-    connect(&model, &QAbstractItemModel::rowsRemoved, this, [log, scrolledTo](const QModelIndex &, int first, int last) {
-        const int step = log->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : log->rowHeight(0);
-        log->verticalScrollBar()->setValue(qMax(0, *scrolledTo - (last - first + 1) * step));
-    });
+    connect(&model, &QAbstractItemModel::rowsRemoved, this,
+            [this, log, scrolledTo](const QModelIndex &, int first, int last) {
+                const int step = log->verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : log->rowHeight(0);
+                log->verticalScrollBar()->setValue(qMax(0, *scrolledTo - (last - first + 1) * step));
+                // The rows still to measure move up with the rest.
+                if (unmeasuredFrom > first)
+                    unmeasuredFrom = qMax(first, unmeasuredFrom - (last - first + 1));
+            });
+    // A hidden log catches up with its rows as it shows.
+    log->installEventFilter(this);
 
     // A terminal's font, one text line per row: hex columns line up and the
     // table shows about half again as many rows as at the default 30 px.
@@ -218,21 +232,49 @@ void LogView::record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::E
 {
     if (!recorder)
         return;
-    recorder->append(recordFormat.line(msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked(), port));
+    recordFormat.appendLine(recorder->waitingBytes(), msecs, sent, raw, encoding, ui.checkBox_hexView->isChecked(), port);
     if (recorder->waiting() >= (1 << 20))   // a megabyte goes out at once, not only at the next second
         writeRecording();
 }
 
 void LogView::showNewRows(int firstRow)
 {
-    fitWidth(firstRow);
     countFound();
+    if (!ui.tableWidget_log->isVisible()) {
+        // Measuring every row and laying out the view for each flush would be
+        // work no one sees, in every hidden console at once.
+        if (unmeasuredFrom < 0 || firstRow < unmeasuredFrom)
+            unmeasuredFrom = firstRow;
+        scrollWaiting |= ui.checkBox_logAutoScroll->isChecked();
+        return;
+    }
+    fitWidth(firstRow);
     if (ui.checkBox_logAutoScroll->isChecked())
         ui.tableWidget_log->scrollToBottom();
 }
 
+// The rows that came while the log was hidden: measured, and the bottom in
+// view when auto-scroll was on for them.
+void LogView::catchUp()
+{
+    if (unmeasuredFrom >= 0)
+        fitWidth(unmeasuredFrom);
+    unmeasuredFrom = -1;
+    if (scrollWaiting && ui.checkBox_logAutoScroll->isChecked())
+        ui.tableWidget_log->scrollToBottom();
+    scrollWaiting = false;
+}
+
+bool LogView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Show && watched == ui.tableWidget_log)
+        catchUp();
+    return QObject::eventFilter(watched, event);
+}
+
 void LogView::cleared()
 {
+    unmeasuredFrom = -1;
     delegate->forgetWidest();
     fitWidth(0);
     countFound();

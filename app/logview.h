@@ -82,7 +82,9 @@ public:
     // A row as it is logged: to the recording, when one runs.
     // A timeline's row has its port's name in a column of its own.
     void record(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, QByteArrayView port = {});
-    // After a flush: the new rows measured, the find line's count, the bottom in view.
+    // After a flush: the new rows measured, the find line's count, the bottom
+    // in view. While the log is hidden (another tab shown) only the count:
+    // the rows are measured and the bottom scrolled to when it shows again.
     void showNewRows(int firstRow);
     // After the log was cleared.
     void cleared();
@@ -121,6 +123,8 @@ private:
     void writeRecording();
     void showRecording();
     void showNote(const QString &text, int ms);
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void catchUp();
 
     Widgets ui;
     ConsoleModel &model;
@@ -134,6 +138,8 @@ private:
     QAction *findOpen = nullptr;             // Ctrl+F, also in the log's menu
     QAction *findNext = nullptr, *findPrevious = nullptr;   // F3, Shift+F3: on while the find line is open
     QLabel *recordLabel = nullptr;           // in the status bar's permanent area, or where the owner put it
+    int unmeasuredFrom = -1;                 // while hidden: the first row not measured yet (-1: none)
+    bool scrollWaiting = false;              // while hidden: rows came with auto-scroll on
 };
 
 #endif // LOGVIEW_H

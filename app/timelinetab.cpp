@@ -38,7 +38,7 @@ TimelineTab::TimelineTab(ConsoleSet &set, QWidget *parent)
     ConsoleModel &model = set.timeline();
     connect(&set, &ConsoleSet::rowAdded, this,
             [this](const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, int port) {
-                view->record(raw, sent, msecs, encoding, this->set.name(port).toUtf8());
+                view->record(raw, sent, msecs, encoding, this->set.timeline().portNameUtf8(port));
             });
     connect(ui.pushButton_send, &QPushButton::clicked, this, &TimelineTab::send);
     connect(ui.lineEdit_cmd, &QLineEdit::returnPressed, this, &TimelineTab::send);

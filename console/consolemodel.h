@@ -57,6 +57,7 @@ public:
     // times (stable: rows of the same millisecond keep their arrival order).
     void setPortName(int port, const QString &name);
     QString portName(int port) const { return QString::fromUtf8(m_portNames.value(port)); }
+    QByteArray portNameUtf8(int port) const { return m_portNames.value(port); }
     bool isTimeline() const { return !m_portNames.isEmpty(); }
     void countReceived(qint64 n);
     // Sent bytes are counted at once, as they go out.

@@ -67,6 +67,6 @@ bool LogRecorder::writeOut(QString *why)
         return false;
     }
     m_size += written;
-    m_waiting.clear();
+    m_waiting.truncate(0);   // its room stays for the next second's lines
     return true;
 }

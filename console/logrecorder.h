@@ -19,6 +19,8 @@ public:
     // Opens the file for appending; false and *why when it cannot.
     bool open(const QString &path, QString *why);
     void append(const QByteArray &lines) { m_waiting += lines; }
+    // What waits for the file, for a caller that appends a line in place.
+    QByteArray &waitingBytes() { return m_waiting; }
     qsizetype waiting() const { return m_waiting.size(); }
     // Appends what is waiting; false and *why when the recording must end.
     bool writeOut(QString *why);

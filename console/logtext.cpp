@@ -220,11 +220,35 @@ QByteArray escaped(QByteArrayView raw, wiretext::Encoding encoding)
 
 QString clock(qint64 msecsSinceEpoch)
 {
-    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+    // A second's text is made once for all its rows: each conversion to
+    // local time looks at the system's time zone file again.
+    thread_local qint64 second = std::numeric_limits<qint64>::min();
+    thread_local QString secondText;
+    const qint64 now = msecsSinceEpoch >= 0 ? msecsSinceEpoch / 1000 : (msecsSinceEpoch - 999) / 1000;
+    if (now != second) {
+        second = now;
+        secondText = QDateTime::fromMSecsSinceEpoch(now * 1000).toString(QStringLiteral("HH:mm:ss."));
+    }
+    const int milli = int(msecsSinceEpoch - now * 1000);
+    QString text;
+    text.reserve(secondText.size() + 3);
+    text += secondText;
+    text += QLatin1Char(char('0' + milli / 100));
+    text += QLatin1Char(char('0' + milli / 10 % 10));
+    text += QLatin1Char(char('0' + milli % 10));
+    return text;
 }
 
 QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView,
                           QByteArrayView port)
+{
+    QByteArray out;
+    appendLine(out, msecs, sent, raw, encoding, hexView, port);
+    return out;
+}
+
+void FileLine::appendLine(QByteArray &out, qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding,
+                          bool hexView, QByteArrayView port)
 {
     const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
     if (second != m_second) {
@@ -234,8 +258,9 @@ QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext:
                            .toLatin1();
     }
     const int milli = int(msecs - second * 1000);
-    QByteArray out;
-    out.reserve(m_secondText.size() + 8 + port.size() + 1 + raw.size() * (hexView ? 3 : 1) + 2);
+    const qsizetype room = out.size() + m_secondText.size() + 8 + port.size() + 1 + raw.size() * (hexView ? 3 : 1) + 2;
+    if (out.capacity() < room)
+        out.reserve(qMax(room, 2 * out.capacity()));   // a growing recording doubles, as appending would
     out += m_secondText;
     out += '.';
     out += char('0' + milli / 100);
@@ -251,7 +276,6 @@ QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext:
     else
         out += escaped(raw, encoding);
     out += '\n';
-    return out;
 }
 
 namespace {

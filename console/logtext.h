@@ -47,6 +47,9 @@ class FileLine
 public:
     QByteArray line(qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding, bool hexView,
                     QByteArrayView port = {});
+    // The same line appended to `out`.
+    void appendLine(QByteArray &out, qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding,
+                    bool hexView, QByteArrayView port = {});
 
 private:
     qint64 m_second = std::numeric_limits<qint64>::min();

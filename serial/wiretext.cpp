@@ -2,6 +2,8 @@
 // whose Qt has no ICU, from the system's code page 936); see wiretext.h.
 #include "serial/wiretext.h"
 
+#include <algorithm>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -67,6 +69,13 @@ Encoding fromName(const QString &name)
 // conversion tables, so that is cheap next to the serial line.
 QString decode(const QByteArray &bytes, Encoding encoding, bool *clean)
 {
+    // Plain ASCII, most lines a module sends, is the same text in both
+    // encodings: no converter is needed for it.
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; })) {
+        if (clean)
+            *clean = true;
+        return QString::fromLatin1(bytes);
+    }
 #ifdef Q_OS_WIN
     if (encoding == Encoding::Gbk)
         return decodeGbk(bytes, clean);

@@ -1,6 +1,8 @@
 // The window's consoles as tabs: what only the window adds to ConsoleSet and ConsoleTab.
 #include "tests/common/testsupport.h"
 
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -132,6 +134,37 @@ private slots:
         QVERIFY(!selector->isVisibleTo(m_f->w.get()));
         m_f->ui().pushButton_reset->click();
         QTRY_VERIFY(m_f->sim.receivedLines().contains("AT+RST\r\n"));
+    }
+
+    // A console's log in a hidden tab catches up as it shows: its newest row in view, its column as wide as a long
+    // line that came meanwhile, also when the row limit has since moved that line up.
+    void hiddenTabCatchesUp()
+    {
+        QUORVEL_START(m_f, /*open*/ false, /*show*/ true);
+        ConsoleTab *tab = tabs().addConsole();
+        auto *log = tab->findChild<QTableView *>(QStringLiteral("tableWidget_log"));
+        ConsoleModel &rows = tab->model();
+        rows.setMaxRows(100);
+        const auto add = [&rows](int count, const QByteArray &line) {
+            for (int i = 0; i < count; ++i)
+                rows.append(line, false, 1000, wiretext::Encoding::Utf8);
+            rows.flush();
+        };
+        tabs().tabs()->setCurrentWidget(tab);
+        add(50, "OK\r\n");
+        QVERIFY(log->isVisible());
+        tabs().tabs()->setCurrentIndex(0);
+        QVERIFY(!log->isVisible());
+        const QByteArray wide = QByteArray(300, 'x');
+        rows.append(wide + "\r\n", false, 1000, wiretext::Encoding::Utf8);
+        add(10, "OK\r\n");
+        add(45, "OK\r\n");   // 106 rows: the oldest 10 go, the long line is row 40
+        QCOMPARE(rows.rowCount(), 96);
+        tabs().tabs()->setCurrentWidget(tab);
+        QScrollBar *bar = log->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        QVERIFY(log->horizontalHeader()->minimumSectionSize() >= log->fontMetrics().horizontalAdvance(QString::fromLatin1(wide)));
     }
 
     // The consoles and their choices come back at the next start.

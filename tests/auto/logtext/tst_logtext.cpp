@@ -1,4 +1,5 @@
 // The console's texts: hex a user sends, the first character an encoding cannot carry, a row's escaped text.
+#include <QDateTime>
 #include <QTest>
 
 #include "console/logtext.h"
@@ -20,6 +21,25 @@ private slots:
         QVERIFY(!logtext::parseHex(QStringLiteral("41 4"), &at));
         QCOMPARE(at, qsizetype(3));
         QCOMPARE(logtext::firstUnencodable(QStringLiteral("😀b") + QChar(0xdc00), Encoding::Utf8), qsizetype(3));
+    }
+
+    // Bytes to text: plain ASCII, a NUL too, as it is and clean in either encoding; a stray byte past ASCII is no text.
+    void decode()
+    {
+        bool clean = false;
+        QCOMPARE(wiretext::decode(QByteArray("OK\0\x7f\r\n", 6), Encoding::Gbk, &clean), QString::fromLatin1("OK\0\x7f\r\n", 6));
+        QVERIFY(clean);
+        QCOMPARE(wiretext::decode("A\x80", Encoding::Utf8, &clean), QStringLiteral("A\uFFFD"));
+        QVERIFY(!clean);
+    }
+
+    // A row's time, also for rows of one second after another's and before 1970.
+    void clock()
+    {
+        for (const qint64 msecs : {1765432100007LL, 1765432100999LL, 1765432101000LL, 1765432100123LL, -1LL, -1001LL}) {
+            QCOMPARE(logtext::clock(msecs),
+                     QDateTime::fromMSecsSinceEpoch(msecs).toString(QStringLiteral("HH:mm:ss.zzz")));
+        }
     }
 
     void escaped_data()
