@@ -25,6 +25,7 @@
 #include <limits>
 #include <optional>
 
+#include "app/commandline_keys.h"
 #include "app/logview.h"
 #include "console/consoleset.h"
 #include "serial/portcombobox.h"
@@ -61,6 +62,7 @@ enum class Kind {
     Switch,        // a check box, off unless stored on
     OnUnlessOff,   // a check box that only a plain "false" (or 0) turns off
     Text,          // a line edit's text
+    History,       // the command line's lines sent before, oldest first
 };
 
 struct Choice
@@ -84,6 +86,7 @@ const Choice choices[] = {
     {"hexSend", "checkBox_hexSend", Kind::Switch, appsettings::Key::HexSend},
     {"cmd_line", "lineEdit_cmd", Kind::Text, appsettings::Key::CmdLine},
     {"regularly_send_time", "lineEdit_regular_time", Kind::Text, appsettings::Key::RegularTime},
+    {"history", "lineEdit_cmd", Kind::History, appsettings::Key::History},
 };
 
 template <class W>
@@ -263,7 +266,7 @@ void ConsoleTab::connectWidgets()
             serialLink.stopAwaiting();
     });
     connect(ui.pushButton_send, &QPushButton::clicked, this, [this] { sendLine(true); });
-    connect(ui.lineEdit_cmd, &QLineEdit::returnPressed, this, [this] { sendLine(true); });
+    commandlinekeys::install(ui.lineEdit_cmd, &history, [this] { sendLine(true); });
     connect(ui.pushButton_clearLog, &QPushButton::clicked, this, [this] {
         // Rows not shown yet were logged before the click: they go too.
         logModel.clear();
@@ -391,6 +394,7 @@ void ConsoleTab::sendLine(bool asked)
             say(why);
             return;
         }
+        history.remember(line);
         serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
         return;
     }
@@ -400,6 +404,7 @@ void ConsoleTab::sendLine(bool asked)
         say(refused);
         return;
     }
+    history.remember(line);
     serialLink.send(text);
 }
 
@@ -441,6 +446,9 @@ void ConsoleTab::saveSettings(QSettings &settings) const
             break;
         case Kind::Text:
             value = static_cast<QLineEdit *>(widget)->text();
+            break;
+        case Kind::History:
+            value = history.lines();
             break;
         }
         settings.setValue(QLatin1String(choice.key), value);
@@ -488,6 +496,9 @@ void ConsoleTab::takeChoices(const QSettings *settings)
         }
         case Kind::Text:
             static_cast<QLineEdit *>(widget)->setText(text);
+            break;
+        case Kind::History:
+            history.setLines(stored.toStringList());
             break;
         }
     }

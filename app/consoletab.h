@@ -3,7 +3,8 @@
 // counters (ConsoleModel), and shows what the window's first console shows,
 // for that port alone: the port box with the open button and its lamp, the
 // line settings and the wire encoding, auto-reconnect, the send line (CR LF
-// added, or hex bytes as they are) with periodic sending, and the log with
+// added, or hex bytes as they are) with its completer, Up and Down through
+// the lines sent before and periodic sending, and the log with
 // its times, hex view, find, copy, save and recording (LogView).
 //
 // Its widgets carry the object names of the first console's, each tab their
@@ -24,6 +25,7 @@
 #include <QWidget>
 
 #include "app/logview.h"
+#include "console/commandhistory.h"
 #include "console/consolemodel.h"
 #include "serial/seriallink.h"
 
@@ -58,7 +60,8 @@ public:
 
     // The choices, as keys of the current group of `settings` (the caller's
     // "consoles/<n>"): port, bps, dataBit, parBit, stopBit, encoding,
-    // autoReconnect, timestamp, hexView, hexSend, cmd_line, regularly_send_time.
+    // autoReconnect, timestamp, hexView, hexSend, cmd_line, regularly_send_time,
+    // history.
     // A missing or damaged value reads as the window's default.
     void saveSettings(QSettings &settings) const;
     void loadSettings(const QSettings &settings);
@@ -87,6 +90,7 @@ private:
 
     SerialLink serialLink;
     ConsoleModel logModel;
+    CommandHistory history;   // the command line's Up and Down, kept with the choices
 
     // The widgets, named as the first console's; the log's are LogView's own.
     struct Widgets : LogView::Widgets

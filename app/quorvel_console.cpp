@@ -3,7 +3,6 @@
 // the command line with its completer, and periodic sending.
 #include "app/quorvel.h"
 
-#include <QCompleter>
 #include <QDateTime>
 #include <QHeaderView>
 #include <QRegularExpression>
@@ -15,43 +14,12 @@
 
 #include <memory>
 
-#include "app/keyhandler.h"
+#include "app/commandline_keys.h"
 #include "console/consoleset.h"
 
 void Quorvel::initCmdCompleter()
 {
-    const QStringList words{
-        QStringLiteral("AT"),        QStringLiteral("AT+HELP"),   QStringLiteral("AT+RSPMOD"),
-        QStringLiteral("AT+UART"),   QStringLiteral("AT+FFRAME"), QStringLiteral("AT+AFRAME"),
-        QStringLiteral("AT+APSTA"),  QStringLiteral("AT+NETS"),   QStringLiteral("AT+IPCFG"),
-        QStringLiteral("AT+CURIP"),  QStringLiteral("AT+STANET"), QStringLiteral("AT+APMOD"),
-        QStringLiteral("AT+APKEY"),  QStringLiteral("AT+DHCP"),   QStringLiteral("AT+STAMOD"),
-        QStringLiteral("AT+SCANAP"), QStringLiteral("AT+SKCT"),   QStringLiteral("AT+SEND"),
-        QStringLiteral("AT+RECV"),   QStringLiteral("AT+SSOCK"),  QStringLiteral("AT+CLSS"),
-        QStringLiteral("AT+CLSAS"),  QStringLiteral("AT+RECVI"),  QStringLiteral("AT+TPSOCK"),
-        QStringLiteral("AT+TPMOD"),  QStringLiteral("AT+ATTP"),   QStringLiteral("AT+RST"),
-        QStringLiteral("AT+DFRST"),  QStringLiteral("AT+MAC"),    QStringLiteral("AT+VER"),
-    };
-    auto *completer = new QCompleter(words, this);
-    completer->setCaseSensitivity(Qt::CaseInsensitive);
-    ui.lineEdit_cmd->setCompleter(completer);
-    ui.lineEdit_cmd->installEventFilter(new KeyHandler(ui.lineEdit_cmd, [this](QKeyEvent *key) {
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter sends, as Send does; with the completer's list open it
-            // takes the highlighted word first, and the next Enter sends.
-            const QCompleter *completer = ui.lineEdit_cmd->completer();
-            if (completer && completer->popup() && completer->popup()->isVisible())
-                return false;
-            on_pushButton_send_clicked();
-            return true;
-        }
-        if (key->key() != Qt::Key_Up && key->key() != Qt::Key_Down)
-            return false;
-        if (const auto line = cmdHistory.walk(key->key() == Qt::Key_Up ? -1 : 1, ui.lineEdit_cmd->text()))
-            ui.lineEdit_cmd->setText(*line);
-        return true;
-    }));
-
+    commandlinekeys::install(ui.lineEdit_cmd, &cmdHistory, [this] { on_pushButton_send_clicked(); });
 }
 
 // The command panel beside the log: its steps go out as the command line's

@@ -221,6 +221,9 @@ private slots:
     {
         ConsoleTab &tab = *m_tab[0];
         QVERIFY(open(0));
+        typeAndEnter(0, QStringLiteral("AT+VER?"));
+        QTRY_COMPARE(m_sim[0]->receivedBytes(), QByteArray("AT+VER?\r\n"));
+        m_sim[0]->clearTrace();
         child<QComboBox>(tab, "comboBox_comPort")->setEditText(QStringLiteral("typed, not opened"));
         const QList<std::pair<const char *, int>> indices{{"comboBox_bps", 2}, {"comboBox_dataBit", 2},
                                                           {"comboBox_parBit", 2}, {"comboBox_stopBit", 1}};
@@ -238,7 +241,7 @@ private slots:
         QStringList keys = file.childKeys();
         keys.sort();
         QCOMPARE(keys, (QStringList{"autoReconnect", "bps", "cmd_line", "dataBit", "encoding", "hexSend", "hexView",
-                                    "parBit", "port", "regularly_send_time", "stopBit", "timestamp"}));
+                                    "history", "parBit", "port", "regularly_send_time", "stopBit", "timestamp"}));
         file.sync();
         QSettings again(file.fileName(), QSettings::IniFormat);
         again.beginGroup(QStringLiteral("consoles/2"));
@@ -246,6 +249,9 @@ private slots:
         m_tab[0] = std::make_unique<ConsoleTab>();
         m_tab[0]->loadSettings(again);
         QCOMPARE(choices(*m_tab[0]), chosen);
+        QLineEdit *cmd = child<QLineEdit>(*m_tab[0], "lineEdit_cmd");
+        QTest::keyClick(cmd, Qt::Key_Up);   // the line sent before the restart
+        QCOMPARE(cmd->text(), QStringLiteral("AT+VER?"));
         QVERIFY(open(0));
         QCOMPARE(m_tab[0]->link().port()->baudRate(), 19200);
         child<QCheckBox>(*m_tab[0], "checkBox_hexSend")->setChecked(false);
