@@ -66,8 +66,9 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     // Renditions scaled at build time from ":/Quorvel/AppIcon" (the sizes of
     // QUORVEL_ICON_SIZES in CMakeLists.txt): no window manager shows more
     // than 256 px, and decoding the full 1884 x 1884 picture slowed each start.
-    // Their names end in ".png": a name without a suffix makes QIcon load the
-    // system's MIME database to learn what the file is (2 ms of each start).
+    // Their names end in ".png": without a suffix QIcon loads the system's
+    // MIME database to learn what the file is, and the image reader tries one
+    // suffix after another before it finds the file (2 ms of each start).
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/Quorvel/AppIcon-%1.png").arg(size), QSize(size, size));
