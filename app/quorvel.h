@@ -2,6 +2,9 @@
 // engines it owns, each of which lives without a window:
 //   serialLink   (serial/seriallink.h)       the port, line framing, wire
 //                encoding, reconnect; held by a running sequence
+//   cfgLink      the port the configuration side works on: serialLink, or
+//                another console's, bound by the selector of ConsoleTabs
+//                (app/consoletabs.h, the consoles as tabs)
 //   cfgSession   (protocol/configsession.h)  the read, the write, the verify
 //                and every awaited command: steps, one retry rule, a result
 //   logModel     (console/consolemodel.h)    the log's rows and counters
@@ -30,14 +33,15 @@
 // engines without any window.
 //
 // Data flows along two roads, both through serialLink:
-//   outgoing  sendCmd (adds CR LF) -> comSend -> the link: counted, logged,
-//             written; nothing at all while the port is closed.
+//   outgoing  the console's lines: comSend -> serialLink; the configuration
+//             side's commands: sendCmd (adds CR LF) -> cfgLink. Counted,
+//             logged, written; nothing at all while the port is closed.
 //   incoming  the link (readyRead and a 50 ms poll) cuts CR LF lines; each
 //             is logged, then emitted as recvNewLine (4096 bytes without a
 //             line end are logged, not emitted); the log shows what was
 //             logged at the next repaint (33 ms); commonRspProc listens for
 //             the whole run, a running sequence's session takes its answers
-//             (cfgSessionLine). The wire encoding (UTF-8 or GBK) applies
+//             (cfgSessionLine), both from cfgLink's lines. The wire encoding (UTF-8 or GBK) applies
 //             where a complete line becomes text and where a command
 //             becomes bytes.
 #ifndef QUORVEL_H
