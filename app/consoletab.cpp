@@ -40,18 +40,6 @@ struct Words
     Q_DECLARE_TR_FUNCTIONS(Quorvel)
 };
 
-// The periodic send's period in ms: digits only, and no more than a timer's
-// interval can hold; 0 would send on every idle turn of the event loop.
-std::optional<int> periodMs(const QString &text)
-{
-    static const QRegularExpression digitsOnly(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+")));
-    bool ok = digitsOnly.match(text).hasMatch();
-    const qulonglong period = ok ? text.toULongLong(&ok) : 0;
-    if (!ok || period == 0 || period > qulonglong(std::numeric_limits<int>::max()))
-        return std::nullopt;
-    return int(period);
-}
-
 // The tab's choices in its settings group, each read and written from this
 // one row: its key, the widget that shows it, how it is kept, and the
 // window's setting whose default it takes.
@@ -347,14 +335,18 @@ void ConsoleTab::portLost()
         say(Words::tr("串口 %1 已断开，已关闭").arg(serialLink.portText()));
 }
 
+void ConsoleTab::showPort(QLabel *lamp, QPushButton *openButton, QPushButton *send, bool open, const QString &port)
+{
+    openButton->setText(open ? Words::tr("关闭") : Words::tr("打开"));
+    const QPixmap picture(open ? QStringLiteral(":/Quorvel/comGreenLed") : QStringLiteral(":/Quorvel/comGrayLed"));
+    lamp->setPixmap(picture.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
+    lamp->setToolTip(open ? Words::tr("串口 %1 已打开").arg(port) : Words::tr("串口已关闭"));
+    send->setEnabled(open);
+}
+
 void ConsoleTab::showPortState()
 {
-    const bool open = serialLink.isOpen();
-    ui.pushButton_openCom->setText(open ? Words::tr("关闭") : Words::tr("打开"));
-    const QPixmap lamp(open ? QStringLiteral(":/Quorvel/comGreenLed") : QStringLiteral(":/Quorvel/comGrayLed"));
-    ui.label_comLed->setPixmap(lamp.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
-    ui.label_comLed->setToolTip(open ? Words::tr("串口 %1 已打开").arg(serialLink.portText()) : Words::tr("串口已关闭"));
-    ui.pushButton_send->setEnabled(open);
+    showPort(ui.label_comLed, ui.pushButton_openCom, ui.pushButton_send, serialLink.isOpen(), serialLink.portText());
     notePort();
 }
 
@@ -387,25 +379,15 @@ void ConsoleTab::sendLine(bool asked)
         return;
     }
     const QString line = ui.lineEdit_cmd->text();
-    if (ui.checkBox_hexSend->isChecked()) {
-        QString why;
-        const std::optional<QByteArray> bytes = ConsoleSet::hexToSend(line, &why);
-        if (!bytes) {
-            say(why);
-            return;
-        }
-        history.remember(line);
-        serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
-        return;
-    }
-    const QString text = line + QStringLiteral("\r\n");
-    const QString refused = ConsoleSet::unencodable(text, serialLink.encoding());
-    if (!refused.isEmpty()) {
-        say(refused);
+    QString why;
+    const std::optional<QByteArray> bytes =
+        ConsoleSet::lineToSend(line, ui.checkBox_hexSend->isChecked(), true, serialLink.encoding(), &why);
+    if (!bytes) {
+        say(why);
         return;
     }
     history.remember(line);
-    serialLink.send(text);
+    serialLink.sendBytes(*bytes);
 }
 
 void ConsoleTab::periodicSending(bool on)
@@ -415,7 +397,7 @@ void ConsoleTab::periodicSending(bool on)
         ui.lineEdit_regular_time->setEnabled(true);
         return;
     }
-    const std::optional<int> period = periodMs(ui.lineEdit_regular_time->text());
+    const std::optional<int> period = ConsoleSet::sendPeriod(ui.lineEdit_regular_time->text());
     if (!period) {
         say(Words::tr("定时时间错误"));
         ui.checkBox_regulerSend->setChecked(false);

@@ -69,6 +69,10 @@ public:
     // Every text again, in the language now installed.
     void retranslate();
 
+    // A console's port row as the port stands: the open button's caption,
+    // the lamp and its tooltip, Send on or off (the window's first console too).
+    static void showPort(QLabel *lamp, QPushButton *openButton, QPushButton *send, bool open, const QString &port);
+
 signals:
     void statusMessage(const QString &text, int ms);
     void portChanged(const QString &portText);

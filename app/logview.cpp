@@ -57,14 +57,8 @@ LogView::Widgets LogView::Widgets::make(QWidget *parent)
     ui.checkBox_hexView = named(new QCheckBox(parent), "checkBox_hexView");
     ui.checkBox_logAutoScroll = named(new QCheckBox(parent), "checkBox_logAutoScroll");
     ui.checkBox_logAutoScroll->setChecked(true);
-    // The counters hold twelve digits at a width of their own, as in the
-    // window: a growing count never moves the rest of their row.
-    ui.label_sendCnt = named(new QLabel(parent), "label_sendCnt");
-    ui.label_recvCnt = named(new QLabel(parent), "label_recvCnt");
-    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
-        counter->setText(QStringLiteral("0"));
-        counter->setFixedWidth(qMax(60, counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4));
-    }
+    ui.label_sendCnt = named(new QLabel(QStringLiteral("0"), parent), "label_sendCnt");
+    ui.label_recvCnt = named(new QLabel(QStringLiteral("0"), parent), "label_recvCnt");
     ui.pushButton_saveLog = named(new QPushButton(parent), "pushButton_saveLog");
     ui.pushButton_recordLog = named(new QPushButton(parent), "pushButton_recordLog");
     ui.pushButton_recordLog->setCheckable(true);
@@ -124,12 +118,14 @@ LogView::LogView(const Widgets &widgets, ConsoleModel &rows, QWidget *holder, QS
     delegate = new LogDelegate(log);
     log->setItemDelegate(delegate);
     connect(&model, &ConsoleModel::flushed, this, &LogView::showNewRows);
-    // The counters change at every flush. A label of no fixed size asks every
-    // layout above it to lay out again at each new text, and the tab widget
-    // over them all then repaints the whole page; their owner fixes their
-    // width, their height is fixed here.
+    // The counters change at every flush. They hold twelve digits at a size
+    // of their own: a growing count never moves the rest of their row, and a
+    // label of no fixed size would ask every layout above it to lay out again
+    // at each new text (the tab widget over them all then repaints the whole
+    // page).
     for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
         counter->ensurePolished();
+        counter->setFixedWidth(qMax(60, counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4));
         counter->setFixedHeight(qMax(counter->minimumHeight(), counter->sizeHint().height()));
     }
     connect(&model, &ConsoleModel::countersChanged, this, [this](qint64 sent, qint64 received) {

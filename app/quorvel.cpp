@@ -90,10 +90,15 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     cfgSession->setSender([this](const QString &cmd) { sendCmd(cmd); });
     connect(cfgSession, &ConfigSession::valuesRead, this, &Quorvel::takeReadValues);
     connect(cfgSession, &ConfigSession::finished, this, &Quorvel::cfgSessionFinished);
-    // The first console's lines, while the configuration side works on its port.
+    // The first console's lines, while the configuration side works on its
+    // port (another console's come from bindConfiguration): a running
+    // sequence's answers, and plain "OK" and "ERR=" answers to anything, a
+    // control button or a typed command, in the status bar.
     connect(this, &Quorvel::recvNewLine, this, [this](const QString &line) {
-        if (cfgLink == &serialLink)
-            cfgSessionLine(line);
+        if (cfgLink != &serialLink)
+            return;
+        cfgSessionLine(line);
+        commonRspProc(line);
     });
     statusLine = new StatusLine(statusBar(), ui.label_comLed);
 
@@ -120,12 +125,6 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
                      ui.label_cfgConsole, ui.comboBox_cfgConsole, [this] { return cfgBusy(); },
                      [this](SerialLink *link) { bindConfiguration(link); }, logModel.maxRows()},
                     *settings, [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, this);
-    // Plain "OK" and "ERR=" answers to anything, a control button or a typed
-    // command, show in the status bar for the whole run.
-    connect(this, &Quorvel::recvNewLine, this, [this](const QString &line) {
-        if (cfgLink == &serialLink)
-            commonRspProc(line);
-    });
 
     resetCfgWidgets();
     catalogues.load(language);
@@ -148,9 +147,8 @@ Quorvel::~Quorvel()
 }
 
 // The information fields are wide enough for a MAC address or an IP address
-// and show the start of a longer value, with the whole of it as tooltip; the
-// counters hold twelve digits at a width of their own, so that a growing
-// count never moves the rest of their row.
+// and show the start of a longer value, with the whole of it as tooltip.
+// (The log's counters are sized by LogView.)
 void Quorvel::fitValueWidgets()
 {
     const QList<QLineEdit *> info{ui.lineEdit_deviceSoftwareVer, ui.lineEdit_device_mac, ui.lineEdit_wifi_mode,
@@ -181,10 +179,6 @@ void Quorvel::fitValueWidgets()
     // items on screen, not of those shown first ("STA" is narrower than "AP模式").
     for (QComboBox *box : {ui.comboBox_wifi_mode, ui.comboBox_ip_mode, ui.comboBox_TP_S_C})
         box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    for (QLabel *counter : {ui.label_sendCnt, ui.label_recvCnt}) {
-        const int width = counter->fontMetrics().horizontalAdvance(QStringLiteral("000000000000")) + 4;
-        counter->setFixedWidth(qMax(60, width));
-    }
 }
 
 void Quorvel::installTranslator()

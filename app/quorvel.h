@@ -33,9 +33,10 @@
 // engines without any window.
 //
 // Data flows along two roads, both through serialLink:
-//   outgoing  the console's lines: comSend -> serialLink; the configuration
-//             side's commands: sendCmd (adds CR LF) -> cfgLink. Counted,
-//             logged, written; nothing at all while the port is closed.
+//   outgoing  the console's lines: ConsoleSet::lineToSend (hex, line end,
+//             wire encoding) -> serialLink, or comSend for a text as it is;
+//             the configuration side's commands: sendCmd (adds CR LF) ->
+//             cfgLink. Counted, logged, written; nothing while closed.
 //   incoming  the link (readyRead and a 50 ms poll) cuts CR LF lines; each
 //             is logged, then emitted as recvNewLine (4096 bytes without a
 //             line end are logged, not emitted); the log shows what was

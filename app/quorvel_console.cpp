@@ -5,7 +5,6 @@
 
 #include <QDateTime>
 #include <QHeaderView>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -39,10 +38,10 @@ void Quorvel::initCommandPanel()
         [this](const QString &text, int ms) { statusLine->showFinal(text, ms); }, ui.groupBox_console);
     CommandRun &run = commandPanel->runner();
     run.setTextSender([this](const QString &step) {
-        const QString text = ui.checkBox_sendNewLine->isChecked() ? step + QStringLiteral("\r\n") : step;
-        const QString refused = ConsoleSet::unencodable(text, serialLink.encoding());
-        if (refused.isEmpty())
-            comSend(text);
+        QString refused;
+        if (const auto bytes = ConsoleSet::lineToSend(step, false, ui.checkBox_sendNewLine->isChecked(),
+                                                      serialLink.encoding(), &refused))
+            serialLink.sendBytes(*bytes);
         return refused;
     });
     run.setByteSender([this](const QByteArray &bytes) { serialLink.sendBytes(bytes); });
@@ -107,27 +106,16 @@ void Quorvel::on_pushButton_send_clicked()
         return;
     }
     const QString line = ui.lineEdit_cmd->text();
-    if (ui.checkBox_hexSend->isChecked()) {
-        QString why;
-        const std::optional<QByteArray> bytes = ConsoleSet::hexToSend(line, &why);
-        if (!bytes) {
-            refuseSend(why);
-            return;
-        }
-        cmdHistory.remember(line);
-        serialLink.sendBytes(*bytes);   // exactly these bytes: no line end added
-        return;
-    }
-    QString text = line;
-    if (ui.checkBox_sendNewLine->isChecked())
-        text += QStringLiteral("\r\n");
-    const QString refused = ConsoleSet::unencodable(text, serialLink.encoding());
-    if (!refused.isEmpty()) {
-        refuseSend(refused);
+    QString why;
+    const std::optional<QByteArray> bytes = ConsoleSet::lineToSend(line, ui.checkBox_hexSend->isChecked(),
+                                                                   ui.checkBox_sendNewLine->isChecked(),
+                                                                   serialLink.encoding(), &why);
+    if (!bytes) {
+        refuseSend(why);
         return;
     }
     cmdHistory.remember(line);
-    comSend(text);
+    serialLink.sendBytes(*bytes);
 }
 
 void Quorvel::refuseSend(const QString &why)
@@ -142,17 +130,12 @@ void Quorvel::on_checkBox_regulerSend_toggled(bool checked)
         ui.lineEdit_regular_time->setEnabled(true);
         return;
     }
-    // Digits only, and no more than a timer's interval can hold; 0 would
-    // send on every idle turn of the event loop.
-    static const QRegularExpression digitsOnly(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+")));
-    const QString text = ui.lineEdit_regular_time->text();
-    bool ok = digitsOnly.match(text).hasMatch();
-    const qulonglong period = ok ? text.toULongLong(&ok) : 0;
-    if (!ok || period == 0 || period > qulonglong(std::numeric_limits<int>::max())) {
+    const std::optional<int> period = ConsoleSet::sendPeriod(ui.lineEdit_regular_time->text());
+    if (!period) {
         warnUser(tr("定时时间错误"));
         ui.checkBox_regulerSend->setChecked(false);
         return;
     }
-    regularSendTimer->start(int(period));
+    regularSendTimer->start(*period);
     ui.lineEdit_regular_time->setEnabled(false);
 }

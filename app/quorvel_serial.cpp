@@ -3,13 +3,13 @@
 // says. The port itself, the framing and the reconnect are serialLink's.
 #include "app/quorvel.h"
 
-#include <QPixmap>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 
 #include "app/commandline.h"
+#include "app/consoletab.h"
 #include "app/outcometext.h"
 
 // Start-up: the port list, and what keeps it and a lost port up to date.
@@ -238,11 +238,7 @@ void Quorvel::on_comboBox_encoding_currentIndexChanged(int index)
 
 void Quorvel::on_comPortToggle(bool open)
 {
-    ui.pushButton_openCom->setText(open ? tr("关闭") : tr("打开"));
-    const QPixmap lamp(open ? QStringLiteral(":/Quorvel/comGreenLed") : QStringLiteral(":/Quorvel/comGrayLed"));
-    ui.label_comLed->setPixmap(lamp.scaled(25, 25, Qt::KeepAspectRatioByExpanding, Qt::FastTransformation));
-    ui.label_comLed->setToolTip(open ? tr("串口 %1 已打开").arg(serialLink.portText()) : tr("串口已关闭"));
-    ui.pushButton_send->setEnabled(open);
+    ConsoleTab::showPort(ui.label_comLed, ui.pushButton_openCom, ui.pushButton_send, open, serialLink.portText());
     updateCfgButtons();
 }
 

@@ -68,6 +68,35 @@ double cpuSeconds()
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The report's spans: for each, the process's CPU share and the lines a
+// second received since the last one; the mean share over all of them.
+struct Spans
+{
+    double lastCpu = cpuSeconds();
+    qint64 lastWall = 0;
+    qint64 lastReceived = 0;
+    double cpuSum = 0;
+    int count = 0;
+
+    struct Span
+    {
+        double cpuShare, linesPerSecond;
+    };
+    Span next(qint64 wall, qint64 received)
+    {
+        const double cpu = cpuSeconds();
+        const Span span{100.0 * (cpu - lastCpu) / ((wall - lastWall) / 1000.0),
+                        (received - lastReceived) * 1000.0 / (wall - lastWall)};
+        cpuSum += span.cpuShare;
+        ++count;
+        lastCpu = cpu;
+        lastWall = wall;
+        lastReceived = received;
+        return span;
+    }
+    double meanShare() const { return count ? cpuSum / count : 0.0; }
+};
+
 long residentKiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -159,29 +188,21 @@ int severalPorts(Quorvel &w, const QString &modsim, const QString &dirPath, int 
     std::fflush(stdout);
     QElapsedTimer clock;
     clock.start();
-    double lastCpu = cpuSeconds(), cpuSum = 0;
-    qint64 lastWall = 0, lastReceived = 0;
-    int spans = 0;
+    Spans spans;
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, [&] {
-        const double cpu = cpuSeconds();
         const qint64 wall = clock.elapsed();
-        const double share = 100.0 * (cpu - lastCpu) / ((wall - lastWall) / 1000.0);
-        cpuSum += share;
-        ++spans;
+        const Spans::Span span = spans.next(wall, received);
         std::printf("  %4lld  %8.1f  %13d  %8.0f  %6.1f\n", wall / 1000, residentKiB() / 1024.0,
-                    set.timeline().rowCount(), (received - lastReceived) * 1000.0 / (wall - lastWall), share);
+                    set.timeline().rowCount(), span.linesPerSecond, span.cpuShare);
         std::fflush(stdout);
-        lastCpu = cpu;
-        lastWall = wall;
-        lastReceived = received;
         if (wall >= seconds * 1000LL - 500)
             QCoreApplication::quit();
     });
     report.start(10000);
     const int status = QCoreApplication::exec();
     std::printf("  %lld lines received in %.0f s; mean CPU share %.1f %%\n", received, clock.elapsed() / 1000.0,
-                spans ? cpuSum / spans : 0.0);
+                spans.meanShare());
     for (auto &module : modules) {
         module->kill();
         module->waitForFinished(5000);
@@ -310,28 +331,19 @@ int main(int argc, char **argv)
     });
     unplug.start(unplugEvery * 1000);
 
-    double lastCpu = cpuSeconds();
-    qint64 lastWall = clock.elapsed();
-    qint64 lastReceived = 0;
-    double cpuSum = 0;
-    int spans = 0;
+    Spans spans;
+    spans.lastWall = clock.elapsed();
     QTimer report;
     QObject::connect(&report, &QTimer::timeout, [&] {
-        const double cpu = cpuSeconds();
         const qint64 wall = clock.elapsed();
-        const double share = 100.0 * (cpu - lastCpu) / ((wall - lastWall) / 1000.0);
-        cpuSum += share;
-        ++spans;
+        const Spans::Span span = spans.next(wall, received);
         const QString file = record ? QStringLiteral("%1  ").arg(QFileInfo(recordPath).size() / 1048576.0, 8, 'f', 1)
                                     : QString();
         std::printf("  %4lld  %8.1f  %8d  %8.0f  %6.1f   %s%s\n", wall / 1000, residentKiB() / 1024.0, A::rows(w),
-                    (received - lastReceived) * 1000.0 / (wall - lastWall), share, qPrintable(file),
+                    span.linesPerSecond, span.cpuShare, qPrintable(file),
                     closeTimes.isEmpty() ? "-" : qPrintable(closeTimes.join(QLatin1Char(' '))));
         std::fflush(stdout);
         closeTimes.clear();
-        lastCpu = cpu;
-        lastWall = wall;
-        lastReceived = received;
         if (wall >= seconds * 1000LL - 500)
             QCoreApplication::quit();
     });
@@ -339,7 +351,7 @@ int main(int argc, char **argv)
     const int status = QCoreApplication::exec();
 
     std::printf("  %lld lines received in %.0f s; mean CPU share %.1f %%; %d unplugs, %d reopened by the window itself\n",
-                received, clock.elapsed() / 1000.0, spans ? cpuSum / spans : 0.0, unplugs, reopenedByItself);
+                received, clock.elapsed() / 1000.0, spans.meanShare(), unplugs, reopenedByItself);
     if (record) {
         const bool stillRecording = A::recording(w);
         A::stopRecording(w);

@@ -4,6 +4,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <limits>
 
 #include "console/logtext.h"
 #include "serial/seriallink.h"
@@ -148,4 +151,26 @@ std::optional<QByteArray> ConsoleSet::hexToSend(const QString &line, QString *wh
                    .arg(QStringView(line).left(bad).toUcs4().size() + 1)
                    .arg(line.mid(bad, line.at(bad).isHighSurrogate() ? 2 : 1));
     return bytes;
+}
+
+std::optional<QByteArray> ConsoleSet::lineToSend(const QString &line, bool hex, bool lineEnd,
+                                                 wiretext::Encoding encoding, QString *why)
+{
+    if (hex)
+        return hexToSend(line, why);
+    const QString text = lineEnd ? line + QStringLiteral("\r\n") : line;
+    *why = unencodable(text, encoding);
+    if (!why->isEmpty())
+        return std::nullopt;
+    return wiretext::encode(text, encoding);
+}
+
+std::optional<int> ConsoleSet::sendPeriod(const QString &text)
+{
+    static const QRegularExpression digitsOnly(QRegularExpression::anchoredPattern(QStringLiteral("[0-9]+")));
+    bool ok = digitsOnly.match(text).hasMatch();
+    const qulonglong period = ok ? text.toULongLong(&ok) : 0;
+    if (!ok || period == 0 || period > qulonglong(std::numeric_limits<int>::max()))
+        return std::nullopt;
+    return int(period);
 }

@@ -61,6 +61,15 @@ public:
     // The bytes a hex-send line names, or nothing with *why naming the
     // first wrong character (or saying there are no bytes at all).
     static std::optional<QByteArray> hexToSend(const QString &line, QString *why);
+    // What a console's command line sends for `line`: with `hex` the bytes
+    // it names, as they are; else the text, CR LF added when `lineEnd`, in
+    // `encoding`. Nothing, with *why, when it cannot go out as it stands.
+    static std::optional<QByteArray> lineToSend(const QString &line, bool hex, bool lineEnd,
+                                                wiretext::Encoding encoding, QString *why);
+    // The periodic send's period in ms as typed: digits only, and no more
+    // than a timer's interval can hold; 0 would send on every idle turn of
+    // the event loop.
+    static std::optional<int> sendPeriod(const QString &text);
 
 signals:
     void portsChanged();

@@ -153,6 +153,12 @@ QByteArray escapedGbk(QByteArrayView raw)
     return out;
 }
 
+// The whole second a time in ms falls in, before 1970 too.
+qint64 secondOf(qint64 msecs)
+{
+    return msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
+}
+
 } // namespace
 
 QString hex(QByteArrayView bytes)
@@ -224,7 +230,7 @@ QString clock(qint64 msecsSinceEpoch)
     // local time looks at the system's time zone file again.
     thread_local qint64 second = std::numeric_limits<qint64>::min();
     thread_local QString secondText;
-    const qint64 now = msecsSinceEpoch >= 0 ? msecsSinceEpoch / 1000 : (msecsSinceEpoch - 999) / 1000;
+    const qint64 now = secondOf(msecsSinceEpoch);
     if (now != second) {
         second = now;
         secondText = QDateTime::fromMSecsSinceEpoch(now * 1000).toString(QStringLiteral("HH:mm:ss."));
@@ -250,7 +256,7 @@ QByteArray FileLine::line(qint64 msecs, bool sent, QByteArrayView raw, wiretext:
 void FileLine::appendLine(QByteArray &out, qint64 msecs, bool sent, QByteArrayView raw, wiretext::Encoding encoding,
                           bool hexView, QByteArrayView port)
 {
-    const qint64 second = msecs >= 0 ? msecs / 1000 : (msecs - 999) / 1000;
+    const qint64 second = secondOf(msecs);
     if (second != m_second) {
         m_second = second;
         m_secondText = QDateTime::fromMSecsSinceEpoch(second * 1000)
