@@ -111,49 +111,13 @@ private slots:
         QVERIFY(ui().widget_find->isHidden());
     }
 
-    void periodicSending_data()
-    {
-        QTest::addColumn<QString>("period");
-        for (const char *refused : {"", "0", "2147483648", "4294967296", "100ms", "100\n", "+100"})
-            QTest::addRow("refused \"%s\"", refused) << refused;
-        QTest::newRow("100 ms") << "100";
-    }
-
-    // A refused period says so and stays off; else the command line goes out at the period until unticked.
-    void periodicSending()
-    {
-        QFETCH(QString, period);
-        const bool accepted = period == QLatin1String("100");
-        ui().lineEdit_regular_time->setText(period);
-        if (!accepted)
-            m_f->dismissNextBox();
-        ui().checkBox_regulerSend->setChecked(true);
-        QCOMPARE(m_f->boxText, accepted ? QString() : QStringLiteral("定时时间错误"));
-        QCOMPARE(QList<bool>({ui().checkBox_regulerSend->isChecked(), !ui().lineEdit_regular_time->isEnabled(),
-                              A::regularSendTimer(*m_f->w)->isActive()}), QList<bool>(3, accepted));
-        if (!accepted)
-            return;
-        QVERIFY(m_f->openPort());
-        QTRY_VERIFY(m_f->sim.receivedLines().size() >= 2);
-        ui().checkBox_regulerSend->setChecked(false);
-        QVERIFY(!QSignalSpy(&m_f->sim, &ModSim::lineReceived).wait(500));   // five periods
-    }
-
     void sending_data()
     {
         QTest::addColumn<QString>("mode");   // hex, GBK, or UTF-8; the new-line and log boxes ticked unless named
         QTest::addColumn<QString>("line");
         QTest::addColumn<QByteArray>("wire");
         QTest::addColumn<QString>("said");   // the refusal, or nothing
-        QTest::newRow("UTF-8, a new line") << "" << "AT+VER" << QByteArray("AT+VER\r\n") << "";
         QTest::newRow("UTF-8, no new line") << "no new line" << "é" << QByteArray("\xc3\xa9") << "";
-        QTest::newRow("not logged") << "not logged" << "AT" << QByteArray("AT\r\n") << "";
-        QTest::newRow("GBK: Chinese goes out as GBK, counted and logged as those bytes")
-            << "GBK" << "OK=办公室" << QByteArray("OK=\xb0\xec\xb9\xab\xca\xd2\r\n") << "";
-        QTest::newRow("GBK: an emoji is refused, named, not sent as '?'")
-            << "GBK" << "AT+X=a😀b" << QByteArray() << "GBK 编码不能表示第 7 个字符“😀”（U+1F600），没有发送";
-        QTest::newRow("hex: pairs, spaces optional, exactly those bytes, no line end")
-            << "hex" << " 41 54 0d0A00ff " << QByteArray("AT\r\n\0\xff", 6) << "";
         QTest::newRow("hex: blank") << "hex" << "  " << QByteArray() << "没有要发送的十六进制字节";
     }
 
@@ -253,7 +217,6 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("why");
         QTest::newRow("replaced by another of its name") << "rec.log" << "文件已被删除或替换";
-        QTest::newRow("full disk") << "/dev/full" << "No space left on device";
     }
 
     // A recording whose file is replaced or cannot be written stops, said once with why; the new file is left alone.

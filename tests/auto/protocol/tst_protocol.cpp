@@ -226,42 +226,12 @@ private slots:
         QCOMPARE(m_f->boxInfo, QStringLiteral("TP设置/端口：“8080” → “5001”"));
     }
 
-    // A module that keeps its own STA values: named with both values, marked, asked to write again (No by default).
-    void verifyKeepsTheUsersValues()
-    {
-        run(ui().pushButton_readConfiguration, readDone);
-        m_f->sim.setIgnored(QStringLiteral("AT+STAMOD="));
-        ui().lineEdit_STA_SSID->setText(QStringLiteral("Office Net"));
-        ui().lineEdit_STA_KEY->setText(QStringLiteral("secret"));
-        m_f->sim.clearTrace();
-        QSignalSpy ended(w(), &Quorvel::writeCfgFinished);
-        m_f->dismissNextBoxes({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::No});
-        ui().pushButton_writeConfiguartion->click();
-        QTRY_COMPARE_WITH_TIMEOUT(m_f->boxTexts.size(), 3, 15000);
-        QCOMPARE(ended.size(), 2);
-        QCOMPARE(m_f->status(), QStringLiteral("写入配置完成，但校验发现不同：STA设置/目标SSID 写入“Office Net”，"
-                                               "模块为“OfficeNet”；STA设置/密码 写入“secret”，模块为“office-pass”"));
-        QCOMPARE(m_f->boxTexts.at(1), QStringLiteral("模块没有保存写入的 2 项配置。要再写入一次吗？"));
-        QCOMPARE(m_f->boxInfo, QStringLiteral("STA设置/目标SSID：写入“Office Net”，模块为“OfficeNet”\n"
-                                              "STA设置/密码：写入“secret”，模块为“office-pass”"));
-        QVERIFY(!m_f->boxYesByDefault);
-        QCOMPARE(m_f->sim.receivedLines().count("AT+STAMOD=Office Net,secret\r\n"), 2);   // written again
-        QCOMPARE(m_f->sim.receivedLines().count("AT+VER?\r\n"), 2);                       // verified again
-        QCOMPARE(ui().lineEdit_STA_SSID->text(), QStringLiteral("Office Net"));
-        QCOMPARE(QList<bool>({ui().label_12->font().bold(), ui().label_13->font().bold(), ui().label_3->font().bold()}),
-                 QList<bool>({true, true, false}));
-    }
-
     void writeQuestionDefaults_data()
     {
         QTest::addColumn<QString>("before");   // what happened to the form first
         QTest::addColumn<QString>("question");
         QTest::addColumn<bool>("yesByDefault");
-        QTest::newRow("read: the list of changes") << "read" << "写入会改动模块的 1 项配置" << true;
-        QTest::newRow("nothing done: defaults") << "" << "表单既没有从模块读取" << false;
         QTest::newRow("a read that failed") << "failed read" << "上次读取失败" << false;
-        QTest::newRow("a complete import") << "import" << "模块当前的值未知" << true;
-        QTest::newRow("an import that lacks leaves") << "incomplete import" << "导入的文件缺少 UART" << false;
         QTest::newRow("an import of a wrong file") << "wrong import" << "导入的文件有误" << false;
         QTest::newRow("read, then the port closed") << "read, closed" << "读取之后串口关闭过" << true;
     }

@@ -299,41 +299,6 @@ private slots:
         QVERIFY(!w.loadSetup(dir.filePath(QStringLiteral("none.ini")), &why));
     }
 
-    // A command list beside the profile: one that does not parse is refused; one whose expectation fails makes the
-    // module a FAIL with the step named on the tile and in its row; the list runs as it was at Start.
-    void commandListAfterTheApply()
-    {
-        ModSim a;
-        QString why;
-        QVERIFY2(a.start(&why), qPrintable(why));
-        QTemporaryDir dir;
-        QVERIFY(QDir::setCurrent(dir.path()));
-        const QString profile = dir.filePath(QStringLiteral("line.xml")), list = dir.filePath(QStringLiteral("l.txt"));
-        const QString reportPath = dir.filePath(QStringLiteral("r.csv"));
-        writeFile(profile, testsupport::completeProfile);
-        writeFile(list, "send AT+STAMOD?\nexpct /x/\n");
-        StationWindow w(QStringLiteral(QUORVEL_BIN));
-        QVERIFY(w.setProfile(profile));
-        QVERIFY(!w.setCommandList(list));
-        QCOMPARE(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text(), QStringLiteral("命令列表 %1 第 2 行：不认识“expct”：一行以 send、expect、wait、hex 或 "
-                                                     "error 开头，# 开头的是注释").arg(list));
-        writeFile(list, "send AT+STAMOD?\nexpect /^OK=PlantNet,/ 500\nsend AT+NETS?\nexpect /^OK=9/ 300\n");
-        QVERIFY(w.setCommandList(list));
-        w.setReportFile(reportPath);
-        w.addFixture(a.slavePath());
-        w.start();
-        writeFile(list, "send AT\n");   // after Start: not this run's
-        QTRY_COMPARE_WITH_TIMEOUT(w.fixtureState(0).phase(), FixtureState::Phase::Fail, 30000);
-        QCOMPARE(w.fixtureState(0).reason(), QStringLiteral("命令列表未通过：第 4 行 expect /^OK=9/：300 ms 内没有收到匹配的行"
-                                                            "（最后收到：“OK=1,1”）"));
-        const QList<QStringList> rows = testsupport::csvRows(reportPath);
-        QCOMPARE(rows.size(), 2);
-        QCOMPARE(rows.at(1).at(ReportRow::columns().indexOf("action")), QStringLiteral("apply+run"));
-        QCOMPARE(rows.at(1).at(ReportRow::columns().indexOf("detail")), w.fixtureState(0).reason());
-        w.stop();
-        QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 15000);
-    }
-
     // A child run's lines and end per row: the tile's phase, counts, reason and notice, and whether another starts.
     void tileStates_data()
     {
