@@ -359,6 +359,25 @@ private slots:
         }
     }
 
+    // --apply --verify --run: the list runs after the verify on the same port, and its failed step is the row's detail.
+    void applyThenRun()
+    {
+        const QString f = path(QStringLiteral("f.xml")), l = path(QStringLiteral("l.txt"));
+        writeFile(f, profile);
+        writeFile(l, "send AT+STAMOD?\nexpect /^OK=PlantNet,/\nsend AT+MAC?\nexpect /^OK=XX/ 200\n");
+        const Run r = run({"--port", "SIM", "--apply", f, "--verify", "--run", l, "--report", path("r.csv")});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("核对完成") && r.err.endsWith("命令列表未通过：第 4 行 expect /^OK=XX/：200 ms 内没有收到匹配的行"
+                                                           "（最后收到：“OK=AC:CF:23:5A:10:7E”）\n"), r.err.constData());
+        const QList<QByteArray> lines = sim().receivedLines();
+        QCOMPARE(lines.mid(lines.size() - 2), (QList<QByteArray>{"AT+STAMOD?\r\n", "AT+MAC?\r\n"}));
+        const QList<QStringList> rows = testsupport::csvRows(path("r.csv"));
+        QCOMPARE(rows.size(), 2);
+        const auto cell = [&rows](const char *column) { return rows.at(1).at(ReportRow::columns().indexOf(column)); };
+        QCOMPARE(cell("action") + u' ' + cell("profile") + u' ' + cell("result"), QStringLiteral("apply+run f.xml fail"));
+        QVERIFY2(cell("detail").startsWith(QStringLiteral("命令列表未通过：第 4 行 expect /^OK=XX/")), qPrintable(cell("detail")));
+    }
+
     // --wait-new given the served MAC without separators, answered in lower case with a CR, the port absent, then
     // there, gone and back: only MAC questions until a new module comes. Ctrl+C ends a wait with exit 3 and no row.
     void waitNew()
