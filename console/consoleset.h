@@ -55,12 +55,6 @@ public:
     // for each. A closed port, one a sequence holds, and one whose encoding
     // cannot carry the text are passed by with the reason.
     QList<Sent> sendToAll(const QString &text, const QList<int> &only = {});
-    // Why `text` cannot go out in `encoding`, naming the first character it
-    // has no bytes for; empty when it can.
-    static QString unencodable(const QString &text, wiretext::Encoding encoding);
-    // The bytes a hex-send line names, or nothing with *why naming the
-    // first wrong character (or saying there are no bytes at all).
-    static std::optional<QByteArray> hexToSend(const QString &line, QString *why);
     // What a console's command line sends for `line`: with `hex` the bytes
     // it names, as they are; else the text, CR LF added when `lineEnd`, in
     // `encoding`. Nothing, with *why, when it cannot go out as it stands.
@@ -77,6 +71,13 @@ signals:
     void rowAdded(const QByteArray &raw, bool sent, qint64 msecs, wiretext::Encoding encoding, int port);
 
 private:
+    // Why `text` cannot go out in `encoding`, naming the first character it
+    // has no bytes for; empty when it can.
+    static QString unencodable(const QString &text, wiretext::Encoding encoding);
+    // The bytes a hex-send line names, or nothing with *why naming the
+    // first wrong character (or saying there are no bytes at all).
+    static std::optional<QByteArray> hexToSend(const QString &line, QString *why);
+
     struct Member
     {
         int port = 0;

@@ -241,7 +241,6 @@ private slots:
     {
         QFETCH(QString, before);
         QFETCH(QString, question);
-        const QString file = m_f->dir.filePath(QStringLiteral("p.xml"));
         const bool failedRead = before == QLatin1String("failed read"), closed = before == QLatin1String("read, closed");
         if (failedRead)
             m_f->sim.setSilent(QStringLiteral("AT+AFRAME?"));
@@ -253,12 +252,11 @@ private slots:
             ui().pushButton_openCom->click();
             QVERIFY(m_f->openPort());
         }
-        if (before.endsWith(QLatin1String("import"))) {   // the UART leaf kept, gone, or with 9 data bits
+        if (before == QLatin1String("wrong import")) {   // the UART leaf with 9 data bits
             const QByteArray uart = "<UART>115200,8,None,1,None</UART>";
-            QByteArray profile = testsupport::completeProfile;
-            if (before != QLatin1String("import"))
-                profile.replace(uart, before.startsWith(u'w') ? QByteArray(uart).replace(",8,", ",9,") : QByteArray());
-            testsupport::writeFile(file, profile);
+            const QString file = m_f->dir.filePath(QStringLiteral("p.xml"));
+            testsupport::writeFile(file,
+                                   QByteArray(testsupport::completeProfile).replace(uart, QByteArray(uart).replace(",8,", ",9,")));
             QVERIFY(QuorvelTestAccess::importCfgFile(*w(), file));
         }
         m_f->sim.clearTrace();
