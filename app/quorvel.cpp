@@ -188,13 +188,10 @@ void Quorvel::installTranslator()
 
 void Quorvel::retranslate()
 {
-    // retranslateUi sets every form text again, the counters and the open
-    // button's caption among them; those show state, so keep it.
-    const QString sent = ui.label_sendCnt->text();
-    const QString received = ui.label_recvCnt->text();
+    // retranslateUi sets every translatable form text again, the open
+    // button's caption among them, which shows the port's state. (The
+    // counters' texts are not translated: it leaves them alone.)
     ui.retranslateUi(this);
-    ui.label_sendCnt->setText(sent);
-    ui.label_recvCnt->setText(received);
     ui.pushButton_openCom->setText(serialLink.isOpen() ? tr("关闭") : tr("打开"));
     stationButton->setText(tr("量产"));
     commandPanel->retranslate();
