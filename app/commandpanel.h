@@ -47,7 +47,6 @@ public:
     bool save(const QString &path);
     // The rows as a list, or nothing with the first bad row named in *why.
     std::optional<CommandList> list(QString *why) const;
-    bool modified() const { return changed; }
     // A row's mark after its step ran ("✓ answer", "✗ why", "■" where a run was stopped), or why it is no step.
     static constexpr int outcomeRole = Qt::UserRole + 1;
 

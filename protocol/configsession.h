@@ -58,7 +58,6 @@ public:
     // Where commands go: the link's send (adds CR LF).
     void setSender(std::function<void(const QString &cmd)> send) { m_send = std::move(send); }
     void setAnswerTimeout(int ms) { m_timeoutMs = ms; }
-    int answerTimeout() const { return m_timeoutMs; }
     static constexpr int defaultTries = 2;
 
     bool running() const { return m_running; }

@@ -56,8 +56,6 @@ public:
     // State and trace.
     QStringList fields(const QString &word) const;
     void setFields(const QString &word, const QStringList &values);
-    // The stored bytes, for texts in an encoding other than UTF-8 (GBK).
-    QList<QByteArray> rawFields(const QString &word) const { return m_values.value(word.toLatin1()); }
     void setRawFields(const QString &word, const QList<QByteArray> &values);
     void factoryReset();
     // The MAC the module answers, kept by a factory reset (--mac).
