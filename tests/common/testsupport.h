@@ -25,13 +25,7 @@ class QuorvelTestAccess
 public:
     static Ui::QuorvelClass &ui(Quorvel &w) { return w.ui; }
     static bool comIsOpen(const Quorvel &w) { return w.serialLink.isOpen(); }
-    static void feedPorts(Quorvel &w, PortEnumerator ports)
-    {
-        w.ui.comboBox_comPort->setEnumerator(std::move(ports));
-        w.ui.comboBox_comPort->refresh();
-    }
     static QSerialPort *serialPort(const Quorvel &w) { return w.serialLink.port(); }
-    static QTimer *regularSendTimer(const Quorvel &w) { return w.regularSendTimer; }
     static bool readCfgRunning(const Quorvel &w) { return w.readCfgRunning; }
     static QPushButton *langButton(const Quorvel &w) { return w.langButton; }
     // Logs and shows at once, without waiting for the next repaint.
@@ -144,12 +138,11 @@ struct ModuleWindow
     Ui::QuorvelClass &ui() { return QuorvelTestAccess::ui(*w); }
     QString status() const { return w->statusBar()->currentMessage(); }
 
-    // Closes the next modal boxes as they show, pressing `presses` in turn; keeps their texts. Call before.
-    void dismissNextBox(QMessageBox::StandardButton press = QMessageBox::Ok) { dismissNextBoxes({press}); }
-    void dismissNextBoxes(QList<QMessageBox::StandardButton> presses)
+    // Closes the next modal box as it shows, pressing `press`; keeps its texts. Call before.
+    void dismissNextBox(QMessageBox::StandardButton press = QMessageBox::Ok)
     {
         auto *poll = new QTimer(w.get());   // a box that never comes: the wait ends with the window
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, presses]() mutable {
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, press] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || box->property("dismissed").toBool())
                 return;
@@ -160,15 +153,12 @@ struct ModuleWindow
             QAbstractButton *yes = box->button(QMessageBox::Yes);
             boxYes = yes ? yes->text() : QString();
             boxYesByDefault = yes && box->defaultButton() == yes;
-            const QMessageBox::StandardButton press = presses.takeFirst();
             if (QAbstractButton *button = box->button(press))
                 button->click();
             else
                 box->done(press);
-            if (presses.isEmpty()) {
-                poll->stop();
-                poll->deleteLater();
-            }
+            poll->stop();
+            poll->deleteLater();
         });
         poll->start(10);
     }

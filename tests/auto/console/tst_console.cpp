@@ -128,10 +128,8 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QByteArray, wire);
         QFETCH(QString, said);
-        ui().comboBox_encoding->setCurrentText(QStringLiteral("UTF-8"));
         ui().checkBox_hexSend->setChecked(mode == QLatin1String("hex"));
         ui().checkBox_sendNewLine->setChecked(mode != QLatin1String("no new line"));
-        ui().checkBox_log_cmd->setChecked(true);
         ui().lineEdit_cmd->setText(line);
         QVERIFY(m_f->openPort());
         ui().pushButton_openCom->click();
