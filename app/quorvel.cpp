@@ -63,17 +63,17 @@ Quorvel::Quorvel(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
 {
     ui.setupUi(this);
-    // Renditions scaled at build time from resources/icons/AppIcon.png (the
-    // sizes of QUORVEL_WINDOW_ICON_SIZES in CMakeLists.txt). Every rendition
-    // is decoded and handed to the window system at each start: with a
-    // 256 px one that took 1.1 ms, without it 0.45. Title bars, task bars
-    // and switchers draw the window's icon small; launchers take the
+    // Renditions scaled at build time from resources/icons/AppIcon.png, at
+    // the sizes CMakeLists.txt embeds (QUORVEL_WINDOW_ICON_SIZES). Every
+    // rendition is decoded and handed to the window system at each start:
+    // with a 256 px one that took 1.1 ms, without it 0.45. Title bars, task
+    // bars and switchers draw the window's icon small; launchers take the
     // installed icon theme's, which has 256 px. Their names end in ".png":
     // without a suffix QIcon loads the system's MIME database to learn what
     // the file is, and the image reader tries one suffix after another
     // before it finds the file (2 ms of each start).
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128})
+    for (int size : {QUORVEL_WINDOW_ICON_SIZES})
         icon.addFile(QStringLiteral(":/Quorvel/AppIcon-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
 
