@@ -17,8 +17,13 @@
 
 #include <memory>
 
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+
 #include "app/quorvel.h"
 #include "tools/modsim/modsim.h"
+
+extern "C" int ioctl(int fd, unsigned long request, ...);
 
 class QuorvelTestAccess
 {
@@ -35,15 +40,6 @@ public:
         w.logModel.flush();
     }
     static const ConsoleModel &logModel(const Quorvel &w) { return w.logModel; }
-    // The bytes of the log's rows that were sent, or else received.
-    static QByteArrayList logRows(const Quorvel &w, bool sent)
-    {
-        QByteArrayList rows;
-        for (int r = 0; r < w.logModel.rowCount(); ++r)
-            if (w.logModel.row(r).sent == sent)
-                rows << w.logModel.row(r).raw;
-        return rows;
-    }
     static bool exportCfgFile(Quorvel &w, const QString &path) { return w.exportCfgFile(path); }
     static bool importCfgFile(Quorvel &w, const QString &path) { return w.importCfgFile(path); }
     static void setGroupPause(Quorvel &w, int ms) { w.cfgGroupWaitMs = ms; }
@@ -55,15 +51,29 @@ public:
 
 namespace testsupport {
 
+// A profile document around the group elements of `body`.
+inline QByteArray document(const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>" + body + "</TESSELANE_CFG>\n";
+}
+
 // A complete profile off the simulated module's factory values everywhere but the station key.
-inline const QByteArray completeProfile =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>"
+inline const QByteArray completeProfile = document(
     "<BASE_GROUP_ELEM><UART>115200,8,None,1,None</UART><DFWM>TP_MODE</DFWM></BASE_GROUP_ELEM>"
     "<WIFI_GROUP_ELEM><WIFI_MODE>STA</WIFI_MODE><WIFI_AP>LineAP,secret99,WAP2,AES,11g,11</WIFI_AP>"
     "<WIFI_STA>PlantNet,office-pass</WIFI_STA><WIFI_IP>Static IP,10.0.0.7,10.0.0.1,255.255.255.0</WIFI_IP>"
     "<WIFI_DHCP>0,10.0.0.100,10.0.0.200</WIFI_DHCP></WIFI_GROUP_ELEM>"
-    "<TP_GROUP_ELEM><TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>"
-    "</TESSELANE_CFG>\n";
+    "<TP_GROUP_ELEM><TP_TP>UDP,客户端,10.0.0.9,9000</TP_TP><TP_FRAME>40,256,30</TP_FRAME></TP_GROUP_ELEM>");
+
+// The bytes of a log's rows that were sent, or else received.
+inline QByteArrayList rows(const ConsoleModel &model, bool sent)
+{
+    QByteArrayList found;
+    for (int r = 0; r < model.rowCount(); ++r)
+        if (model.row(r).sent == sent)
+            found << model.row(r).raw;
+    return found;
+}
 
 // A CSV file's records as Python's csv module reads them (header included); none for a missing file.
 inline QList<QStringList> csvRows(const QString &path)
@@ -80,6 +90,13 @@ inline QList<QStringList> csvRows(const QString &path)
     for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
         rows << row.toVariant().toStringList();
     return rows;
+}
+
+// A port's speed as the kernel holds it for its open fd; 0 for none.
+inline uint portSpeed(const QSerialPort *port)
+{
+    termios2 t{};
+    return port && ioctl(int(port->handle()), TCGETS2, &t) == 0 ? t.c_ospeed : 0;
 }
 
 // A file's bytes, or "<unreadable>".

@@ -11,6 +11,7 @@
 
 using Access = QuorvelTestAccess;
 using Lines = QList<QByteArray>;
+using testsupport::document;
 using testsupport::readFile;
 
 namespace {
@@ -35,11 +36,6 @@ QVariantMap formState(Quorvel &w, const QString &fill = QString())
         }
     }
     return state;
-}
-
-QByteArray document(const QByteArray &body)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>" + body + "</TESSELANE_CFG>\n";
 }
 
 QString shownIn;   // the folder the last file dialog answered showed

@@ -1,13 +1,11 @@
 // Command lists: the file format as data tables, and runs over a real port to the simulated module (SerialLink on a
 // pseudo-terminal), where what the module received is the check.
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "console/commandlist.h"
 #include "console/commandrun.h"
 #include "serial/seriallink.h"
-#include "tools/modsim/modsim.h"
+#include "tests/common/testsupport.h"
 
 namespace {
 
@@ -80,12 +78,11 @@ private slots:
     void parseLines()
     {
         QFETCH(QString, line);
-        QFETCH(int, kind);
         QFETCH(QString, what);
         QString why;
         const std::optional<CommandList::Step> step = CommandList::parseLine(line, &why);
         QVERIFY2(step, qPrintable(why));
-        QCOMPARE(int(step->kind), kind);
+        QTEST(int(step->kind), "kind");
         QCOMPARE(step->source, line);
         switch (step->kind) {
         case CommandList::Kind::Send:
@@ -125,10 +122,9 @@ private slots:
     void refusals()
     {
         QFETCH(QString, bad);
-        QFETCH(QString, why);
         QString said;
         QVERIFY(!CommandList::parse(QStringLiteral("# list\n\n") + bad + QStringLiteral("\nsend AT\n"), &said));
-        QCOMPARE(said, why);
+        QTEST(said, "why");
     }
 
     // A file loads and saves back to the same bytes, CR LF lines read as lines; what is not UTF-8 text is refused.
@@ -137,9 +133,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("l.txt"));
         const QByteArray text = "# Check a module \xe6\xa8\xa1\xe5\x9d\x97\n\nsend AT+VER?\r\nexpect /^OK=/ 500\n";
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
-        f.close();
+        testsupport::writeFile(path, text);
         QString why;
         std::optional<CommandList> list = CommandList::load(path, &why);
         QVERIFY2(list, qPrintable(why));
@@ -147,12 +141,9 @@ private slots:
         QCOMPARE(list->steps.size(), 4);
         QCOMPARE(list->steps.at(2).text, QStringLiteral("AT+VER?"));
         QVERIFY(list->save(path, &why));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray(text).replace("\r\n", "\n"));
-        f.close();
+        QCOMPARE(testsupport::readFile(path), QByteArray(text).replace("\r\n", "\n"));
 
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write("send AT\xff\n") > 0);
-        f.close();
+        testsupport::writeFile(path, "send AT\xff\n");
         QVERIFY(!CommandList::load(path, &why));
         QCOMPARE(why, QStringLiteral("命令列表 %1 不是 UTF-8 文本").arg(path));
         QVERIFY(!CommandList::load(dir.filePath(QStringLiteral("none")), &why));

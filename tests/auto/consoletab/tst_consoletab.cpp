@@ -1,6 +1,5 @@
 // Two consoles of their own (ConsoleTab) on two simulated modules: each receives on its own port, its rows and
 // counters its own; periodic sending; the choices kept; a port lost on one while the other goes on.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -11,13 +10,11 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "app/consoletab.h"
 #include "app/logview.h"
 #include "settings/catalogues.h"
-#include "tools/modsim/modsim.h"
+#include "tests/common/testsupport.h"
 
 namespace {
 
@@ -28,16 +25,6 @@ W *child(ConsoleTab &tab, const char *name)
     if (!widget)
         qFatal("no %s", name);
     return widget;
-}
-
-// The log's rows of one direction, as their bytes.
-QByteArrayList rows(const ConsoleModel &model, bool sent)
-{
-    QByteArrayList found;
-    for (int r = 0; r < model.rowCount(); ++r)
-        if (model.row(r).sent == sent)
-            found << model.row(r).raw;
-    return found;
 }
 
 // What a tab's settings keep, as the widgets show it.
@@ -233,7 +220,7 @@ private slots:
         QCOMPARE(child<QLabel>(*m_tab[0], "label_comLed")->toolTip(), QStringLiteral("串口已关闭"));
         typeAndEnter(1, QStringLiteral("AT+VER"));
         QTRY_COMPARE(m_sim[1]->receivedLines(), QList<QByteArray>{"AT+VER\r\n"});
-        QTRY_COMPARE(rows(m_tab[1]->model(), false).size(), 1);
+        QTRY_COMPARE(testsupport::rows(m_tab[1]->model(), false).size(), 1);
 
         QString error;
         QVERIFY2(startModule(0, &error), qPrintable(error));

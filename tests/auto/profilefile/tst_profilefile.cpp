@@ -1,11 +1,10 @@
 // The profile file without a window: the document written, what a file gives back, why a profile is refused.
-#include <QFile>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include "cfgfile/profilefile.h"
+#include "tests/common/testsupport.h"
 
+using testsupport::document;
 using Values = QHash<QString, QString>;
 
 namespace {
@@ -15,11 +14,6 @@ ModuleConfig configOf(const Values &values, ModuleConfig config = ModuleConfig()
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         config.set(it.key(), it.value());
     return config;
-}
-
-QByteArray document(const QByteArray &body)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<TESSELANE_CFG>" + body + "</TESSELANE_CFG>\n";
 }
 
 // Every field filled: markup, Chinese, a comma in each leaf's first text, static IP, the second item elsewhere.
@@ -205,8 +199,8 @@ private slots:
         QFETCH(QString, refusal);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("profile.xml"));
-        QFile out(path);
-        QVERIFY(file.isNull() || (out.open(QIODevice::WriteOnly) && out.write(file) == file.size() && out.flush()));
+        if (!file.isNull())
+            testsupport::writeFile(path, file);
         QCOMPARE(ProfileFile::refusal(path, english, wiretext::fromName(encoding)),
                  refusal.contains(QLatin1String("%1")) ? refusal.arg(path) : refusal);
     }

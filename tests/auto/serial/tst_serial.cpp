@@ -1,11 +1,5 @@
 // The window's side of the serial link (the link itself: tst_seriallink), over pseudo-terminals to simulated modules.
-
-#include <asm/ioctls.h>
-#include <asm/termbits.h>
-
 #include "tests/common/testsupport.h"
-
-extern "C" int ioctl(int fd, unsigned long request, ...);
 
 using A = QuorvelTestAccess;
 
@@ -25,10 +19,9 @@ bool looksOpen(Quorvel &w, bool open)
         && ui.pushButton_writeConfiguartion->isEnabled() == open;
 }
 
-uint portSpeed(Quorvel &w)   // as the kernel holds it for the open fd
+uint portSpeed(Quorvel &w)
 {
-    termios2 t{};
-    return ioctl(int(A::serialPort(w)->handle()), TCGETS2, &t) == 0 ? t.c_ospeed : 0;
+    return testsupport::portSpeed(A::serialPort(w));
 }
 
 } // namespace
@@ -73,7 +66,8 @@ private slots:
         QVERIFY(ui.label_comLed->toolTip().contains(QStringLiteral("已重新连接")));
         QTRY_VERIFY(sim.peerConnected());
         w.sendCmd(QStringLiteral("AT+MAC?"));
-        QTRY_COMPARE(A::logRows(w, false), (QByteArrayList{QByteArray(4096, 'x'), "OK=AC:CF:23:5A:10:7E\r\n"}));
+        QTRY_COMPARE(testsupport::rows(A::logModel(w), false),
+                     (QByteArrayList{QByteArray(4096, 'x'), "OK=AC:CF:23:5A:10:7E\r\n"}));
     }
 
     // A new window lists the ports once it is up: a remembered port keeps its item, or its text when the system

@@ -1,25 +1,16 @@
 // SerialLink over a pseudo-terminal to a simulated module. (Sending: tst_console::sending.)
 #include <QDateTime>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <asm/ioctls.h>
-#include <asm/termbits.h>
 
 #include "serial/seriallink.h"
-#include "tools/modsim/modsim.h"
-
-extern "C" int ioctl(int fd, unsigned long request, ...);
+#include "tests/common/testsupport.h"
 
 using Direction = SerialLink::Direction;
 
 namespace {
 
-uint portSpeed(const SerialLink &link)   // as the kernel holds it for the open fd
+uint portSpeed(const SerialLink &link)
 {
-    termios2 t{};
-    return link.port() && ioctl(int(link.port()->handle()), TCGETS2, &t) == 0 ? t.c_ospeed : 0;
+    return testsupport::portSpeed(link.port());
 }
 
 PortSettings atSpeed(qint32 baud)
