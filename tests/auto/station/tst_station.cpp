@@ -62,12 +62,20 @@ class tst_Station : public QObject
     Q_OBJECT
 
     QTemporaryDir dataHome;
+    std::optional<QTemporaryDir> m_dir;   // each test's working folder, line.xml (a complete profile) in it
+
+    QString file(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
 
 private slots:
     void initTestCase()   // the runs' backups and the default report go to a folder of the test's own
     {
         QVERIFY(dataHome.isValid());
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
+    }
+    void init()
+    {
+        QVERIFY(m_dir.emplace().isValid() && QDir::setCurrent(m_dir->path()));
+        writeFile(file("line.xml"), testsupport::completeProfile);
     }
 
     // What cannot take rows is refused at once and left untouched; a lock held elsewhere is waited for: no 2nd header.
@@ -85,13 +93,12 @@ private slots:
     {
         QFETCH(QString, kind);
         QFETCH(QString, said);
-        QTemporaryDir dir;
-        QString path = dir.filePath(kind == u"folder" ? QStringLiteral("no/such/r.csv") : QStringLiteral("r.csv"));
+        QString path = file(kind == u"folder" ? "no/such/r.csv" : "r.csv");
         const QByteArray name = QFile::encodeName(path);
         int locked = -1;
         if (kind == u"link") {
-            writeFile(dir.filePath(QStringLiteral("elsewhere.csv")), header + "q\r\n");
-            QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere.csv")), path));
+            writeFile(file("elsewhere.csv"), header + "q\r\n");
+            QVERIFY(QFile::link(file("elsewhere.csv"), path));
         } else if (kind == u"fifo") {
             QVERIFY(::mkfifo(name.constData(), 0644) == 0);
         } else if (kind == u"device") {
@@ -172,13 +179,9 @@ private slots:
         QString why;
         QVERIFY2(a.start(&why), qPrintable(why));
         a.setMac(QStringLiteral("AC:CF:23:00:00:0F"));
-        QTemporaryDir dir;
-        QVERIFY(QDir::setCurrent(dir.path()));
-        const QString profile = dir.filePath(QStringLiteral("line.xml")), reportPath = dir.filePath(QStringLiteral("r.csv"));
-        writeFile(profile, testsupport::completeProfile);
         StationWindow w(QStringLiteral(QUORVEL_BIN));
-        QVERIFY(w.setProfile(profile));
-        w.setReportFile(reportPath);
+        QVERIFY(w.setProfile(file("line.xml")));
+        w.setReportFile(file("r.csv"));
         w.addFixture(a.slavePath());
         w.setScanFirst(true);
         w.show();
@@ -206,7 +209,7 @@ private slots:
                  QStringLiteral("模块的 MAC 为 AC:CF:23:00:00:10，标签为 AC:CF:23:00:00:99，不是同一个模块；没有写入"));
         QVERIFY(!a.receivedBytes().contains('='));
         QTRY_VERIFY(w.awaitingScan(0));
-        const QList<QStringList> rows = testsupport::csvRows(reportPath);
+        const QList<QStringList> rows = testsupport::csvRows(file("r.csv"));
         QCOMPARE(rows.size(), 3);
         const int label = int(ReportRow::columns().indexOf("label"));
         QCOMPARE(rows.at(1).at(label) + u' ' + rows.at(2).at(label), QStringLiteral("ac-cf-23-00-00-0f AC:CF:23:00:00:99"));
@@ -227,17 +230,14 @@ private slots:
         usb.byIdLink = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
         QCOMPARE(station::fixturePort(usb), usb.byIdLink);
 
-        QTemporaryDir dir;
-        QVERIFY(QDir::setCurrent(dir.path()));
-        const QString stable = dir.filePath(QStringLiteral("usb-Line_Adapter_A1-if00-port0"));
+        const QString stable = file("usb-Line_Adapter_A1-if00-port0");
         QString why;
         auto first = std::make_unique<ModSim>();
         QVERIFY2(first->start(&why) && first->makeLink(stable, &why), qPrintable(why));
         const QString nextMac = ModSim::nextMac(first->mac());
-        writeFile(dir.filePath(QStringLiteral("line.xml")), testsupport::completeProfile);
         StationWindow w(QStringLiteral(QUORVEL_BIN));
-        QVERIFY(w.setProfile(dir.filePath(QStringLiteral("line.xml"))));
-        w.setReportFile(dir.filePath(QStringLiteral("r.csv")));
+        QVERIFY(w.setProfile(file("line.xml")));
+        w.setReportFile(file("r.csv"));
         w.addFixture(stable);
         w.start();
         QTRY_COMPARE_WITH_TIMEOUT(w.totalPasses(), 1, 30000);
@@ -260,19 +260,16 @@ private slots:
         ModSim a;
         QString why;
         QVERIFY2(a.start(&why), qPrintable(why));
-        QTemporaryDir dir;
-        QVERIFY(QDir::setCurrent(dir.path()));
-        writeFile(dir.filePath(QStringLiteral("line.xml")), testsupport::completeProfile);
         const QString sha = QString::fromLatin1(
             QCryptographicHash::hash(testsupport::completeProfile, QCryptographicHash::Sha256).toHex());
-        const QString setupPath = dir.filePath(QStringLiteral("setup.ini"));
+        const QString setupPath = file("setup.ini");
         writeFile(setupPath, ("[station]\nprofile=line.xml\nprofileSha256=" + sha + "\nreport=r.csv\nstationName=line 3\n"
                               "fixtures=" + a.slavePath() + "@115200;/dev/quorvel-none@9600\n; a comment\n").toUtf8());
         {
             StationWindow w(QStringLiteral(QUORVEL_BIN));
             QVERIFY2(w.loadSetup(setupPath, &why), qPrintable(why));
             QCOMPARE(w.fixtureCount(), 2);
-            QCOMPARE(w.reportFile(), dir.filePath(QStringLiteral("r.csv")));
+            QCOMPARE(w.reportFile(), file("r.csv"));
             const auto enabled = [&w](const char *name) { return w.findChild<QWidget *>(QLatin1String(name))->isEnabled(); };
             QVERIFY(!enabled("pushButton_chooseProfile") && !enabled("pushButton_addFixture") && !enabled("lineEdit_report"));
             QVERIFY(enabled("lineEdit_firmware"));   // not in the setup: editable
@@ -282,21 +279,21 @@ private slots:
             w.stop();
             QTRY_VERIFY_WITH_TIMEOUT(!w.isRunning(), 15000);
             QVERIFY(!enabled("pushButton_chooseProfile") && enabled("lineEdit_firmware"));   // after the run too
-            const QString saved = dir.filePath(QStringLiteral("saved.ini"));
+            const QString saved = file("saved.ini");
             QVERIFY2(w.saveSetup(saved, &why), qPrintable(why));
             QSettings back(saved, QSettings::IniFormat);
             QCOMPARE(back.value("station/profileSha256").toString() + u' ' + back.value("station/stationName").toString()
                          + u' ' + back.value("station/fixtures").toString(),
                      sha + " line 3 " + a.slavePath() + "@115200;/dev/quorvel-none@9600");
         }
-        writeFile(dir.filePath(QStringLiteral("line.xml")), testsupport::completeProfile + ' ');
+        writeFile(file("line.xml"), testsupport::completeProfile + ' ');
         StationWindow w(QStringLiteral(QUORVEL_BIN));
         QVERIFY2(w.loadSetup(setupPath, &why), qPrintable(why));
         w.start();
         QVERIFY(!w.isRunning());
         QVERIFY2(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text().endsWith(QStringLiteral("，站点设置要求 ") + sha),
                  qPrintable(w.findChild<QLabel *>(QStringLiteral("label_totals"))->text()));
-        QVERIFY(!w.loadSetup(dir.filePath(QStringLiteral("none.ini")), &why));
+        QVERIFY(!w.loadSetup(file("none.ini"), &why));
     }
 
     // A child run's lines and end per row: the tile's phase, counts, reason and notice, and whether another starts.
@@ -385,13 +382,9 @@ private slots:
         QVERIFY2(a.start(&why) && b.start(&why) && c.start(&why), qPrintable(why));
         a.setMac(QStringLiteral("AC:CF:23:00:00:0F"));
         b.setMac(QStringLiteral("AC:CF:23:00:01:00"));
-        QTemporaryDir dir;
-        QVERIFY(QDir::setCurrent(dir.path()));
-        const QString profile = dir.filePath(QStringLiteral("line.xml"));
-        const QString reportPath = dir.filePath(QStringLiteral("reports/today.csv"));
-        writeFile(profile, testsupport::completeProfile);
+        const QString profile = file("line.xml"), reportPath = file("reports/today.csv");
         StationWindow w(QStringLiteral(QUORVEL_BIN));
-        QVERIFY(!w.setProfile(dir.filePath(QStringLiteral("none.xml"))));
+        QVERIFY(!w.setProfile(file("none.xml")));
         QVERIFY(w.setProfile(profile));
         w.setReportFile(reportPath);
         w.addFixture(a.slavePath());
@@ -440,10 +433,10 @@ private slots:
         QTranslator english;
         QVERIFY(english.load(QStringLiteral(":/Quorvel/en_lang")));
         QCoreApplication::installTranslator(&english);
-        writeFile(dir.filePath(QStringLiteral("Quorvel.ini")), "[LANG]\nlang=English\n");   // Chinese on screen
+        writeFile(file("Quorvel.ini"), "[LANG]\nlang=English\n");   // Chinese on screen
         // The station's own file named outright, as on Windows: its runs still read the run folder's copy.
-        qputenv("QUORVEL_SETTINGS", QFile::encodeName(dir.filePath(QStringLiteral("Quorvel.ini"))));
-        const QString longPort = dir.filePath(QStringLiteral("usb-Line_3_Serial_Adapter_USB_UART_0042-if00-port0"));
+        qputenv("QUORVEL_SETTINGS", QFile::encodeName(file("Quorvel.ini")));
+        const QString longPort = file("usb-Line_3_Serial_Adapter_USB_UART_0042-if00-port0");
         QVERIFY2(c.makeLink(longPort, &why), qPrintable(why));
         c.setIgnored(QStringLiteral("AT+STAMOD="));
         c.setIgnored(QStringLiteral("AT+APSTA="));
