@@ -1,7 +1,6 @@
 // Whole quorvel runs, no window system, against the simulated module served here: status, files, output, bytes sent.
 #include <QCryptographicHash>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -254,7 +253,6 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(QByteArray, quiet);
         QFETCH(int, exitCode);
-        QFETCH(QByteArray, out);
         QFETCH(QString, message);
         QFETCH(QStringList, report);
         const QString f = path(QStringLiteral("f.xml"));
@@ -293,7 +291,7 @@ private slots:
         const Run r = run(args.replaceInStrings(QStringLiteral("f.xml"), f)
                               .replaceInStrings(QRegularExpression(QStringLiteral("^r.csv$")), path(QStringLiteral("r.csv"))));
         QCOMPARE(r.exitCode, exitCode);
-        QCOMPARE(r.out, out);
+        QTEST(r.out, "out");
         QVERIFY2((message.endsWith(u'\n') ? r.err.endsWith(message.toUtf8()) : r.err.contains(message.toUtf8()))
                      && !r.err.contains('\x1b'), r.err.constData());
         if (exitCode != 0 && !file.isEmpty())

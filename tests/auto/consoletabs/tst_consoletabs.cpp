@@ -8,7 +8,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
-#include <QToolButton>
 
 #include "app/consoletab.h"
 #include "app/consoletabs.h"

@@ -1,23 +1,18 @@
 // The report's database sink against a PostgreSQL server started here, with the roles of docs/production.md.
 // Runs in UTC.
-#include <QApplication>
 #include <QLockFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QUrl>
 #include <QUuid>
 
 #include "report/pgreport.h"
 #include "station/stationwindow.h"
 #include "tests/common/testsupport.h"
-#include "tools/modsim/modsim.h"
 #include "tools/pgserver/pgserver.h"
 
 #include <ctime>

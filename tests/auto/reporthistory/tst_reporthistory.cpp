@@ -1,8 +1,5 @@
 // The report's CSV cells as a spreadsheet sees them and --history reading them back, also as other programs
 // write them; the database URIs the report takes, and a row with no database and no spool to go to.
-#include <QTemporaryDir>
-#include <QTest>
-
 #include "report/pgreport.h"
 #include "report/report.h"
 #include "tests/common/testsupport.h"
