@@ -53,7 +53,6 @@ private slots:
         QTRY_VERIFY(second.peerConnected());
         QCOMPARE(tabWidget->tabText(tabWidget->indexOf(tab)), ConsoleSet::shortName(second.slavePath()));
         TimelineTab *all = tabs().timeline();
-        QVERIFY(all);
         QCOMPARE(tabWidget->indexOf(all), 2);
 
         // Ctrl+F finds in the console that has the focus: the tab's, then the window's own.

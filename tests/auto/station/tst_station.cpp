@@ -147,8 +147,9 @@ private slots:
     }
 
     // The shift's yield: a module re-run after a FAIL is not first-pass, the rate looks at the last ten minutes,
-    // reasons by count, and the summary a spreadsheet cannot take for formulas.
-    void shiftYield()
+    // reasons by count, and the summary a spreadsheet cannot take for formulas. Modules per hour over the running
+    // time only: right after a second Start the rate is the stop's.
+    void shiftYieldAndRate()
     {
         station::ShiftYield y;
         QCOMPARE(y.firstPassYield(), -1.0);
@@ -169,6 +170,14 @@ private slots:
                                             "fixture,ttyUSB1,1,2,3,\r\n"
                                             "reason,\"'=1+1, \"\"x\"\"\",,,2,\r\n"
                                             "reason,AT+APSTA= 回答 ERR=3,,,1,\r\n"));
+
+        station::RunClock clock;
+        clock.start(0);
+        clock.stop(3600000);
+        QCOMPARE(clock.runningMs(9000000), qint64(3600000));
+        clock.start(7200000);
+        QCOMPARE(clock.runningMs(7200005), qint64(3600005));
+        QCOMPARE(station::modulesPerHour(60, clock.runningMs(7200005)), 60.0 * 3600000 / 3600005);
     }
 
     // Each module's label scanned first: no run starts without its scan; a scanned MAC is the module's or nothing
@@ -359,18 +368,6 @@ private slots:
               : s.restartedAfter().isEmpty() ? QString() : QStringLiteral("restarted: ") + s.restartedAfter(),
               "notice");
         QTEST(again, "again");
-    }
-
-    // Modules per hour over the running time only: right after a second Start the rate is the stop's.
-    void runClock()
-    {
-        station::RunClock clock;
-        clock.start(0);
-        clock.stop(3600000);
-        QCOMPARE(clock.runningMs(9000000), qint64(3600000));
-        clock.start(7200000);
-        QCOMPARE(clock.runningMs(7200005), qint64(3600005));
-        QCOMPARE(station::modulesPerHour(60, clock.runningMs(7200005)), 60.0 * 3600000 / 3600005);
     }
 
     // Fixtures through module swaps, Stop, a restart in English, deaths of waiting runs and closing: tiles,
