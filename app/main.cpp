@@ -18,6 +18,7 @@
 #include "app/batchrun.h"
 #include "app/commandline.h"
 #include "app/consoletext.h"
+#include "app/interfacefont.h"
 #include "app/pathcheck.h"
 #include "app/quorvel.h"
 #include "app/widgetmap.h"
@@ -151,8 +152,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quorvel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     // Lets a Wayland compositor match the window with the installed desktop entry and its icon.
-    if (!windowless)
+    if (!windowless) {
         QGuiApplication::setDesktopFileName(QStringLiteral("com.ondrel.Quorvel"));
+        interfacefont::install();
+    }
 
     if (!parser.parse(QCoreApplication::arguments())) {
         usageError(parser.errorText());

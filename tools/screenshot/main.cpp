@@ -26,6 +26,7 @@
 
 #include "app/consoletab.h"
 #include "app/consoletabs.h"
+#include "app/interfacefont.h"
 #include "app/quorvel.h"
 #include "app/timelinetab.h"
 #include "station/stationwindow.h"
@@ -89,6 +90,7 @@ T *child(QWidget &w, const char *name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    interfacefont::install();
     if (argc < 2) {
         QTextStream(stderr) << "usage: quorvel-screenshot OUTPUT_DIR" << Qt::endl;
         return 2;

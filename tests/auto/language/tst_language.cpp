@@ -1,6 +1,8 @@
 // The two languages, checked right after each click: every text switches, no value does, and back again.
+#include <QRawFont>
 #include <QStyleOptionComboBox>
 
+#include "app/interfacefont.h"
 #include "tests/common/testsupport.h"
 
 using Access = QuorvelTestAccess;
@@ -32,6 +34,11 @@ class tst_Language : public QObject
 private slots:
     void switchAfterReadKeepsEverything()
     {
+        // The built-in Chinese face follows the desktop's face, whose height every line keeps.
+        const QFont desktop = QApplication::font();
+        interfacefont::install();   // as the process entry does, before the window
+        QCOMPARE(QApplication::font().families(), (QStringList{QFontInfo(desktop).family(), "Quorvel CJK"}));
+        QCOMPARE(QFontMetrics(QApplication::font()).height(), QFontMetrics(desktop).height());
         QUORVEL_START(m_f);
         Quorvel &w = *m_f->w;
         w.installTranslator();   // as the process entry does
@@ -40,6 +47,9 @@ private slots:
         m_f->ui().pushButton_readConfiguration->click();
         QTRY_COMPARE_WITH_TIMEOUT(m_f->status(), QStringLiteral("读取配置完成"), 15000);
         const QStringList chinese = shown(w);
+        const QRawFont face = QRawFont::fromFont(QFont(QStringLiteral("Quorvel CJK")));
+        for (const QChar c : chinese.join(QString()))   // every Chinese character shown comes from the face
+            QVERIFY2(c.script() != QChar::Script_Han || face.supportsCharacter(c), qPrintable(QString(c)));
 
         Access::langButton(w)->click();
         QCOMPARE(Access::langButton(w)->text() + u' ' + m_f->ui().pushButton_openCom->text() + u' ' + m_f->status(),
