@@ -1,6 +1,8 @@
-// The field table: each module answer becomes the form's values, each set command is built from them.
+// The field table: each module answer becomes the form's values, each set command is built from them;
+// the answer patterns those answers are taken with, and their code fields.
 #include <QTest>
 
+#include "protocol/atanswer.h"
 #include "protocol/cfgfields.h"
 
 using Values = QHash<QString, QString>;
@@ -135,6 +137,28 @@ private slots:
         for (const char *bad : {"AC:CF:23:5A:10", "AC:CF-23:5A:10:7E", "AC:CF:23:5A:10:7G", "AC:CF:23:5A:10:7E:00", ""})
             QCOMPARE(cfgfields::canonicalMac(QString::fromLatin1(bad)), QString());
         QCOMPARE(cfgfields::escapedText(QStringLiteral("V2\x1b[2J\x7f\t.1")), QStringLiteral("V2\\x1B[2J\\x7F\\x09.1"));
+    }
+
+    // Answer patterns on lines the wire cannot easily produce (on the wire: tst_protocol).
+    void wholeLine()
+    {
+        const QList<std::pair<const QRegularExpression *, QString>> refused{
+            {&atanswer::plainOk(), "OK\r\n\n"}, {&atanswer::plainOk(), "OK\r\njunk"},
+            {&atanswer::plainOk(), "OK=120\r\n"},   // OK with data, for a set command
+            {&atanswer::errorWithCode(), "ERR=12\r\n\n"}, {&atanswer::okWithText(), "OK"},
+            {&atanswer::errLine(), "ERR=3"}, {&atanswer::dataAnswer(3), "OK=a,b\r\n"},
+            {&atanswer::dataAnswer(1), "OK=1"}, {&atanswer::dataAnswer(1), "OK=1\r\n\n"}};
+        for (const auto &[pattern, line] : refused)
+            QVERIFY2(!atanswer::matchesWhole(*pattern, line), qPrintable(pattern->pattern() + QStringLiteral(" took ") + line));
+        QVERIFY(atanswer::matchesWhole(atanswer::okWithText(), QStringLiteral("OK\r\n")));
+    }
+
+    // A code field is a number only when it is all digits: anything else is no code at all.
+    void code()
+    {
+        QCOMPARE(atanswer::code(u"007").value_or(-1), 7);
+        for (const char *field : {"", "+5", " 5", "5a", "1000000000"})
+            QVERIFY2(!atanswer::code(QString::fromLatin1(field)), field);
     }
 };
 

@@ -1,4 +1,6 @@
-// The two languages, checked right after each click: every text switches, no value does, and back again.
+// The window's texts: both languages, checked right after each click (every text switches, no value does, and
+// back again), the built-in Chinese face, a window built without a Qt warning, its module information copyable.
+#include <QClipboard>
 #include <QRawFont>
 #include <QStyleOptionComboBox>
 
@@ -96,6 +98,29 @@ private slots:
             m_f->ui().pushButton_writeConfiguartion->click();
             QVERIFY2(yes.startsWith(u'&') ? m_f->boxYes == yes : m_f->boxYes.contains(yes), qPrintable(m_f->boxYes));
             Access::langButton(w)->click();   // to Chinese
+        }
+    }
+
+    // No warning (a misspelt slot warns and is lost); the module's information copyable, not editable nor grey.
+    void informationCopyable()
+    {
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("^(?!This plugin does not support)")));
+        QUORVEL_START(m_f);
+        Quorvel &w = *m_f->w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        for (QLineEdit *edit : {m_f->ui().lineEdit_deviceSoftwareVer, m_f->ui().lineEdit_device_mac,
+                                m_f->ui().lineEdit_wifi_mode, m_f->ui().lineEdit_net_state, m_f->ui().lineEdit_ip,
+                                m_f->ui().lineEdit_ip_gatway, m_f->ui().lineEdit_ip_mask}) {
+            const QString value = edit->objectName() + QStringLiteral(" AC:CF:23:5A:10:7E");
+            edit->setText(value);
+            QVERIFY2(edit->isEnabled(), qPrintable(edit->objectName()));
+            edit->setFocus();
+            QTest::keyClicks(edit, QStringLiteral("x"));
+            QTest::keySequence(edit, QKeySequence::SelectAll);
+            QTest::keySequence(edit, QKeySequence::Copy);
+            QCOMPARE(edit->text(), value);
+            QCOMPARE(QGuiApplication::clipboard()->text(), value);
         }
     }
 };
