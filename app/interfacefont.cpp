@@ -11,11 +11,10 @@ namespace interfacefont {
 void install()
 {
 #ifdef QUORVEL_INTERFACE_FACE
-    // Stored uncompressed, so the font database reads the program's own pages, no copy.
+    // Stored uncompressed (rcc -no-compress), so the font database reads the
+    // program's own pages, no copy.
     const QResource face(QStringLiteral(":/Quorvel/interface-cjk.ttf"));
-    const QByteArray data = face.compressionAlgorithm() == QResource::NoCompression
-                                ? QByteArray::fromRawData(reinterpret_cast<const char *>(face.data()), face.size())
-                                : face.uncompressedData();
+    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(face.data()), face.size());
     const QStringList added = QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFontFromData(data));
     if (added.isEmpty())
         return;

@@ -34,13 +34,11 @@ def main():
     from fontTools import subset
     from fontTools.ttLib import TTFont
 
-    font = TTFont(font_path, fontNumber=index, recalcTimestamp=False, lazy=False)
+    font = TTFont(font_path, fontNumber=index, recalcTimestamp=False)
     options = subset.Options()
-    options.hinting = True
     options.name_IDs = ["*"]
     options.name_languages = ["*"]
     options.notdef_outline = True
-    options.recalc_timestamp = False
     options.drop_tables += ["FFTM"]
     subsetter = subset.Subsetter(options)
     subsetter.populate(unicodes=sorted(ord(ch) for ch in wanted))
